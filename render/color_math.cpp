@@ -1,5 +1,6 @@
 #include "render/color_math.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace glimora {
