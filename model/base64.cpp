@@ -1,6 +1,7 @@
 #include "model/base64.hpp"
 
 #include <array>
+#include <cstring>
 
 namespace glimora {
 
@@ -18,6 +19,21 @@ constexpr std::array<std::uint32_t, 256> makeDecodeTable() {
 
 constexpr auto decodeTable = makeDecodeTable();
 
+// Both characters for every 12-bit value, so that a group of three bytes
+// takes two look-ups.
+struct PairTable {
+    char pairs[4096][2];
+};
+constexpr PairTable makePairTable() {
+    PairTable table{};
+    for (int i = 0; i < 4096; ++i) {
+        table.pairs[i][0] = alphabet[i >> 6];
+        table.pairs[i][1] = alphabet[i & 63];
+    }
+    return table;
+}
+constexpr PairTable pairTable = makePairTable();
+
 }  // namespace
 
 std::string base64Encode(std::span<const std::uint8_t> bytes) {
@@ -26,10 +42,9 @@ std::string base64Encode(std::span<const std::uint8_t> bytes) {
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         const std::uint32_t v = std::uint32_t(bytes[i]) << 16 | std::uint32_t(bytes[i + 1]) << 8 | bytes[i + 2];
-        *out++ = alphabet[v >> 18];
-        *out++ = alphabet[(v >> 12) & 63];
-        *out++ = alphabet[(v >> 6) & 63];
-        *out++ = alphabet[v & 63];
+        std::memcpy(out, pairTable.pairs[v >> 12], 2);
+        std::memcpy(out + 2, pairTable.pairs[v & 0xFFF], 2);
+        out += 4;
     }
     const std::size_t rest = bytes.size() - i;
     if (rest > 0) {

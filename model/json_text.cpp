@@ -22,6 +22,25 @@ constexpr std::array<bool, 256> makePlainTable() {
 }
 constexpr auto plain = makePlainTable();
 
+// Length of the run of plain bytes at the start of [p, end). Eight bytes at a
+// time while no byte in the word is a control character, '"', '\\' or
+// non-ASCII: long Base64 strings are all plain and pass at memory speed.
+std::size_t plainRun(const char* p, const char* end) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const auto hasZeroByte = [](std::uint64_t x) { return (x - ones) & ~x; };
+    const char* q = p;
+    while (end - q >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, q, 8);
+        const std::uint64_t flags =
+            ((v - ones * 0x20) & ~v) | hasZeroByte(v ^ (ones * '"')) | hasZeroByte(v ^ (ones * '\\')) | v;
+        if (flags & highs) break;
+        q += 8;
+    }
+    while (q != end && plain[static_cast<unsigned char>(*q)]) ++q;
+    return std::size_t(q - p);
+}
+
 class Parser {
 public:
     Parser(std::string_view text, std::size_t maxDepth)
@@ -191,7 +210,7 @@ private:
         const std::string_view whole(begin_, std::size_t(end_ - begin_));
         while (true) {
             const char* run = p_;
-            while (p_ != end_ && plain[static_cast<unsigned char>(*p_)]) ++p_;
+            p_ += plainRun(p_, end_);
             out.append(run, p_);
             if (p_ == end_) fail("unterminated string");
             const auto c = static_cast<unsigned char>(*p_);
@@ -295,6 +314,26 @@ private:
     std::size_t maxDepth_;
 };
 
+// Roughly the written size, so the text grows once instead of by doubling.
+std::size_t estimatedSize(const json& v, std::size_t indent) {
+    switch (v.type()) {
+    case json::value_t::string: return v.get_ref<const std::string&>().size() + 2;
+    case json::value_t::array: {
+        std::size_t size = 2 + indent;
+        for (const auto& element : v.get_ref<const json::array_t&>())
+            size += indent + 4 + estimatedSize(element, indent + 2);
+        return size;
+    }
+    case json::value_t::object: {
+        std::size_t size = 2 + indent;
+        for (const auto& [key, member] : v.get_ref<const json::object_t&>())
+            size += indent + 8 + key.size() + estimatedSize(member, indent + 2);
+        return size;
+    }
+    default: return 24;
+    }
+}
+
 class Writer {
 public:
     std::string text;
@@ -342,7 +381,7 @@ private:
         std::size_t i = 0;
         while (i < s.size()) {
             const std::size_t run = i;
-            while (i < s.size() && plain[static_cast<unsigned char>(s[i])]) ++i;
+            i += plainRun(s.data() + i, s.data() + s.size());
             text.append(s, run, i - run);
             if (i == s.size()) break;
             const auto c = static_cast<unsigned char>(s[i]);
@@ -422,6 +461,7 @@ nlohmann::json parse(std::string_view text, std::size_t maxDepth) {
 
 std::string write(const nlohmann::json& value) {
     Writer writer;
+    writer.text.reserve(estimatedSize(value, 0));
     writer.value(value, 0);
     return std::move(writer.text);
 }
