@@ -29,7 +29,10 @@ std::filesystem::path temporaryName(const std::filesystem::path& file) {
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%lu-%llx", long(::getpid()), counter.fetch_add(1),
                   static_cast<unsigned long long>(ticks) & 0xFFFFFFull);
-    return folderOf(file) / ("." + file.filename().string() + suffix);
+    std::string name(".");
+    name += file.filename().string();
+    name += suffix;
+    return folderOf(file) / name;
 }
 
 long systemWrite(int fd, const void* data, std::size_t size) { return long(::write(fd, data, size)); }

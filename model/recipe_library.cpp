@@ -87,7 +87,10 @@ double secondsSinceReferenceDateNow() {
 std::filesystem::path asideName(const std::filesystem::path& file, int attempt) {
     std::string name = file.filename().string() + ".unreadable-" +
                        compactIsoDateText(secondsSinceReferenceDateNow()).value_or("unknown-time");
-    if (attempt > 1) name += "-" + std::to_string(attempt);
+    if (attempt > 1) {
+        name += '-';
+        name += std::to_string(attempt);
+    }
     return file.parent_path() / name;
 }
 
