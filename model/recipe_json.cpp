@@ -49,7 +49,6 @@ public:
         object_.emplace(key, std::move(value));
         return *this;
     }
-    const std::string& path() const { return path_; }
     json take() { return json(std::move(object_)); }
 
 private:
@@ -168,9 +167,6 @@ public:
         const json* v = find(key);
         return v ? std::optional(numberValue(key, *v)) : std::nullopt;
     }
-
-    std::string childPath(const char* key) const { return path_ + key + "."; }
-    const std::string& path() const { return path_; }
 
 private:
     std::string stringValue(const char* key, const json& v) const {

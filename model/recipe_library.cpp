@@ -127,6 +127,8 @@ void copyAside(const std::filesystem::path& file, const std::string& bytes, cons
             emit(log, "Ombriq recipe history could not keep a copy of its unreadable recipes: " +
                           error->description());
         } else {
+            // The copy is as private as the library it copies.
+            std::filesystem::permissions(aside, std::filesystem::status(file, ignored).permissions(), ignored);
             emit(log, "Ombriq recipe history kept a copy of the file with its unreadable recipes at “" +
                           aside.string() + "”");
         }

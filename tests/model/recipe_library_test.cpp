@@ -110,6 +110,7 @@ TEST_F(RecipeLibrary, BadElementsAreSkippedOneLogLineEachAndTheFileIsKeptAside) 
     array[6]["seed"] = -1;
     const std::string original = JsonText::write(array);
     writeFile(file, original);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
 
     const auto loaded = loadRecipeHistory(file, log.sink());
     ASSERT_EQ(loaded.size(), 8u);
@@ -124,6 +125,7 @@ TEST_F(RecipeLibrary, BadElementsAreSkippedOneLogLineEachAndTheFileIsKeptAside) 
     const auto aside = asideFiles(file.parent_path());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(contentsOf(aside[0]), original);
+    EXPECT_EQ(fs::status(aside[0]).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_NE(log.lines[2].find(aside[0].string()), std::string::npos) << log.lines[2];
 }
 

@@ -170,6 +170,25 @@ TEST(JsonTextWrite, RefusesNonFiniteAndRepairsUtf8) {
     EXPECT_EQ(JsonText::write(json("a\xFF\xC3\xBC")), "\"a\uFFFD\u00FC\"");
 }
 
+TEST(JsonText, SpecialCharactersAtEveryPositionOfLongStringsSurvive) {
+    // Long runs are scanned a word at a time; put each kind of byte that needs
+    // care at every offset within and across words.
+    const std::vector<std::string> specials{"\"", "\\", "\n", std::string(1, '\0'), "\x1F", "\xC3\xBC", "\x7F"};
+    for (const std::string& special : specials)
+        for (std::size_t at = 0; at < 40; ++at) {
+            std::string text(40, 'A');
+            text.insert(at, special);
+            const std::string written = JsonText::write(json(text));
+            ASSERT_EQ(JsonText::parse(written).get<std::string>(), text) << at;
+            ASSERT_EQ(json::parse(written).get<std::string>(), text) << at;
+        }
+    std::string broken(40, 'A');
+    broken[21] = '\xFF';
+    EXPECT_EQ(JsonText::parse(JsonText::write(json(broken))).get<std::string>(),
+              broken.substr(0, 21) + "\uFFFD" + broken.substr(22));
+    EXPECT_THROW(JsonText::parse("\"" + broken + "\""), JsonText::Error);
+}
+
 TEST(JsonTextWrite, EveryFiniteDoubleReadsBackBitForBit) {
     std::mt19937_64 random(7);
     json values = json::array();
