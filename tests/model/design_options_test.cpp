@@ -105,7 +105,9 @@ TEST(DesignOptions, AnimationPropertyAppliesByShapeAlone) {
     EXPECT_EQ(count(NotchShape::radial), 8);
     for (NotchShape shape : allCases<NotchShape>()) {
         EXPECT_TRUE(applies(AnimationProperty::chroma, shape));
-        if (shape != NotchShape::linear && shape != NotchShape::radial) EXPECT_EQ(count(shape), 10);
+        if (shape != NotchShape::linear && shape != NotchShape::radial) {
+            EXPECT_EQ(count(shape), 10);
+        }
     }
 }
 

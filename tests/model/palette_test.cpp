@@ -44,7 +44,9 @@ TEST(Palette, ColoursAreStoredAsWritten) {
     EXPECT_EQ(p[47].colors[4], (Color{0.9, 1, 0.93}));
     EXPECT_EQ(p[14].colors[4], (Color{0.204, 0.78, 0.349}));  // named green
     for (std::size_t i = 0; i < p.size(); ++i)
-        if (i != 13 && i != 23) EXPECT_EQ(p[i].colors.front(), NamedColor::black) << p[i].name;
+        if (i != 13 && i != 23) {
+            EXPECT_EQ(p[i].colors.front(), NamedColor::black) << p[i].name;
+        }
 }
 
 TEST(Palette, PickedColourBecomesAClampedStop) {

@@ -203,7 +203,7 @@ TEST(RecipeJson, StrictDecodingRefusesEveryWrongPresenceOrType) {
 
 TEST(RecipeJson, DocumentsThatAreNotOneRecipeObjectFail) {
     const std::string recipe = encodeRecipeDocument(fullRecipe());
-    for (const std::string bad : std::vector<std::string>{"", "[]", "[" + recipe + "]", "null", "\"recipe\"",
+    for (const std::string& bad : std::vector<std::string>{"", "[]", "[" + recipe + "]", "null", "\"recipe\"",
                                                           recipe + ",", recipe.substr(0, recipe.size() - 1)})
         EXPECT_THROW(decodeRecipeDocument(bad), RecipeCodingError) << bad.substr(0, 20);
     EXPECT_THROW(decodeRecipeArray(recipe), RecipeCodingError);

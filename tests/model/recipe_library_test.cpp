@@ -130,7 +130,7 @@ TEST_F(RecipeLibrary, BadElementsAreSkippedOneLogLineEachAndTheFileIsKeptAside) 
 }
 
 TEST_F(RecipeLibrary, AFileThatIsNotAJsonArrayIsMovedAsideBeforeAnythingWrites) {
-    for (const std::string bad : std::vector<std::string>{"{not json", "{\"recipes\": []}", "", "[1, 2"}) {
+    for (const std::string& bad : std::vector<std::string>{"{not json", "{\"recipes\": []}", "", "[1, 2"}) {
         fs::remove_all(file.parent_path());
         writeFile(file, bad);
         log.lines.clear();
