@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/atomic_file.hpp"
 #include "model/design_recipe.hpp"
 
 namespace glimora {
@@ -18,25 +19,45 @@ inline constexpr std::size_t recipeHistoryLimit = 36;
 // Receives one log line; the callers route it to the system log.
 using LogSink = std::function<void(std::string_view line)>;
 
+// The application owns the file; the screen saver only reads it and must
+// never move or copy anything in the user's folder.
+enum class RecipeHistoryAccess { readWrite, readOnly };
+
 // dataHome / "Ombriq" / "recipes.json", or nothing without a data folder.
 // Pure path computation: no folder is created, nothing is checked.
 std::optional<std::filesystem::path> recipeHistoryURL(const std::optional<std::filesystem::path>& dataHome);
 
+struct RecipeHistoryDecoding {
+    std::vector<DesignRecipe> recipes;  // the valid ones, in order, at most 36
+    std::size_t skipped = 0;            // elements before the 36th valid one that did not decode
+};
+
+// Decodes element by element, logging one line per element that is not a
+// valid recipe. Throws RecipeCodingError when the bytes are not a JSON array.
+RecipeHistoryDecoding decodeRecipeHistory(std::string_view bytes, const LogSink& log);
+
 // Every valid recipe of the file, in file order, at most 36. Never fails.
+// With readWrite access a file that exists but cannot be read as a JSON array
+// (or is over 64 MiB) is moved aside to "recipes.json.unreadable-<UTC time>",
+// and a file with some unreadable recipes is copied there, so that the next
+// save cannot destroy what this version failed to read. Each is logged.
 std::vector<DesignRecipe> loadRecipeHistory(const std::optional<std::filesystem::path>& libraryFile,
-                                            const LogSink& log);
+                                            const LogSink& log,
+                                            RecipeHistoryAccess access = RecipeHistoryAccess::readWrite);
 
 // Serialises the first 36 recipes (the part that runs on the main thread);
-// nothing when a recipe cannot be encoded.
-std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& recipes);
+// nothing when a recipe cannot be encoded, which is logged when a sink is given.
+std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& recipes, const LogSink& log = {});
 
-// Replaces the file atomically with the given bytes; logs and returns false on failure.
+// Creates the folder and replaces the file atomically with the given bytes;
+// logs and returns false on failure. `writeFunction` stands in for write(2) in tests.
 bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile, const std::string& bytes,
-                            const LogSink& log);
+                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction = {});
 
 // encodeRecipeHistory then writeRecipeHistoryFile; true when the file now holds the list
 // (also true when there is no library location, as nothing was asked to be written).
 bool saveRecipeHistory(const std::vector<DesignRecipe>& recipes,
-                       const std::optional<std::filesystem::path>& libraryFile, const LogSink& log);
+                       const std::optional<std::filesystem::path>& libraryFile, const LogSink& log,
+                       const AtomicFile::WriteFunction& writeFunction = {});
 
 }  // namespace glimora

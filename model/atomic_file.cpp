@@ -1,0 +1,138 @@
+#include "model/atomic_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+namespace glimora {
+
+namespace {
+
+using Step = AtomicFile::Error::Step;
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    const auto parent = file.parent_path();
+    return parent.empty() ? std::filesystem::path(".") : parent;
+}
+
+// A name no other writer picks: process id, a per-process counter and the clock.
+std::filesystem::path temporaryName(const std::filesystem::path& file) {
+    static std::atomic<unsigned long> counter{0};
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%lu-%llx", long(::getpid()), counter.fetch_add(1),
+                  static_cast<unsigned long long>(ticks) & 0xFFFFFFull);
+    return folderOf(file) / ("." + file.filename().string() + suffix);
+}
+
+long systemWrite(int fd, const void* data, std::size_t size) { return long(::write(fd, data, size)); }
+
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::filesystem::path& target) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = temporaryName(target);
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0 || errno != EEXIST) break;
+        }
+        if (fd_ < 0) error_ = lastError();
+        created_ = fd_ >= 0;
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (created_ && !kept_) ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    std::error_code error() const { return error_; }
+    const std::filesystem::path& path() const { return path_; }
+
+    // Closes the descriptor; close can report a write-back failure.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+    void keep() { kept_ = true; }
+
+private:
+    std::filesystem::path path_;
+    int fd_ = -1;
+    std::error_code error_;
+    bool created_ = false;
+    bool kept_ = false;
+};
+
+bool writeAll(int fd, std::string_view bytes, const AtomicFile::WriteFunction& writeFunction) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const long written = writeFunction ? writeFunction(fd, p, left) : systemWrite(fd, p, left);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (written == 0) {
+            // A write that makes no progress would loop for ever.
+            errno = EIO;
+            return false;
+        }
+        p += written;
+        left -= std::size_t(written);
+    }
+    return true;
+}
+
+std::optional<std::error_code> flushFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    std::optional<std::error_code> failure;
+    // Some file systems cannot flush a folder at all; that is not a failed save.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) failure = lastError();
+    ::close(fd);
+    return failure;
+}
+
+}  // namespace
+
+std::string AtomicFile::Error::description() const {
+    std::string what;
+    switch (step) {
+    case Step::createTemporary: what = "Could not create a temporary file next to “"; break;
+    case Step::write: what = "Could not write “"; break;
+    case Step::flush: what = "Could not flush to disk “"; break;
+    case Step::replace: what = "Could not replace “"; break;
+    case Step::flushFolder: what = "Could not flush to disk the folder of “"; break;
+    }
+    return what + file.string() + "”: " + code.message();
+}
+
+std::optional<AtomicFile::Error> AtomicFile::write(const std::filesystem::path& file, std::string_view bytes,
+                                                   const WriteFunction& writeFunction) {
+    TemporaryFile temporary(file);
+    if (!temporary.isOpen()) return Error{Step::createTemporary, temporary.error(), file};
+
+    struct stat existing {};
+    if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        (void)::fchmod(temporary.fd(), existing.st_mode & 07777);
+
+    if (!writeAll(temporary.fd(), bytes, writeFunction)) return Error{Step::write, lastError(), file};
+    if (::fsync(temporary.fd()) != 0) return Error{Step::flush, lastError(), file};
+    if (!temporary.close()) return Error{Step::flush, lastError(), file};
+    if (::rename(temporary.path().c_str(), file.c_str()) != 0) return Error{Step::replace, lastError(), file};
+    temporary.keep();
+    if (const auto failure = flushFolder(folderOf(file))) return Error{Step::flushFolder, *failure, file};
+    return std::nullopt;
+}
+
+}  // namespace glimora

@@ -1,0 +1,43 @@
+// Replacing a file so that a crash or a full disk at any moment leaves either
+// the old file or the new one, never a mixture: the bytes go to a temporary
+// file in the same folder, which is flushed to disk, renamed over the target,
+// and the folder is flushed so the rename itself survives a power cut.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace glimora {
+
+struct AtomicFile {
+    AtomicFile() = delete;
+
+    struct Error {
+        enum class Step { createTemporary, write, flush, replace, flushFolder };
+        Step step;
+        std::error_code code;
+        std::filesystem::path file;
+
+        // One sentence for the log, naming the step, the file and the system's reason.
+        std::string description() const;
+    };
+
+    // Same contract as write(2): bytes written, or -1 with errno set. Tests
+    // pass one that fails part-way to stand in for a full or failing disk.
+    using WriteFunction = std::function<long(int fd, const void* data, std::size_t size)>;
+
+    // Replaces (or creates) `file` with `bytes`; nothing on success. On failure
+    // before the rename the old file is untouched and the temporary is removed;
+    // a failure to flush the folder is reported with the new file in place.
+    // The folder must exist. An existing file's permission bits are kept; a new
+    // file gets 0666 less the umask.
+    static std::optional<Error> write(const std::filesystem::path& file, std::string_view bytes,
+                                      const WriteFunction& writeFunction = {});
+};
+
+}  // namespace glimora

@@ -1,0 +1,154 @@
+#include "model/design_recipe.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "model/utf8.hpp"
+
+namespace glimora {
+
+namespace {
+
+// Shortest text that reads back to the same double, in plain decimal notation
+// from 1e-4 up to 2^53 with ".0" on integral values (54 -> "54.0"), and in
+// exponent notation outside that range ("1e+16", "5e-324"). Every distinct
+// double gets a distinct text; "-0.0", "inf", "-inf" and "nan" name the rest.
+void appendDouble(std::string& out, double value) {
+    if (std::isnan(value)) {
+        out += "nan";
+        return;
+    }
+    if (std::isinf(value)) {
+        out += value < 0 ? "-inf" : "inf";
+        return;
+    }
+    const double magnitude = std::fabs(value);
+    char buffer[64];
+    const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude < 9007199254740992.0);
+    const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+                              : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string_view digits(buffer, std::size_t(result.ptr - buffer));
+    out += digits;
+    if (plain && digits.find('.') == std::string_view::npos) out += ".0";
+}
+
+template <class Int> void appendInteger(std::string& out, Int value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+void appendBool(std::string& out, bool value) { out += value ? "true" : "false"; }
+
+class Components {
+public:
+    std::string text;
+
+    Components& separator() {
+        if (count_++ > 0) text += '|';
+        return *this;
+    }
+    Components& string(std::string_view value) {
+        separator().text += value;
+        return *this;
+    }
+    Components& number(double value) {
+        appendDouble(separator().text, value);
+        return *this;
+    }
+    Components& boolean(bool value) {
+        appendBool(separator().text, value);
+        return *this;
+    }
+
+private:
+    std::size_t count_ = 0;
+};
+
+}  // namespace
+
+std::string DesignRecipe::displayName() const {
+    const std::string_view trimmed = trimmingWhitespaceAndNewlines(name);
+    return trimmed.empty() ? std::string("Untitled design") : std::string(trimmed);
+}
+
+std::string DesignRecipe::signature() const {
+    Components c;
+    c.text.reserve(512);
+    c.string(wallpaperSource);
+    appendInteger(c.separator().text, paletteIndex);
+    if (customPalette) {
+        c.separator();
+        bool first = true;
+        for (const auto& stop : *customPalette) {
+            if (!first) c.text += ';';
+            first = false;
+            appendDouble(c.text, stop.red);
+            c.text += ',';
+            appendDouble(c.text, stop.green);
+            c.text += ',';
+            appendDouble(c.text, stop.blue);
+        }
+    } else {
+        c.string("none");
+    }
+    c.string(shape);
+    appendInteger(c.separator().text, seed);
+    c.number(hue).number(brightness).number(contrast).number(noise);
+    c.number(angle).number(spread).number(centerX).number(centerY).number(phase);
+    c.number(frequencyX).number(frequencyY).number(pixelScale).number(quantization);
+    c.boolean(mirror).boolean(okLab).string(dither).number(chroma).number(warp);
+    c.boolean(scanlines).boolean(vignette).boolean(invert).boolean(rgbSplit).string(channel);
+    c.string(imagePaletteMode).string(imageDither).string(imagePixelShape).string(imageLook);
+    c.number(imagePixelSize).number(imageColorCount).number(imageCellGap);
+    c.number(imageBrightness).number(imageContrast).number(imageSaturation);
+    // The mosaic and the photo are one component each whose parts happen to be
+    // joined by the same bar.
+    if (imageMosaic) {
+        c.separator().text += imageMosaic->renderMode;
+        c.text += '|';
+        c.text += imageMosaic->tileShape;
+        for (double v : {imageMosaic->cornerRadius, imageMosaic->bevel, imageMosaic->variation}) {
+            c.text += '|';
+            appendDouble(c.text, v);
+        }
+    } else {
+        c.string("pixel");
+    }
+    if (image) {
+        c.separator().text += image->fileName;
+        for (double v : {image->cropCenterX, image->cropCenterY, image->cropZoom}) {
+            c.text += '|';
+            appendDouble(c.text, v);
+        }
+    } else {
+        c.string("none");
+    }
+    std::vector<std::string> pinned = pinnedProperties;
+    std::sort(pinned.begin(), pinned.end());
+    c.separator();
+    for (std::size_t i = 0; i < pinned.size(); ++i) {
+        if (i > 0) c.text += ',';
+        c.text += pinned[i];
+    }
+    c.string(exportFormat).string(exportResolution);
+
+    c.boolean(grainGradientActive.value_or(false));
+    c.string(grainGradientPreset.value_or("aurora"));
+    c.number(grainGradientScale.value_or(54));
+    c.string(grainGradientMode.value_or("liquid"));
+    c.number(grainGradientWarp.value_or(58));
+    c.number(grainGradientFlow.value_or(48));
+    c.number(grainGradientGlow.value_or(62));
+
+    c.boolean(animationPlaying.value_or(false));
+    c.number(animationSpeed.value_or(1));
+    c.number(animationLoopDuration.value_or(8));
+    c.number(animationAmount.value_or(50));
+    c.string(animationProperty.value_or("angle"));
+    c.string(animationWaveform.value_or("sine"));
+    return std::move(c.text);
+}
+
+}  // namespace glimora

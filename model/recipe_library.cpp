@@ -1,0 +1,236 @@
+#include "model/recipe_library.hpp"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <span>
+#include <system_error>
+
+#include "model/iso_date.hpp"
+#include "model/json_text.hpp"
+#include "model/recipe_json.hpp"
+
+namespace glimora {
+
+namespace {
+
+void emit(const LogSink& log, const std::string& line) {
+    if (log) log(line);
+}
+
+std::string saveFailureLine(const std::string& description) {
+    return "Ombriq recipe history could not be saved: " + description;
+}
+
+struct FileContents {
+    bool missing = false;
+    std::optional<std::string> failure;  // why an existing file could not be read
+    std::string bytes;
+};
+
+std::string systemMessage(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+FileContents readLibraryFile(const std::filesystem::path& file) {
+    FileContents contents;
+    // Non-blocking, so that a FIFO in the file's place cannot hang start-up.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) contents.missing = true;
+        else contents.failure = systemMessage(errno);
+        return contents;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        contents.failure = systemMessage(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        contents.failure = "it is not a regular file";
+    } else if (std::uint64_t(info.st_size) > recipeFileSizeLimit) {
+        contents.failure = "it is larger than 64 MiB (" + std::to_string(info.st_size) + " bytes)";
+    } else {
+        contents.bytes.resize(std::size_t(info.st_size));
+        std::size_t filled = 0;
+        while (true) {
+            if (filled == contents.bytes.size()) {
+                // The file may have grown since fstat; read on, but never past the limit.
+                if (filled > recipeFileSizeLimit) {
+                    contents.failure = "it is larger than 64 MiB";
+                    break;
+                }
+                contents.bytes.resize(std::min(filled + 65536, recipeFileSizeLimit + 1));
+            }
+            const ssize_t n = ::read(fd, contents.bytes.data() + filled, contents.bytes.size() - filled);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                contents.failure = systemMessage(errno);
+                break;
+            }
+            if (n == 0) break;
+            filled += std::size_t(n);
+        }
+        contents.bytes.resize(filled);
+    }
+    ::close(fd);
+    return contents;
+}
+
+double secondsSinceReferenceDateNow() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration<double>(now).count() - unixTimeOfReferenceDate;
+}
+
+// "recipes.json.unreadable-20250301T093000Z", with "-2", "-3"... when taken.
+std::filesystem::path asideName(const std::filesystem::path& file, int attempt) {
+    std::string name = file.filename().string() + ".unreadable-" +
+                       compactIsoDateText(secondsSinceReferenceDateNow()).value_or("unknown-time");
+    if (attempt > 1) name += "-" + std::to_string(attempt);
+    return file.parent_path() / name;
+}
+
+void moveAside(const std::filesystem::path& file, const std::string& reason, const LogSink& log) {
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const auto aside = asideName(file, attempt);
+        // Never replace an earlier copy: RENAME_NOREPLACE where the file system
+        // offers it, else a check just before the rename.
+        int result = ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            std::error_code ignored;
+            if (std::filesystem::exists(aside, ignored)) {
+                errno = EEXIST;
+            } else {
+                result = ::rename(file.c_str(), aside.c_str());
+            }
+        }
+        if (result == 0) {
+            emit(log, "Ombriq recipe history could not be read (" + reason + "); moved it to “" + aside.string() +
+                          "”");
+            return;
+        }
+        if (errno != EEXIST) break;
+    }
+    emit(log, "Ombriq recipe history could not be read (" + reason + ") nor moved aside: " + systemMessage(errno));
+}
+
+void copyAside(const std::filesystem::path& file, const std::string& bytes, const LogSink& log) {
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const auto aside = asideName(file, attempt);
+        std::error_code ignored;
+        if (std::filesystem::exists(aside, ignored)) continue;
+        if (const auto error = AtomicFile::write(aside, bytes)) {
+            emit(log, "Ombriq recipe history could not keep a copy of its unreadable recipes: " +
+                          error->description());
+        } else {
+            emit(log, "Ombriq recipe history kept a copy of the file with its unreadable recipes at “" +
+                          aside.string() + "”");
+        }
+        return;
+    }
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> recipeHistoryURL(const std::optional<std::filesystem::path>& dataHome) {
+    if (!dataHome) return std::nullopt;
+    return *dataHome / "Ombriq" / "recipes.json";
+}
+
+RecipeHistoryDecoding decodeRecipeHistory(std::string_view bytes, const LogSink& log) {
+    if (bytes.size() > recipeFileSizeLimit)
+        throw RecipeCodingError("it is larger than 64 MiB (" + std::to_string(bytes.size()) + " bytes)");
+    nlohmann::json document;
+    try {
+        document = JsonText::parse(bytes);
+    } catch (const JsonText::Error& error) {
+        throw RecipeCodingError(std::string("it is not valid JSON: ") + error.what());
+    }
+    if (!document.is_array()) throw RecipeCodingError("it is not a JSON array");
+
+    RecipeHistoryDecoding result;
+    auto& elements = document.get_ref<nlohmann::json::array_t&>();
+    result.recipes.reserve(std::min(elements.size(), recipeHistoryLimit));
+    for (std::size_t i = 0; i < elements.size() && result.recipes.size() < recipeHistoryLimit; ++i) {
+        try {
+            result.recipes.push_back(recipeFromJson(elements[i]));
+        } catch (const RecipeCodingError& error) {
+            ++result.skipped;
+            emit(log, "Ombriq recipe history skipped recipe " + std::to_string(i + 1) + " of " +
+                          std::to_string(elements.size()) + ": " + error.what());
+        }
+    }
+    return result;
+}
+
+std::vector<DesignRecipe> loadRecipeHistory(const std::optional<std::filesystem::path>& libraryFile,
+                                            const LogSink& log, RecipeHistoryAccess access) {
+    if (!libraryFile) return {};
+    FileContents contents = readLibraryFile(*libraryFile);
+    if (contents.missing) return {};
+
+    std::optional<std::string> failure = contents.failure;
+    RecipeHistoryDecoding decoding;
+    if (!failure) {
+        try {
+            decoding = decodeRecipeHistory(contents.bytes, log);
+        } catch (const RecipeCodingError& error) {
+            failure = error.what();
+        }
+    }
+    if (failure) {
+        if (access == RecipeHistoryAccess::readWrite) moveAside(*libraryFile, *failure, log);
+        else emit(log, "Ombriq recipe history could not be read (" + *failure + ")");
+        return {};
+    }
+    if (decoding.skipped > 0 && access == RecipeHistoryAccess::readWrite)
+        copyAside(*libraryFile, contents.bytes, log);
+    return std::move(decoding.recipes);
+}
+
+namespace {
+
+std::string encodeFirstRecipes(const std::vector<DesignRecipe>& recipes) {
+    const std::size_t count = std::min(recipes.size(), recipeHistoryLimit);
+    return encodeRecipeArray(std::span<const DesignRecipe>(recipes.data(), count));
+}
+
+}  // namespace
+
+std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& recipes, const LogSink& log) {
+    try {
+        return encodeFirstRecipes(recipes);
+    } catch (const RecipeCodingError& error) {
+        emit(log, saveFailureLine(error.what()));
+        return std::nullopt;
+    }
+}
+
+bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile, const std::string& bytes,
+                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction) {
+    if (!libraryFile) return true;
+    const auto folder = libraryFile->parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        emit(log, saveFailureLine("Could not create the folder “" + folder.string() + "”: " + error.message()));
+        return false;
+    }
+    if (const auto failure = AtomicFile::write(*libraryFile, bytes, writeFunction)) {
+        emit(log, saveFailureLine(failure->description()));
+        return false;
+    }
+    return true;
+}
+
+bool saveRecipeHistory(const std::vector<DesignRecipe>& recipes,
+                       const std::optional<std::filesystem::path>& libraryFile, const LogSink& log,
+                       const AtomicFile::WriteFunction& writeFunction) {
+    if (!libraryFile) return true;
+    const auto bytes = encodeRecipeHistory(recipes, log);
+    if (!bytes) return false;
+    return writeRecipeHistoryFile(libraryFile, *bytes, log, writeFunction);
+}
+
+}  // namespace glimora
