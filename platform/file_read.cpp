@@ -43,7 +43,8 @@ std::optional<std::vector<std::uint8_t>> readFileLimited(const std::filesystem::
     for (;;) {
         if (done == bytes.size()) {
             if (done > maxBytes) return std::nullopt;
-            bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(std::uintmax_t{done} * 2, maxBytes + 1)));
+            const auto grown = std::min<std::uintmax_t>(std::uintmax_t{done} * 2, maxBytes + 1);
+            bytes.resize(static_cast<std::size_t>(grown));
         }
         const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
         if (got < 0) {

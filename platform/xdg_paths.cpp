@@ -28,9 +28,8 @@ std::optional<std::filesystem::path> home() {
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
     passwd entry{};
     passwd* result = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) != 0 || !result || !result->pw_dir ||
-        result->pw_dir[0] != '/')
-        return std::nullopt;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) != 0 || !result) return std::nullopt;
+    if (!result->pw_dir || result->pw_dir[0] != '/') return std::nullopt;
     return std::filesystem::path(result->pw_dir);
 }
 
@@ -42,7 +41,8 @@ std::optional<std::filesystem::path> baseDirectory(const char* variable, const c
 }
 
 // One value of user-dirs.dirs: "$HOME/sub" or "/absolute", shell-quoted.
-std::optional<std::filesystem::path> parseUserDir(std::string_view quoted, const std::filesystem::path& homeDir) {
+std::optional<std::filesystem::path> parseUserDir(std::string_view quoted,
+                                                  const std::filesystem::path& homeDir) {
     if (quoted.size() < 2 || quoted.front() != '"') return std::nullopt;
     std::string value;
     bool closed = false;
@@ -103,8 +103,12 @@ std::optional<std::filesystem::path> XdgPaths::configHome() const {
     return baseDirectory("XDG_CONFIG_HOME", ".config");
 }
 
-std::optional<std::filesystem::path> XdgPaths::downloads() const { return userDirectory("DOWNLOAD", "Downloads"); }
+std::optional<std::filesystem::path> XdgPaths::downloads() const {
+    return userDirectory("DOWNLOAD", "Downloads");
+}
 
-std::optional<std::filesystem::path> XdgPaths::pictures() const { return userDirectory("PICTURES", "Pictures"); }
+std::optional<std::filesystem::path> XdgPaths::pictures() const {
+    return userDirectory("PICTURES", "Pictures");
+}
 
 }  // namespace glimora

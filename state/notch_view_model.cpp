@@ -199,7 +199,8 @@ std::string NotchViewModel::gradientSignature() const {
     };
     add(std::to_string(paletteIndex_));
     add(rawValue(shape_));
-    for (const double value : {angle_, spread_, centerX_, centerY_, phase_, frequencyX_, frequencyY_, pixelScale_})
+    for (const double value :
+         {angle_, spread_, centerX_, centerY_, phase_, frequencyX_, frequencyY_, pixelScale_})
         add(decimalText(value));
     add(flag(mirror_));
     add(flag(okLab_));

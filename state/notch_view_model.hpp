@@ -133,7 +133,8 @@ public:
 #define GLIMORA_DECLARE_ACCESSORS_observed(Type, name, Name)                                                  \
     const Type& name() const { return name##_; }                                                              \
     void set##Name(Type value);
-#define GLIMORA_DECLARE_ACCESSORS(Type, name, Name, initial, kind) GLIMORA_DECLARE_ACCESSORS_##kind(Type, name, Name)
+#define GLIMORA_DECLARE_ACCESSORS(Type, name, Name, initial, kind) \
+    GLIMORA_DECLARE_ACCESSORS_##kind(Type, name, Name)
     GLIMORA_NOTCH_VIEW_MODEL_PROPERTIES(GLIMORA_DECLARE_ACCESSORS)
 #undef GLIMORA_DECLARE_ACCESSORS
 #undef GLIMORA_DECLARE_ACCESSORS_observed

@@ -89,8 +89,8 @@ void NotchViewModel::validateAnimationProperty() {
 NotchViewModel::AnimatedValues NotchViewModel::animatedSnapshot(double time) const {
     AnimatedValues values{angle_,      spread_,     centerX_, centerY_, phase_,
                           frequencyX_, frequencyY_, warp_,    noise_,   chroma_};
-    const bool animates =
-        wallpaperSource_ == WallpaperSource::gradient && (animationPlaying_ || animationPausedProgress_ > 0.0001);
+    const bool animates = wallpaperSource_ == WallpaperSource::gradient &&
+                          (animationPlaying_ || animationPausedProgress_ > 0.0001);
     if (!animates) return values;
 
     const double offset = wave(animationWaveform_, animationProgress(time)) * animationAmount_ / 100 *
@@ -295,7 +295,8 @@ void NotchViewModel::loadShaderSource(const std::filesystem::path& file) {
             return std::nullopt;
         }
     };
-    auto finish = [self = weakSelf(), generation, name = std::move(name)](std::optional<PixelImageBuffer> image) {
+    auto finish = [self = weakSelf(), generation,
+                   name = std::move(name)](std::optional<PixelImageBuffer> image) {
         NotchViewModel* model = self.get();
         // A later choice of picture wins over this one.
         if (!model || generation != model->shaderSourceGeneration_) return;
@@ -311,7 +312,9 @@ void NotchViewModel::loadShaderSource(const std::filesystem::path& file) {
     }
     scheduler->background([scheduler, decode = std::move(decode), finish = std::move(finish)]() mutable {
         auto image = decode();
-        scheduler->post([finish = std::move(finish), image = std::move(image)]() mutable { finish(std::move(image)); });
+        scheduler->post([finish = std::move(finish), image = std::move(image)]() mutable {
+            finish(std::move(image));
+        });
     });
 }
 

@@ -72,7 +72,8 @@ protected:
 TEST_F(FileRead, WholeFileUpToTheCap) {
     const auto path = folder.path() / "ten.bin";
     test::writeFile(path, "0123456789");
-    EXPECT_EQ(readFileLimited(path, 10), (std::vector<std::uint8_t>{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
+    const std::string text = "0123456789";
+    EXPECT_EQ(readFileLimited(path, 10), std::vector<std::uint8_t>(text.begin(), text.end()));
     EXPECT_EQ(readFileLimited(path, 9), std::nullopt);
     const auto empty = folder.path() / "empty.bin";
     test::writeFile(empty, "");

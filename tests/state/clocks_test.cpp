@@ -171,7 +171,7 @@ TEST_F(AnimationClock, AnglesAndPhasesWrapIntoAFullTurn) {
     model->setAngle(10);
     pauseAt(*model, 0.75, AnimationWaveform::sine, AnimationProperty::angle, 50);
     EXPECT_EQ(model->animatedSnapshot(now()).angle, 280);
-    // The spec's examples: 350 + 20 gives 10, and a result of -30 gives 330.
+    // Offsets that do not divide evenly: 350 + 20 gives 10, and a result of -30 gives 330.
     model->setAngle(350);
     pauseAt(*model, 0.25, AnimationWaveform::sine, AnimationProperty::angle, 100.0 * 20 / 180);
     EXPECT_NEAR(model->animatedSnapshot(now()).angle, 10, 1e-9);

@@ -67,7 +67,8 @@ inline PixelImageBuffer solidImage(std::int64_t width, std::int64_t height) {
     PixelImageBuffer image;
     image.width = width;
     image.height = height;
-    image.rgba = std::make_shared<const std::vector<std::uint8_t>>(static_cast<std::size_t>(width * height * 4), 200);
+    const auto size = static_cast<std::size_t>(width * height * 4);
+    image.rgba = std::make_shared<const std::vector<std::uint8_t>>(size, std::uint8_t{200});
     return image;
 }
 

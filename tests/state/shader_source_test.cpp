@@ -15,7 +15,8 @@ using test::TempDir;
 class ShaderSource : public ::testing::Test {
 protected:
     ShaderSource() {
-        harness.decoder = [this](std::span<const std::uint8_t> data, int maxPixelSize) -> std::optional<PixelImageBuffer> {
+        harness.decoder = [this](std::span<const std::uint8_t> data,
+                                 int maxPixelSize) -> std::optional<PixelImageBuffer> {
             decodedSizes.push_back(data.size());
             decodedLimits.push_back(maxPixelSize);
             if (data.empty() || data[0] != 'P') return std::nullopt;
