@@ -1,0 +1,293 @@
+// The editor state: every design and panel setting and every user action.
+// One instance per process, touched only on the main thread. Views observe it
+// through onChange and write it through the setters.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/bookmarks.hpp"
+#include "platform/clipboard.hpp"
+#include "platform/clock.hpp"
+#include "platform/file_dialogs.hpp"
+#include "platform/logger.hpp"
+#include "platform/paths.hpp"
+#include "platform/preferences.hpp"
+#include "platform/random.hpp"
+#include "platform/scheduler.hpp"
+#include "state/notch_view_model_properties.hpp"
+
+namespace glimora {
+
+// The material's colours after a reset, and at start.
+inline constexpr Color defaultShaderBaseColor{0.025, 0.035, 0.06};
+inline constexpr Color defaultShaderMidColor{0.24, 0.36, 0.56};
+inline constexpr Color defaultShaderHighlightColor{1, 1, 1};
+
+// Preference keys of the editor state.
+inline constexpr std::string_view notchPlacementKey = "notchPlacement";
+inline constexpr std::string_view sideExpandedWidthKey = "sideExpandedWidth";
+inline constexpr std::string_view pinnedShufflePropertiesKey = "pinnedShuffleProperties";
+inline constexpr std::string_view outputFolderBookmarkKey = "outputFolderBookmark";
+
+class NotchViewModel {
+public:
+    // Reads the recipe library; never fails (empty when there is none).
+    using RecipeHistoryLoader = std::function<std::vector<DesignRecipe>()>;
+    // Decodes a picture, its longer side scaled to at most maxPixelSize;
+    // nothing when the bytes are no picture. Called off the main thread.
+    using ImageDecoder =
+        std::function<std::optional<PixelImageBuffer>(std::span<const std::uint8_t> data, int maxPixelSize)>;
+
+    // What the model asks of the desktop. Each program wires its own: the
+    // screen saver and the command-line harness pass in-memory preferences so
+    // they never write the application's settings. Missing preferences, clock,
+    // random source, bookmarks, paths and logger get in-memory or system
+    // defaults; without a scheduler, dialogs or clipboard the actions needing
+    // them do nothing; without a loader the library starts empty.
+    struct Services {
+        std::shared_ptr<Preferences> preferences;
+        std::shared_ptr<Clock> clock;
+        std::shared_ptr<Random> random;
+        std::shared_ptr<Scheduler> scheduler;
+        std::shared_ptr<FileDialogs> fileDialogs;
+        std::shared_ptr<Clipboard> clipboard;
+        std::shared_ptr<Bookmarks> bookmarks;
+        std::shared_ptr<Paths> paths;
+        std::shared_ptr<Logger> logger;
+        RecipeHistoryLoader loadRecipeHistory;
+        ImageDecoder decodeImage;
+    };
+
+    // The change id of each published property.
+    enum class Prop : std::uint8_t {
+#define GLIMORA_PROP_ID(Type, name, Name, initial, kind) name,
+        GLIMORA_NOTCH_VIEW_MODEL_PROPERTIES(GLIMORA_PROP_ID)
+#undef GLIMORA_PROP_ID
+    };
+#define GLIMORA_PROP_COUNT(Type, name, Name, initial, kind) +1
+    static constexpr std::size_t propCount = 0 GLIMORA_NOTCH_VIEW_MODEL_PROPERTIES(GLIMORA_PROP_COUNT);
+#undef GLIMORA_PROP_COUNT
+#define GLIMORA_PROP_NAME(Type, name, Name, initial, kind) #name,
+    static constexpr std::array<std::string_view, propCount> propNames{
+        GLIMORA_NOTCH_VIEW_MODEL_PROPERTIES(GLIMORA_PROP_NAME)};
+#undef GLIMORA_PROP_NAME
+    static constexpr std::string_view propName(Prop prop) { return propNames[static_cast<std::size_t>(prop)]; }
+
+    using ChangeListener = std::function<void(Prop)>;
+    using ListenerId = std::uint64_t;
+    using Callback = std::function<void()>;
+
+    // The ten values the animation can move, as `animatedSnapshot` returns them.
+    struct AnimatedValues {
+        double angle;
+        double spread;
+        double centerX;
+        double centerY;
+        double phase;
+        double frequencyX;
+        double frequencyY;
+        double warp;
+        double noise;
+        double chroma;
+    };
+
+    // Which status text a delayed reset returns to its resting value.
+    enum class StatusField { exportStatus, copyStatus };
+
+    // Initial values, then the stored placement, side width, pins and output
+    // folder, the recipe library, and the start design in the shuffle history.
+    NotchViewModel();
+    explicit NotchViewModel(Services services);
+    // Cancels the pending export and status resets; writes nothing.
+    ~NotchViewModel();
+    NotchViewModel(const NotchViewModel&) = delete;
+    NotchViewModel& operator=(const NotchViewModel&) = delete;
+
+    // Called after every write of a published property, also of an equal
+    // value: after the store, before the property's observer.
+    ListenerId onChange(ChangeListener listener);
+    void removeChangeListener(ListenerId id);
+
+    // Published properties: a getter, a setter, and for those without an
+    // observer an update call that edits the value in place and notifies once.
+#define GLIMORA_DECLARE_ACCESSORS_plain(Type, name, Name)                                                     \
+    const Type& name() const { return name##_; }                                                              \
+    void set##Name(Type value);                                                                               \
+    template <class Edit>                                                                                     \
+    void update##Name(Edit&& edit) {                                                                          \
+        std::forward<Edit>(edit)(name##_);                                                                    \
+        publish(Prop::name);                                                                                  \
+    }
+#define GLIMORA_DECLARE_ACCESSORS_observed(Type, name, Name)                                                  \
+    const Type& name() const { return name##_; }                                                              \
+    void set##Name(Type value);
+#define GLIMORA_DECLARE_ACCESSORS(Type, name, Name, initial, kind) \
+    GLIMORA_DECLARE_ACCESSORS_##kind(Type, name, Name)
+    GLIMORA_NOTCH_VIEW_MODEL_PROPERTIES(GLIMORA_DECLARE_ACCESSORS)
+#undef GLIMORA_DECLARE_ACCESSORS
+#undef GLIMORA_DECLARE_ACCESSORS_observed
+#undef GLIMORA_DECLARE_ACCESSORS_plain
+
+    // Plain properties: no change notification.
+    bool isPresentingPhotoPicker() const { return isPresentingPhotoPicker_; }
+    void setIsPresentingPhotoPicker(bool value) { isPresentingPhotoPicker_ = value; }
+    const Callback& onPlacementChange() const { return onPlacementChange_; }
+    void setOnPlacementChange(Callback callback) { onPlacementChange_ = std::move(callback); }
+    const Callback& onLayoutChange() const { return onLayoutChange_; }
+    void setOnLayoutChange(Callback callback) { onLayoutChange_ = std::move(callback); }
+    const Callback& onSideWidthChange() const { return onSideWidthChange_; }
+    void setOnSideWidthChange(Callback callback) { onSideWidthChange_ = std::move(callback); }
+    const TaskHandle& exportTask() const { return exportTask_; }
+    const TaskHandle& exportStatusResetTask() const { return exportStatusResetTask_; }
+    const TaskHandle& copyStatusResetTask() const { return copyStatusResetTask_; }
+    const std::vector<int>& imageShuffleOrder() const { return imageShuffleOrder_; }
+    int imageShufflePosition() const { return imageShufflePosition_; }
+    const std::set<std::string>& gradientShuffleHistory() const { return gradientShuffleHistory_; }
+    const std::set<std::string>& grainGradientShuffleHistory() const { return grainGradientShuffleHistory_; }
+    std::optional<double> animationStartTime() const { return animationStartTime_; }
+    void setAnimationStartTime(std::optional<double> value) { animationStartTime_ = value; }
+    double animationPausedProgress() const { return animationPausedProgress_; }
+    void setAnimationPausedProgress(double value) { animationPausedProgress_ = value; }
+    std::optional<double> shaderStartTime() const { return shaderStartTime_; }
+    double shaderPausedTime() const { return shaderPausedTime_; }
+
+    const Services& services() const { return services_; }
+
+    // Derived values.
+    PaletteDefinition activePalette() const;
+    std::string imageCountLabel() const;
+    const ImportedImageAsset* currentImageAsset() const;
+    int currentImageNumber() const;
+    std::string gradientSignature() const;
+    bool isPinned(ShuffleProperty property) const { return pinnedProperties_.contains(property); }
+    // Writes the pins, sorted by raw value, to the preferences.
+    void savePinnedProperties();
+
+    // Panel layout.
+    double resolvedSideWidth() const;
+    void setCustomSideWidth(double width);
+    double expandedPanelHeight() const;
+
+    // Gradient animation clock.
+    double animationProgress(double time) const;
+    std::vector<AnimationProperty> availableAnimationProperties() const;
+    void validateAnimationProperty();
+    AnimatedValues animatedSnapshot(double time) const;
+    void toggleAnimation();
+
+    // Design selection from the shape and gradient tabs.
+    void selectShape(NotchShape shape);
+    void selectSmoothGradient();
+    void selectGrainGradientMode(GrainGradientMode mode);
+
+    // Shader material clock and actions.
+    double shaderMaterialTime(double time) const;
+    void activateShaderMaterial();
+    void selectShaderPattern(ShaderPattern pattern);
+    void toggleShaderPlayback();
+    void turnOffShaderMaterial();
+    void resetShaderMaterial();
+    void useFullDesktopMaterial();
+    void useCurrentImageAsShaderSource();
+    void chooseShaderSource();
+
+    // Returns the status text to its resting value after its delay ("Export"
+    // after 2 s, "Copy" after 1.5 s); a newer call restarts the delay.
+    void scheduleStatusReset(StatusField field);
+
+    // Stored preferences, as read at start-up. A value of the wrong type or
+    // out of range reads as absent.
+    static std::optional<NotchPlacement> loadNotchPlacement(const Preferences& preferences);
+    static std::optional<double> loadSideExpandedWidth(const Preferences& preferences);
+    static std::set<ShuffleProperty> loadPinnedProperties(const Preferences& preferences);
+    // May write a fresh bookmark back when the stored one is stale.
+    static std::optional<std::filesystem::path> loadOutputFolderURL(Preferences& preferences,
+                                                                    const Bookmarks& bookmarks);
+
+    // The material's source picture: files above this size are refused, and
+    // the picture is decoded with its longer side at most this many pixels.
+    static constexpr std::uintmax_t shaderSourceByteLimit = 64u * 1024 * 1024;
+    static constexpr int shaderSourceMaxPixelSize = 2048;
+
+private:
+    // Hands asynchronous completions a way to reach the model that fails
+    // quietly once the model is gone.
+    class WeakSelf {
+    public:
+        explicit WeakSelf(const std::shared_ptr<NotchViewModel*>& self) : self_(self) {}
+        NotchViewModel* get() const {
+            const auto self = self_.lock();
+            return self ? *self : nullptr;
+        }
+
+    private:
+        std::weak_ptr<NotchViewModel*> self_;
+    };
+    WeakSelf weakSelf() const { return WeakSelf(lifetime_); }
+
+    static Services withDefaults(Services services);
+    void publish(Prop prop);
+    void compactListeners();
+    static void fire(const Callback& callback);
+
+    void expandedDidSet(bool oldValue);
+    void notchPlacementDidSet(NotchPlacement oldValue);
+    void selectedTabDidSet(NotchTab oldValue);
+    void wallpaperSourceDidSet();
+
+    double effectiveLoopDuration() const;
+    double effectiveAnimationSpeed() const;
+    double effectiveShaderSpeed() const;
+    void stopGradientAnimation();
+    void startShaderClock();
+    void stopShaderClock();
+    void applyShaderSource(PixelImageBuffer image, std::string name);
+    // Reads and decodes in the background; the result comes back on the main thread.
+    void loadShaderSource(const std::filesystem::path& file);
+
+    // Declared first: the initial values below read it.
+    Services services_;
+    std::shared_ptr<NotchViewModel*> lifetime_;
+    // Id 0 marks a listener removed while notifications were running.
+    std::deque<std::pair<ListenerId, ChangeListener>> listeners_;
+    ListenerId nextListenerId_ = 1;
+    int publishDepth_ = 0;
+    bool hasRemovedListeners_ = false;
+
+#define GLIMORA_DECLARE_FIELD(Type, name, Name, initial, kind) Type name##_ = initial;
+    GLIMORA_NOTCH_VIEW_MODEL_PROPERTIES(GLIMORA_DECLARE_FIELD)
+#undef GLIMORA_DECLARE_FIELD
+
+    bool isPresentingPhotoPicker_ = false;
+    Callback onPlacementChange_;
+    Callback onLayoutChange_;
+    Callback onSideWidthChange_;
+    TaskHandle exportTask_;
+    TaskHandle exportStatusResetTask_;
+    TaskHandle copyStatusResetTask_;
+    std::vector<int> imageShuffleOrder_;
+    int imageShufflePosition_ = 0;
+    std::set<std::string> gradientShuffleHistory_;
+    std::set<std::string> grainGradientShuffleHistory_;
+    std::optional<double> animationStartTime_;
+    double animationPausedProgress_ = 0;
+    std::optional<double> shaderStartTime_;
+    double shaderPausedTime_ = 0;
+    // Bumped by every change of the material's picture, so a slow decode of an
+    // earlier choice never replaces a later one.
+    std::uint64_t shaderSourceGeneration_ = 0;
+};
+
+}  // namespace glimora
