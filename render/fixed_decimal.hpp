@@ -10,7 +10,8 @@ namespace glimora {
 inline void appendFixed(std::string& out, double value, int precision) {
     // Enough for the longest finite double written with a few decimals.
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
     out.append(buffer, result.ptr);
 }
 

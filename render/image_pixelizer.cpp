@@ -43,7 +43,8 @@ struct GridSize {
     std::int64_t rows;
 };
 
-GridSize gridSize(std::int64_t targetWidth, std::int64_t targetHeight, const ImagePixelizer::Settings& settings) {
+GridSize gridSize(std::int64_t targetWidth, std::int64_t targetHeight,
+                  const ImagePixelizer::Settings& settings) {
     const double w = double(std::max<std::int64_t>(targetWidth, 1));
     const double h = double(std::max<std::int64_t>(targetHeight, 1));
     double cellSpan = settings.pixelSize * 2.2;
@@ -72,9 +73,7 @@ int quantize(int value, double levels, std::int64_t row, std::int64_t column, st
     const double hi = std::min(lo + 1, levels);
     double q = lo;
     switch (dither) {
-    case ImageDitherStyle::none:
-        q = std::round(x);
-        break;
+    case ImageDitherStyle::none: q = std::round(x); break;
     case ImageDitherStyle::bayer4:
         if (bayerThreshold(4, row + rowOffset, column + columnOffset) < x - lo) q = hi;
         break;
@@ -112,7 +111,8 @@ RGB ImagePixelizer::adjustColor(RGB color, const Settings& settings) {
     return {out(red), out(green), out(blue)};
 }
 
-RGB ImagePixelizer::paletteColor(double luminance, std::int64_t row, std::int64_t column, const Settings& settings) {
+RGB ImagePixelizer::paletteColor(double luminance, std::int64_t row, std::int64_t column,
+                                 const Settings& settings) {
     const auto& palette = settings.palette;
     const std::size_t n = palette.size();
     if (n == 0) {
@@ -127,18 +127,10 @@ RGB ImagePixelizer::paletteColor(double luminance, std::int64_t row, std::int64_
     const double hi = std::min(lo + 1, last);
     bool upper = false;
     switch (settings.dither) {
-    case ImageDitherStyle::none:
-        upper = f > 0.5;
-        break;
-    case ImageDitherStyle::bayer4:
-        upper = bayerThreshold(4, row, column) < f;
-        break;
-    case ImageDitherStyle::bayer8:
-        upper = bayerThreshold(8, row, column) < f;
-        break;
-    case ImageDitherStyle::noise:
-        upper = sineNoise(row * 15731 + column * 789221) < f;
-        break;
+    case ImageDitherStyle::none: upper = f > 0.5; break;
+    case ImageDitherStyle::bayer4: upper = bayerThreshold(4, row, column) < f; break;
+    case ImageDitherStyle::bayer8: upper = bayerThreshold(8, row, column) < f; break;
+    case ImageDitherStyle::noise: upper = sineNoise(row * 15731 + column * 789221) < f; break;
     }
     return palette[std::size_t(upper ? hi : lo)];
 }
@@ -157,15 +149,15 @@ RGB ImagePixelizer::processColor(RGB color, std::int64_t row, std::int64_t colum
         const auto q = std::uint8_t(quantize(g, levels, row, column, 0, 0, 0, dither));
         return {q, q, q};
     }
-    case ImagePaletteMode::current:
-        return paletteColor(luminance(a), row, column, settings);
+    case ImagePaletteMode::current: return paletteColor(luminance(a), row, column, settings);
     }
     return a;
 }
 
 ImagePixelizer::PixelGrid ImagePixelizer::pixelize(const PixelImageBuffer& buffer, std::int64_t targetWidth,
                                                    std::int64_t targetHeight, const Settings& settings) {
-    return pixel_sampling::pixelize(buffer.width, buffer.height, buffer.bytes(), targetWidth, targetHeight, settings);
+    return pixel_sampling::pixelize(buffer.width, buffer.height, buffer.bytes(), targetWidth, targetHeight,
+                                    settings);
 }
 
 RGB PixelImageBuffer::sampleColor(double x, double y) const {
@@ -174,7 +166,8 @@ RGB PixelImageBuffer::sampleColor(double x, double y) const {
 
 namespace pixel_sampling {
 
-RGB nearestPixel(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba, double x, double y) {
+RGB nearestPixel(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba, double x,
+                 double y) {
     if (width <= 0 || height <= 0) return {};
     if (!std::isfinite(x)) x = 0;
     if (!std::isfinite(y)) y = 0;
@@ -183,17 +176,17 @@ RGB nearestPixel(std::int64_t width, std::int64_t height, std::span<const std::u
     const auto column = std::uint64_t(std::clamp(std::round(lastColumn * x), 0.0, lastColumn));
     const auto row = std::uint64_t(std::clamp(std::round(lastRow * y), 0.0, lastRow));
     std::uint64_t pixel = 0;
-    if (__builtin_mul_overflow(row, std::uint64_t(width), &pixel) || __builtin_add_overflow(pixel, column, &pixel) ||
-        pixel >= rgba.size() / 4) {
+    if (__builtin_mul_overflow(row, std::uint64_t(width), &pixel) ||
+        __builtin_add_overflow(pixel, column, &pixel) || pixel >= rgba.size() / 4) {
         return {};
     }
     const std::uint8_t* p = rgba.data() + pixel * 4;
     return {p[0], p[1], p[2]};
 }
 
-ImagePixelizer::PixelGrid pixelize(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba,
-                                   std::int64_t targetWidth, std::int64_t targetHeight,
-                                   const ImagePixelizer::Settings& settings) {
+ImagePixelizer::PixelGrid pixelize(std::int64_t width, std::int64_t height,
+                                   std::span<const std::uint8_t> rgba, std::int64_t targetWidth,
+                                   std::int64_t targetHeight, const ImagePixelizer::Settings& settings) {
     const GridSize size = gridSize(targetWidth, targetHeight, settings);
     ImagePixelizer::PixelGrid grid;
     grid.columns = size.columns;

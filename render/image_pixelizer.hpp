@@ -48,19 +48,21 @@ struct ImagePixelizer {
 
     // The grid of an output of targetWidth x targetHeight (pixels, or points for
     // a live canvas). Never fails; an empty buffer samples black.
-    static PixelGrid pixelize(const PixelImageBuffer& buffer, std::int64_t targetWidth, std::int64_t targetHeight,
-                              const Settings& settings);
+    static PixelGrid pixelize(const PixelImageBuffer& buffer, std::int64_t targetWidth,
+                              std::int64_t targetHeight, const Settings& settings);
 
     // The colour pipeline of one cell: adjustment, then the palette mode.
     static RGB processColor(RGB color, std::int64_t row, std::int64_t column, const Settings& settings);
     // Brightness, contrast and saturation.
     static RGB adjustColor(RGB color, const Settings& settings);
     // The palette colour for a luminance in 0...1, dithered at (row, column).
-    static RGB paletteColor(double luminance, std::int64_t row, std::int64_t column, const Settings& settings);
+    static RGB paletteColor(double luminance, std::int64_t row, std::int64_t column,
+                            const Settings& settings);
 
     // The pixelized photo as one SVG document, every cell one element.
     static std::string renderSVG(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba,
-                                 const Settings& settings, std::int64_t outputWidth, std::int64_t outputHeight);
+                                 const Settings& settings, std::int64_t outputWidth,
+                                 std::int64_t outputHeight);
 
     struct Rect {
         double x = 0;
@@ -113,8 +115,8 @@ struct ImagePixelizer {
     // corners and bevels are antialiased. Bands of rows are drawn on up to
     // `threadCount` threads (0: one per core) with identical results.
     // Throws PixelizerError::bitmapUnavailable when no drawing surface can be made.
-    static void drawGrid(const PixelGrid& grid, const Settings& settings, double width, double height, double scale,
-                         const RGBATarget& target, int threadCount = 0);
+    static void drawGrid(const PixelGrid& grid, const Settings& settings, double width, double height,
+                         double scale, const RGBATarget& target, int threadCount = 0);
 
     // The pixelized photo as an opaque RGBA bitmap of outputWidth x outputHeight.
     // Throws PixelizerError::bitmapUnavailable for a size no bitmap can have.

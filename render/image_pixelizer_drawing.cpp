@@ -1,23 +1,19 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <new>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "render/image_pixelizer.hpp"
 
 namespace glimora {
-
-// Cairo's ARGB32 pixels are native-endian words; on a little-endian machine
-// their bytes are blue, green, red, alpha. Handing cairo each colour with red
-// and blue exchanged makes it write our red, green, blue, alpha order
-// directly, with no conversion pass over the bitmap.
-static_assert(std::endian::native == std::endian::little, "the drawing writes RGBA bytes through cairo's ARGB32");
 
 namespace {
 
@@ -31,19 +27,24 @@ double clampedCornerFactor(double radius) {
     return std::min(radius, 0.45);
 }
 
-// Pixel-centre coverage: pixel i is inside [start, end) when i + 0.5 is.
-std::int64_t snapEdge(double value, std::int64_t limit) {
+// Pixel-centre coverage: pixel i is inside [start, end) when i + 0.5 is. The
+// bound only keeps absurd coordinates away from the integer conversion.
+std::int64_t snapEdge(double value) {
+    constexpr double bound = double(std::int64_t(1) << 40);
     const double edge = std::ceil(value - 0.5);
-    if (!(edge > 0)) return 0;
-    if (edge >= double(limit)) return limit;
+    if (!(edge > -bound)) return -std::int64_t(1 << 30) * 1024;
+    if (edge > bound) return std::int64_t(1 << 30) * 1024;
     return std::int64_t(edge);
 }
 
 struct Box {
-    std::int64_t left;
-    std::int64_t top;
-    std::int64_t right;
-    std::int64_t bottom;
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+    std::int64_t right = 0;
+    std::int64_t bottom = 0;
+
+    std::int64_t width() const { return right - left; }
+    std::int64_t height() const { return bottom - top; }
 };
 
 // Corner of a curvature-continuous rounded rectangle, as distances in units of
@@ -56,157 +57,137 @@ constexpr double cornerCurve[9][2] = {
     {0.0, 0.86840689},        {0.0, 1.08849323},        {0.0, cornerExtent},
 };
 
-void continuousRoundedRect(cairo_t* cr, double left, double top, double right, double bottom, double radius) {
-    const double limit = std::min(right - left, bottom - top) / 2 / cornerExtent;
-    const double r = std::min(radius, limit);
+void continuousRoundedRect(cairo_t* cr, double width, double height, double radius) {
+    const double r = std::min(radius, std::min(width, height) / 2 / cornerExtent);
     // Clockwise from the top edge: each corner point, the way back along the
     // arriving edge, and the way on along the leaving edge.
     const double corners[4][6] = {
-        {right, top, -1, 0, 0, 1},
-        {right, bottom, 0, -1, -1, 0},
-        {left, bottom, 1, 0, 0, -1},
-        {left, top, 0, 1, 1, 0},
+        {width, 0, -1, 0, 0, 1},
+        {width, height, 0, -1, -1, 0},
+        {0, height, 1, 0, 0, -1},
+        {0, 0, 0, 1, 1, 0},
     };
     cairo_new_path(cr);
-    cairo_move_to(cr, left + cornerExtent * r, top);
+    cairo_move_to(cr, cornerExtent * r, 0);
     for (const auto& k : corners) {
-        auto point = [&](int i, double& x, double& y) {
-            x = k[0] + (cornerCurve[i][0] * k[2] + cornerCurve[i][1] * k[4]) * r;
-            y = k[1] + (cornerCurve[i][0] * k[3] + cornerCurve[i][1] * k[5]) * r;
-        };
+        auto x = [&](int i) { return k[0] + (cornerCurve[i][0] * k[2] + cornerCurve[i][1] * k[4]) * r; };
+        auto y = [&](int i) { return k[1] + (cornerCurve[i][0] * k[3] + cornerCurve[i][1] * k[5]) * r; };
         cairo_line_to(cr, k[0] + cornerExtent * r * k[2], k[1] + cornerExtent * r * k[3]);
-        for (int i = 0; i < 9; i += 3) {
-            double x1, y1, x2, y2, x3, y3;
-            point(i, x1, y1);
-            point(i + 1, x2, y2);
-            point(i + 2, x3, y3);
-            cairo_curve_to(cr, x1, y1, x2, y2, x3, y3);
-        }
+        for (int i = 0; i < 9; i += 3) cairo_curve_to(cr, x(i), y(i), x(i + 1), y(i + 1), x(i + 2), y(i + 2));
     }
     cairo_close_path(cr);
 }
 
-void ellipse(cairo_t* cr, double x, double y, double width, double height) {
+void ellipse(cairo_t* cr, double width, double height) {
     constexpr double kappa = 0.5522847498307936;  // cubic approximation of a quarter circle
     const double rx = width / 2;
     const double ry = height / 2;
-    const double cx = x + rx;
-    const double cy = y + ry;
     cairo_new_path(cr);
-    cairo_move_to(cr, cx + rx, cy);
-    cairo_curve_to(cr, cx + rx, cy + kappa * ry, cx + kappa * rx, cy + ry, cx, cy + ry);
-    cairo_curve_to(cr, cx - kappa * rx, cy + ry, cx - rx, cy + kappa * ry, cx - rx, cy);
-    cairo_curve_to(cr, cx - rx, cy - kappa * ry, cx - kappa * rx, cy - ry, cx, cy - ry);
-    cairo_curve_to(cr, cx + kappa * rx, cy - ry, cx + rx, cy - kappa * ry, cx + rx, cy);
+    cairo_move_to(cr, width, ry);
+    cairo_curve_to(cr, width, ry + kappa * ry, rx + kappa * rx, height, rx, height);
+    cairo_curve_to(cr, rx - kappa * rx, height, 0, ry + kappa * ry, 0, ry);
+    cairo_curve_to(cr, 0, ry - kappa * ry, rx - kappa * rx, 0, rx, 0);
+    cairo_curve_to(cr, rx + kappa * rx, 0, width, ry - kappa * ry, width, ry);
     cairo_close_path(cr);
 }
 
-std::uint32_t pixelWord(RGB color) {
-    const std::uint8_t bytes[4] = {color.red, color.green, color.blue, 255};
-    std::uint32_t word;
-    std::memcpy(&word, bytes, 4);
-    return word;
+void diamond(cairo_t* cr, double width, double height) {
+    cairo_new_path(cr);
+    cairo_move_to(cr, width / 2, 0);
+    cairo_line_to(cr, width, height / 2);
+    cairo_line_to(cr, width / 2, height);
+    cairo_line_to(cr, 0, height / 2);
+    cairo_close_path(cr);
 }
 
-// Draws the rows [bandTop, bandBottom) of the target: every cell that reaches
-// into them, clipped to them. Any split into bands gives the same pixels.
-class BandPainter {
-public:
-    BandPainter(const ImagePixelizer::PixelGrid& grid, const ImagePixelizer::CellGeometry& geometry, double scale,
-                const ImagePixelizer::RGBATarget& target, std::int64_t bandTop, std::int64_t bandBottom)
-        : grid_(grid), geometry_(geometry), scale_(scale), target_(target), top_(bandTop), bottom_(bandBottom) {}
+constexpr std::int64_t maxMaskSide = 4096;
 
-    ~BandPainter() {
-        if (cr_) cairo_destroy(cr_);
-        if (surface_) cairo_surface_destroy(surface_);
+enum class CellFill { rectangle, ellipse, diamond, rounded };
+
+// Antialiased coverage of one cell's shape (and of its bevel stroke, which
+// reaches `pad` pixels past the cell's box), drawn by cairo once per box size.
+struct CellMask {
+    std::vector<std::uint8_t> fill;    // box width x height; empty for a plain rectangle
+    std::vector<std::uint8_t> stroke;  // (width + 2 pad) x (height + 2 pad); empty without bevel
+};
+
+bool renderCoverage(std::int64_t width, std::int64_t height, double offset, const auto& path,
+                    double lineWidth, std::vector<std::uint8_t>& out) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, int(width), int(height));
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return false;
     }
-
-    BandPainter(const BandPainter&) = delete;
-    BandPainter& operator=(const BandPainter&) = delete;
-
-    // False when cairo could not make its surface.
-    bool paint() {
-        fillBox({0, top_, target_.width, bottom_}, grid_.background);
-        if (geometry_.columns <= 0 || geometry_.rows <= 0) return true;
-        // Antialiased edges and bevel strokes reach a little past a cell.
-        const double stroke = geometry_.bevelAmount > 0
-                                  ? geometry_.bevelLineWidth({0, 0, geometry_.cellWidth, geometry_.cellHeight})
-                                  : 0;
-        const double reach = stroke * scale_ + 2;
-        for (std::int64_t r = 0; r < geometry_.rows; ++r) {
-            const double cellTop = double(r) * geometry_.cellHeight * scale_;
-            const double cellBottom = double(r + 1) * geometry_.cellHeight * scale_;
-            if (cellBottom + reach < double(top_) || cellTop - reach > double(bottom_)) continue;
-            for (std::int64_t c = 0; c < geometry_.columns; ++c) {
-                if (!paintCell(r, c)) return false;
-            }
-        }
-        if (surface_) cairo_surface_flush(surface_);
-        return true;
-    }
-
-private:
-    bool paintCell(std::int64_t r, std::int64_t c) {
-        const ImagePixelizer::Rect shape = geometry_.shape(r, c);
-        if (!(shape.width > 0) || !(shape.height > 0)) return true;
-        const RGB color = grid_.cells[std::size_t(r * geometry_.columns + c)];
-        const bool mosaic = geometry_.renderMode == ImageRenderMode::mosaic;
-
-        if (!mosaic && geometry_.pixelShape != ImagePixelShape::square) {
-            if (!ensureCairo()) return false;
-            const double x = shape.x * scale_;
-            const double y = shape.y * scale_;
-            const double w = shape.width * scale_;
-            const double h = shape.height * scale_;
-            if (geometry_.pixelShape == ImagePixelShape::dot) {
-                ellipse(cr_, x, y, w, h);
-            } else {
-                cairo_new_path(cr_);
-                cairo_move_to(cr_, x + w / 2, y);
-                cairo_line_to(cr_, x + w, y + h / 2);
-                cairo_line_to(cr_, x + w / 2, y + h);
-                cairo_line_to(cr_, x, y + h / 2);
-                cairo_close_path(cr_);
-            }
-            fillPath(color, false);
-            return true;
-        }
-
-        // Rectangles and tiles: straight edges snap to pixel boundaries, so
-        // neighbouring cells without a gap share each boundary exactly.
-        const Box box = snappedBox(r, c, shape);
-        const double radius = geometry_.cornerRadius(shape) * scale_;
-        const bool bevel = mosaic && geometry_.bevelAmount > 0;
-        if (radius > 0) {
-            if (!ensureCairo()) return false;
-            continuousRoundedRect(cr_, double(box.left), double(box.top), double(box.right), double(box.bottom), radius);
-            fillPath(color, bevel);
+    cairo_t* cr = cairo_create(surface);
+    const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    if (ok) {
+        cairo_translate(cr, offset, offset);
+        path(cr);
+        cairo_set_source_rgba(cr, 0, 0, 0, 1);
+        if (lineWidth > 0) {
+            cairo_set_line_width(cr, lineWidth);
+            cairo_stroke(cr);
         } else {
-            if (cairoDirty_) {
-                cairo_surface_flush(surface_);
-                cairoDirty_ = false;
-            }
-            fillBox(box, color);
-            if (surface_) cairo_surface_mark_dirty(surface_);
-            if (bevel) {
-                if (!ensureCairo()) return false;
-                cairo_new_path(cr_);
-                cairo_rectangle(cr_, double(box.left), double(box.top), double(box.right - box.left),
-                                double(box.bottom - box.top));
-            }
+            cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+            cairo_fill(cr);
         }
-        if (bevel) {
-            cairo_set_source_rgba(cr_, 1, 1, 1, geometry_.bevelAmount * 0.28);
-            cairo_set_line_width(cr_, geometry_.bevelLineWidth(shape) * scale_);
-            cairo_stroke(cr_);
-            cairoDirty_ = true;
+        cairo_surface_flush(surface);
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        out.resize(std::size_t(width * height));
+        for (std::int64_t y = 0; y < height; ++y) {
+            std::memcpy(out.data() + y * width, data + y * stride, std::size_t(width));
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return ok;
+}
+
+// Everything the bands share: where each cell's box lies and the coverage
+// masks of every box size that occurs. Built once, then only read.
+class DrawingPlan {
+public:
+    DrawingPlan(const ImagePixelizer::PixelGrid& grid, const ImagePixelizer::CellGeometry& geometry,
+                double scale)
+        : grid_(grid), geometry_(geometry), scale_(scale) {
+        if (geometry.columns <= 0 || geometry.rows <= 0) return;
+        if (geometry.renderMode == ImageRenderMode::pixel) {
+            if (geometry.pixelShape == ImagePixelShape::dot) fill_ = CellFill::ellipse;
+            if (geometry.pixelShape == ImagePixelShape::diamond) fill_ = CellFill::diamond;
+        }
+        const ImagePixelizer::Rect shape = geometry.shape(0, 0);
+        radius_ = geometry.cornerRadius(shape) * scale;
+        if (radius_ > 0) fill_ = CellFill::rounded;
+        if (geometry.renderMode == ImageRenderMode::mosaic && geometry.bevelAmount > 0) {
+            lineWidth_ = std::min(geometry.bevelLineWidth(shape) * scale, double(maxMaskSide));
+            pad_ = std::int64_t(std::ceil(lineWidth_ / 2)) + 1;
+            // Cairo turns the colour into 16 bits per channel, then keeps the high byte.
+            bevelAlpha_ = unsigned(geometry.bevelAmount * 0.28 * 65535 + 0.5) >> 8;
+        }
+    }
+
+    // False when cairo could not draw a mask.
+    bool prepareMasks() {
+        if (fill_ == CellFill::rectangle && lineWidth_ <= 0) return true;
+        for (std::int64_t r = 0; r < geometry_.rows; ++r) {
+            for (std::int64_t c = 0; c < geometry_.columns; ++c) {
+                Box box;
+                if (!boxOf(r, c, box)) continue;
+                const auto key = std::make_pair(box.width(), box.height());
+                if (masks_.count(key)) continue;
+                CellMask mask;
+                if (!makeMask(box.width(), box.height(), mask)) return false;
+                masks_.emplace(key, std::move(mask));
+            }
         }
         return true;
     }
 
-    Box snappedBox(std::int64_t r, std::int64_t c, const ImagePixelizer::Rect& shape) const {
-        double left = shape.x;
-        double top = shape.y;
+    // The cell's shape snapped to whole pixels; false when it is empty.
+    bool boxOf(std::int64_t r, std::int64_t c, Box& box) const {
+        const ImagePixelizer::Rect shape = geometry_.shape(r, c);
+        if (!(shape.width > 0) || !(shape.height > 0)) return false;
         double right = shape.x + shape.width;
         double bottom = shape.y + shape.height;
         if (geometry_.inset == 0) {
@@ -214,57 +195,179 @@ private:
             // where the next cell begins, with no rounding difference between them.
             const ImagePixelizer::Rect cell = geometry_.cell(r, c);
             if (shape.x == cell.x && shape.width == cell.width) right = double(c + 1) * geometry_.cellWidth;
-            if (shape.y == cell.y && shape.height == cell.height) bottom = double(r + 1) * geometry_.cellHeight;
+            if (shape.y == cell.y && shape.height == cell.height)
+                bottom = double(r + 1) * geometry_.cellHeight;
         }
-        return {snapEdge(left * scale_, target_.width), snapEdge(top * scale_, target_.height),
-                snapEdge(right * scale_, target_.width), snapEdge(bottom * scale_, target_.height)};
+        box = {snapEdge(shape.x * scale_), snapEdge(shape.y * scale_), snapEdge(right * scale_),
+               snapEdge(bottom * scale_)};
+        return box.width() > 0 && box.height() > 0;
     }
 
-    void fillBox(const Box& box, RGB color) {
-        const std::int64_t top = std::max(box.top, top_);
-        const std::int64_t bottom = std::min(box.bottom, bottom_);
-        const std::int64_t width = box.right - box.left;
-        if (top >= bottom || width <= 0) return;
-        const std::uint32_t word = pixelWord(color);
-        if (row_.size() < std::size_t(width)) row_.resize(std::size_t(width));
-        std::fill_n(row_.begin(), width, word);
-        for (std::int64_t y = top; y < bottom; ++y) {
-            std::memcpy(target_.data + y * target_.stride + box.left * 4, row_.data(), std::size_t(width) * 4);
-        }
+    const CellMask* maskFor(const Box& box) const {
+        const auto it = masks_.find({box.width(), box.height()});
+        return it == masks_.end() ? nullptr : &it->second;
     }
 
-    void fillPath(RGB color, bool keepPath) {
-        cairo_set_source_rgb(cr_, color.blue / 255.0, color.green / 255.0, color.red / 255.0);
-        if (keepPath) {
-            cairo_fill_preserve(cr_);
-        } else {
-            cairo_fill(cr_);
-        }
-        cairoDirty_ = true;
-    }
+    const ImagePixelizer::PixelGrid& grid() const { return grid_; }
+    const ImagePixelizer::CellGeometry& geometry() const { return geometry_; }
+    bool plainFill() const { return fill_ == CellFill::rectangle; }
+    bool bevel() const { return lineWidth_ > 0; }
+    unsigned bevelAlpha() const { return bevelAlpha_; }
+    std::int64_t pad() const { return pad_; }
 
-    bool ensureCairo() {
-        if (cr_) return true;
-        surface_ = cairo_image_surface_create_for_data(target_.data + top_ * target_.stride, CAIRO_FORMAT_ARGB32,
-                                                       int(target_.width), int(bottom_ - top_), int(target_.stride));
-        if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) return false;
-        cr_ = cairo_create(surface_);
-        if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) return false;
-        cairo_translate(cr_, 0, -double(top_));
-        cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+private:
+    bool makeMask(std::int64_t width, std::int64_t height, CellMask& mask) const {
+        // A box beyond any real cell size comes only from absurd input; it is
+        // drawn as a plain rectangle rather than allocating a huge mask.
+        if (width > maxMaskSide || height > maxMaskSide) return true;
+        const double w = double(width);
+        const double h = double(height);
+        const double radius = radius_;
+        auto shapePath = [&](cairo_t* cr) {
+            switch (fill_) {
+            case CellFill::ellipse: ellipse(cr, w, h); break;
+            case CellFill::diamond: diamond(cr, w, h); break;
+            case CellFill::rounded: continuousRoundedRect(cr, w, h, radius); break;
+            case CellFill::rectangle:
+                cairo_new_path(cr);
+                cairo_rectangle(cr, 0, 0, w, h);
+                break;
+            }
+        };
+        if (fill_ != CellFill::rectangle && !renderCoverage(width, height, 0, shapePath, 0, mask.fill))
+            return false;
+        if (lineWidth_ > 0 && !renderCoverage(width + 2 * pad_, height + 2 * pad_, double(pad_), shapePath,
+                                              lineWidth_, mask.stroke)) {
+            return false;
+        }
         return true;
     }
 
     const ImagePixelizer::PixelGrid& grid_;
     const ImagePixelizer::CellGeometry& geometry_;
     double scale_;
+    CellFill fill_ = CellFill::rectangle;
+    double radius_ = 0;
+    double lineWidth_ = 0;
+    std::int64_t pad_ = 0;
+    unsigned bevelAlpha_ = 0;
+    std::map<std::pair<std::int64_t, std::int64_t>, CellMask> masks_;
+};
+
+// x * y / 255, rounded, for bytes.
+inline unsigned multiply(unsigned x, unsigned y) {
+    const unsigned t = x * y + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+// Draws the rows [bandTop, bandBottom) of the target: every cell that reaches
+// into them, clipped to them, in grid order. Any split into bands therefore
+// gives the same pixels.
+class BandPainter {
+public:
+    BandPainter(const DrawingPlan& plan, const ImagePixelizer::RGBATarget& target, std::int64_t bandTop,
+                std::int64_t bandBottom)
+        : plan_(plan), target_(target), top_(bandTop), bottom_(bandBottom) {}
+
+    void paint() {
+        const auto& geometry = plan_.geometry();
+        const auto& grid = plan_.grid();
+        fillBox({0, top_, target_.width, bottom_}, grid.background);
+        for (std::int64_t r = 0; r < geometry.rows; ++r) {
+            for (std::int64_t c = 0; c < geometry.columns; ++c) {
+                Box box;
+                if (!plan_.boxOf(r, c, box)) continue;
+                // Rows of cells wholly above or below the band are skipped.
+                if (box.bottom + plan_.pad() <= top_) break;
+                if (box.top - plan_.pad() >= bottom_) return;
+                const RGB color = grid.cells[std::size_t(r * geometry.columns + c)];
+                const CellMask* mask = plan_.plainFill() && !plan_.bevel() ? nullptr : plan_.maskFor(box);
+                if (mask && !mask->fill.empty()) {
+                    blendFill(box, mask->fill, color);
+                } else {
+                    fillBox(box, color);
+                }
+                if (mask && !mask->stroke.empty()) blendStroke(box, mask->stroke);
+            }
+        }
+    }
+
+private:
+    // The part of a box (grown by `pad`) inside the band and the target.
+    struct Span {
+        std::int64_t x0, x1, y0, y1;
+        bool empty() const { return x0 >= x1 || y0 >= y1; }
+    };
+
+    Span clip(const Box& box, std::int64_t pad) const {
+        return {std::max<std::int64_t>(box.left - pad, 0), std::min(box.right + pad, target_.width),
+                std::max(box.top - pad, top_), std::min(box.bottom + pad, bottom_)};
+    }
+
+    std::uint8_t* pixel(std::int64_t x, std::int64_t y) const {
+        return target_.data + y * target_.stride + x * 4;
+    }
+
+    void fillBox(const Box& box, RGB color) {
+        const Span span = clip(box, 0);
+        if (span.empty()) return;
+        const std::int64_t width = span.x1 - span.x0;
+        if (row_.size() < std::size_t(width) * 4) row_.resize(std::size_t(width) * 4);
+        for (std::int64_t x = 0; x < width; ++x) {
+            row_[std::size_t(x) * 4] = color.red;
+            row_[std::size_t(x) * 4 + 1] = color.green;
+            row_[std::size_t(x) * 4 + 2] = color.blue;
+            row_[std::size_t(x) * 4 + 3] = 255;
+        }
+        for (std::int64_t y = span.y0; y < span.y1; ++y)
+            std::memcpy(pixel(span.x0, y), row_.data(), std::size_t(width) * 4);
+    }
+
+    // The colour over what lies beneath, by coverage.
+    void blendFill(const Box& box, const std::vector<std::uint8_t>& coverage, RGB color) {
+        const Span span = clip(box, 0);
+        const unsigned source[3] = {color.red, color.green, color.blue};
+        for (std::int64_t y = span.y0; y < span.y1; ++y) {
+            const std::uint8_t* m = coverage.data() + (y - box.top) * box.width() + (span.x0 - box.left);
+            std::uint8_t* p = pixel(span.x0, y);
+            for (std::int64_t x = span.x0; x < span.x1; ++x, ++m, p += 4) {
+                const unsigned a = *m;
+                if (a == 0) continue;
+                if (a == 255) {
+                    p[0] = std::uint8_t(source[0]);
+                    p[1] = std::uint8_t(source[1]);
+                    p[2] = std::uint8_t(source[2]);
+                } else {
+                    for (int k = 0; k < 3; ++k)
+                        p[k] = std::uint8_t(multiply(source[k], a) + multiply(p[k], 255 - a));
+                }
+            }
+        }
+    }
+
+    // Translucent white along the tile's outline.
+    void blendStroke(const Box& box, const std::vector<std::uint8_t>& coverage) {
+        const std::int64_t pad = plan_.pad();
+        const Span span = clip(box, pad);
+        const std::int64_t width = box.width() + 2 * pad;
+        const unsigned alpha = plan_.bevelAlpha();
+        for (std::int64_t y = span.y0; y < span.y1; ++y) {
+            const std::uint8_t* m =
+                coverage.data() + (y - box.top + pad) * width + (span.x0 - box.left + pad);
+            std::uint8_t* p = pixel(span.x0, y);
+            for (std::int64_t x = span.x0; x < span.x1; ++x, ++m, p += 4) {
+                if (*m == 0) continue;
+                const unsigned s = multiply(alpha, *m);
+                for (int k = 0; k < 3; ++k) p[k] = std::uint8_t(s + multiply(p[k], 255 - s));
+            }
+        }
+    }
+
+    const DrawingPlan& plan_;
     ImagePixelizer::RGBATarget target_;
     std::int64_t top_;
     std::int64_t bottom_;
-    cairo_surface_t* surface_ = nullptr;
-    cairo_t* cr_ = nullptr;
-    bool cairoDirty_ = false;
-    std::vector<std::uint32_t> row_;
+    std::vector<std::uint8_t> row_;
 };
 
 }  // namespace
@@ -289,7 +392,8 @@ ImagePixelizer::CellGeometry::CellGeometry(const PixelGrid& grid, const Settings
         if (tileShape == ImageMosaicTileShape::brick || tileShape == ImageMosaicTileShape::rounded) {
             cornerFactor = clampedCornerFactor(settings.mosaicCornerRadius);
         }
-        if (settings.mosaicBevel > 0) bevelAmount = settings.mosaicBevel > 100 ? 1 : settings.mosaicBevel / 100;
+        if (settings.mosaicBevel > 0)
+            bevelAmount = settings.mosaicBevel > 100 ? 1 : settings.mosaicBevel / 100;
     }
 }
 
@@ -307,8 +411,7 @@ ImagePixelizer::Rect ImagePixelizer::CellGeometry::shape(std::int64_t row, std::
     if (renderMode == ImageRenderMode::pixel) return b;
     switch (tileShape) {
     case ImageMosaicTileShape::square:
-    case ImageMosaicTileShape::rounded:
-        return b;
+    case ImageMosaicTileShape::rounded: return b;
     case ImageMosaicTileShape::wide:
         return {b.x, (b.y + b.height / 2) - 0.31 * b.height, b.width, 0.62 * b.height};
     case ImageMosaicTileShape::tall:
@@ -331,39 +434,41 @@ double ImagePixelizer::CellGeometry::bevelLineWidth(const Rect& shape) const {
 void ImagePixelizer::drawGrid(const PixelGrid& grid, const Settings& settings, double width, double height,
                               double scale, const RGBATarget& target, int threadCount) {
     if (!target.data || target.width <= 0 || target.height <= 0) return;
-    // Cairo addresses its surfaces with int sizes and word-aligned rows.
-    if (target.width > 32767 || target.height > 32767 || target.stride < target.width * 4 ||
-        target.stride % 4 != 0 || target.stride > std::numeric_limits<int>::max()) {
-        throw PixelizerError::bitmapUnavailable;
-    }
+    if (target.stride < target.width * 4) throw PixelizerError::bitmapUnavailable;
     if (!std::isfinite(width) || !std::isfinite(height) || !std::isfinite(scale)) {
         width = 0;
         height = 0;
         scale = 0;
     }
     const CellGeometry geometry(grid, settings, width, height);
+    DrawingPlan plan(grid, geometry, scale);
+    try {
+        if (!plan.prepareMasks()) throw PixelizerError::bitmapUnavailable;
+    } catch (const std::bad_alloc&) {
+        throw PixelizerError::bitmapUnavailable;
+    }
 
-    unsigned bands = threadCount > 0 ? unsigned(threadCount) : std::max(1u, std::thread::hardware_concurrency());
+    unsigned bands =
+        threadCount > 0 ? unsigned(threadCount) : std::max(1u, std::thread::hardware_concurrency());
     bands = unsigned(std::clamp<std::int64_t>(std::min<std::int64_t>(bands, target.height / 32), 1, 64));
-    std::vector<char> succeeded(bands, 0);
     auto paintBand = [&](unsigned band) {
-        const std::int64_t top = target.height * band / bands;
-        const std::int64_t bottom = target.height * (band + 1) / bands;
-        BandPainter painter(grid, geometry, scale, target, top, bottom);
-        succeeded[band] = painter.paint();
+        BandPainter(plan, target, target.height * band / bands, target.height * (band + 1) / bands).paint();
     };
     if (bands == 1) {
         paintBand(0);
-    } else {
-        std::vector<std::thread> workers;
-        workers.reserve(bands - 1);
-        for (unsigned band = 1; band < bands; ++band) workers.emplace_back(paintBand, band);
-        paintBand(0);
-        for (auto& worker : workers) worker.join();
+        return;
     }
-    for (char ok : succeeded) {
-        if (!ok) throw PixelizerError::bitmapUnavailable;
+    std::vector<std::thread> workers;
+    workers.reserve(bands - 1);
+    for (unsigned band = 1; band < bands; ++band) {
+        try {
+            workers.emplace_back(paintBand, band);
+        } catch (const std::system_error&) {
+            paintBand(band);  // no thread to spare: this one paints it
+        }
     }
+    paintBand(0);
+    for (auto& worker : workers) worker.join();
 }
 
 PixelImageBuffer ImagePixelizer::renderImage(const PixelImageBuffer& buffer, const Settings& settings,

@@ -12,9 +12,12 @@ namespace {
 void appendColor(std::string& out, RGB color) {
     static constexpr char digits[] = "0123456789ABCDEF";
     const char text[7] = {'#',
-                          digits[color.red >> 4],   digits[color.red & 15],
-                          digits[color.green >> 4], digits[color.green & 15],
-                          digits[color.blue >> 4],  digits[color.blue & 15]};
+                          digits[color.red >> 4],
+                          digits[color.red & 15],
+                          digits[color.green >> 4],
+                          digits[color.green & 15],
+                          digits[color.blue >> 4],
+                          digits[color.blue & 15]};
     out.append(text, sizeof text);
 }
 
@@ -45,8 +48,9 @@ double clampedCornerFactor(double radius) {
 
 }  // namespace
 
-std::string ImagePixelizer::renderSVG(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba,
-                                      const Settings& settings, std::int64_t outputWidth, std::int64_t outputHeight) {
+std::string ImagePixelizer::renderSVG(std::int64_t width, std::int64_t height,
+                                      std::span<const std::uint8_t> rgba, const Settings& settings,
+                                      std::int64_t outputWidth, std::int64_t outputHeight) {
     // An empty output would give an empty or negative view box; draw one pixel.
     const std::int64_t outW = std::max<std::int64_t>(outputWidth, 1);
     const std::int64_t outH = std::max<std::int64_t>(outputHeight, 1);
@@ -123,8 +127,7 @@ std::string ImagePixelizer::renderSVG(std::int64_t width, std::int64_t height, s
             double th = h;
             double radius = 0;
             switch (settings.mosaicTileShape) {
-            case ImageMosaicTileShape::square:
-                break;
+            case ImageMosaicTileShape::square: break;
             case ImageMosaicTileShape::wide:
                 ty = y + (h - 0.62 * h) * 0.5;
                 th = 0.62 * h;
@@ -140,9 +143,7 @@ std::string ImagePixelizer::renderSVG(std::int64_t width, std::int64_t height, s
                 th = h - 2 * (0.08 * h);
                 radius = k * std::min(tw, th);
                 break;
-            case ImageMosaicTileShape::rounded:
-                radius = k * std::min(w, h);
-                break;
+            case ImageMosaicTileShape::rounded: radius = k * std::min(w, h); break;
             }
             out += "<rect";
             appendAttribute(out, "x", tx);

@@ -37,7 +37,8 @@ ImageResampler::ImageResampler(Size source, Size target, int orientation)
         const std::int64_t end = start + W;
         const std::int64_t first = start / w;
         const std::int64_t last = (end - 1) / w;
-        taps_[std::size_t(j)] = {std::int32_t(first), std::int32_t(last - first + 1), std::int32_t(weights_.size())};
+        taps_[std::size_t(j)] = {std::int32_t(first), std::int32_t(last - first + 1),
+                                 std::int32_t(weights_.size())};
         for (std::int64_t x = first; x <= last; ++x) {
             const std::int64_t overlap = std::min((x + 1) * w, end) - std::max(x * w, start);
             weights_.push_back(float(overlap) / float(W));
@@ -116,20 +117,22 @@ std::uint8_t toByte(std::uint8_t value) {
 template <typename Sample>
 static void writeOriented(const Sample* rgb, std::int64_t i, std::int64_t w, std::int64_t h, int orientation,
                           std::uint8_t* out, std::int64_t outWidth) {
-    // Output position of target pixel (j, i) is (ox0 + dx * j, oy0 + dy * j).
-    std::int64_t ox0 = 0, oy0 = 0, dx = 0, dy = 0;
-    switch (orientation) {
-    case 1: ox0 = 0; oy0 = i; dx = 1; break;
-    case 2: ox0 = w - 1; oy0 = i; dx = -1; break;
-    case 3: ox0 = w - 1; oy0 = h - 1 - i; dx = -1; break;
-    case 4: ox0 = 0; oy0 = h - 1 - i; dx = 1; break;
-    case 5: ox0 = i; oy0 = 0; dy = 1; break;
-    case 6: ox0 = h - 1 - i; oy0 = 0; dy = 1; break;
-    case 7: ox0 = h - 1 - i; oy0 = w - 1; dy = -1; break;
-    case 8: ox0 = i; oy0 = w - 1; dy = -1; break;
-    }
-    std::uint8_t* p = out + (oy0 * outWidth + ox0) * 4;
-    const std::int64_t step = (dy * outWidth + dx) * 4;
+    // Output position of target pixel (j, i) is (x + dx * j, y + dy * j), per orientation.
+    // clang-format off
+    struct Placement {
+        std::int64_t x, y, dx, dy;
+    };
+    const Placement placements[9] = {
+        {0, i, 1, 0},                                       // unused
+        {0, i, 1, 0},          {w - 1, i, -1, 0},           // as stored, mirrored
+        {w - 1, h - 1 - i, -1, 0}, {0, h - 1 - i, 1, 0},    // turned half way, flipped
+        {i, 0, 0, 1},          {h - 1 - i, 0, 0, 1},        // transposed, turned clockwise
+        {h - 1 - i, w - 1, 0, -1}, {i, w - 1, 0, -1},       // transversed, turned anticlockwise
+    };
+    // clang-format on
+    const Placement& at = placements[orientation];
+    std::uint8_t* p = out + (at.y * outWidth + at.x) * 4;
+    const std::int64_t step = (at.dy * outWidth + at.dx) * 4;
     for (std::int64_t j = 0; j < w; ++j, rgb += 3, p += step) {
         p[0] = toByte(rgb[0]);
         p[1] = toByte(rgb[1]);

@@ -40,10 +40,8 @@ void jpegMessage(j_common_ptr info, int level) {
     case JWRN_HIT_MARKER:
     case JWRN_MUST_RESYNC:
     case JWRN_HUFF_BAD_CODE:
-    case JWRN_NOT_SEQUENTIAL:
-        failJpeg(info);
-    default:
-        break;
+    case JWRN_NOT_SEQUENTIAL: failJpeg(info);
+    default: break;
     }
 }
 
@@ -139,7 +137,8 @@ PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t max
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     if (!jpegStart(&session)) invalid();
     const int components = info.output_components;
-    if (components != (cmyk ? 4 : 3) || info.output_width < target.width || info.output_height < target.height) {
+    if (components != (cmyk ? 4 : 3) || info.output_width < target.width ||
+        info.output_height < target.height) {
         invalid();
     }
 

@@ -12,10 +12,11 @@ namespace glimora::pixel_sampling {
 
 // The pixel nearest to the unit position (x, y); black when there is no such
 // pixel in `rgba`. A non-finite coordinate counts as 0.
-RGB nearestPixel(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba, double x, double y);
+RGB nearestPixel(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba, double x,
+                 double y);
 
-ImagePixelizer::PixelGrid pixelize(std::int64_t width, std::int64_t height, std::span<const std::uint8_t> rgba,
-                                   std::int64_t targetWidth, std::int64_t targetHeight,
-                                   const ImagePixelizer::Settings& settings);
+ImagePixelizer::PixelGrid pixelize(std::int64_t width, std::int64_t height,
+                                   std::span<const std::uint8_t> rgba, std::int64_t targetWidth,
+                                   std::int64_t targetHeight, const ImagePixelizer::Settings& settings);
 
 }  // namespace glimora::pixel_sampling

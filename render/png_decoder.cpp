@@ -30,7 +30,8 @@ struct PngSession {
 struct PngGuard {
     PngSession* session;
     ~PngGuard() {
-        if (session->png) png_destroy_read_struct(&session->png, session->info ? &session->info : nullptr, nullptr);
+        if (session->png)
+            png_destroy_read_struct(&session->png, session->info ? &session->info : nullptr, nullptr);
     }
 };
 

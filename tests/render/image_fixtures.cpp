@@ -122,7 +122,8 @@ Bytes encodePng(int width, int height, const std::vector<Bytes>& rows, const Png
         png_set_tRNS(png, info, options.transparency.data(), int(options.transparency.size()), nullptr);
     }
     if (!options.exif.empty()) {
-        png_set_eXIf_1(png, info, png_uint_32(options.exif.size()), const_cast<png_bytep>(options.exif.data()));
+        png_set_eXIf_1(png, info, png_uint_32(options.exif.size()),
+                       const_cast<png_bytep>(options.exif.data()));
     }
     png_write_info(png, info);
     const int passes = png_set_interlace_handling(png);
@@ -134,7 +135,8 @@ Bytes encodePng(int width, int height, const std::vector<Bytes>& rows, const Png
     return out;
 }
 
-Bytes encodeRgbaPng(int width, int height, const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel) {
+Bytes encodeRgbaPng(int width, int height,
+                    const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel) {
     std::vector<Bytes> rows(std::size_t(height), Bytes(std::size_t(width) * 4));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {

@@ -42,6 +42,7 @@ struct PngOptions {
 Bytes encodePng(int width, int height, const std::vector<Bytes>& rows, const PngOptions& options);
 
 // An 8-bit RGBA PNG from a function of (x, y) giving colour and alpha.
-Bytes encodeRgbaPng(int width, int height, const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel);
+Bytes encodeRgbaPng(int width, int height,
+                    const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel);
 
 }  // namespace glimora::test

@@ -35,7 +35,8 @@ struct Bitmap {
     }
 };
 
-Bitmap draw(const Grid& grid, const Settings& settings, std::int64_t width, std::int64_t height, int threads = 0) {
+Bitmap draw(const Grid& grid, const Settings& settings, std::int64_t width, std::int64_t height,
+            int threads = 0) {
     Bitmap bitmap{width, height, std::vector<std::uint8_t>(std::size_t(width * height * 4), 0)};
     ImagePixelizer::drawGrid(grid, settings, double(width), double(height), 1.0,
                              {bitmap.bytes.data(), width, height, width * 4}, threads);
@@ -117,7 +118,8 @@ TEST(CellGeometry, InsetsAndTileRectangles) {
 
 TEST(ImagePixelizerDrawing, SquareCellsWithoutGapTileSeamlessly) {
     Settings s;
-    for (auto [width, height] : {std::pair<std::int64_t, std::int64_t>{1000, 563}, {997, 601}, {3840, 2160}}) {
+    for (auto [width, height] :
+         {std::pair<std::int64_t, std::int64_t>{1000, 563}, {997, 601}, {3840, 2160}}) {
         const Grid grid = checkerGrid(137, 77);
         const Bitmap bitmap = draw(grid, s, width, height);
         EXPECT_EQ(countColor(bitmap, magenta), 0) << width << "x" << height;
@@ -160,8 +162,8 @@ TEST(ImagePixelizerDrawing, DotsAndDiamondsAreAntialiasedShapes) {
     s.pixelShape = ImagePixelShape::dot;
     Bitmap bitmap = draw(grid, s, 560, 320);
     EXPECT_EQ(bitmap.at(10, 10), (RGB{40, 60, 100}));  // centre
-    EXPECT_EQ(bitmap.at(0, 0), magenta);                // corner outside the circle
-    EXPECT_EQ(bitmap.at(1, 1), magenta);                // wholly outside the circle of radius 10
+    EXPECT_EQ(bitmap.at(0, 0), magenta);               // corner outside the circle
+    EXPECT_EQ(bitmap.at(1, 1), magenta);               // wholly outside the circle of radius 10
     expectOpaque(bitmap);
     // An edge pixel blends cell colour and background.
     const RGB edge = bitmap.at(10, 0);
@@ -172,7 +174,7 @@ TEST(ImagePixelizerDrawing, DotsAndDiamondsAreAntialiasedShapes) {
     bitmap = draw(grid, s, 560, 320);
     EXPECT_EQ(bitmap.at(10, 10), (RGB{40, 60, 100}));
     EXPECT_EQ(bitmap.at(10, 1), (RGB{40, 60, 100}));  // near the top point
-    EXPECT_EQ(bitmap.at(4, 4), magenta);               // outside the diamond
+    EXPECT_EQ(bitmap.at(4, 4), magenta);              // outside the diamond
     // The diamond covers half of its cell; its edge pixels are blends.
     const double share = double(countColor(bitmap, magenta)) / (560 * 320);
     EXPECT_GT(share, 0.4);
@@ -225,7 +227,8 @@ TEST(ImagePixelizerDrawing, BandsOnManyThreadsMatchOneThread) {
     wide.cellGap = 0.05;
     for (const Settings& s : {dot, diamond, brick, wide}) {
         const Bitmap one = draw(grid, s, 1237, 701, 1);
-        for (int threads : {2, 7, 16}) EXPECT_TRUE(draw(grid, s, 1237, 701, threads).bytes == one.bytes) << threads;
+        for (int threads : {2, 7, 16})
+            EXPECT_TRUE(draw(grid, s, 1237, 701, threads).bytes == one.bytes) << threads;
     }
 }
 
@@ -264,7 +267,7 @@ TEST(ImagePixelizerRenderImage, BitmapOfThePixelizedPhoto) {
     ASSERT_EQ(image.width, 1920);
     ASSERT_EQ(image.height, 1080);
     ASSERT_EQ(image.rgba->size(), std::size_t(1920 * 1080 * 4));
-    EXPECT_EQ(image.sampleColor(0.5, 0.5), (RGB{90, 30, 200}) );
+    EXPECT_EQ(image.sampleColor(0.5, 0.5), (RGB{90, 30, 200}));
     for (std::size_t i = 3; i < image.rgba->size(); i += 4) ASSERT_EQ((*image.rgba)[i], 255);
 
     for (auto [w, h] : {std::pair<std::int64_t, std::int64_t>{0, 100}, {100, -1}, {40000, 10}}) {

@@ -22,15 +22,17 @@ std::vector<std::uint8_t> paintedBytes(std::int64_t width, std::int64_t height) 
     std::vector<std::uint8_t> bytes;
     for (std::int64_t y = 0; y < height; ++y)
         for (std::int64_t x = 0; x < width; ++x) {
-            bytes.insert(bytes.end(), {std::uint8_t(x * 255 / (width - 1)), std::uint8_t(y * 255 / (height - 1)),
-                                       std::uint8_t((x * 37 + y * 91) % 256), 255});
+            bytes.insert(bytes.end(),
+                         {std::uint8_t(x * 255 / (width - 1)), std::uint8_t(y * 255 / (height - 1)),
+                          std::uint8_t((x * 37 + y * 91) % 256), 255});
         }
     return bytes;
 }
 
 std::vector<std::uint8_t> solidBytes(std::int64_t count, RGB color) {
     std::vector<std::uint8_t> bytes;
-    for (std::int64_t i = 0; i < count; ++i) bytes.insert(bytes.end(), {color.red, color.green, color.blue, 255});
+    for (std::int64_t i = 0; i < count; ++i)
+        bytes.insert(bytes.end(), {color.red, color.green, color.blue, 255});
     return bytes;
 }
 
@@ -80,7 +82,8 @@ TEST(ImagePixelizerSVG, DocumentFrameAndBackground) {
     const std::string head =
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100%\" height=\"100%\" viewBox=\"0 0 1920 1080\" "
         "preserveAspectRatio=\"xMidYMid meet\" style=\"display:block;max-width:100%;height:auto\">"
-        "<g shape-rendering=\"crispEdges\"><rect width=\"1920\" height=\"1080\" fill=\"#0AABFF\"/><rect x=\"0.00\" ";
+        "<g shape-rendering=\"crispEdges\"><rect width=\"1920\" height=\"1080\" fill=\"#0AABFF\"/><rect "
+        "x=\"0.00\" ";
     EXPECT_EQ(svg.substr(0, head.size()), head);
     EXPECT_EQ(svg.substr(svg.size() - 10), "</g></svg>");
     EXPECT_EQ(svg.find('\n'), std::string::npos);
@@ -100,7 +103,9 @@ TEST(ImagePixelizerSVG, EveryCellIsOneElement) {
         s.cellGap = 0.9;
         const std::string svg = ImagePixelizer::renderSVG(9, 7, bytes, s, 560, 320);
         std::size_t count = 0;
-        for (std::size_t at = svg.find("fill=\"#"); at != std::string::npos; at = svg.find("fill=\"#", at + 1)) ++count;
+        for (std::size_t at = svg.find("fill=\"#"); at != std::string::npos;
+             at = svg.find("fill=\"#", at + 1))
+            ++count;
         EXPECT_EQ(count, 1 + 28 * 16);
     }
 }
@@ -112,7 +117,8 @@ TEST(ImagePixelizerSVG, PixelShapes) {
     s.pixelSize = 5;
     s.referenceWidth = 1512;
     std::string svg = ImagePixelizer::renderSVG(2, 2, bytes, s, 3840, 2160);
-    EXPECT_EQ(element(svg, 0), "<rect x=\"0.00\" y=\"0.00\" width=\"28.03\" height=\"28.05\" fill=\"#010203\"/>");
+    EXPECT_EQ(element(svg, 0),
+              "<rect x=\"0.00\" y=\"0.00\" width=\"28.03\" height=\"28.05\" fill=\"#010203\"/>");
     EXPECT_EQ(element(svg, 138),
               "<rect x=\"28.03\" y=\"28.05\" width=\"28.03\" height=\"28.05\" fill=\"#010203\"/>");
 
@@ -120,7 +126,8 @@ TEST(ImagePixelizerSVG, PixelShapes) {
     s.cellGap = 0.14;  // inset 1.4 on 20 x 20 cells
     s.pixelShape = ImagePixelShape::dot;
     svg = ImagePixelizer::renderSVG(2, 2, bytes, s, 560, 320);
-    EXPECT_EQ(element(svg, 1), "<ellipse cx=\"30.00\" cy=\"10.00\" rx=\"8.60\" ry=\"8.60\" fill=\"#010203\"/>");
+    EXPECT_EQ(element(svg, 1),
+              "<ellipse cx=\"30.00\" cy=\"10.00\" rx=\"8.60\" ry=\"8.60\" fill=\"#010203\"/>");
     s.pixelShape = ImagePixelShape::diamond;
     svg = ImagePixelizer::renderSVG(2, 2, bytes, s, 560, 320);
     EXPECT_EQ(element(svg, 28),
@@ -130,10 +137,12 @@ TEST(ImagePixelizerSVG, PixelShapes) {
     s.pixelShape = ImagePixelShape::square;
     s.cellGap = 0.8;
     svg = ImagePixelizer::renderSVG(2, 2, bytes, s, 28, 16);
-    EXPECT_EQ(element(svg, 0), "<rect x=\"0.40\" y=\"0.40\" width=\"0.50\" height=\"0.50\" fill=\"#010203\"/>");
+    EXPECT_EQ(element(svg, 0),
+              "<rect x=\"0.40\" y=\"0.40\" width=\"0.50\" height=\"0.50\" fill=\"#010203\"/>");
     s.cellGap = std::nan("");
     svg = ImagePixelizer::renderSVG(2, 2, bytes, s, 28, 16);
-    EXPECT_EQ(element(svg, 0), "<rect x=\"0.00\" y=\"0.00\" width=\"1.00\" height=\"1.00\" fill=\"#010203\"/>");
+    EXPECT_EQ(element(svg, 0),
+              "<rect x=\"0.00\" y=\"0.00\" width=\"1.00\" height=\"1.00\" fill=\"#010203\"/>");
 }
 
 TEST(ImagePixelizerSVG, MosaicTiles) {
@@ -144,17 +153,23 @@ TEST(ImagePixelizerSVG, MosaicTiles) {
     auto first = [&] { return element(ImagePixelizer::renderSVG(2, 2, bytes, s, 560, 320), 0); };
 
     s.mosaicTileShape = ImageMosaicTileShape::square;
-    EXPECT_EQ(first(), "<rect x=\"0.00\" y=\"0.00\" width=\"20.00\" height=\"20.00\" rx=\"0.00\" fill=\"#C81000\"/>");
+    EXPECT_EQ(first(),
+              "<rect x=\"0.00\" y=\"0.00\" width=\"20.00\" height=\"20.00\" rx=\"0.00\" fill=\"#C81000\"/>");
     s.mosaicTileShape = ImageMosaicTileShape::rounded;
-    EXPECT_EQ(first(), "<rect x=\"0.00\" y=\"0.00\" width=\"20.00\" height=\"20.00\" rx=\"3.60\" fill=\"#C81000\"/>");
+    EXPECT_EQ(first(),
+              "<rect x=\"0.00\" y=\"0.00\" width=\"20.00\" height=\"20.00\" rx=\"3.60\" fill=\"#C81000\"/>");
     s.mosaicTileShape = ImageMosaicTileShape::wide;
-    EXPECT_EQ(first(), "<rect x=\"0.00\" y=\"3.80\" width=\"20.00\" height=\"12.40\" rx=\"0.00\" fill=\"#C81000\"/>");
+    EXPECT_EQ(first(),
+              "<rect x=\"0.00\" y=\"3.80\" width=\"20.00\" height=\"12.40\" rx=\"0.00\" fill=\"#C81000\"/>");
     s.mosaicTileShape = ImageMosaicTileShape::tall;
-    EXPECT_EQ(first(), "<rect x=\"3.80\" y=\"0.00\" width=\"12.40\" height=\"20.00\" rx=\"0.00\" fill=\"#C81000\"/>");
+    EXPECT_EQ(first(),
+              "<rect x=\"3.80\" y=\"0.00\" width=\"12.40\" height=\"20.00\" rx=\"0.00\" fill=\"#C81000\"/>");
     s.mosaicTileShape = ImageMosaicTileShape::brick;  // 17.6 x 16.8, radius 0.18 * 16.8
-    EXPECT_EQ(first(), "<rect x=\"1.20\" y=\"1.60\" width=\"17.60\" height=\"16.80\" rx=\"3.02\" fill=\"#C81000\"/>");
+    EXPECT_EQ(first(),
+              "<rect x=\"1.20\" y=\"1.60\" width=\"17.60\" height=\"16.80\" rx=\"3.02\" fill=\"#C81000\"/>");
     s.mosaicCornerRadius = 1;  // acts as 0.45
-    EXPECT_EQ(first(), "<rect x=\"1.20\" y=\"1.60\" width=\"17.60\" height=\"16.80\" rx=\"7.56\" fill=\"#C81000\"/>");
+    EXPECT_EQ(first(),
+              "<rect x=\"1.20\" y=\"1.60\" width=\"17.60\" height=\"16.80\" rx=\"7.56\" fill=\"#C81000\"/>");
 
     s.mosaicTileShape = ImageMosaicTileShape::rounded;
     s.mosaicCornerRadius = 0.18;
@@ -185,8 +200,8 @@ public:
                                  "es_ES.UTF-8", "ru_RU.UTF-8"}) {
             if (use(name)) return;
         }
-        const std::string command = "localedef -i de_DE -f UTF-8 '" + (folder_.path() / "de_DE.UTF-8").string() +
-                                    "' >/dev/null 2>&1";
+        const std::string command =
+            "localedef -i de_DE -f UTF-8 '" + (folder_.path() / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) == 0) {
             setenv("LOCPATH", folder_.path().c_str(), 1);
             usedLocpath_ = true;
@@ -203,7 +218,8 @@ public:
 
 private:
     bool use(const char* name) {
-        if (!std::setlocale(LC_ALL, name) || std::string(std::localeconv()->decimal_point) != ",") return false;
+        if (!std::setlocale(LC_ALL, name) || std::string(std::localeconv()->decimal_point) != ",")
+            return false;
         try {
             std::locale::global(std::locale(name));
         } catch (const std::exception&) {
@@ -245,7 +261,8 @@ TEST(ImagePixelizerSVG, GoldenDocumentUnderADecimalCommaLocale) {
     const std::string golden = std::string(GLIMORA_TEST_DATA) + "/photo_mosaic_golden.svg";
     // 1000 x 563: 28 x 16 cells of 35.714 x 35.1875, so every number rounds.
     if (std::getenv("GLIMORA_WRITE_GOLDEN")) {
-        std::ofstream(golden, std::ios::binary) << ImagePixelizer::renderSVG(40, 30, bytes, goldenSettings(), 1000, 563);
+        std::ofstream(golden, std::ios::binary)
+            << ImagePixelizer::renderSVG(40, 30, bytes, goldenSettings(), 1000, 563);
     }
     std::stringstream expected;
     expected << std::ifstream(golden, std::ios::binary).rdbuf();
@@ -262,7 +279,8 @@ TEST(ImagePixelizerSVG, GoldenDocumentUnderADecimalCommaLocale) {
     EXPECT_EQ(svg.find(','), std::string::npos);
     // The first tile, worked out by hand: inset 35.1875 * 0.07 = 2.463125,
     // radius 0.18 * 30.26125, stroke 30.26125 * 0.065 * 0.35.
-    const std::string tile = "<rect x=\"2.46\" y=\"2.46\" width=\"30.79\" height=\"30.26\" rx=\"5.45\" fill=\"#";
+    const std::string tile =
+        "<rect x=\"2.46\" y=\"2.46\" width=\"30.79\" height=\"30.26\" rx=\"5.45\" fill=\"#";
     EXPECT_EQ(element(svg, 0).substr(0, tile.size()), tile);
     EXPECT_NE(element(svg, 0).find("stroke-opacity=\"0.098\" stroke-width=\"0.69\"/>"), std::string::npos);
 }

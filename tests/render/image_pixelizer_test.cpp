@@ -238,7 +238,7 @@ TEST(ImagePixelizerCells, MosaicVariationJittersTilesOnly) {
     // Tile (0, 0) with seed 0: n = fract(sin(0) * k) = 0, factor 1 - 0.5 * 0.34 = 0.83.
     auto grid = ImagePixelizer::pixelize(solid(10, 10, color), 1920, 1080, s);
     EXPECT_EQ(grid.cells[0], (RGB{166, 83, 42}));  // 41.5 rounds away from zero
-    EXPECT_EQ(grid.background, color);              // the background is never varied
+    EXPECT_EQ(grid.background, color);             // the background is never varied
     for (const RGB& cell : grid.cells) {
         ASSERT_GE(cell.red, 166);
         ASSERT_LE(cell.red, 234);  // at most 17 % brighter

@@ -76,7 +76,8 @@ TEST(PixelImageBufferLoad, SmallImagesKeepTheirSizeAndPixels) {
     ASSERT_EQ(buffer.width, 5);
     ASSERT_EQ(buffer.height, 3);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(pixelAt(buffer, x, y), (RGB{std::uint8_t(x * 50), std::uint8_t(y * 100), 7}));
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(pixelAt(buffer, x, y), (RGB{std::uint8_t(x * 50), std::uint8_t(y * 100), 7}));
 }
 
 TEST(PixelImageBufferLoad, DownscalingAveragesTheCoveredArea) {
@@ -107,13 +108,13 @@ TEST(PixelImageBufferLoad, DownscalingAveragesTheCoveredArea) {
 // 0th column lie on.
 std::pair<int, int> shownAt(int orientation, int x, int y, int storedWidth, int storedHeight) {
     switch (orientation) {
-    case 2: return {storedWidth - 1 - x, y};                  // row 0 top, column 0 right
+    case 2: return {storedWidth - 1 - x, y};                     // row 0 top, column 0 right
     case 3: return {storedWidth - 1 - x, storedHeight - 1 - y};  // row 0 bottom, column 0 right
-    case 4: return {x, storedHeight - 1 - y};                 // row 0 bottom, column 0 left
-    case 5: return {y, x};                                    // row 0 left, column 0 top
-    case 6: return {storedHeight - 1 - y, x};                 // row 0 right, column 0 top
+    case 4: return {x, storedHeight - 1 - y};                    // row 0 bottom, column 0 left
+    case 5: return {y, x};                                       // row 0 left, column 0 top
+    case 6: return {storedHeight - 1 - y, x};                    // row 0 right, column 0 top
     case 7: return {storedHeight - 1 - y, storedWidth - 1 - x};  // row 0 right, column 0 bottom
-    case 8: return {y, storedWidth - 1 - x};                  // row 0 left, column 0 bottom
+    case 8: return {y, storedWidth - 1 - x};                     // row 0 left, column 0 bottom
     default: return {x, y};
     }
 }
@@ -168,14 +169,16 @@ TEST(PixelImageBufferLoad, BrokenOrientationTagsAreIgnored) {
     for (int orientation : {0, 9, 300}) {
         test::JpegOptions options;
         options.app1 = test::exifWithOrientation(orientation, false);
-        const Bytes jpeg = test::encodeJpeg(40, 20, [](int x, int y) { return quadrants(x, y, 40, 20); }, options);
+        const Bytes jpeg = test::encodeJpeg(
+            40, 20, [](int x, int y) { return quadrants(x, y, 40, 20); }, options);
         expectUprightQuadrants(PixelImageBuffer::load(jpeg, 2048), 40, 20);
     }
     // A directory whose offset points past the block.
     test::JpegOptions options;
     options.app1 = test::exifWithOrientation(6, false);
     options.app1[10] = 0xF0;
-    const Bytes jpeg = test::encodeJpeg(40, 20, [](int x, int y) { return quadrants(x, y, 40, 20); }, options);
+    const Bytes jpeg = test::encodeJpeg(
+        40, 20, [](int x, int y) { return quadrants(x, y, 40, 20); }, options);
     expectUprightQuadrants(PixelImageBuffer::load(jpeg, 2048), 40, 20);
 }
 
@@ -188,9 +191,10 @@ TEST(PixelImageBufferLoad, GreyscaleAndProgressiveJpegs) {
 
     test::JpegOptions progressive;
     progressive.progressive = true;
-    buffer = PixelImageBuffer::load(test::encodeJpeg(300, 200, [](int x, int y) { return quadrants(x, y, 300, 200); },
-                                                     progressive),
-                                    100);
+    buffer = PixelImageBuffer::load(
+        test::encodeJpeg(
+            300, 200, [](int x, int y) { return quadrants(x, y, 300, 200); }, progressive),
+        100);
     expectUprightQuadrants(buffer, 100, 67);
 }
 
@@ -235,8 +239,8 @@ TEST(PixelImageBufferLoad, EveryPngColourTypeAndDepth) {
     test::PngOptions rgb16;
     rgb16.colorType = PNG_COLOR_TYPE_RGB;
     rgb16.bitDepth = 16;
-    PixelImageBuffer buffer = PixelImageBuffer::load(
-        test::encodePng(1, 1, {{0x12, 0x34, 0x80, 0x00, 0xFF, 0xFF}}, rgb16), 2048);
+    PixelImageBuffer buffer =
+        PixelImageBuffer::load(test::encodePng(1, 1, {{0x12, 0x34, 0x80, 0x00, 0xFF, 0xFF}}, rgb16), 2048);
     EXPECT_EQ(pixelAt(buffer, 0, 0), (RGB{0x12, 0x80, 0xFF}));
 
     // Grey with alpha: half-transparent black becomes mid grey.
@@ -267,9 +271,11 @@ TEST(PixelImageBufferLoad, InterlacedPngMatchesTheSamePictureStraight) {
         }
     test::PngOptions options;
     options.colorType = PNG_COLOR_TYPE_RGB;
-    const PixelImageBuffer straight = PixelImageBuffer::load(test::encodePng(width, height, rows, options), 20);
+    const PixelImageBuffer straight =
+        PixelImageBuffer::load(test::encodePng(width, height, rows, options), 20);
     options.interlaced = true;
-    const PixelImageBuffer interlaced = PixelImageBuffer::load(test::encodePng(width, height, rows, options), 20);
+    const PixelImageBuffer interlaced =
+        PixelImageBuffer::load(test::encodePng(width, height, rows, options), 20);
     ASSERT_EQ(interlaced.width, 20);
     ASSERT_EQ(interlaced.height, 12);
     EXPECT_EQ(*interlaced.rgba, *straight.rgba);
@@ -330,7 +336,8 @@ TEST(PixelImageBufferLoad, RandomDamageNeverBreaksTheBuffer) {
     const Bytes jpeg = test::encodeJpeg(64, 48, [](int x, int y) { return quadrants(x, y, 64, 48); });
     test::JpegOptions progressive;
     progressive.progressive = true;
-    const Bytes pjpeg = test::encodeJpeg(64, 48, [](int x, int y) { return quadrants(x, y, 64, 48); }, progressive);
+    const Bytes pjpeg = test::encodeJpeg(
+        64, 48, [](int x, int y) { return quadrants(x, y, 64, 48); }, progressive);
     const Bytes png = test::encodeRgbaPng(64, 48, [](int x, int y) {
         return std::array<std::uint8_t, 4>{std::uint8_t(x * 3), std::uint8_t(y * 5), 0, 200};
     });
@@ -396,7 +403,9 @@ TEST(PixelImageBufferLoad, OversizedDeclarationsAreRefusedUpFront) {
 
 TEST(PixelImageBufferLoad, TellsWhichFormatsItReads) {
     const Bytes jpeg = test::encodeJpeg(8, 8, [](int, int) { return red; });
-    const Bytes png = test::encodeRgbaPng(1, 1, [](int, int) { return std::array<std::uint8_t, 4>{1, 2, 3, 4}; });
+    const Bytes png = test::encodeRgbaPng(1, 1, [](int, int) {
+        return std::array<std::uint8_t, 4>{1, 2, 3, 4};
+    });
     EXPECT_TRUE(PixelImageBuffer::canDecode(jpeg));
     EXPECT_TRUE(PixelImageBuffer::canDecode(png));
     const std::string gif = "GIF89a....";
@@ -406,8 +415,22 @@ TEST(PixelImageBufferLoad, TellsWhichFormatsItReads) {
 
 TEST(PixelImageBufferSample, NearestPixelRoundsHalfAwayFromZero) {
     auto bytes = std::make_shared<std::vector<std::uint8_t>>(Bytes{
-        10, 0, 0, 255, 20, 0, 0, 255,  //
-        30, 0, 0, 255, 40, 0, 0, 255,
+        10,
+        0,
+        0,
+        255,
+        20,
+        0,
+        0,
+        255,  //
+        30,
+        0,
+        0,
+        255,
+        40,
+        0,
+        0,
+        255,
     });
     const PixelImageBuffer buffer{2, 2, bytes};
     EXPECT_EQ(buffer.sampleColor(0, 0).red, 10);
@@ -425,7 +448,20 @@ TEST(PixelImageBufferSample, NearestPixelRoundsHalfAwayFromZero) {
 TEST(PixelImageBufferSample, MissingPixelsAreBlack) {
     // Declared 2 x 2 but only three pixels present.
     auto bytes = std::make_shared<std::vector<std::uint8_t>>(Bytes{
-        10, 1, 1, 255, 20, 2, 2, 255, 30, 3, 3, 255, 40, 4,
+        10,
+        1,
+        1,
+        255,
+        20,
+        2,
+        2,
+        255,
+        30,
+        3,
+        3,
+        255,
+        40,
+        4,
     });
     const PixelImageBuffer shortBuffer{2, 2, bytes};
     EXPECT_EQ(shortBuffer.sampleColor(0, 1), (RGB{30, 3, 3}));
