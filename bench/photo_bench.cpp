@@ -230,6 +230,29 @@ BENCHMARK(BM_PixelizeAndDraw6K_MosaicRoundedBevel)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_PixelizeAndDraw6K_FinestMosaic)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PixelizeAndDraw6K_FinestDiamond)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Drawing alone into a bitmap that already exists, as the export renderer
+// does with its own memory: on all cores and on one.
+void drawInto6K(benchmark::State& state, int threads) {
+    auto s = photoSettings();
+    s.pixelSize = 0.5;
+    s.renderMode = ImageRenderMode::mosaic;
+    s.cellGap = 0.14;
+    const auto grid = ImagePixelizer::pixelize(photo(), 6016, 3384, s);
+    std::vector<std::uint8_t> bytes(std::size_t(6016) * 3384 * 4);
+    for (auto _ : state) {
+        ImagePixelizer::drawGrid(grid, s, 6016, 3384, 1, {bytes.data(), 6016, 3384, 6016 * 4}, threads);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+void BM_DrawOnly6K_FinestMosaic(benchmark::State& state) {
+    drawInto6K(state, 0);
+}
+void BM_DrawOnly6K_FinestMosaicOneThread(benchmark::State& state) {
+    drawInto6K(state, 1);
+}
+BENCHMARK(BM_DrawOnly6K_FinestMosaic)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DrawOnly6K_FinestMosaicOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Baseline for the drawing: writing every byte of a 6016 x 3384 bitmap once.
 void BM_Memset6KBitmap(benchmark::State& state) {
     for (auto _ : state) {

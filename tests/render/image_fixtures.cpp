@@ -21,8 +21,8 @@ Bytes encodeJpeg(int width, int height, const PixelFunction& pixel, const JpegOp
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
-    info.input_components = options.grayscale ? 1 : 3;
-    info.in_color_space = options.grayscale ? JCS_GRAYSCALE : JCS_RGB;
+    info.input_components = options.grayscale ? 1 : options.cmyk ? 4 : 3;
+    info.in_color_space = options.grayscale ? JCS_GRAYSCALE : options.cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, options.quality, TRUE);
     if (options.progressive) jpeg_simple_progression(&info);
@@ -30,13 +30,17 @@ Bytes encodeJpeg(int width, int height, const PixelFunction& pixel, const JpegOp
     if (!options.app1.empty()) {
         jpeg_write_marker(&info, JPEG_APP0 + 1, options.app1.data(), unsigned(options.app1.size()));
     }
-    std::vector<std::uint8_t> row(std::size_t(width) * 3);
+    std::vector<std::uint8_t> row(std::size_t(width) * 4);
     while (info.next_scanline < info.image_height) {
         const int y = int(info.next_scanline);
         for (int x = 0; x < width; ++x) {
             const RGB c = pixel(x, y);
             if (options.grayscale) {
                 row[std::size_t(x)] = c.green;
+            } else if (options.cmyk) {
+                // Stored inverted: 255 - ink, and cyan ink is 255 - red.
+                const std::uint8_t stored[4] = {c.red, c.green, c.blue, 255};
+                std::copy(stored, stored + 4, row.begin() + x * 4);
             } else {
                 row[std::size_t(x) * 3] = c.red;
                 row[std::size_t(x) * 3 + 1] = c.green;

@@ -19,6 +19,7 @@ struct JpegOptions {
     int quality = 92;
     bool progressive = false;
     bool grayscale = false;
+    bool cmyk = false;  // Adobe-style inverted CMYK with no black ink
     Bytes app1;  // written as an APP1 segment when not empty
 };
 

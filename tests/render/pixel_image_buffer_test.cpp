@@ -182,12 +182,18 @@ TEST(PixelImageBufferLoad, BrokenOrientationTagsAreIgnored) {
     expectUprightQuadrants(PixelImageBuffer::load(jpeg, 2048), 40, 20);
 }
 
-TEST(PixelImageBufferLoad, GreyscaleAndProgressiveJpegs) {
+TEST(PixelImageBufferLoad, GreyscaleCmykAndProgressiveJpegs) {
     test::JpegOptions grey;
     grey.grayscale = true;
     const auto gradient = [](int x, int) { return RGB{0, std::uint8_t(x * 4), 0}; };
     PixelImageBuffer buffer = PixelImageBuffer::load(test::encodeJpeg(64, 16, gradient, grey), 2048);
     EXPECT_TRUE(near(pixelAt(buffer, 40, 8), (RGB{160, 160, 160}), 3));
+
+    test::JpegOptions cmyk;
+    cmyk.cmyk = true;
+    buffer = PixelImageBuffer::load(
+        test::encodeJpeg(96, 64, [](int x, int y) { return quadrants(x, y, 96, 64); }, cmyk), 2048);
+    expectUprightQuadrants(buffer, 96, 64);
 
     test::JpegOptions progressive;
     progressive.progressive = true;
