@@ -92,9 +92,9 @@ struct ImagePixelizer {
         double cornerRadius(const Rect& shape) const;
         double bevelLineWidth(const Rect& shape) const;
 
-        ImageRenderMode renderMode;
-        ImagePixelShape pixelShape;
-        ImageMosaicTileShape tileShape;
+        ImageRenderMode renderMode = ImageRenderMode::pixel;
+        ImagePixelShape pixelShape = ImagePixelShape::square;
+        ImageMosaicTileShape tileShape = ImageMosaicTileShape::square;
         std::int64_t columns = 0;
         std::int64_t rows = 0;
     };
@@ -110,11 +110,14 @@ struct ImagePixelizer {
 
     // Fills the whole target with the grid's background and draws every cell,
     // laid out on a width x height surface that maps onto the target's pixels
-    // at `scale` pixels per unit. The result is opaque. Square cells are plain
-    // pixel writes (so cells tile without seams); dots, diamonds, rounded
-    // corners and bevels are antialiased. Bands of rows are drawn on up to
-    // `threadCount` threads (0: one per core) with identical results.
-    // Throws PixelizerError::bitmapUnavailable when no drawing surface can be made.
+    // at `scale` pixels per unit (a live canvas passes its size in points and
+    // its pixel ratio). The result is opaque. Cell boxes snap to whole pixels,
+    // so cells without a gap tile seamlessly; rectangles are plain pixel
+    // writes, while dots, diamonds, rounded corners and bevels blend cairo's
+    // antialiased coverage. Bands of rows are drawn on up to `threadCount`
+    // threads (0: one per core) with identical results.
+    // Throws PixelizerError::bitmapUnavailable when the target's rows are too
+    // short or cairo cannot draw.
     static void drawGrid(const PixelGrid& grid, const Settings& settings, double width, double height,
                          double scale, const RGBATarget& target, int threadCount = 0);
 
