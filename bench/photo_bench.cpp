@@ -37,10 +37,19 @@ std::vector<std::uint8_t> readBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A temporary file, removed when the program ends.
+struct TemporaryFile {
+    std::string path;
+    ~TemporaryFile() {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+};
+
 // A 24-megapixel "photo": soft gradients with sensor-like grain, written once
 // to a temporary file at camera quality.
 const std::string& cameraJpeg() {
-    static const std::string path = [] {
+    static const TemporaryFile file{[] {
         const auto file = std::filesystem::temp_directory_path() /
                           ("glimora-photo-bench-" + std::to_string(getpid()) + ".jpg");
         std::FILE* out = std::fopen(file.c_str(), "wb");
@@ -78,10 +87,9 @@ const std::string& cameraJpeg() {
         jpeg_finish_compress(&info);
         jpeg_destroy_compress(&info);
         std::fclose(out);
-        std::atexit([] { std::filesystem::remove(cameraJpeg()); });
         return file.string();
-    }();
-    return path;
+    }()};
+    return file.path;
 }
 
 // Runs a program to completion with its output discarded.
