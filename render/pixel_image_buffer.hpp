@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "render/color_math.hpp"
+
 namespace glimora {
 
 struct PixelImageBuffer {
@@ -18,6 +20,24 @@ struct PixelImageBuffer {
     std::span<const std::uint8_t> bytes() const {
         return rgba ? std::span<const std::uint8_t>(*rgba) : std::span<const std::uint8_t>();
     }
+
+    // Decodes JPEG or PNG bytes into an opaque buffer whose longer side is at
+    // most maxPixelSize: EXIF orientation applied, transparency flattened over
+    // white. Throws ImagePixelizer::PixelizerError::invalidImage for data that
+    // is not a readable image, is corrupt or truncated, or declares more than
+    // maxDeclaredPixels pixels or a side above maxDeclaredSide.
+    static PixelImageBuffer load(std::span<const std::uint8_t> data, int maxPixelSize);
+
+    // Whether load() understands the format of these bytes (JPEG, PNG). Other
+    // formats are for the shell's own image reader, with the same limits.
+    static bool canDecode(std::span<const std::uint8_t> data);
+
+    static constexpr std::int64_t maxDeclaredPixels = std::int64_t(1) << 28;
+    static constexpr std::int64_t maxDeclaredSide = 65535;
+
+    // The pixel nearest to the unit position (x, y) over the whole photo.
+    // Black for an empty buffer or a pixel beyond the end of the bytes.
+    RGB sampleColor(double x, double y) const;
 
     // PNG bytes of the pixels, or nothing when the buffer is empty, short of
     // width * height * 4 bytes, or the encoder fails.

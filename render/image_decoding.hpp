@@ -1,0 +1,75 @@
+// The pieces of PixelImageBuffer::load: format decoders that stream rows into
+// a resampler, which scales them down and turns them upright.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "render/pixel_image_buffer.hpp"
+
+namespace glimora::image_decoding {
+
+struct Size {
+    std::int64_t width;
+    std::int64_t height;
+};
+
+// The size whose longer side is at most maxPixelSize, keeping the aspect ratio
+// (the shorter side rounded, at least 1).
+Size fittedSize(Size source, std::int64_t maxPixelSize);
+
+// The EXIF orientation (1...8) of a JPEG APP1 or PNG eXIf payload; 1 when the
+// payload carries none or cannot be read. `payload` starts at the TIFF header,
+// or at "Exif\0\0" followed by it.
+int exifOrientation(std::span<const std::uint8_t> payload);
+
+// Averages RGB rows of a source image down to the target size (each target
+// pixel the area-weighted mean of the source pixels it covers), then writes
+// them turned by an EXIF orientation into an opaque RGBA buffer. Everything is
+// allocated up front, so pushing rows never allocates or throws.
+class ImageResampler {
+public:
+    ImageResampler(Size source, Size target, int orientation);
+
+    // Rows arrive top to bottom, each source.width RGB triples.
+    void pushRow(const std::uint8_t* rgb);
+    bool complete() const { return sourceRow_ == source_.height; }
+    // The upright buffer; width and height are exchanged for turned orientations.
+    PixelImageBuffer finish();
+
+private:
+    struct Tap {
+        std::int32_t first;
+        std::int32_t count;
+        std::int32_t weightIndex;
+    };
+
+    void emitRow(const float* rgb);
+    void emitRow(const std::uint8_t* rgb);
+    void horizontal(const std::uint8_t* rgb, float* out) const;
+
+    Size source_;
+    Size target_;
+    int orientation_;
+    std::int64_t sourceRow_ = 0;
+    std::int64_t targetRow_ = 0;
+    bool scaling_;
+    std::vector<Tap> taps_;
+    std::vector<float> weights_;
+    std::vector<float> line_;
+    std::vector<float> current_;
+    std::vector<float> next_;
+    std::shared_ptr<std::vector<std::uint8_t>> out_;
+    std::int64_t outWidth_;
+    std::int64_t outHeight_;
+};
+
+// Each throws ImagePixelizer::PixelizerError::invalidImage on bad data.
+PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize);
+PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxPixelSize);
+
+bool isJpeg(std::span<const std::uint8_t> data);
+bool isPng(std::span<const std::uint8_t> data);
+
+}  // namespace glimora::image_decoding

@@ -1,0 +1,180 @@
+// JPEG through libjpeg(-turbo). libjpeg reports errors by longjmp: every call
+// into it happens inside a small function that owns the setjmp and holds only
+// plain data, so no C++ object is ever skipped by a jump. The C++ side
+// (buffers, resampler, the cleanup guard) lives in the caller.
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "render/image_decoding.hpp"
+#include "render/image_pixelizer.hpp"
+
+namespace glimora::image_decoding {
+
+namespace {
+
+struct JpegSession {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr error;
+    jpeg_progress_mgr progress;
+    std::jmp_buf jump;
+    bool created;
+};
+
+[[noreturn]] void failJpeg(j_common_ptr info) {
+    auto* session = reinterpret_cast<JpegSession*>(info->client_data);
+    std::longjmp(session->jump, 1);
+}
+
+// Damage that libjpeg merely warns about still leaves grey or garbled rows;
+// such a photo is refused rather than imported half broken.
+void jpegMessage(j_common_ptr info, int level) {
+    if (level >= 0) return;
+    switch (info->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_MUST_RESYNC:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_NOT_SEQUENTIAL: failJpeg(info);
+    default: break;
+    }
+}
+
+// Progressive files with thousands of tiny scans cost time without end.
+void jpegProgress(j_common_ptr info) {
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > 500) failJpeg(info);
+}
+
+bool jpegReadHeader(JpegSession* s, const std::uint8_t* data, unsigned long size) {
+    if (setjmp(s->jump)) return false;
+    s->created = true;
+    jpeg_create_decompress(&s->info);
+    s->info.progress = &s->progress;
+    // Coefficient buffers of progressive files are the only large allocation
+    // libjpeg makes; past this it fails instead of exhausting memory.
+    s->info.mem->max_memory_to_use = 1L << 30;
+    jpeg_mem_src(&s->info, data, size);
+    jpeg_save_markers(&s->info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&s->info, TRUE);
+    return true;
+}
+
+bool jpegStart(JpegSession* s) {
+    if (setjmp(s->jump)) return false;
+    jpeg_start_decompress(&s->info);
+    return true;
+}
+
+bool jpegReadRows(JpegSession* s, JSAMPARRAY rows, JDIMENSION capacity, JDIMENSION* read) {
+    if (setjmp(s->jump)) return false;
+    *read = jpeg_read_scanlines(&s->info, rows, capacity);
+    return true;
+}
+
+struct JpegGuard {
+    JpegSession* session;
+    ~JpegGuard() {
+        if (session->created) jpeg_destroy_decompress(&session->info);
+    }
+};
+
+[[noreturn]] void invalid() {
+    throw ImagePixelizer::PixelizerError::invalidImage;
+}
+
+int orientationOf(const jpeg_decompress_struct& info) {
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1 || marker->data_length < 6) continue;
+        const std::span<const std::uint8_t> payload(marker->data, marker->data_length);
+        if (payload[0] == 'E' && payload[1] == 'x' && payload[2] == 'i' && payload[3] == 'f') {
+            return exifOrientation(payload);
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+bool isJpeg(std::span<const std::uint8_t> data) {
+    return data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize) {
+    JpegSession session{};
+    session.info.err = jpeg_std_error(&session.error);
+    session.error.error_exit = [](j_common_ptr info) { failJpeg(info); };
+    session.error.emit_message = jpegMessage;
+    session.error.output_message = [](j_common_ptr) {};
+    session.info.client_data = &session;
+    session.progress.progress_monitor = jpegProgress;
+    JpegGuard guard{&session};
+    jpeg_decompress_struct& info = session.info;
+
+    if (!jpegReadHeader(&session, data.data(), (unsigned long)data.size())) invalid();
+    const std::int64_t width = info.image_width;
+    const std::int64_t height = info.image_height;
+    if (width < 1 || height < 1 || width > PixelImageBuffer::maxDeclaredSide ||
+        height > PixelImageBuffer::maxDeclaredSide || width * height > PixelImageBuffer::maxDeclaredPixels) {
+        invalid();
+    }
+    const Size target = fittedSize({width, height}, maxPixelSize);
+
+    // Let the IDCT do most of the scaling: the smallest M/8 that still leaves
+    // the longer side at least the target size, then an area average the rest.
+    const std::int64_t longer = std::max(width, height);
+    const std::int64_t targetLonger = std::max(target.width, target.height);
+    unsigned scale = 8;
+    while (targetLonger < longer && scale > 1 && (longer * (scale - 1) + 7) / 8 >= targetLonger) --scale;
+    info.scale_num = scale;
+    info.scale_denom = 8;
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    if (!jpegStart(&session)) invalid();
+    const int components = info.output_components;
+    if (components != (cmyk ? 4 : 3) || info.output_width < target.width ||
+        info.output_height < target.height) {
+        invalid();
+    }
+
+    ImageResampler resampler({info.output_width, info.output_height}, target, orientationOf(info));
+    const std::size_t rowBytes = std::size_t(info.output_width) * std::size_t(components);
+    const JDIMENSION batch = JDIMENSION(std::max(info.rec_outbuf_height, 1));
+    std::vector<std::uint8_t> rows(rowBytes * batch);
+    std::vector<JSAMPROW> rowPointers(batch);
+    for (JDIMENSION k = 0; k < batch; ++k) rowPointers[k] = rows.data() + k * rowBytes;
+    std::vector<std::uint8_t> rgb(cmyk ? std::size_t(info.output_width) * 3 : 0);
+
+    while (info.output_scanline < info.output_height) {
+        JDIMENSION read = 0;
+        if (!jpegReadRows(&session, rowPointers.data(), batch, &read)) invalid();
+        if (read == 0) invalid();
+        for (JDIMENSION k = 0; k < read; ++k) {
+            const std::uint8_t* row = rowPointers[k];
+            if (cmyk) {
+                // Adobe writes CMYK inverted, which is what nearly every
+                // CMYK JPEG in the wild carries.
+                const bool inverted = info.saw_Adobe_marker;
+                for (std::size_t x = 0; x < info.output_width; ++x) {
+                    const std::uint8_t* p = row + x * 4;
+                    const int k4 = inverted ? p[3] : 255 - p[3];
+                    for (int channel = 0; channel < 3; ++channel) {
+                        const int ink = inverted ? p[channel] : 255 - p[channel];
+                        rgb[x * 3 + std::size_t(channel)] = std::uint8_t((ink * k4 + 127) / 255);
+                    }
+                }
+                row = rgb.data();
+            }
+            resampler.pushRow(row);
+        }
+    }
+    if (!resampler.complete()) invalid();
+    return resampler.finish();
+}
+
+}  // namespace glimora::image_decoding
