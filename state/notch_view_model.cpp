@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 
+#include "render/image_pixelizer.hpp"
 #include "state/decimal_text.hpp"
 
 namespace glimora {
@@ -16,6 +17,15 @@ NotchViewModel::Services NotchViewModel::withDefaults(Services services) {
     if (!services.bookmarks) services.bookmarks = std::make_shared<PathBookmarks>();
     if (!services.paths) services.paths = std::make_shared<XdgPaths>();
     if (!services.logger) services.logger = std::make_shared<SystemLogger>();
+    if (!services.decodeImage)
+        services.decodeImage = [](std::span<const std::uint8_t> data,
+                                  int maxPixelSize) -> std::optional<PixelImageBuffer> {
+            try {
+                return PixelImageBuffer::load(data, maxPixelSize);
+            } catch (ImagePixelizer::PixelizerError) {
+                return std::nullopt;
+            }
+        };
     return services;
 }
 

@@ -53,7 +53,7 @@ public:
     // What the model asks of the desktop. Each program wires its own: the
     // screen saver and the command-line harness pass in-memory preferences so
     // they never write the application's settings. Missing preferences, clock,
-    // random source, bookmarks, paths and logger get in-memory or system
+    // random source, bookmarks, paths, logger and picture decoder get in-memory or core
     // defaults; without a scheduler, dialogs or clipboard the actions needing
     // them do nothing; without a loader the library starts empty.
     struct Services {
