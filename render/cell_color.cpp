@@ -6,6 +6,7 @@
 
 #include "render/field_math.hpp"
 #include "render/grain_gradient.hpp"
+#include "render/shape_field_formulas.hpp"
 
 namespace glimora::WallpaperRenderer {
 
@@ -19,7 +20,7 @@ namespace {
 
 constexpr RGB white{255, 255, 255};
 
-std::uint8_t byte(double value) { return std::uint8_t(clampToByte(value)); }
+using fieldmath::byte;
 
 bool nearBlack(RGB color) { return color.red <= 8 && color.green <= 8 && color.blue <= 8; }
 
@@ -122,9 +123,13 @@ RibbonPhase::RibbonPhase(const WallpaperExportSettings& settings) {
     centerX = settings.centerX / 100;
 }
 
-double RibbonPhase::operator()(double x, double y) const {
-    return p + band * ((x - 0.5) * sinA + (y - 0.5) * cosA + amplitude * std::sin(p + waves * (x - centerX)));
+double RibbonPhase::wave(double x) const { return std::sin(p + waves * (x - centerX)); }
+
+double RibbonPhase::withWave(double x, double y, double waveAtX) const {
+    return p + band * ((x - 0.5) * sinA + (y - 0.5) * cosA + amplitude * waveAtX);
 }
+
+double RibbonPhase::operator()(double x, double y) const { return withWave(x, y, wave(x)); }
 
 GlowHighlight::GlowHighlight(const WallpaperExportSettings& settings) {
     centerX = settings.centerX / 100;
@@ -152,12 +157,30 @@ CellAdjustment::CellAdjustment(const WallpaperExportSettings& settings, std::arr
     seed = settings.seed;
     // Channels are whole numbers, so (0 + c - 127.5) * 1 + 127.5 gives c back
     // exactly: such a cell needs no work at all.
-    identity = !(std::isfinite(hue) && std::abs(hue) > 0.001) && gain == 1 && offset == 0 && amplitude == 0;
+    shiftsHue = std::isfinite(hue) && std::abs(hue) > 0.001;
+    identity = !shiftsHue && gain == 1 && offset == 0 && amplitude == 0;
 }
 
 RGB CellAdjustment::operator()(RGB color, std::int64_t row, std::int64_t column) const {
     if (identity) return color;
-    color = hueShift(color, hue);
+    return afterHue(hueShift(color, hue), row, column);
+}
+
+RGB CellAdjustment::apply(RGB color, std::int64_t row, std::int64_t column, HueCache& cache) const {
+    if (identity) return color;
+    if (shiftsHue) {
+        const std::uint32_t key = color.packed() + 1;
+        const std::size_t slot = (key * 2654435761u) >> 26;
+        if (cache.keys[slot] != key) {
+            cache.keys[slot] = key;
+            cache.values[slot] = hueShift(color, hue);
+        }
+        color = cache.values[slot];
+    }
+    return afterHue(color, row, column);
+}
+
+RGB CellAdjustment::afterHue(RGB color, std::int64_t row, std::int64_t column) const {
     const std::uint64_t key = std::uint64_t(max<std::int64_t>(row, 0)) * 15731u +
                               std::uint64_t(max<std::int64_t>(column, 0)) * 789221u + seed;
     const auto channel = [&](std::uint8_t value, std::uint64_t keyOffset) {
@@ -215,12 +238,14 @@ CellColorer::CellColorer(const WallpaperExportSettings& settings)
             if (shape_ == NotchShape::ribbonBands || shape_ == NotchShape::glowDots) {
                 step.nearest = step.lower = step.upper = blendPalette(colors_, tone);
                 step.fraction = 0;
+                step.dithered = false;
                 continue;
             }
             const std::size_t n = colors_.size();
             if (n <= 1) {
                 step.nearest = step.lower = step.upper = n == 0 ? RGB{} : colors_[0];
                 step.fraction = 0;
+                step.dithered = false;
                 continue;
             }
             double t = clampUnit(tone);
@@ -230,8 +255,9 @@ CellColorer::CellColorer(const WallpaperExportSettings& settings)
             const auto i = std::size_t(lower);
             step.lower = colors_[i];
             step.upper = colors_[min(i + 1, n - 1)];
-            step.nearest = colors_[std::size_t(std::round(position))];
+            step.nearest = colors_[std::size_t(fieldmath::roundHalfAway(position))];
             step.fraction = position - lower;
+            step.dithered = dither_ != DitherMode::off && step.lower != step.upper;
         }
     }
 }
@@ -257,50 +283,166 @@ RGB CellColorer::paletteColor(double tone, std::int64_t row, std::int64_t column
     const double lower = std::floor(position);
     const auto i = std::size_t(lower);
     const std::size_t j = min(i + 1, n - 1);
-    if (dither_ == DitherMode::off) return colors_[std::size_t(std::round(position))];
+    if (dither_ == DitherMode::off) return colors_[std::size_t(fieldmath::roundHalfAway(position))];
     return threshold(row, column) < position - lower ? colors_[j] : colors_[i];
 }
 
-RGB CellColorer::sampledColor(std::int64_t column, std::int64_t row, double x, double y) const {
-    if (warpAmount_ > 0) {
-        const double wx = clampUnit(x + warpAmount_ * std::sin(2 * pi * y + warpPhase_));
-        const double wy = clampUnit(y + warpAmount_ * std::cos(2 * pi * x - warpPhase_));
-        x = wx;
-        y = wy;
-    }
-    const double stepless = field_.steplessTone(x, y);
-    RGB color;
-    if (!steps_.empty()) {
-        const StepColors& step = steps_[std::size_t(field_.stepOf(stepless))];
-        if (dither_ == DitherMode::off || step.lower == step.upper) color = step.nearest;
-        else color = threshold(row, column) < step.fraction ? step.upper : step.lower;
-    } else {
-        color = paletteColor(field_.finishTone(stepless), row, column);
-    }
+RGB CellColorer::mapTone(double stepless, std::int64_t row, std::int64_t column) const {
+    if (steps_.empty()) return paletteColor(field_.finishTone(stepless), row, column);
+    const StepColors& step = steps_[std::size_t(field_.stepOf(stepless))];
+    if (!step.dithered) return step.nearest;
+    return threshold(row, column) < step.fraction ? step.upper : step.lower;
+}
 
-    if (shape_ == NotchShape::glowDots) {
-        color = mixColor(color, white, 0.28 * glow_(x, y));
-    } else if (shape_ == NotchShape::ribbonBands) {
-        const double phase = ribbon_(x, y);
-        const double h1 = std::pow(max(0.0, std::sin(phase + 0.72)), 10);
-        const double h2 = std::pow(max(0.0, std::sin(phase - 0.96)), 8);
+namespace {
+
+// The two ribbon highlights. Most phases leave a highlight too faint to move
+// any channel by half a step, which a cheap sine bound detects; only the
+// others pay for the exact sine and power.
+RGB ribbonHighlights(RGB color, double phase) {
+    const double up = phase + 0.72;
+    // sin <= 0.6: 0.2 x 0.6^10 x 255 < 0.31, so mixColor returns the colour.
+    if (!fieldmath::sineCertainlyBelow(up, 0.6)) {
+        const double h1 = std::pow(max(0.0, std::sin(up)), 10);
         color = mixColor(color, white, 0.2 * h1);
+    }
+    const double down = phase - 0.96;
+    // sin <= 0.55: 0.16 x 0.55^8 x 255 < 0.35, so no channel changes.
+    if (!fieldmath::sineCertainlyBelow(down, 0.55)) {
+        const double h2 = std::pow(max(0.0, std::sin(down)), 8);
         const double factor = 1 - 0.16 * h2;
         color = {byte(color.red * factor), byte(color.green * factor), byte(color.blue * factor)};
     }
     return color;
 }
 
+}  // namespace
+
+template <NotchShape S>
+RGB CellColorer::sampleOf(std::int64_t column, std::int64_t row, double x, double y, const double* wave) const {
+    RGB color = mapTone(field_.steplessToneOf<S>(x, y), row, column);
+    if constexpr (S == NotchShape::glowDots) {
+        color = mixColor(color, white, 0.28 * glow_(x, y));
+    } else if constexpr (S == NotchShape::ribbonBands) {
+        color = ribbonHighlights(color, wave ? ribbon_.withWave(x, y, *wave) : ribbon_(x, y));
+    }
+    return color;
+}
+
+template <NotchShape S>
+RGB CellColorer::displacedSampleOf(std::int64_t column, std::int64_t row, double x, double y) const {
+    if (warpAmount_ > 0) {
+        const double wx = clampUnit(x + warpAmount_ * std::sin(2 * pi * y + warpPhase_));
+        const double wy = clampUnit(y + warpAmount_ * std::cos(2 * pi * x - warpPhase_));
+        return sampleOf<S>(column, row, wx, wy, nullptr);
+    }
+    return sampleOf<S>(column, row, x, y, nullptr);
+}
+
+template <NotchShape S>
+RGB CellColorer::chromaColorOf(std::int64_t column, std::int64_t row, double x, double y) const {
+    if (!(chromaOffset_ > 0)) return displacedSampleOf<S>(column, row, x, y);
+    const RGB red = displacedSampleOf<S>(column, row, x + chromaOffset_, y);
+    const RGB green = displacedSampleOf<S>(column, row, x, y);
+    const RGB blue = displacedSampleOf<S>(column, row, x - chromaOffset_, y);
+    return {red.red, green.green, blue.blue};
+}
+
+template <NotchShape S>
+void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::int64_t endRow, std::span<RGB> out,
+                             CellFinish finish) const {
+    // Per column: the three sampling abscissas of the chroma rule, their
+    // vertical warp shift and, without warp, the ribbon wave. Per row: the
+    // horizontal warp shift. Each is a function of x alone or y alone.
+    constexpr std::size_t maximumColumns = 260;
+    const auto columns = std::size_t(grid.columns);
+    if (columns > maximumColumns) {
+        std::size_t index = 0;
+        for (std::int64_t row = firstRow; row < endRow; ++row)
+            for (std::int64_t column = 0; column < grid.columns && index < out.size(); ++column)
+                out[index++] = finish == CellFinish::raster
+                                   ? rasterColor(column, row, grid.unitX(column), grid.unitY(row))
+                                   : liveColor(column, row, grid.unitX(column), grid.unitY(row));
+        return;
+    }
+    const bool chroma = chromaOffset_ > 0;
+    const int samples = chroma ? 3 : 1;
+    const bool warped = warpAmount_ > 0;
+    std::array<double, maximumColumns> unitX;
+    std::array<std::array<double, 3>, maximumColumns> sampleX, shiftY, wave;
+    for (std::size_t c = 0; c < columns; ++c) {
+        const double x = grid.unitX(std::int64_t(c));
+        unitX[c] = x;
+        sampleX[c] = chroma ? std::array<double, 3>{x + chromaOffset_, x, x - chromaOffset_}
+                            : std::array<double, 3>{x, x, x};
+        for (int k = 0; k < samples; ++k) {
+            const double sx = sampleX[c][std::size_t(k)];
+            if (warped) shiftY[c][std::size_t(k)] = warpAmount_ * std::cos(2 * pi * sx - warpPhase_);
+            if constexpr (S == NotchShape::ribbonBands)
+                if (!warped) wave[c][std::size_t(k)] = ribbon_.wave(sx);
+        }
+    }
+    detail::CellAdjustment::HueCache hueCache;
+    std::size_t index = 0;
+    for (std::int64_t row = firstRow; row < endRow; ++row) {
+        const double y = grid.unitY(row);
+        const double shiftX = warped ? warpAmount_ * std::sin(2 * pi * y + warpPhase_) : 0;
+        for (std::size_t c = 0; c < columns && index < out.size(); ++c) {
+            const auto column = std::int64_t(c);
+            RGB samplesRGB[3];
+            for (int k = 0; k < samples; ++k) {
+                const auto ks = std::size_t(k);
+                const double sx = sampleX[c][ks];
+                if (warped) {
+                    samplesRGB[k] = sampleOf<S>(column, row, clampUnit(sx + shiftX), clampUnit(y + shiftY[c][ks]),
+                                                nullptr);
+                } else {
+                    const double* w = nullptr;
+                    if constexpr (S == NotchShape::ribbonBands) w = &wave[c][ks];
+                    samplesRGB[k] = sampleOf<S>(column, row, sx, y, w);
+                }
+            }
+            RGB color = chroma ? RGB{samplesRGB[0].red, samplesRGB[1].green, samplesRGB[2].blue} : samplesRGB[0];
+            color = filter(adjustment_.apply(color, row, column, hueCache));
+            if (finish == CellFinish::raster) color = rasterFinish(color, row, unitX[c], y);
+            out[index++] = color;
+        }
+    }
+}
+
+RGB CellColorer::rasterFinish(RGB color, std::int64_t row, double x, double y) const {
+    if (scanlines_ && (row & 1) == 0)
+        color = {byte(color.red * 0.88), byte(color.green * 0.88), byte(color.blue * 0.88)};
+    if (vignette_) color = vignette(color, x, y);
+    return color;
+}
+
+namespace {
+
+// Calls `call` with the shape as a compile-time constant.
+template <class Call>
+decltype(auto) withShape(NotchShape shape, Call&& call) {
+    switch (shape) {
+#define GLIMORA_SHAPE(name) \
+    case NotchShape::name: return call(std::integral_constant<NotchShape, NotchShape::name>{});
+        GLIMORA_SHAPE(linear) GLIMORA_SHAPE(radial) GLIMORA_SHAPE(smoothGradient) GLIMORA_SHAPE(ribbonBands)
+        GLIMORA_SHAPE(glowDots) GLIMORA_SHAPE(conic) GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip)
+        GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(fractal) GLIMORA_SHAPE(tree) GLIMORA_SHAPE(landscape)
+        GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal) GLIMORA_SHAPE(spiral) GLIMORA_SHAPE(kaleidoscope)
+        GLIMORA_SHAPE(topography) GLIMORA_SHAPE(orbit)
+#undef GLIMORA_SHAPE
+    }
+    return call(std::integral_constant<NotchShape, NotchShape::linear>{});
+}
+
+}  // namespace
+
 RGB CellColorer::cellColor(std::int64_t column, std::int64_t row, double x, double y) const {
-    return sampledColor(column, row, x, y);
+    return withShape(shape_, [&](auto s) { return displacedSampleOf<decltype(s)::value>(column, row, x, y); });
 }
 
 RGB CellColorer::chromaColor(std::int64_t column, std::int64_t row, double x, double y) const {
-    if (!(chromaOffset_ > 0)) return sampledColor(column, row, x, y);
-    const RGB red = sampledColor(column, row, x + chromaOffset_, y);
-    const RGB green = sampledColor(column, row, x, y);
-    const RGB blue = sampledColor(column, row, x - chromaOffset_, y);
-    return {red.red, green.green, blue.blue};
+    return withShape(shape_, [&](auto s) { return chromaColorOf<decltype(s)::value>(column, row, x, y); });
 }
 
 RGB CellColorer::liveColor(std::int64_t column, std::int64_t row, double x, double y) const {
@@ -308,23 +450,12 @@ RGB CellColorer::liveColor(std::int64_t column, std::int64_t row, double x, doub
 }
 
 RGB CellColorer::rasterColor(std::int64_t column, std::int64_t row, double x, double y) const {
-    RGB color = liveColor(column, row, x, y);
-    if (scanlines_ && (row & 1) == 0)
-        color = {byte(color.red * 0.88), byte(color.green * 0.88), byte(color.blue * 0.88)};
-    if (vignette_) color = vignette(color, x, y);
-    return color;
+    return rasterFinish(liveColor(column, row, x, y), row, x, y);
 }
 
 void CellColorer::fillRows(const CellGrid& grid, std::int64_t firstRow, std::int64_t endRow, std::span<RGB> out,
                            CellFinish finish) const {
-    std::size_t index = 0;
-    for (std::int64_t row = firstRow; row < endRow; ++row) {
-        const double y = grid.unitY(row);
-        for (std::int64_t column = 0; column < grid.columns && index < out.size(); ++column) {
-            const double x = grid.unitX(column);
-            out[index++] = finish == CellFinish::raster ? rasterColor(column, row, x, y) : liveColor(column, row, x, y);
-        }
-    }
+    withShape(shape_, [&](auto s) { fillRowsOf<decltype(s)::value>(grid, firstRow, endRow, out, finish); });
 }
 
 RGB cellColor(const WallpaperExportSettings& settings, std::int64_t column, std::int64_t row, double x, double y) {

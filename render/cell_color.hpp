@@ -48,6 +48,10 @@ namespace detail {
 struct RibbonPhase {
     explicit RibbonPhase(const WallpaperExportSettings& settings);
     double operator()(double x, double y) const;
+    // The phase split at its one term that depends on x alone, so a grid can
+    // work that term out once per column.
+    double wave(double x) const;
+    double withWave(double x, double y, double waveAtX) const;
     double p, cosA, sinA, band, amplitude, waves, centerX;
 };
 
@@ -63,12 +67,23 @@ inline constexpr std::array<std::uint64_t, 3> shapeCellKeys{0, 1376312589, 27526
 inline constexpr std::array<std::uint64_t, 3> grainCellKeys{0, 37, 74};
 
 struct CellAdjustment {
+    // Recent hue shifts: a grid has few distinct colours before adjustment.
+    struct HueCache {
+        std::array<std::uint32_t, 64> keys{};  // packed colour + 1; 0 marks a free slot
+        std::array<RGB, 64> values{};
+    };
+
     CellAdjustment(const WallpaperExportSettings& settings, std::array<std::uint64_t, 3> keys);
     RGB operator()(RGB color, std::int64_t row, std::int64_t column) const;
+    RGB apply(RGB color, std::int64_t row, std::int64_t column, HueCache& cache) const;
     double hue, gain, offset, amplitude;
     std::uint64_t seed;
     std::array<std::uint64_t, 3> keys;
     bool identity;
+    bool shiftsHue;
+
+private:
+    RGB afterHue(RGB color, std::int64_t row, std::int64_t column) const;
 };
 
 }  // namespace detail
@@ -102,6 +117,8 @@ public:
 
     // The colours of rows firstRow...endRow-1 of a grid, row by row from the
     // top, each row from the left; `out` holds (endRow - firstRow) * columns.
+    // The fast path for whole grids: the same colours as cell by cell, with
+    // the terms that depend on one coordinate only worked out once.
     void fillRows(const CellGrid& grid, std::int64_t firstRow, std::int64_t endRow, std::span<RGB> out,
                   CellFinish finish) const;
 
@@ -110,14 +127,26 @@ public:
 
 private:
     RGB paletteColor(double tone, std::int64_t row, std::int64_t column) const;
-    RGB sampledColor(std::int64_t column, std::int64_t row, double x, double y) const;
+    RGB mapTone(double steplessTone, std::int64_t row, std::int64_t column) const;
     double threshold(std::int64_t row, std::int64_t column) const;
+    RGB rasterFinish(RGB color, std::int64_t row, double x, double y) const;
+    // (x, y) already displaced; `wave` is the ribbon wave at x when known.
+    template <NotchShape S>
+    RGB sampleOf(std::int64_t column, std::int64_t row, double x, double y, const double* wave) const;
+    template <NotchShape S>
+    RGB displacedSampleOf(std::int64_t column, std::int64_t row, double x, double y) const;
+    template <NotchShape S>
+    RGB chromaColorOf(std::int64_t column, std::int64_t row, double x, double y) const;
+    template <NotchShape S>
+    void fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::int64_t endRow, std::span<RGB> out,
+                    CellFinish finish) const;
 
     // Palette mapping per tone step, worked out once when the steps are few
     // enough (they are for every value the editor admits).
     struct StepColors {
         RGB lower, upper, nearest;
         double fraction;
+        bool dithered;  // the dither threshold decides between lower and upper
     };
 
     ShapeField field_;

@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::uint64_t golden = 0x9e3779b97f4a7c15;
 
-std::uint8_t byte(double value) { return std::uint8_t(clampToByte(value)); }
+using fieldmath::byte;
 
 // The SplitMix64 finaliser, reduced to 24 bits in 0...1.
 double unit(std::uint64_t z) {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "render/field_math.hpp"
+#include "render/shape_field_formulas.hpp"
 
 namespace glimora::WallpaperRenderer {
 
@@ -139,78 +140,25 @@ ShapeField::ShapeField(const WallpaperExportSettings& settings) : shape_(setting
 }
 
 double ShapeField::rawTone(double x, double y) const {
-    // Rotation about the image centre; the centre then shifts the pattern.
-    const double u = (x - 0.5) * cosA_ - (y - 0.5) * sinA_ + 0.5;
-    const double v = (x - 0.5) * sinA_ + (y - 0.5) * cosA_ + 0.5;
-    const double dx = u - cx_;
-    const double dy = v - cy_;
-    const double p = p_;
-
     switch (shape_) {
-    case NotchShape::linear:
-        return 0.72 * dx + 0.28 * dy + 0.5;
-    case NotchShape::radial:
-        return std::hypot(dx, dy) / k1_;
-    case NotchShape::smoothGradient: {
-        const double d = std::hypot(u - k1_, v - k2_);
-        return 0.42 * (0.68 * dx + 0.32 * dy) + 0.78 * std::exp(-d / k3_) + 0.46;
-    }
-    case NotchShape::ribbonBands:
-        return 0.5 - 0.5 * std::cos(p + k1_ * (dy + k2_ * std::sin(p + 2 * pi * dx * k3_)));
-    case NotchShape::glowDots: {
-        const double a = std::abs(cell(dx * k1_));
-        const double b = std::abs(cell(dy * k2_));
-        return 0.62 * std::exp(-std::hypot(1.1 * dx, 0.82 * dy) / k3_) + 0.88 * std::exp(-k4_ * std::hypot(a, b));
-    }
-    case NotchShape::conic:
-        return (std::atan2(dy, dx) + p + pi) / (2 * pi);
-    case NotchShape::sine:
-        return 0.5 + 0.5 * std::sin(p + k1_ * (dx * fx_ + dy * fy_));
-    case NotchShape::sunsetStrip: {
-        const double a = cell(dx * k1_);
-        const double b = cell(dy * k2_);
-        return 0.5 - 0.5 * std::cos(p + k3_ * std::hypot(0.82 * a, 1.55 * b));
-    }
-    case NotchShape::diamond:
-        return 0.5 - 0.5 * std::cos(p + k1_ * (std::abs(dx) + std::abs(dy)));
-    case NotchShape::fractal:
-        return fractalTone(dx, dy);
-    case NotchShape::tree:
-        return treeTone(v, dx);
-    case NotchShape::landscape:
-        return landscapeTone(v, dx);
-    case NotchShape::petals: {
-        const double r = std::hypot(dx, dy);
-        const double th = std::atan2(dy, dx);
-        return 0.5 + 0.5 * std::cos(k2_ * r - 2.8 * (0.5 + 0.5 * std::cos(p + k1_ * th)));
-    }
-    case NotchShape::crystal: {
-        const double a = std::abs(cell(dx * k1_));
-        const double b = std::abs(cell(dy * k2_));
-        return 0.5 - 0.5 * std::cos(p + k3_ * (a + b + 0.7 * std::abs(a - b)));
-    }
-    case NotchShape::spiral: {
-        const double r = std::hypot(dx, dy);
-        const double th = std::atan2(dy, dx);
-        return 0.5 + 0.5 * std::sin(p + th * k1_ + k2_ * r);
-    }
-    case NotchShape::kaleidoscope: {
-        const double r = std::hypot(dx, dy);
-        const double th = std::atan2(dy, dx);
-        const double w = std::abs(fract(k1_ * th / (2 * pi) + 0.5) - 0.5);
-        return 0.5 + 0.5 * std::cos(p + k2_ * r + k3_ * w);
-    }
-    case NotchShape::topography: {
-        const double a = pi * dx * k1_;
-        const double b = pi * dy * k2_;
-        const double w = std::sin(a + 1.6 * std::sin(p + b)) + 0.45 * std::sin(0.62 * (a + b) - k4_);
-        return 0.5 + 0.5 * std::cos(p + k3_ * w);
-    }
-    case NotchShape::orbit: {
-        const double r2 = std::hypot(1.25 * dx, 0.72 * dy);
-        const double th = std::atan2(dy, dx);
-        return 0.5 + 0.5 * std::cos(p + k1_ * r2 + k2_ * std::sin(k3_ * th - k4_));
-    }
+    case NotchShape::linear: return rawToneOf<NotchShape::linear>(x, y);
+    case NotchShape::radial: return rawToneOf<NotchShape::radial>(x, y);
+    case NotchShape::smoothGradient: return rawToneOf<NotchShape::smoothGradient>(x, y);
+    case NotchShape::ribbonBands: return rawToneOf<NotchShape::ribbonBands>(x, y);
+    case NotchShape::glowDots: return rawToneOf<NotchShape::glowDots>(x, y);
+    case NotchShape::conic: return rawToneOf<NotchShape::conic>(x, y);
+    case NotchShape::sine: return rawToneOf<NotchShape::sine>(x, y);
+    case NotchShape::sunsetStrip: return rawToneOf<NotchShape::sunsetStrip>(x, y);
+    case NotchShape::diamond: return rawToneOf<NotchShape::diamond>(x, y);
+    case NotchShape::fractal: return rawToneOf<NotchShape::fractal>(x, y);
+    case NotchShape::tree: return rawToneOf<NotchShape::tree>(x, y);
+    case NotchShape::landscape: return rawToneOf<NotchShape::landscape>(x, y);
+    case NotchShape::petals: return rawToneOf<NotchShape::petals>(x, y);
+    case NotchShape::crystal: return rawToneOf<NotchShape::crystal>(x, y);
+    case NotchShape::spiral: return rawToneOf<NotchShape::spiral>(x, y);
+    case NotchShape::kaleidoscope: return rawToneOf<NotchShape::kaleidoscope>(x, y);
+    case NotchShape::topography: return rawToneOf<NotchShape::topography>(x, y);
+    case NotchShape::orbit: return rawToneOf<NotchShape::orbit>(x, y);
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "render/field_math.hpp"
 #include "render/wallpaper_export_settings.hpp"
 
 namespace glimora::WallpaperRenderer {
@@ -24,10 +25,15 @@ public:
     // non-number becomes 0), then mirrored and inverted.
     double steplessTone(double x, double y) const;
 
+    // The same for a shape known at compile time, which must be this field's
+    // shape; defined in shape_field_formulas.hpp for the renderers' loops.
+    template <NotchShape S>
+    double steplessToneOf(double x, double y) const;
+
     // The tone steps split into their two halves, so a caller can tabulate
     // what follows the step: stepOf gives the step index as an integral
     // double in 0...stepDivisor(), toneOfStep the final tone of a step.
-    double stepOf(double steplessTone) const { return std::round(steplessTone * stepDivisor_); }
+    double stepOf(double steplessTone) const { return fieldmath::roundHalfAway(steplessTone * stepDivisor_); }
     double toneOfStep(double step) const;
     double finishTone(double steplessTone) const { return toneOfStep(stepOf(steplessTone)); }
 
@@ -36,6 +42,8 @@ public:
 
 private:
     double rawTone(double x, double y) const;
+    template <NotchShape S>
+    double rawToneOf(double x, double y) const;
     double fractalTone(double dx, double dy) const;
     double treeTone(double v, double dx) const;
     double landscapeTone(double v, double dx) const;
