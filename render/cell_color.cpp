@@ -57,11 +57,17 @@ RGB blendPalette(std::span<const RGB> colors, double t) {
             byte((1 - f) * a.blue + f * b.blue)};
 }
 
-RGB mixColor(RGB a, RGB b, double amount) {
+namespace {
+
+inline RGB mix(RGB a, RGB b, double amount) {
     const double k = clampUnit(amount);
     return {byte(k * b.red + (1 - k) * a.red), byte(k * b.green + (1 - k) * a.green),
             byte(k * b.blue + (1 - k) * a.blue)};
 }
+
+}  // namespace
+
+RGB mixColor(RGB a, RGB b, double amount) { return mix(a, b, amount); }
 
 RGB hueShift(RGB color, double degrees) {
     if (!std::isfinite(degrees) || std::abs(degrees) <= 0.001) return color;
@@ -300,17 +306,19 @@ namespace {
 // any channel by half a step, which a cheap sine bound detects; only the
 // others pay for the exact sine and power.
 RGB ribbonHighlights(RGB color, double phase) {
+    // Most phases leave both highlights too faint to move any channel by
+    // half a step; a rough sine finds those, and only the others pay for the
+    // exact sine and power. sin(phase + 0.72) <= 0.6 gives 0.2 x 0.6^10 x 255
+    // < 0.31, so the mix returns the colour; sin(phase - 0.96) <= 0.55 gives
+    // 0.16 x 0.55^8 x 255 < 0.35, so the darkening changes no channel.
+    double sine = 0, cosine = 0;
+    const bool rough = fieldmath::roughSinCos(phase, sine, cosine);
     const double up = phase + 0.72;
-    // sin <= 0.6: 0.2 x 0.6^10 x 255 < 0.31, so mixColor returns the colour.
-    if (!fieldmath::sineCertainlyBelow(up, 0.6)) {
-        const double h1 = std::pow(max(0.0, std::sin(up)), 10);
-        color = mixColor(color, white, 0.2 * h1);
-    }
+    if (!rough || sine * 0.751805729140895 + cosine * 0.6593846719714731 > 0.6 - 1e-6)
+        color = mix(color, white, 0.2 * std::pow(max(0.0, std::sin(up)), 10));
     const double down = phase - 0.96;
-    // sin <= 0.55: 0.16 x 0.55^8 x 255 < 0.35, so no channel changes.
-    if (!fieldmath::sineCertainlyBelow(down, 0.55)) {
-        const double h2 = std::pow(max(0.0, std::sin(down)), 8);
-        const double factor = 1 - 0.16 * h2;
+    if (!rough || sine * 0.5735199860724567 - cosine * 0.8191915683009983 > 0.55 - 1e-6) {
+        const double factor = 1 - 0.16 * std::pow(max(0.0, std::sin(down)), 8);
         color = {byte(color.red * factor), byte(color.green * factor), byte(color.blue * factor)};
     }
     return color;
@@ -322,7 +330,7 @@ template <NotchShape S>
 RGB CellColorer::sampleOf(std::int64_t column, std::int64_t row, double x, double y, const double* wave) const {
     RGB color = mapTone(field_.steplessToneOf<S>(x, y), row, column);
     if constexpr (S == NotchShape::glowDots) {
-        color = mixColor(color, white, 0.28 * glow_(x, y));
+        color = mix(color, white, 0.28 * glow_(x, y));
     } else if constexpr (S == NotchShape::ribbonBands) {
         color = ribbonHighlights(color, wave ? ribbon_.withWave(x, y, *wave) : ribbon_(x, y));
     }
@@ -389,18 +397,27 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
         const double shiftX = warped ? warpAmount_ * std::sin(2 * pi * y + warpPhase_) : 0;
         for (std::size_t c = 0; c < columns && index < out.size(); ++c) {
             const auto column = std::int64_t(c);
-            RGB samplesRGB[3];
+            // The samples are independent: evaluating them stage by stage lets
+            // the processor overlap their long chains of library calls.
+            double px[3], py[3], stepless[3], highlight[3];
             for (int k = 0; k < samples; ++k) {
                 const auto ks = std::size_t(k);
-                const double sx = sampleX[c][ks];
-                if (warped) {
-                    samplesRGB[k] = sampleOf<S>(column, row, clampUnit(sx + shiftX), clampUnit(y + shiftY[c][ks]),
-                                                nullptr);
-                } else {
-                    const double* w = nullptr;
-                    if constexpr (S == NotchShape::ribbonBands) w = &wave[c][ks];
-                    samplesRGB[k] = sampleOf<S>(column, row, sx, y, w);
-                }
+                px[k] = warped ? clampUnit(sampleX[c][ks] + shiftX) : sampleX[c][ks];
+                py[k] = warped ? clampUnit(y + shiftY[c][ks]) : y;
+            }
+            for (int k = 0; k < samples; ++k) stepless[k] = field_.steplessToneOf<S>(px[k], py[k]);
+            if constexpr (S == NotchShape::glowDots) {
+                for (int k = 0; k < samples; ++k) highlight[k] = glow_(px[k], py[k]);
+            } else if constexpr (S == NotchShape::ribbonBands) {
+                for (int k = 0; k < samples; ++k)
+                    highlight[k] = warped ? ribbon_(px[k], py[k]) : ribbon_.withWave(px[k], py[k], wave[c][std::size_t(k)]);
+            }
+            RGB samplesRGB[3];
+            for (int k = 0; k < samples; ++k) {
+                RGB sampled = mapTone(stepless[k], row, column);
+                if constexpr (S == NotchShape::glowDots) sampled = mix(sampled, white, 0.28 * highlight[k]);
+                else if constexpr (S == NotchShape::ribbonBands) sampled = ribbonHighlights(sampled, highlight[k]);
+                samplesRGB[k] = sampled;
             }
             RGB color = chroma ? RGB{samplesRGB[0].red, samplesRGB[1].green, samplesRGB[2].blue} : samplesRGB[0];
             color = filter(adjustment_.apply(color, row, column, hueCache));

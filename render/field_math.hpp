@@ -50,19 +50,26 @@ inline std::uint8_t byte(double value) {
     return std::uint8_t(rounded);
 }
 
-// True only when sin(a) is certainly below `limit`: a cheap polynomial
-// (error below 1e-7 after reduction) decides with a margin of 1e-6; large or
-// non-finite arguments answer false so the caller computes the exact sine.
-inline bool sineCertainlyBelow(double a, double limit) {
+// Rough sine and cosine of an angle, within 1e-7 for |a| < 1e6; only for
+// deciding whether an exact evaluation can make a difference. Returns false
+// (and leaves the outputs alone) for larger or non-finite angles.
+inline bool roughSinCos(double a, double& sine, double& cosine) {
     if (!(std::abs(a) < 1e6)) return false;
-    constexpr double twoPi = 2 * pi;
-    double r = a - roundHalfAway(a / twoPi) * twoPi;
-    if (r > pi / 2) r = pi - r;
-    else if (r < -pi / 2) r = -pi - r;
-    const double r2 = r * r;
+    const double turns = double(std::int64_t(a * (0.5 / pi)));
+    double r = a - turns * (2 * pi);  // within a hair of -2 pi...2 pi
+    if (r > pi) r -= 2 * pi;
+    else if (r < -pi) r += 2 * pi;
+    // Halve the angle so that the short series suffice, then double back.
+    const double h = r / 2;
+    const double h2 = h * h;
     const double s =
-        r * (1 + r2 * (-1.0 / 6 + r2 * (1.0 / 120 + r2 * (-1.0 / 5040 + r2 * (1.0 / 362880 + r2 * (-1.0 / 39916800))))));
-    return s < limit - 1e-6;
+        h * (1 + h2 * (-1.0 / 6 + h2 * (1.0 / 120 + h2 * (-1.0 / 5040 + h2 * (1.0 / 362880 +
+             h2 * (-1.0 / 39916800 + h2 * (1.0 / 6227020800.0)))))));
+    const double c = 1 + h2 * (-0.5 + h2 * (1.0 / 24 + h2 * (-1.0 / 720 + h2 * (1.0 / 40320 + h2 * (-1.0 / 3628800 +
+                     h2 * (1.0 / 479001600.0 + h2 * (-1.0 / 87178291200.0)))))));
+    sine = 2 * s * c;
+    cosine = c * c - s * s;
+    return true;
 }
 
 // Converts a double known to be integral and within range; the callers clamp
