@@ -3,11 +3,13 @@
 // second, so each shape must stay well under 10 ms per grid.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstring>
 #include <vector>
 
 #include "model/palette.hpp"
 #include "render/cell_color.hpp"
+#include "render/grain_gradient.hpp"
 
 namespace glimora::WallpaperRenderer {
 namespace {
@@ -33,28 +35,42 @@ CellGrid largestGrid(const WallpaperExportSettings& settings) {
     return cellGrid(settings, double(size.width), double(size.height));
 }
 
-void setCounters(benchmark::State& state, const CellGrid& grid) {
-    const double cells = double(grid.columns * grid.rows);
-    state.counters["ns_per_cell"] =
-        benchmark::Counter(cells * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    state.counters["ms_per_grid"] =
-        benchmark::Counter(1e-3, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
+// Measured with a clock of our own so that the counters print plain numbers:
+// nanoseconds per cell and milliseconds per grid, averaged over iterations.
+class GridTimer {
+public:
+    explicit GridTimer(double cells) : cells_(cells) {}
+    void start() { begin_ = std::chrono::steady_clock::now(); }
+    void stop() { total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin_).count(); }
+    void report(benchmark::State& state) const {
+        const double perGrid = total_ / double(state.iterations());
+        state.counters["ns_per_cell"] = perGrid / cells_ * 1e9;
+        state.counters["ms_per_grid"] = perGrid * 1e3;
+    }
+
+private:
+    double cells_;
+    double total_ = 0;
+    std::chrono::steady_clock::time_point begin_;
+};
 
 void CellColors(benchmark::State& state) {
     const auto shape = NotchShape(state.range(0));
     const WallpaperExportSettings settings = benchDesign(shape, state.range(1) != 0);
     const CellGrid grid = largestGrid(settings);
     std::vector<RGB> colours(std::size_t(grid.columns * grid.rows));
+    GridTimer timer(double(colours.size()));
     for (auto _ : state) {
+        timer.start();
         // The snapshot's constants are part of every frame's cost.
         const CellColorer colorer(settings);
         colorer.fillRows(grid, 0, grid.rows, colours, CellFinish::live);
         benchmark::DoNotOptimize(colours.data());
         benchmark::ClobberMemory();
+        timer.stop();
     }
     state.SetLabel(std::string(rawValue(shape)) + (state.range(1) ? " +warp,noise,hue" : ""));
-    setCounters(state, grid);
+    timer.report(state);
 }
 
 // Baseline: writing the same grid of colours with no colour work at all.
@@ -63,12 +79,48 @@ void CopyBaseline(benchmark::State& state) {
     const CellGrid grid = largestGrid(settings);
     std::vector<RGB> source(std::size_t(grid.columns * grid.rows), RGB{1, 2, 3});
     std::vector<RGB> colours(source.size());
+    GridTimer timer(double(colours.size()));
     for (auto _ : state) {
+        timer.start();
         std::memcpy(colours.data(), source.data(), source.size() * sizeof(RGB));
         benchmark::DoNotOptimize(colours.data());
         benchmark::ClobberMemory();
+        timer.stop();
     }
-    setCounters(state, grid);
+    timer.report(state);
+}
+
+// Grain-gradient cells of an export (220 x 124, or 280 x 158 for halftone)
+// with their halftone dots, per mode.
+void GrainCells(benchmark::State& state) {
+    WallpaperExportSettings settings = benchDesign(NotchShape::linear, false);
+    settings.grainGradientActive = true;
+    settings.grainGradientMode = GrainGradientMode(state.range(0));
+    const PixelSize size = exportPixelSize(ExportResolution::sixK);
+    const GrainGrid grid = grainGrid(settings, double(size.width), double(size.height));
+    const double w = double(size.width) / double(grid.columns);
+    const double h = double(size.height) / double(grid.rows);
+    std::vector<RGB> colours(std::size_t(grid.columns * grid.rows));
+    GridTimer timer(double(colours.size()));
+    for (auto _ : state) {
+        timer.start();
+        const GrainColorer colorer(settings, double(size.width) / double(size.height));
+        std::size_t index = 0;
+        for (std::int64_t r = 0; r < grid.rows; ++r) {
+            for (std::int64_t c = 0; c < grid.columns; ++c) {
+                const auto cell = colorer.cell(r, c, grid.unitX(c), grid.unitY(r));
+                RGB colour = colorer.scanlined(cell.color, r);
+                if (colorer.halftone())
+                    colour = colorer.halftoneDot(cell, colour, r, c, w * double(c), h * double(r), w, h).color;
+                colours[index++] = colour;
+            }
+        }
+        benchmark::DoNotOptimize(colours.data());
+        benchmark::ClobberMemory();
+        timer.stop();
+    }
+    state.SetLabel(std::string(rawValue(settings.grainGradientMode)));
+    timer.report(state);
 }
 
 void shapeArguments(benchmark::internal::Benchmark* bench) {
@@ -78,6 +130,7 @@ void shapeArguments(benchmark::internal::Benchmark* bench) {
 
 BENCHMARK(CopyBaseline);
 BENCHMARK(CellColors)->Apply(shapeArguments)->Unit(benchmark::kMillisecond);
+BENCHMARK(GrainCells)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace glimora::WallpaperRenderer
