@@ -19,7 +19,8 @@ WallpaperExportSettings benchDesign(NotchShape shape, bool busy) {
     settings.shape = shape;
     settings.seed = 0x0123456789abcdef;
     settings.chroma = 10;
-    for (const Color& color : builtInPalettes()[26].colors) settings.colors.push_back(WallpaperExportSettings::rgb(color));
+    for (const Color& color : builtInPalettes()[26].colors)
+        settings.colors.push_back(WallpaperExportSettings::rgb(color));
     if (busy) {
         settings.warp = 35;
         settings.noise = 25;

@@ -410,7 +410,8 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
                 for (int k = 0; k < samples; ++k) highlight[k] = glow_(px[k], py[k]);
             } else if constexpr (S == NotchShape::ribbonBands) {
                 for (int k = 0; k < samples; ++k)
-                    highlight[k] = warped ? ribbon_(px[k], py[k]) : ribbon_.withWave(px[k], py[k], wave[c][std::size_t(k)]);
+                    highlight[k] = warped ? ribbon_(px[k], py[k])
+                                          : ribbon_.withWave(px[k], py[k], wave[c][std::size_t(k)]);
             }
             RGB samplesRGB[3];
             for (int k = 0; k < samples; ++k) {

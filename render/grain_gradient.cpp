@@ -72,8 +72,8 @@ GrainSample liquid(std::uint64_t seed, double x, double y, double t, double cosT
 double ribbonFlow(std::uint64_t seed, double t) { return 2 * pi * unit(seed + golden + 811) + t; }
 
 GrainSample ribbon(std::uint64_t seed, double x, double y, double f) {
-    const double centre =
-        0.15 * std::sin(1.35 * x + f) + 0.075 * std::sin(2.75 * x - 0.55 * f) + 0.025 * std::sin(4.6 * x + 0.25 * f);
+    const double centre = 0.15 * std::sin(1.35 * x + f) + 0.075 * std::sin(2.75 * x - 0.55 * f) +
+                          0.025 * std::sin(4.6 * x + 0.25 * f);
     const double d = std::abs(y - centre);
     const double qc = d / 0.09;
     const double qg = d / 0.342;
@@ -232,13 +232,16 @@ GrainSample GrainColorer::field(double x, double y) const {
 
 RGB GrainColorer::adjust(RGB color, std::int64_t row, std::int64_t column) const {
     color = adjustment_(color, row, column);
-    if (invert_) color = {std::uint8_t(255 - color.red), std::uint8_t(255 - color.green), std::uint8_t(255 - color.blue)};
+    if (invert_)
+        color = {std::uint8_t(255 - color.red), std::uint8_t(255 - color.green),
+                 std::uint8_t(255 - color.blue)};
     return channelFilter(color, channel_);
 }
 
 GrainColorer::Cell GrainColorer::cell(std::int64_t row, std::int64_t column, double x, double y) const {
     const GrainSample sample = field(x, y);
-    RGB color = mixColor(gradientColor(colors_, sample.v), gradientColor(colors_, min(1.0, sample.v + 0.18 + 0.08 * sample.b)),
+    RGB color = mixColor(gradientColor(colors_, sample.v),
+                         gradientColor(colors_, min(1.0, sample.v + 0.18 + 0.08 * sample.b)),
                          (0.62 * glow_ + 0.08) * sample.a);
     if (mode_ == GrainGradientMode::bloom || mode_ == GrainGradientMode::ribbon)
         color = mixColor(color, gradientColor(colors_, 1), 0.24 * glow_ * sample.a);

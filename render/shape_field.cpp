@@ -94,7 +94,8 @@ ShapeField::ShapeField(const WallpaperExportSettings& settings) : shape_(setting
         k3_ = 1.4 * pi * max(2.0, fx_);
         for (int i = 1; i <= 8; ++i) {
             const double f = double(i) / 9;
-            branches_[std::size_t(i - 1)] = {0.7 * f + 0.12, 0.9 + 0.55 * f, max(0.004, width * (1.35 - 0.35 * f))};
+            branches_[std::size_t(i - 1)] = {0.7 * f + 0.12, 0.9 + 0.55 * f,
+                                             max(0.004, width * (1.35 - 0.35 * f))};
         }
         break;
     }

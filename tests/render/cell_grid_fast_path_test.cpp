@@ -47,7 +47,8 @@ RGB referenceSample(const WallpaperExportSettings& s, std::int64_t column, std::
         } else {
             double h;
             if (s.dither == DitherMode::noise) {
-                h = double((std::uint64_t(row) * 668265263u + std::uint64_t(column) * 374761393u + s.seed) % 1000) /
+                h = double((std::uint64_t(row) * 668265263u + std::uint64_t(column) * 374761393u + s.seed) %
+                           1000) /
                     1000;
             } else {
                 const int size = s.dither == DitherMode::twoByTwo       ? 2
@@ -88,7 +89,9 @@ RGB referenceRaster(const WallpaperExportSettings& s, std::int64_t column, std::
 
 TEST(CellGridFastPath, MatchesTheFormulasCellByCell) {
     std::mt19937_64 random(20240601);
-    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    const auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
     const auto coin = [&] { return (random() & 1) != 0; };
     for (int design = 0; design < 180; ++design) {
         WallpaperExportSettings s;

@@ -44,7 +44,8 @@ TEST(GrainGradient, GridSizes) {
     EXPECT_EQ(grainGrid(halftone, 6016, 3384).columns, 280);
     // Every export size has the aspect 16:9: 220 x 124 and 280 x 158 cells.
     for (auto [width, height] : {std::pair{1920, 1080}, {3840, 2160}, {6016, 3384}}) {
-        for (GrainGradientMode mode : {GrainGradientMode::liquid, GrainGradientMode::bloom, GrainGradientMode::ribbon}) {
+        for (GrainGradientMode mode :
+             {GrainGradientMode::liquid, GrainGradientMode::bloom, GrainGradientMode::ribbon}) {
             const GrainGrid grid = grainGrid(grain(mode), width, height);
             EXPECT_EQ(grid.columns, 220);
             EXPECT_EQ(grid.rows, 124);
@@ -170,7 +171,8 @@ TEST(GrainGradient, HalftoneDotsStayInsideTheirBounds) {
     for (std::int64_t r = 0; r < grid.rows; r += 7) {
         for (std::int64_t c = 0; c < grid.columns; c += 5) {
             const auto cell = colorer.cell(r, c, grid.unitX(c), grid.unitY(r));
-            const HalftoneDot dot = colorer.halftoneDot(cell, cell.color, r, c, w * double(c), h * double(r), w, h);
+            const HalftoneDot dot =
+                colorer.halftoneDot(cell, cell.color, r, c, w * double(c), h * double(r), w, h);
             const double m = std::min(w, h);
             EXPECT_GE(dot.radius, m * (0.035 + 0.28 * 0.08) - 1e-12);
             EXPECT_LE(dot.radius, m * (0.035 + 0.28) + 1e-12);
@@ -202,7 +204,8 @@ TEST(GrainGradient, SmoothGradientColours) {
     settings.colors = {RGB{10, 20, 30}, RGB{200, 100, 0}, RGB{0, 250, 90}};
     EXPECT_EQ(smoothGradientColors(settings), settings.colors);
     settings.invert = true;
-    EXPECT_EQ(smoothGradientColors(settings), (std::vector<RGB>{RGB{0, 250, 90}, RGB{200, 100, 0}, RGB{10, 20, 30}}));
+    EXPECT_EQ(smoothGradientColors(settings),
+              (std::vector<RGB>{RGB{0, 250, 90}, RGB{200, 100, 0}, RGB{10, 20, 30}}));
     settings.channel = StyleChannel::red;
     EXPECT_EQ(smoothGradientColors(settings), (std::vector<RGB>{RGB{0, 0, 0}, RGB{200, 0, 0}, RGB{10, 0, 0}}));
     // Each colour is adjusted as its own column of row 0, so noise differs between equal colours.
@@ -212,8 +215,10 @@ TEST(GrainGradient, SmoothGradientColours) {
     settings.colors = std::vector<RGB>(6, RGB{128, 128, 128});
     const std::vector<RGB> noisy = smoothGradientColors(settings);
     EXPECT_EQ(noisy[2], adjustCell(RGB{128, 128, 128}, settings, 0, 2));
-    EXPECT_GT(std::set<std::uint32_t>({noisy[0].packed(), noisy[1].packed(), noisy[2].packed(), noisy[3].packed()}).size(),
-              1u);
+    EXPECT_GT(
+        std::set<std::uint32_t>({noisy[0].packed(), noisy[1].packed(), noisy[2].packed(), noisy[3].packed()})
+            .size(),
+        1u);
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ void renderGrainDesign(const WallpaperExportSettings& settings) {
             const auto cell = colorer.cell(r, c, grid.unitX(c), grid.unitY(r));
             const RGB scanlined = colorer.scanlined(cell.color, r);
             (void)colorer.ground(scanlined);
-            const HalftoneDot dot = colorer.halftoneDot(cell, scanlined, r, c, 1.5 * double(c), 1.5 * double(r), 1.5, 1.5);
+            const HalftoneDot dot =
+                colorer.halftoneDot(cell, scanlined, r, c, 1.5 * double(c), 1.5 * double(r), 1.5, 1.5);
             ASSERT_LE(dot.alpha, 0.96);
         }
     }
