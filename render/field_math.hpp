@@ -62,17 +62,12 @@ inline bool roughSinCos(double a, double& sine, double& cosine) {
     // Halve the angle so that the short series suffice, then double back.
     const double h = r / 2;
     const double h2 = h * h;
-    const double s =
-        h * (1 + h2 * (-1.0 / 6 +
-                       h2 * (1.0 / 120 +
-                             h2 * (-1.0 / 5040 + h2 * (1.0 / 362880 + h2 * (-1.0 / 39916800 +
-                                                                            h2 * (1.0 / 6227020800.0)))))));
-    const double c =
-        1 +
-        h2 * (-0.5 + h2 * (1.0 / 24 + h2 * (-1.0 / 720 +
-                                            h2 * (1.0 / 40320 + h2 * (-1.0 / 3628800 +
-                                                                      h2 * (1.0 / 479001600.0 +
-                                                                            h2 * (-1.0 / 87178291200.0)))))));
+    // Taylor series to h^13 and h^14: within 6e-8 for |h| <= pi / 2.
+    double s = 1.0 / 6227020800.0;
+    for (double k : {-1.0 / 39916800, 1.0 / 362880, -1.0 / 5040, 1.0 / 120, -1.0 / 6, 1.0}) s = s * h2 + k;
+    s *= h;
+    double c = -1.0 / 87178291200.0;
+    for (double k : {1.0 / 479001600.0, -1.0 / 3628800, 1.0 / 40320, -1.0 / 720, 1.0 / 24, -0.5, 1.0}) c = c * h2 + k;
     sine = 2 * s * c;
     cosine = c * c - s * s;
     return true;
