@@ -1,0 +1,502 @@
+#include "render/cell_color.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "render/field_math.hpp"
+#include "render/grain_gradient.hpp"
+#include "render/shape_field_formulas.hpp"
+
+namespace glimora::WallpaperRenderer {
+
+using fieldmath::clamp;
+using fieldmath::clampUnit;
+using fieldmath::pi;
+using std::max;
+using std::min;
+
+namespace {
+
+constexpr RGB white{255, 255, 255};
+
+using fieldmath::byte;
+
+bool nearBlack(RGB color) { return color.red <= 8 && color.green <= 8 && color.blue <= 8; }
+
+int bayerSize(DitherMode mode) {
+    switch (mode) {
+    case DitherMode::twoByTwo: return 2;
+    case DitherMode::fourByFour: return 4;
+    case DitherMode::eightByEight: return 8;
+    case DitherMode::sixteenBySixteen: return 16;
+    case DitherMode::off:
+    case DitherMode::noise: return 0;
+    }
+    return 0;
+}
+
+// Tabulating the palette per tone step pays off up to this many steps; more
+// than the editor can make anyway.
+constexpr double maximumTabulatedSteps = 4096;
+
+}  // namespace
+
+RGB blendPalette(std::span<const RGB> colors, double t) {
+    const std::size_t n = colors.size();
+    if (n == 0) return {};
+    if (n == 1) return colors[0];
+    const double position = clampUnit(t) * double(n - 1);
+    const double lower = std::floor(position);
+    const std::size_t i = std::size_t(lower);
+    const std::size_t j = min(i + 1, n - 1);
+    const double f = position - lower;
+    const RGB a = colors[i];
+    const RGB b = colors[j];
+    return {byte((1 - f) * a.red + f * b.red), byte((1 - f) * a.green + f * b.green),
+            byte((1 - f) * a.blue + f * b.blue)};
+}
+
+namespace {
+
+inline RGB mix(RGB a, RGB b, double amount) {
+    const double k = clampUnit(amount);
+    return {byte(k * b.red + (1 - k) * a.red), byte(k * b.green + (1 - k) * a.green),
+            byte(k * b.blue + (1 - k) * a.blue)};
+}
+
+}  // namespace
+
+RGB mixColor(RGB a, RGB b, double amount) { return mix(a, b, amount); }
+
+RGB hueShift(RGB color, double degrees) {
+    if (!std::isfinite(degrees) || std::abs(degrees) <= 0.001) return color;
+    const double r = color.red / 255.0;
+    const double g = color.green / 255.0;
+    const double b = color.blue / 255.0;
+    const double M = max(r, max(g, b));
+    const double m = min(r, min(g, b));
+    const double D = M - m;
+    if (D <= 0.0001) return color;
+    double H;
+    if (M == r) H = std::fmod((g - b) / D, 6);
+    else if (M == g) H = (b - r) / D + 2;
+    else H = (r - g) / D + 4;
+    double turned = std::fmod(60 * H + degrees, 360);
+    if (turned < 0) turned += 360;
+    const double h = turned / 60;
+    const double C = D;
+    const double X = C * (1 - std::abs(std::fmod(h, 2) - 1));
+    const double base = M - C;
+    double red, green, blue;
+    if (h < 1) red = C, green = X, blue = 0;
+    else if (h < 2) red = X, green = C, blue = 0;
+    else if (h < 3) red = 0, green = C, blue = X;
+    else if (h < 4) red = 0, green = X, blue = C;
+    else if (h < 5) red = X, green = 0, blue = C;
+    else red = C, green = 0, blue = X;
+    return {byte((base + red) * 255), byte((base + green) * 255), byte((base + blue) * 255)};
+}
+
+RGB vignette(RGB color, double x, double y) {
+    const double d = (std::hypot(2 * (x - 0.5), 2 * (y - 0.5)) - 0.45) / 0.95;
+    if (d <= 0) return color;
+    const double factor = 1 - 0.72 * min(d, 1.0);
+    return {byte(color.red * factor), byte(color.green * factor), byte(color.blue * factor)};
+}
+
+RGB channelFilter(RGB color, StyleChannel channel) {
+    switch (channel) {
+    case StyleChannel::rgb: return color;
+    case StyleChannel::red: return {color.red, 0, 0};
+    case StyleChannel::green: return {0, color.green, 0};
+    case StyleChannel::blue: return {0, 0, color.blue};
+    }
+    return color;
+}
+
+namespace detail {
+
+RibbonPhase::RibbonPhase(const WallpaperExportSettings& settings) {
+    const double a = settings.angle * pi / 180;
+    p = settings.phase * pi / 180;
+    cosA = std::cos(a);
+    sinA = std::sin(a);
+    band = 2 * pi * max(2.0, settings.spread / 22);
+    const double warp = std::isnan(settings.warp) ? 0 : settings.warp;
+    amplitude = min(warp, 100.0) / 1000 + 0.08;
+    waves = 2 * pi * max(1.0, settings.frequencyX);
+    centerX = settings.centerX / 100;
+}
+
+double RibbonPhase::wave(double x) const { return std::sin(p + waves * (x - centerX)); }
+
+double RibbonPhase::withWave(double x, double y, double waveAtX) const {
+    return p + band * ((x - 0.5) * sinA + (y - 0.5) * cosA + amplitude * waveAtX);
+}
+
+double RibbonPhase::operator()(double x, double y) const { return withWave(x, y, wave(x)); }
+
+GlowHighlight::GlowHighlight(const WallpaperExportSettings& settings) {
+    centerX = settings.centerX / 100;
+    centerY = settings.centerY / 100;
+    columns = max(3.0, 2.2 * settings.frequencyX);
+    rows = max(2.0, 2 * settings.frequencyY);
+    sharpness = max(18.0, settings.spread / 4);
+    haloWidth = max(0.14, settings.spread / 240);
+}
+
+double GlowHighlight::operator()(double x, double y) const {
+    const double a = std::abs(fieldmath::cell(columns * (x - centerX)));
+    const double b = std::abs(fieldmath::cell(rows * (y - centerY)));
+    const double dots = std::exp(-std::hypot(a, b) * sharpness);
+    const double halo = std::exp(-std::hypot(1.1 * (x - centerX), 0.82 * (y - centerY)) / haloWidth);
+    return min(1.0, 0.8 * dots + 0.22 * halo);
+}
+
+CellAdjustment::CellAdjustment(const WallpaperExportSettings& settings, std::array<std::uint64_t, 3> channelKeys)
+    : keys(channelKeys) {
+    hue = settings.hue;
+    gain = settings.contrast >= 0 ? settings.contrast / 100 : 0;
+    offset = settings.brightness / 100 * 255;
+    amplitude = clamp(settings.noise, 0, 100) / 100 * 28;
+    seed = settings.seed;
+    // Channels are whole numbers, so (0 + c - 127.5) * 1 + 127.5 gives c back
+    // exactly: such a cell needs no work at all.
+    shiftsHue = std::isfinite(hue) && std::abs(hue) > 0.001;
+    identity = !shiftsHue && gain == 1 && offset == 0 && amplitude == 0;
+}
+
+RGB CellAdjustment::operator()(RGB color, std::int64_t row, std::int64_t column) const {
+    if (identity) return color;
+    return afterHue(hueShift(color, hue), row, column);
+}
+
+RGB CellAdjustment::apply(RGB color, std::int64_t row, std::int64_t column, HueCache& cache) const {
+    if (identity) return color;
+    if (shiftsHue) {
+        const std::uint32_t key = color.packed() + 1;
+        const std::size_t slot = (key * 2654435761u) >> 26;
+        if (cache.keys[slot] != key) {
+            cache.keys[slot] = key;
+            cache.values[slot] = hueShift(color, hue);
+        }
+        color = cache.values[slot];
+    }
+    return afterHue(color, row, column);
+}
+
+RGB CellAdjustment::afterHue(RGB color, std::int64_t row, std::int64_t column) const {
+    const std::uint64_t key = std::uint64_t(max<std::int64_t>(row, 0)) * 15731u +
+                              std::uint64_t(max<std::int64_t>(column, 0)) * 789221u + seed;
+    const auto channel = [&](std::uint8_t value, std::uint64_t keyOffset) {
+        double result = (offset + value - 127.5) * gain + 127.5;
+        // Without noise the term is a signed zero, which changes no sum.
+        if (amplitude > 0) result = result + amplitude * (2 * fieldmath::sineFraction(key + keyOffset) - 1);
+        return byte(result);
+    };
+    return {channel(color.red, keys[0]), channel(color.green, keys[1]), channel(color.blue, keys[2])};
+}
+
+}  // namespace detail
+
+double ribbonPhase(const WallpaperExportSettings& settings, double x, double y) {
+    return detail::RibbonPhase(settings)(x, y);
+}
+
+double glowHighlight(const WallpaperExportSettings& settings, double x, double y) {
+    return detail::GlowHighlight(settings)(x, y);
+}
+
+RGB adjustCell(RGB color, const WallpaperExportSettings& settings, std::int64_t row, std::int64_t column) {
+    return detail::CellAdjustment(settings, detail::shapeCellKeys)(color, row, column);
+}
+
+CellColorer::CellColorer(const WallpaperExportSettings& settings)
+    : field_(settings),
+      shape_(settings.shape),
+      colors_(settings.colors),
+      nearBlackFirst_(!settings.colors.empty() && nearBlack(settings.colors.front())),
+      dither_(settings.dither),
+      seed_(settings.seed),
+      ribbon_(settings),
+      glow_(settings),
+      adjustment_(settings, detail::shapeCellKeys),
+      channel_(settings.channel),
+      scanlines_(settings.scanlines),
+      vignette_(settings.vignette) {
+    bayerSize_ = bayerSize(dither_);
+    for (int r = 0; r < bayerSize_; ++r)
+        for (int c = 0; c < bayerSize_; ++c)
+            bayer_[std::size_t(r * bayerSize_ + c)] = bayerThreshold(bayerSize_, r, c);
+
+    const double warp = std::isnan(settings.warp) ? 0 : settings.warp;
+    warpAmount_ = warp <= 0 ? 0 : min(warp, 100.0) / 100 * 0.14;
+    warpPhase_ = (settings.angle + 0.35 * settings.phase) * pi / 180;
+    chromaOffset_ = settings.chroma <= 0 ? 0 : clamp(settings.chroma, 0, 20) / 20 * 0.08;
+
+    if (field_.stepDivisor() < maximumTabulatedSteps) {
+        const auto count = std::size_t(field_.stepDivisor()) + 1;
+        steps_.resize(count);
+        for (std::size_t k = 0; k < count; ++k) {
+            const double tone = field_.toneOfStep(double(k));
+            StepColors& step = steps_[k];
+            if (shape_ == NotchShape::ribbonBands || shape_ == NotchShape::glowDots) {
+                step.nearest = step.lower = step.upper = blendPalette(colors_, tone);
+                step.fraction = 0;
+                step.dithered = false;
+                continue;
+            }
+            const std::size_t n = colors_.size();
+            if (n <= 1) {
+                step.nearest = step.lower = step.upper = n == 0 ? RGB{} : colors_[0];
+                step.fraction = 0;
+                step.dithered = false;
+                continue;
+            }
+            double t = clampUnit(tone);
+            if (nearBlackFirst_) t = std::pow(t, 1.28);
+            const double position = t * double(n - 1);
+            const double lower = std::floor(position);
+            const auto i = std::size_t(lower);
+            step.lower = colors_[i];
+            step.upper = colors_[min(i + 1, n - 1)];
+            step.nearest = colors_[std::size_t(fieldmath::roundHalfAway(position))];
+            step.fraction = position - lower;
+            step.dithered = dither_ != DitherMode::off && step.lower != step.upper;
+        }
+    }
+}
+
+double CellColorer::threshold(std::int64_t row, std::int64_t column) const {
+    if (bayerSize_ > 0) {
+        const std::int64_t mask = bayerSize_ - 1;
+        return bayer_[std::size_t((row & mask) * bayerSize_ + (column & mask))];
+    }
+    const std::uint64_t key = std::uint64_t(max<std::int64_t>(row, 0)) * 668265263u +
+                              std::uint64_t(max<std::int64_t>(column, 0)) * 374761393u + seed_;
+    return double(key % 1000) / 1000;
+}
+
+RGB CellColorer::paletteColor(double tone, std::int64_t row, std::int64_t column) const {
+    if (shape_ == NotchShape::ribbonBands || shape_ == NotchShape::glowDots) return blendPalette(colors_, tone);
+    const std::size_t n = colors_.size();
+    if (n == 0) return {};
+    if (n == 1) return colors_[0];
+    double t = clampUnit(tone);
+    if (nearBlackFirst_) t = std::pow(t, 1.28);
+    const double position = t * double(n - 1);
+    const double lower = std::floor(position);
+    const auto i = std::size_t(lower);
+    const std::size_t j = min(i + 1, n - 1);
+    if (dither_ == DitherMode::off) return colors_[std::size_t(fieldmath::roundHalfAway(position))];
+    return threshold(row, column) < position - lower ? colors_[j] : colors_[i];
+}
+
+RGB CellColorer::mapTone(double stepless, std::int64_t row, std::int64_t column) const {
+    if (steps_.empty()) return paletteColor(field_.finishTone(stepless), row, column);
+    const StepColors& step = steps_[std::size_t(field_.stepOf(stepless))];
+    if (!step.dithered) return step.nearest;
+    return threshold(row, column) < step.fraction ? step.upper : step.lower;
+}
+
+namespace {
+
+// The two ribbon highlights. Most phases leave a highlight too faint to move
+// any channel by half a step, which a cheap sine bound detects; only the
+// others pay for the exact sine and power.
+RGB ribbonHighlights(RGB color, double phase) {
+    // Most phases leave both highlights too faint to move any channel by
+    // half a step; a rough sine finds those, and only the others pay for the
+    // exact sine and power. sin(phase + 0.72) <= 0.6 gives 0.2 x 0.6^10 x 255
+    // < 0.31, so the mix returns the colour; sin(phase - 0.96) <= 0.55 gives
+    // 0.16 x 0.55^8 x 255 < 0.35, so the darkening changes no channel.
+    double sine = 0, cosine = 0;
+    const bool rough = fieldmath::roughSinCos(phase, sine, cosine);
+    const double up = phase + 0.72;
+    if (!rough || sine * 0.751805729140895 + cosine * 0.6593846719714731 > 0.6 - 1e-6)
+        color = mix(color, white, 0.2 * std::pow(max(0.0, std::sin(up)), 10));
+    const double down = phase - 0.96;
+    if (!rough || sine * 0.5735199860724567 - cosine * 0.8191915683009983 > 0.55 - 1e-6) {
+        const double factor = 1 - 0.16 * std::pow(max(0.0, std::sin(down)), 8);
+        color = {byte(color.red * factor), byte(color.green * factor), byte(color.blue * factor)};
+    }
+    return color;
+}
+
+}  // namespace
+
+template <NotchShape S>
+RGB CellColorer::sampleOf(std::int64_t column, std::int64_t row, double x, double y, const double* wave) const {
+    RGB color = mapTone(field_.steplessToneOf<S>(x, y), row, column);
+    if constexpr (S == NotchShape::glowDots) {
+        color = mix(color, white, 0.28 * glow_(x, y));
+    } else if constexpr (S == NotchShape::ribbonBands) {
+        color = ribbonHighlights(color, wave ? ribbon_.withWave(x, y, *wave) : ribbon_(x, y));
+    }
+    return color;
+}
+
+template <NotchShape S>
+RGB CellColorer::displacedSampleOf(std::int64_t column, std::int64_t row, double x, double y) const {
+    if (warpAmount_ > 0) {
+        const double wx = clampUnit(x + warpAmount_ * std::sin(2 * pi * y + warpPhase_));
+        const double wy = clampUnit(y + warpAmount_ * std::cos(2 * pi * x - warpPhase_));
+        return sampleOf<S>(column, row, wx, wy, nullptr);
+    }
+    return sampleOf<S>(column, row, x, y, nullptr);
+}
+
+template <NotchShape S>
+RGB CellColorer::chromaColorOf(std::int64_t column, std::int64_t row, double x, double y) const {
+    if (!(chromaOffset_ > 0)) return displacedSampleOf<S>(column, row, x, y);
+    const RGB red = displacedSampleOf<S>(column, row, x + chromaOffset_, y);
+    const RGB green = displacedSampleOf<S>(column, row, x, y);
+    const RGB blue = displacedSampleOf<S>(column, row, x - chromaOffset_, y);
+    return {red.red, green.green, blue.blue};
+}
+
+template <NotchShape S>
+void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::int64_t endRow, std::span<RGB> out,
+                             CellFinish finish) const {
+    // Per column: the three sampling abscissas of the chroma rule, their
+    // vertical warp shift and, without warp, the ribbon wave. Per row: the
+    // horizontal warp shift. Each is a function of x alone or y alone.
+    constexpr std::size_t maximumColumns = 260;
+    const auto columns = std::size_t(grid.columns);
+    if (columns > maximumColumns) {
+        std::size_t index = 0;
+        for (std::int64_t row = firstRow; row < endRow; ++row)
+            for (std::int64_t column = 0; column < grid.columns && index < out.size(); ++column)
+                out[index++] = finish == CellFinish::raster
+                                   ? rasterColor(column, row, grid.unitX(column), grid.unitY(row))
+                                   : liveColor(column, row, grid.unitX(column), grid.unitY(row));
+        return;
+    }
+    const bool chroma = chromaOffset_ > 0;
+    const int samples = chroma ? 3 : 1;
+    const bool warped = warpAmount_ > 0;
+    std::array<double, maximumColumns> unitX;
+    std::array<std::array<double, 3>, maximumColumns> sampleX, shiftY, wave;
+    for (std::size_t c = 0; c < columns; ++c) {
+        const double x = grid.unitX(std::int64_t(c));
+        unitX[c] = x;
+        sampleX[c] = chroma ? std::array<double, 3>{x + chromaOffset_, x, x - chromaOffset_}
+                            : std::array<double, 3>{x, x, x};
+        for (int k = 0; k < samples; ++k) {
+            const double sx = sampleX[c][std::size_t(k)];
+            if (warped) shiftY[c][std::size_t(k)] = warpAmount_ * std::cos(2 * pi * sx - warpPhase_);
+            if constexpr (S == NotchShape::ribbonBands)
+                if (!warped) wave[c][std::size_t(k)] = ribbon_.wave(sx);
+        }
+    }
+    detail::CellAdjustment::HueCache hueCache;
+    std::size_t index = 0;
+    for (std::int64_t row = firstRow; row < endRow; ++row) {
+        const double y = grid.unitY(row);
+        const double shiftX = warped ? warpAmount_ * std::sin(2 * pi * y + warpPhase_) : 0;
+        for (std::size_t c = 0; c < columns && index < out.size(); ++c) {
+            const auto column = std::int64_t(c);
+            // The samples are independent: evaluating them stage by stage lets
+            // the processor overlap their long chains of library calls.
+            double px[3], py[3], stepless[3], highlight[3];
+            for (int k = 0; k < samples; ++k) {
+                const auto ks = std::size_t(k);
+                px[k] = warped ? clampUnit(sampleX[c][ks] + shiftX) : sampleX[c][ks];
+                py[k] = warped ? clampUnit(y + shiftY[c][ks]) : y;
+            }
+            for (int k = 0; k < samples; ++k) stepless[k] = field_.steplessToneOf<S>(px[k], py[k]);
+            if constexpr (S == NotchShape::glowDots) {
+                for (int k = 0; k < samples; ++k) highlight[k] = glow_(px[k], py[k]);
+            } else if constexpr (S == NotchShape::ribbonBands) {
+                for (int k = 0; k < samples; ++k)
+                    highlight[k] = warped ? ribbon_(px[k], py[k])
+                                          : ribbon_.withWave(px[k], py[k], wave[c][std::size_t(k)]);
+            }
+            RGB samplesRGB[3];
+            for (int k = 0; k < samples; ++k) {
+                RGB sampled = mapTone(stepless[k], row, column);
+                if constexpr (S == NotchShape::glowDots) sampled = mix(sampled, white, 0.28 * highlight[k]);
+                else if constexpr (S == NotchShape::ribbonBands) sampled = ribbonHighlights(sampled, highlight[k]);
+                samplesRGB[k] = sampled;
+            }
+            RGB color = chroma ? RGB{samplesRGB[0].red, samplesRGB[1].green, samplesRGB[2].blue} : samplesRGB[0];
+            color = filter(adjustment_.apply(color, row, column, hueCache));
+            if (finish == CellFinish::raster) color = rasterFinish(color, row, unitX[c], y);
+            out[index++] = color;
+        }
+    }
+}
+
+RGB CellColorer::rasterFinish(RGB color, std::int64_t row, double x, double y) const {
+    if (scanlines_ && (row & 1) == 0)
+        color = {byte(color.red * 0.88), byte(color.green * 0.88), byte(color.blue * 0.88)};
+    if (vignette_) color = vignette(color, x, y);
+    return color;
+}
+
+namespace {
+
+// Calls `call` with the shape as a compile-time constant.
+template <class Call>
+decltype(auto) withShape(NotchShape shape, Call&& call) {
+    switch (shape) {
+#define GLIMORA_SHAPE(name) \
+    case NotchShape::name: return call(std::integral_constant<NotchShape, NotchShape::name>{});
+        GLIMORA_SHAPE(linear) GLIMORA_SHAPE(radial) GLIMORA_SHAPE(smoothGradient) GLIMORA_SHAPE(ribbonBands)
+        GLIMORA_SHAPE(glowDots) GLIMORA_SHAPE(conic) GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip)
+        GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(fractal) GLIMORA_SHAPE(tree) GLIMORA_SHAPE(landscape)
+        GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal) GLIMORA_SHAPE(spiral) GLIMORA_SHAPE(kaleidoscope)
+        GLIMORA_SHAPE(topography) GLIMORA_SHAPE(orbit)
+#undef GLIMORA_SHAPE
+    }
+    return call(std::integral_constant<NotchShape, NotchShape::linear>{});
+}
+
+}  // namespace
+
+RGB CellColorer::cellColor(std::int64_t column, std::int64_t row, double x, double y) const {
+    return withShape(shape_, [&](auto s) { return displacedSampleOf<decltype(s)::value>(column, row, x, y); });
+}
+
+RGB CellColorer::chromaColor(std::int64_t column, std::int64_t row, double x, double y) const {
+    return withShape(shape_, [&](auto s) { return chromaColorOf<decltype(s)::value>(column, row, x, y); });
+}
+
+RGB CellColorer::liveColor(std::int64_t column, std::int64_t row, double x, double y) const {
+    return filter(adjust(chromaColor(column, row, x, y), row, column));
+}
+
+RGB CellColorer::rasterColor(std::int64_t column, std::int64_t row, double x, double y) const {
+    return rasterFinish(liveColor(column, row, x, y), row, x, y);
+}
+
+void CellColorer::fillRows(const CellGrid& grid, std::int64_t firstRow, std::int64_t endRow, std::span<RGB> out,
+                           CellFinish finish) const {
+    withShape(shape_, [&](auto s) { fillRowsOf<decltype(s)::value>(grid, firstRow, endRow, out, finish); });
+}
+
+RGB cellColor(const WallpaperExportSettings& settings, std::int64_t column, std::int64_t row, double x, double y) {
+    return CellColorer(settings).cellColor(column, row, x, y);
+}
+
+bool hasVisibleContrast(const WallpaperExportSettings& settings) {
+    if (settings.imageBuffer) return true;
+    if (settings.grainGradientActive) return grainGradientHasContrast(settings);
+    const CellColorer colorer(settings);
+    std::unordered_set<std::uint32_t> distinct;
+    int lowest = 255;
+    int highest = 0;
+    for (std::int64_t i = 0; i < 6; ++i) {
+        for (std::int64_t j = 0; j < 10; ++j) {
+            const RGB color = colorer.liveColor(j, i, double(j) / 9, double(i) / 5);
+            distinct.insert(color.packed());
+            const int luma = (299 * color.red + 587 * color.green + 114 * color.blue) / 1000;
+            lowest = min(lowest, luma);
+            highest = max(highest, luma);
+        }
+    }
+    return distinct.size() >= 2 && highest - lowest > 9;
+}
+
+}  // namespace glimora::WallpaperRenderer

@@ -1,0 +1,230 @@
+#include "render/shape_field.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "render/field_math.hpp"
+#include "render/shape_field_formulas.hpp"
+
+namespace glimora::WallpaperRenderer {
+
+using fieldmath::cell;
+using fieldmath::clampUnit;
+using fieldmath::fract;
+using fieldmath::pi;
+using std::max;
+using std::min;
+
+std::int64_t toneStepCount(double quantization) {
+    // The editor's slider runs 2...8; only values no slider can make are
+    // pulled onto it, so a recipe's 14 still gives 14 steps.
+    double count = quantization;
+    if (std::isnan(count)) count = 2;
+    else if (count == std::numeric_limits<double>::infinity()) count = 8;
+    else if (count == -std::numeric_limits<double>::infinity()) count = 2;
+    return max<std::int64_t>(2, fieldmath::clampedInt64(std::round(count)));
+}
+
+ShapeField::ShapeField(const WallpaperExportSettings& settings) : shape_(settings.shape) {
+    const double a = settings.angle * pi / 180;
+    cosA_ = std::cos(a);
+    sinA_ = std::sin(a);
+    const double R = settings.spread;
+    const double S = max(10.0, R);
+    const double s = S / 180;
+    cx_ = clampUnit(settings.centerX / 100);
+    cy_ = clampUnit(settings.centerY / 100);
+    p_ = settings.phase * pi / 180;
+    fx_ = settings.frequencyX;
+    fy_ = settings.frequencyY;
+    mirror_ = settings.mirror;
+    invert_ = settings.invert;
+    okLab_ = settings.okLab;
+    stepDivisor_ = double(toneStepCount(settings.quantization) - 1);
+    // A warp that is not a number bends nothing.
+    const double warp = std::isnan(settings.warp) ? 0 : settings.warp;
+
+    switch (shape_) {
+    case NotchShape::linear:
+    case NotchShape::conic:
+        break;
+    case NotchShape::radial:
+        k1_ = max(0.18, 0.62 * s);
+        break;
+    case NotchShape::smoothGradient:
+        k1_ = clampUnit(cx_ + 0.18 * std::cos(p_));
+        k2_ = clampUnit(cy_ + 0.18 * std::sin(p_));
+        k3_ = max(0.15, s / 180);
+        break;
+    case NotchShape::ribbonBands:
+        k1_ = 2 * pi * max(2.0, s / 22);
+        k2_ = min(warp, 100.0) / 1000 + 0.08;
+        k3_ = max(1.0, fx_);
+        break;
+    case NotchShape::glowDots:
+        k1_ = max(3.0, 2.2 * fx_);
+        k2_ = max(2.0, 2 * fy_);
+        k3_ = max(0.14, s / 240);
+        k4_ = max(18.0, R / 4);
+        break;
+    case NotchShape::sine:
+        k1_ = max(0.15, 1.8 * s) * pi;
+        break;
+    case NotchShape::sunsetStrip:
+        k1_ = max(2.0, 1.25 * fx_);
+        k2_ = max(2.0, 2 * fy_);
+        k3_ = 2 * pi * max(1.0, R / 28);
+        break;
+    case NotchShape::diamond:
+        k1_ = 2 * pi * max(1.0, R / 22);
+        break;
+    case NotchShape::fractal: {
+        const double zoom = R / 45 < 1 ? 3.5 : max(0.35, 3.5 / (R / 45));
+        k1_ = max(0.55, fx_ / 4) * zoom;
+        k2_ = max(0.55, fy_ / 3) * zoom;
+        k3_ = 0.32 * std::cos(p_) - 0.18;
+        k4_ = 0.32 * std::sin(p_) + 0.08;
+        break;
+    }
+    case NotchShape::tree: {
+        const double width = R / 300 <= 0.15 ? 0.0147 : 0.012 + 0.018 * min(1.0, R / 300);
+        k1_ = width;
+        k2_ = 0.35 * (cy_ - 0.5);
+        k3_ = 1.4 * pi * max(2.0, fx_);
+        for (int i = 1; i <= 8; ++i) {
+            const double f = double(i) / 9;
+            branches_[std::size_t(i - 1)] = {0.7 * f + 0.12, 0.9 + 0.55 * f,
+                                             max(0.004, width * (1.35 - 0.35 * f))};
+        }
+        break;
+    }
+    case NotchShape::landscape:
+        k1_ = 0.58 + 0.28 * (0.5 - cy_);
+        k2_ = max(1.0, 0.65 * fx_);
+        k3_ = max(1.0, 0.8 * fy_);
+        k4_ = 0.4 * p_;
+        k5_ = 0.7 * p_;
+        k6_ = k1_ + 0.16;
+        break;
+    case NotchShape::petals:
+        k1_ = max(3.0, std::round(fx_));
+        k2_ = 2 * pi * max(3.0, R / 14);
+        break;
+    case NotchShape::crystal:
+        k1_ = max(2.0, 1.25 * fx_);
+        k2_ = max(2.0, 1.75 * fy_);
+        k3_ = 8 * pi * max(1.0, R / 24);
+        break;
+    case NotchShape::spiral:
+        k1_ = max(1.5, 0.85 * fx_);
+        k2_ = 4 * pi * max(2.0, R / 16);
+        break;
+    case NotchShape::kaleidoscope:
+        k1_ = max(3.0, std::round(fx_ + 2));
+        k2_ = 8 * pi * max(2.0, R / 18);
+        k3_ = 6 * pi * (1.2 + 0.12 * fy_);
+        break;
+    case NotchShape::topography:
+        k1_ = max(2.0, fx_);
+        k2_ = max(1.5, fy_);
+        k3_ = pi * max(2.0, R / 22);
+        k4_ = 0.7 * p_;
+        break;
+    case NotchShape::orbit:
+        k1_ = 8 * pi * max(2.0, R / 18);
+        k2_ = 1.2 + 0.2 * fy_;
+        k3_ = max(2.0, fx_);
+        k4_ = 1.2 * p_;
+        break;
+    }
+}
+
+double ShapeField::rawTone(double x, double y) const {
+    switch (shape_) {
+    case NotchShape::linear: return rawToneOf<NotchShape::linear>(x, y);
+    case NotchShape::radial: return rawToneOf<NotchShape::radial>(x, y);
+    case NotchShape::smoothGradient: return rawToneOf<NotchShape::smoothGradient>(x, y);
+    case NotchShape::ribbonBands: return rawToneOf<NotchShape::ribbonBands>(x, y);
+    case NotchShape::glowDots: return rawToneOf<NotchShape::glowDots>(x, y);
+    case NotchShape::conic: return rawToneOf<NotchShape::conic>(x, y);
+    case NotchShape::sine: return rawToneOf<NotchShape::sine>(x, y);
+    case NotchShape::sunsetStrip: return rawToneOf<NotchShape::sunsetStrip>(x, y);
+    case NotchShape::diamond: return rawToneOf<NotchShape::diamond>(x, y);
+    case NotchShape::fractal: return rawToneOf<NotchShape::fractal>(x, y);
+    case NotchShape::tree: return rawToneOf<NotchShape::tree>(x, y);
+    case NotchShape::landscape: return rawToneOf<NotchShape::landscape>(x, y);
+    case NotchShape::petals: return rawToneOf<NotchShape::petals>(x, y);
+    case NotchShape::crystal: return rawToneOf<NotchShape::crystal>(x, y);
+    case NotchShape::spiral: return rawToneOf<NotchShape::spiral>(x, y);
+    case NotchShape::kaleidoscope: return rawToneOf<NotchShape::kaleidoscope>(x, y);
+    case NotchShape::topography: return rawToneOf<NotchShape::topography>(x, y);
+    case NotchShape::orbit: return rawToneOf<NotchShape::orbit>(x, y);
+    }
+    return 0;
+}
+
+double ShapeField::fractalTone(double dx, double dy) const {
+    double re = k1_ * dx;
+    double im = k2_ * dy;
+    int n = 0;
+    while (n < 14) {
+        const double nextRe = re * re - im * im + k3_;
+        const double nextIm = 2 * re * im + k4_;
+        re = nextRe;
+        im = nextIm;
+        if (!(re * re + im * im <= 4)) break;  // escaped, or no longer a number
+        ++n;
+    }
+    return double(n) / 14;
+}
+
+double ShapeField::treeTone(double v, double dx) const {
+    const double h = (1 - v) + k2_;
+    const double adx = std::abs(dx);
+    double m = std::exp(-adx / k1_) * clampUnit(h);
+    for (const BranchLevel& level : branches_) {
+        if (h < level.start) continue;
+        const double reach = min(0.42, level.growth * (h - level.start));
+        const double branch = std::exp(-std::abs(adx - reach) / level.width) * std::exp(-1.7 * (h - level.start));
+        m = max(m, branch);
+    }
+    return 0.12 + 0.9 * m * (0.78 + 0.22 * std::sin(p_ + k3_ * (dx + h)));
+}
+
+double ShapeField::landscapeTone(double v, double dx) const {
+    const double h0 = k1_;
+    const double a = pi * dx * k2_;
+    const double b = pi * dx * k3_;
+    const double upper = h0 - 0.18 * std::abs(std::sin(p_ + a)) - 0.06 * std::abs(std::sin(2.3 * a - k4_));
+    if (v < upper) return 0.12 + 0.18 * v + 0.05 * std::abs(std::sin(a));
+    const double lower = k6_ - 0.13 * std::abs(std::sin(k5_ + b));
+    if (v < lower) {
+        const double depth = lower - upper < 0.05 ? 0.05 : lower - upper;
+        return 0.35 + 0.25 * clampUnit((v - upper) / depth);
+    }
+    if (v >= lower) {
+        const double depth = 1 - lower < 0.05 ? 0.05 : 1 - lower;
+        return 0.68 + 0.22 * clampUnit((v - lower) / depth);
+    }
+    return std::numeric_limits<double>::quiet_NaN();  // the tail turns it into 0
+}
+
+double ShapeField::steplessTone(double x, double y) const {
+    double t = clampUnit(rawTone(x, y));
+    if (mirror_) t = std::abs(2 * t - 1);
+    if (invert_) t = 1 - t;
+    return t;
+}
+
+double ShapeField::toneOfStep(double step) const {
+    double t = step / stepDivisor_;
+    if (okLab_) t = std::pow(t, 0.88);
+    return clampUnit(t);
+}
+
+double shapeField(const WallpaperExportSettings& settings, double x, double y) {
+    return ShapeField(settings)(x, y);
+}
+
+}  // namespace glimora::WallpaperRenderer
