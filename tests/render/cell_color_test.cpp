@@ -49,7 +49,9 @@ TEST(CellColor, EmptyAndSingleColourPalettes) {
                 EXPECT_EQ(one, teal) << rawValue(shape);
             }
         }
-        if (shape == NotchShape::glowDots) EXPECT_TRUE(lightened);
+        if (shape == NotchShape::glowDots) {
+            EXPECT_TRUE(lightened);
+        }
     }
 }
 
