@@ -8,12 +8,14 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
@@ -114,6 +116,43 @@ private:
     Display* display_;
 };
 
+// Changes the screen size as a display settings panel would: the one output
+// of Xvfb gets a mode of that size (made when missing), and the screen follows.
+bool resizeScreen(Display* display, unsigned width, unsigned height) {
+    const Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResources(display, root);
+    if (!resources || resources->ncrtc < 1 || resources->noutput < 1) return false;
+    RRMode mode = 0;
+    for (int i = 0; i < resources->nmode; ++i)
+        if (resources->modes[i].width == width && resources->modes[i].height == height) mode = resources->modes[i].id;
+    if (!mode) {
+        std::string name = std::to_string(width) + "x" + std::to_string(height) + "-test";
+        XRRModeInfo info{};
+        info.width = width;
+        info.height = height;
+        info.hTotal = width;
+        info.vTotal = height;
+        info.dotClock = 60ul * width * height;
+        info.name = name.data();
+        info.nameLength = static_cast<unsigned>(name.size());
+        mode = XRRCreateMode(display, root, &info);
+        XRRAddOutputMode(display, resources->outputs[0], mode);
+    }
+    XWindowAttributes current{};
+    XGetWindowAttributes(display, root, &current);
+    const bool grows = int(width) > current.width || int(height) > current.height;
+    const auto setSize = [&] {
+        XRRSetScreenSize(display, root, int(width), int(height), int(width * 254 / 960), int(height * 254 / 960));
+    };
+    if (grows) setSize();
+    const Status status = XRRSetCrtcConfig(display, resources, resources->crtcs[0], CurrentTime, 0, 0, mode,
+                                           RR_Rotate_0, resources->outputs, 1);
+    if (!grows) setSize();
+    XSync(display, False);
+    XRRFreeScreenResources(resources);
+    return status == RRSetConfigSuccess;
+}
+
 // One openbox for the whole program, as a session would have.
 class WindowManager final : public ::testing::Environment {
 public:
@@ -209,6 +248,28 @@ TEST_F(DesktopWindowX11, ASecondStartEndsAtOnceAndLeavesOneDesktopWindow) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(x11.desktopWindows().size(), 1u);
     EXPECT_EQ(waitpid(glimora, nullptr, WNOHANG), 0);  // the first one still runs
+}
+
+TEST_F(DesktopWindowX11, FollowsTheScreenWhenItsSizeChanges) {
+    Display* display = x11.display();
+    const auto size = [&] {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display, desktop, &attributes);
+        return std::pair(attributes.width, attributes.height);
+    };
+    XWindowAttributes root{};
+    XGetWindowAttributes(display, x11.root(), &root);
+    const auto original = std::pair(root.width, root.height);
+    ASSERT_EQ(size(), original);
+
+    ASSERT_TRUE(resizeScreen(display, 1024, 768));
+    EXPECT_TRUE(waitUntil([&] { return size() == std::pair(1024, 768); }, std::chrono::seconds(5)));
+    ASSERT_TRUE(resizeScreen(display, unsigned(original.first), unsigned(original.second)));
+    EXPECT_TRUE(waitUntil([&] { return size() == original; }, std::chrono::seconds(5)));
+    int x = -1, y = -1;
+    Window child = 0;
+    XTranslateCoordinates(display, desktop, x11.root(), 0, 0, &x, &y, &child);
+    EXPECT_EQ(std::pair(x, y), std::pair(0, 0));
 }
 
 TEST_F(DesktopWindowX11, EndsCleanlyWhenTheSessionEnds) {
