@@ -81,7 +81,7 @@ public:
     QMenu* statusMenu() const { return statusMenu_.get(); }
     QAction* launchAtLoginItem() const { return launchAtLoginItem_; }
     const std::map<NotchPlacement, QAction*>& notchPlacementMenuItems() const { return notchPlacementMenuItems_; }
-    Updater& updaterController() const { return *updaterController_; }
+    Updater* updaterController() const { return updaterController_.get(); }
 
     // "Top", "Left", "Right", "Bottom".
     static std::string_view placementTitle(NotchPlacement placement);

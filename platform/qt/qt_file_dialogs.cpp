@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QImageReader>
 
-#include <algorithm>
 
 namespace glimora {
 

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "app/build_configuration.hpp"
 #include "tests/shell/app_fakes.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -83,12 +84,13 @@ TEST(UpdaterGate, TruthTable) {
     }
 }
 
-TEST(UpdaterGate, AnEmptyBuildCacheMeansAbsentKeys) {
-    // The test build configures no updater.
+TEST(UpdaterGate, TheBuildsKeysAreCompiledInAndEmptyMeansAbsent) {
     const auto compiled = UpdaterConfiguration::compiledIn();
-    EXPECT_EQ(compiled.feedURL, std::nullopt);
-    EXPECT_EQ(compiled.publicKey, std::nullopt);
-    EXPECT_FALSE(compiled.isConfigured());
+    const auto expected = [](std::string_view cached) {
+        return cached.empty() ? std::nullopt : std::optional<std::string>(cached);
+    };
+    EXPECT_EQ(compiled.feedURL, expected(build::updateFeedURL));
+    EXPECT_EQ(compiled.publicKey, expected(build::updatePublicKey));
 
     auto logger = std::make_shared<test::RecordingLogger>();
     DisabledUpdater updater(logger);
@@ -386,6 +388,34 @@ TEST(AppDelegateLifetime, ShowGradientControlsWithoutAPanelOnlyChangesTheModel) 
     EXPECT_TRUE(delegate->model()->expanded());
     EXPECT_EQ(delegate->model()->selectedTab(), NotchTab::shape);
     EXPECT_TRUE(delegate->wallpaperWindowController()->window()->isVisible());
+}
+
+}  // namespace
+}  // namespace glimora
+
+namespace glimora {
+namespace {
+
+TEST(SystemTrayStatusItem, WithoutATraySaysSoOnce) {
+    // The offscreen platform has no system tray.
+    auto logger = std::make_shared<test::RecordingLogger>();
+    SystemTrayStatusItem item(logger);
+    QMenu menu;
+    item.show(&menu, statusItemIcon(), QStringLiteral("Chromafold"));
+    item.show(&menu, statusItemIcon(), QStringLiteral("Chromafold"));
+    EXPECT_EQ(logger->lines, std::vector<std::string>{"Glimora has no status item: this desktop has no system tray"});
+}
+
+TEST(SystemTrayStatusItem, IconIsDrawnInColourAtTraySizes) {
+    const QIcon icon = statusItemIcon();
+    for (const int size : {16, 22, 32, 64}) {
+        const QImage image = icon.pixmap(size, size).toImage();
+        ASSERT_EQ(image.size(), QSize(size, size));
+        EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);  // rounded corner
+        const QColor middle = image.pixelColor(size / 4, size / 2);
+        EXPECT_EQ(middle.alpha(), 255);
+        EXPECT_NE(middle.red(), middle.blue());  // not a grey template
+    }
 }
 
 }  // namespace
