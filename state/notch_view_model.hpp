@@ -203,6 +203,16 @@ public:
     void useCurrentImageAsShaderSource();
     void chooseShaderSource();
 
+    // Output folder: the folder the export panels start in.
+    // The output folder when an existing item at its path is a folder.
+    std::optional<std::filesystem::path> validOutputFolderURL() const;
+    // Stores the folder's bookmark and makes it the output folder; false, with
+    // nothing stored, when no bookmark can be made of it.
+    bool storeOutputFolderBookmark(const std::filesystem::path& folder);
+    // Shows the folder panel and returns at once; the completion gets the
+    // chosen folder after it was stored.
+    void chooseOutputFolder(std::function<void(const std::filesystem::path&)> completion = {});
+
     // Returns the status text to its resting value after its delay ("Export"
     // after 2 s, "Copy" after 1.5 s); a newer call restarts the delay.
     void scheduleStatusReset(StatusField field);

@@ -1,0 +1,134 @@
+#include "app/app_delegate.hpp"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include "platform/autostart_entry.hpp"
+#include "platform/qt/file_preferences.hpp"
+#include "platform/qt/qt_clipboard.hpp"
+#include "platform/qt/qt_file_dialogs.hpp"
+#include "platform/qt/qt_scheduler.hpp"
+#include "state/recipe_history_loader.hpp"
+
+namespace glimora {
+
+AppDelegate::Environment AppDelegate::Environment::system() {
+    auto logger = std::make_shared<SystemLogger>();
+    auto paths = std::make_shared<XdgPaths>();
+    Environment environment;
+    NotchViewModel::Services& services = environment.modelServices;
+    services.logger = logger;
+    services.paths = paths;
+    if (const auto file = FilePreferences::standardFile(*paths))
+        services.preferences = std::make_shared<FilePreferences>(*file, logger);
+    else
+        logger->log("Glimora preferences will not be saved: neither XDG_CONFIG_HOME nor HOME is set");
+    services.scheduler = std::make_shared<QtScheduler>();
+    services.fileDialogs = std::make_shared<QtFileDialogs>();
+    services.clipboard = std::make_shared<QtClipboard>();
+    services.loadRecipeHistory = recipeHistoryLoader(paths, logger, RecipeHistoryAccess::readWrite);
+
+    environment.updaterConfiguration = UpdaterConfiguration::compiledIn();
+    environment.updater = std::make_shared<DisabledUpdater>(logger);
+    environment.loginItem = std::make_shared<AutostartEntry>(
+        paths->configHome(), AutostartEntry::currentExecutable().value_or(std::filesystem::path()));
+    const QByteArray applicationFolder = QFile::encodeName(QCoreApplication::applicationDirPath());
+    environment.screenSaver = std::make_shared<OmbriqSaverBundle>(applicationFolder.toStdString());
+    environment.alerts = std::make_shared<MessageBoxAlertPresenter>();
+    environment.makeStatusItem = [logger] { return std::make_unique<SystemTrayStatusItem>(logger); };
+    environment.makeWallpaperWindowController = [](std::shared_ptr<NotchViewModel> model) {
+        return std::make_unique<WallpaperWindowController>(std::move(model));
+    };
+    environment.setAccessoryActivationPolicy = [] { QGuiApplication::setQuitOnLastWindowClosed(false); };
+    environment.terminate = [] { QCoreApplication::quit(); };
+    return environment;
+}
+
+AppDelegate::AppDelegate(Environment environment)
+    : environment_(std::move(environment)),
+      model_(std::make_shared<NotchViewModel>(environment_.modelServices)),
+      updaterController_(environment_.updater),
+      lifetime_(std::make_shared<AppDelegate*>(this)) {}
+
+AppDelegate::~AppDelegate() {
+    lifetime_.reset();
+    model_->setOnPlacementChange({});
+    // The window's content observes the model: let it go while the model is alive.
+    wallpaperWindowController_.reset();
+}
+
+void AppDelegate::log(const std::string& line) const {
+    if (const auto& logger = model_->services().logger) logger->log(line);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    if (environment_.setAccessoryActivationPolicy) environment_.setAccessoryActivationPolicy();
+
+    if (isUpdaterConfigured()) {
+        if (updaterController_) updaterController_->startUpdater();
+    } else {
+        log("Ombriq updater is disabled until SPARKLE_PUBLIC_ED_KEY is configured");
+    }
+
+    model_->setOnPlacementChange([self = std::weak_ptr<AppDelegate*>(lifetime_)] {
+        if (const auto delegate = self.lock()) (*delegate)->handlePlacementChange();
+    });
+
+    buildStatusItem();
+    syncLaunchAtLogin();
+
+    if (environment_.makeWallpaperWindowController)
+        wallpaperWindowController_ = environment_.makeWallpaperWindowController(model_);
+    if (wallpaperWindowController_) wallpaperWindowController_->show();
+    // The notch panel comes after the desktop window; it is not built yet.
+}
+
+void AppDelegate::handleReopen() {
+    // Without the notch panel there is nothing to bring forward but the
+    // desktop window, refitted in case the screens changed meanwhile.
+    if (wallpaperWindowController_) wallpaperWindowController_->show();
+}
+
+bool AppDelegate::isUpdaterConfigured() const { return environment_.updaterConfiguration.isConfigured(); }
+
+void AppDelegate::syncLaunchAtLogin() {
+    if (!environment_.loginItem) return;
+    LoginItem& loginItem = *environment_.loginItem;
+    Preferences& preferences = *model_->services().preferences;
+    const auto stored = preferences.value(launchAtLoginKey);
+    std::optional<std::string> failure;
+    if (stored && stored->is_boolean() && !stored->get<bool>()) {
+        if (loginItem.status() == LoginItem::Status::enabled) failure = loginItem.unregisterItem();
+    } else {
+        if (!stored || !stored->is_boolean()) preferences.setValue(launchAtLoginKey, true);
+        if (loginItem.status() != LoginItem::Status::enabled) failure = loginItem.registerItem();
+    }
+    if (failure) log("Chromafold could not update launch at login: " + *failure);
+    updateLaunchAtLoginItem();
+}
+
+void AppDelegate::updateLaunchAtLoginItem() {
+    if (!launchAtLoginItem_) return;
+    const bool enabled =
+        environment_.loginItem && environment_.loginItem->status() == LoginItem::Status::enabled;
+    launchAtLoginItem_->setChecked(enabled);
+}
+
+void AppDelegate::handlePlacementChange() { updatePlacementMenuState(); }
+
+void AppDelegate::openScreenSaverBundle() {
+    const auto saver = environment_.screenSaver ? environment_.screenSaver->locate() : std::nullopt;
+    if (!saver) {
+        if (environment_.alerts)
+            environment_.alerts->runModal("Screen Saver unavailable",
+                                          "Build Ombriq with the Screen Saver target before setting it up.");
+        return;
+    }
+    if (!environment_.screenSaver->open(*saver) && environment_.alerts)
+        environment_.alerts->runModal("Could not open Screen Saver settings",
+                                      "Open the Ombriq.saver file from the app bundle to add it in System Settings.");
+}
+
+}  // namespace glimora

@@ -1,0 +1,106 @@
+// The application's delegate: owns the one editor state, the desktop window,
+// the status item and its menu, the updater and the login item for the life
+// of the process, and runs the start-up sequence.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string_view>
+
+#include "app/alert_presenter.hpp"
+#include "app/screen_saver_bundle.hpp"
+#include "app/status_item.hpp"
+#include "app/updater.hpp"
+#include "platform/login_item.hpp"
+#include "state/notch_view_model.hpp"
+#include "windows/wallpaper_window_controller.hpp"
+
+class QAction;
+class QMenu;
+
+namespace glimora {
+
+// The user's wish to start at login; absent means yes.
+inline constexpr std::string_view launchAtLoginKey = "launchAtLogin";
+
+class AppDelegate {
+public:
+    // Everything the delegate asks of the desktop, so tests can hand in fakes.
+    struct Environment {
+        NotchViewModel::Services modelServices;
+        UpdaterConfiguration updaterConfiguration;
+        std::shared_ptr<Updater> updater;
+        std::shared_ptr<LoginItem> loginItem;
+        std::shared_ptr<ScreenSaverBundle> screenSaver;
+        std::shared_ptr<AlertPresenter> alerts;
+        std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
+        std::function<std::unique_ptr<WallpaperWindowController>(std::shared_ptr<NotchViewModel>)>
+            makeWallpaperWindowController;
+        // The accessory policy: no taskbar entry, and closing a window never ends the program.
+        std::function<void()> setAccessoryActivationPolicy;
+        // Ends the program.
+        std::function<void()> terminate;
+
+        // The application's own: settings file, Qt services, autostart entry,
+        // compiled-in updater keys, system tray, the real desktop window.
+        static Environment system();
+    };
+
+    // Makes the model (which reads the preferences and the library); shows nothing.
+    explicit AppDelegate(Environment environment);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // The start-up sequence: accessory policy, updater, placement callback,
+    // status item, launch at login, desktop window.
+    void applicationDidFinishLaunching();
+    // Another start of the program asked this one to come to the front.
+    void handleReopen();
+
+    bool isUpdaterConfigured() const;
+    void syncLaunchAtLogin();
+    void handlePlacementChange();
+    void openScreenSaverBundle();
+
+    // The status menu.
+    void buildStatusItem();
+    void updatePlacementMenuState();
+    void showGradientControls();
+    void selectNotchPlacement(QAction* sender);
+    void showRecipeLibrary();
+    void showScreenSaverSetup();
+    void chooseOutputFolder();
+    void toggleLaunchAtLogin();
+    void quit();
+
+    const std::shared_ptr<NotchViewModel>& model() const { return model_; }
+    WallpaperWindowController* wallpaperWindowController() const { return wallpaperWindowController_.get(); }
+    // The status menu, also for the panel to offer; null before buildStatusItem().
+    QMenu* statusMenu() const { return statusMenu_.get(); }
+    QAction* launchAtLoginItem() const { return launchAtLoginItem_; }
+    const std::map<NotchPlacement, QAction*>& notchPlacementMenuItems() const { return notchPlacementMenuItems_; }
+    Updater* updaterController() const { return updaterController_.get(); }
+
+    // "Top", "Left", "Right", "Bottom".
+    static std::string_view placementTitle(NotchPlacement placement);
+
+private:
+    void log(const std::string& line) const;
+    void updateLaunchAtLoginItem();
+
+    Environment environment_;
+    std::shared_ptr<NotchViewModel> model_;
+    std::unique_ptr<WallpaperWindowController> wallpaperWindowController_;
+    std::unique_ptr<QMenu> statusMenu_;
+    // After the menu, so the item lets go of the menu first.
+    std::unique_ptr<StatusItem> statusItem_;
+    QAction* launchAtLoginItem_ = nullptr;
+    std::map<NotchPlacement, QAction*> notchPlacementMenuItems_;
+    std::shared_ptr<Updater> updaterController_;
+    // Callbacks handed to others hold this weakly; it dies with the delegate.
+    std::shared_ptr<AppDelegate*> lifetime_;
+};
+
+}  // namespace glimora

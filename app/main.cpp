@@ -1,0 +1,70 @@
+// glimora: the wallpaper studio. One copy per user; a second start brings the
+// running one to the front and ends.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include "app/app_delegate.hpp"
+#include "app/single_instance.hpp"
+
+namespace {
+
+int terminationPipe[2] = {-1, -1};
+
+void noteTermination(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(terminationPipe[1], &byte, 1);
+}
+
+// SIGTERM (a session ending) and SIGINT end the event loop like "Quit", so the
+// program winds down normally; the handler itself only writes to a pipe.
+void quitOnTerminationSignals(QObject& context) {
+    if (::pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &context);
+    QObject::connect(notifier, &QSocketNotifier::activated, &context, [] { QCoreApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = noteTermination;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace glimora;
+    SystemLogger logger;
+
+    // Settled before anything reads or writes the user's files.
+    std::unique_ptr<SingleInstance> instance;
+    if (const auto folder = SingleInstance::defaultRuntimeFolder()) {
+        instance = std::make_unique<SingleInstance>(*folder);
+        if (instance->claim() == SingleInstance::Role::secondary) {
+            if (!instance->askPrimaryToActivate(3000))
+                logger.log("Glimora is already running but did not answer; this start ends");
+            return 0;
+        }
+        if (instance->failure()) logger.log("Glimora cannot make sure it runs once: " + *instance->failure());
+    } else {
+        logger.log("Glimora cannot make sure it runs once: no private runtime folder");
+    }
+
+    // The desktop window is an X11 desktop-type window: use X11 (XWayland
+    // under Wayland) unless the user chose a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Glimora"));
+    QApplication::setDesktopFileName(QStringLiteral("glimora"));
+    quitOnTerminationSignals(application);
+
+    AppDelegate delegate(AppDelegate::Environment::system());
+    if (instance && !instance->listen([&delegate] { delegate.handleReopen(); }))
+        logger.log("Glimora will not hear from later starts: " + instance->failure().value_or("unknown reason"));
+    delegate.applicationDidFinishLaunching();
+    return application.exec();
+}

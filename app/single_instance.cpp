@@ -1,0 +1,178 @@
+#include "app/single_instance.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+namespace glimora {
+
+namespace {
+
+constexpr char activateRequest[] = "activate\n";
+constexpr char activateAnswer[] = "ok\n";
+
+std::string systemMessage(int error) { return std::generic_category().message(error); }
+
+// One attempt: connect, send the request, wait for the answer.
+bool sendActivate(const std::filesystem::path& socketFile, std::chrono::steady_clock::time_point deadline) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketFile.c_str(), socketFile.native().size() + 1);
+    bool answered = false;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, activateRequest, sizeof activateRequest - 1, MSG_NOSIGNAL) == ssize_t(sizeof activateRequest - 1)) {
+        std::string reply;
+        char buffer[16];
+        while (reply.find('\n') == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd waiting{fd, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&waiting, 1, int(left.count())) <= 0) break;
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) break;
+            reply.append(buffer, std::size_t(got));
+        }
+        answered = reply == activateAnswer;
+    }
+    ::close(fd);
+    return answered;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(std::filesystem::path runtimeFolder) : folder_(std::move(runtimeFolder)) {}
+
+SingleInstance::~SingleInstance() {
+    listenNotifier_.reset();
+    if (listenDescriptor_ >= 0) {
+        ::close(listenDescriptor_);
+        ::unlink(socketFile().c_str());
+    }
+    if (lockDescriptor_ >= 0) ::close(lockDescriptor_);
+}
+
+std::optional<std::filesystem::path> SingleInstance::defaultRuntimeFolder() {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
+        std::error_code error;
+        if (std::filesystem::is_directory(runtime, error)) return std::filesystem::path(runtime);
+    }
+    // A folder of our own in /tmp, refused unless it is ours and private, so
+    // nobody else can plant the lock or the socket.
+    const std::filesystem::path folder = "/tmp/glimora-" + std::to_string(::getuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+    struct stat status {};
+    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid() ||
+        (status.st_mode & 077) != 0)
+        return std::nullopt;
+    return folder;
+}
+
+SingleInstance::Role SingleInstance::claim() {
+    const auto file = lockFile();
+    lockDescriptor_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockDescriptor_ < 0) {
+        failure_ = "could not open “" + file.string() + "”: " + systemMessage(errno);
+        return Role::primary;
+    }
+    while (::flock(lockDescriptor_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno == EWOULDBLOCK) {
+            ::close(lockDescriptor_);
+            lockDescriptor_ = -1;
+            return Role::secondary;
+        }
+        failure_ = "could not lock “" + file.string() + "”: " + systemMessage(errno);
+        return Role::primary;
+    }
+    holdsLock_ = true;
+    return Role::primary;
+}
+
+bool SingleInstance::askPrimaryToActivate(int timeoutMilliseconds) {
+    const auto socket = socketFile();
+    if (socket.native().size() >= sizeof(sockaddr_un::sun_path)) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (sendActivate(socket, deadline)) return true;
+        // The running copy may not be listening yet.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+bool SingleInstance::listen(std::function<void()> onActivate) {
+    const auto socket = socketFile();
+    // Without the lock the socket there may be another copy's: leave it alone.
+    if (!holdsLock_) return false;
+    if (socket.native().size() >= sizeof(sockaddr_un::sun_path)) {
+        failure_ = "the socket path “" + socket.string() + "” is too long";
+        return false;
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        failure_ = "could not make a socket: " + systemMessage(errno);
+        return false;
+    }
+    // The lock is ours, so a socket file left there belongs to a copy that died.
+    ::unlink(socket.c_str());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socket.c_str(), socket.native().size() + 1);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0) {
+        failure_ = "could not listen on “" + socket.string() + "”: " + systemMessage(errno);
+        ::close(fd);
+        return false;
+    }
+    ::chmod(socket.c_str(), 0600);
+    listenDescriptor_ = fd;
+    onActivate_ = std::move(onActivate);
+    listenNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(listenNotifier_.get(), &QSocketNotifier::activated, listenNotifier_.get(),
+                     [this] { acceptConnections(); });
+    return true;
+}
+
+void SingleInstance::acceptConnections() {
+    for (;;) {
+        const int client = ::accept4(listenDescriptor_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) {
+            if (errno == EINTR) continue;
+            return;  // EAGAIN: no one else waiting
+        }
+        // The caller writes its request right after connecting; a caller that
+        // says nothing within a moment is dropped rather than waited for.
+        std::string request;
+        char buffer[16];
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        while (request.size() < sizeof activateRequest - 1 && request.find('\n') == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd waiting{client, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&waiting, 1, int(left.count())) <= 0) break;
+            const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
+            if (got <= 0) break;
+            request.append(buffer, std::size_t(got));
+        }
+        const bool isActivate = request == activateRequest;
+        if (isActivate) ::send(client, activateAnswer, sizeof activateAnswer - 1, MSG_NOSIGNAL);
+        ::close(client);
+        if (isActivate && onActivate_) onActivate_();
+    }
+}
+
+}  // namespace glimora

@@ -1,0 +1,140 @@
+#include "platform/qt/file_preferences.hpp"
+
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <system_error>
+
+#include "model/atomic_file.hpp"
+#include "model/iso_date.hpp"
+#include "model/utf8.hpp"
+#include "platform/file_read.hpp"
+
+namespace glimora {
+
+namespace {
+
+bool holdsOnlyFiniteNumbers(const nlohmann::json& value) {
+    if (value.is_number_float()) return std::isfinite(value.get<double>());
+    if (value.is_structured())
+        for (const auto& element : value)
+            if (!holdsOnlyFiniteNumbers(element)) return false;
+    return true;
+}
+
+// The value as it reads back from the file: text made valid UTF-8, and whole
+// numbers signed whenever they fit (the parser reads non-negative ones as
+// unsigned), so a value compares and types the same before and after a restart.
+nlohmann::json storable(const nlohmann::json& value) {
+    if (value.is_string()) return replacingInvalidUtf8(value.get_ref<const std::string&>());
+    if (value.is_number_unsigned()) {
+        const auto whole = value.get<std::uint64_t>();
+        if (whole <= std::uint64_t(std::numeric_limits<std::int64_t>::max())) return std::int64_t(whole);
+        return value;
+    }
+    if (value.is_array()) {
+        nlohmann::json result = nlohmann::json::array();
+        for (const auto& element : value) result.push_back(storable(element));
+        return result;
+    }
+    if (value.is_object()) {
+        nlohmann::json result = nlohmann::json::object();
+        for (const auto& [key, element] : value.items()) result[replacingInvalidUtf8(key)] = storable(element);
+        return result;
+    }
+    return value;
+}
+
+// Moves an unreadable file to "<name>.unreadable-<UTC time>" without replacing
+// an earlier copy; the path of the copy, or nothing with errno set.
+std::optional<std::filesystem::path> moveAside(const std::filesystem::path& file) {
+    const auto now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const std::string stamp = compactIsoDateText(now - unixTimeOfReferenceDate).value_or("unknown-time");
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        std::string name = file.filename().string() + ".unreadable-" + stamp;
+        if (attempt > 1) name += "-" + std::to_string(attempt);
+        const auto aside = file.parent_path() / name;
+        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
+        if (errno == EINVAL || errno == ENOSYS) {
+            std::error_code ignored;
+            if (!std::filesystem::exists(aside, ignored) && ::rename(file.c_str(), aside.c_str()) == 0) return aside;
+            if (!std::filesystem::exists(aside, ignored)) return std::nullopt;
+            errno = EEXIST;
+        }
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+FilePreferences::FilePreferences(std::filesystem::path file, std::shared_ptr<Logger> logger)
+    : file_(std::move(file)), logger_(std::move(logger)) {
+    load();
+}
+
+std::optional<std::filesystem::path> FilePreferences::standardFile(const Paths& paths) {
+    const auto config = paths.configHome();
+    if (!config) return std::nullopt;
+    return *config / "glimora" / "preferences.json";
+}
+
+void FilePreferences::log(const std::string& line) const {
+    if (logger_) logger_->log(line);
+}
+
+void FilePreferences::load() {
+    std::error_code error;
+    if (!std::filesystem::exists(file_, error)) return;
+    std::string reason;
+    if (const auto bytes = readFileLimited(file_, fileByteLimit)) {
+        auto parsed = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
+        if (parsed.is_object()) {
+            values_ = storable(parsed);
+            return;
+        }
+        reason = parsed.is_discarded() ? "not JSON" : "not a JSON object";
+    } else {
+        reason = "unreadable or larger than 8 MiB";
+    }
+    if (const auto aside = moveAside(file_))
+        log("Glimora preferences could not be read (" + reason + "); moved them to “" + aside->string() + "”");
+    else
+        log("Glimora preferences could not be read (" + reason + ") nor moved aside: " +
+            std::generic_category().message(errno));
+}
+
+std::optional<nlohmann::json> FilePreferences::value(std::string_view key) const {
+    const auto found = values_.find(key);
+    if (found == values_.end()) return std::nullopt;
+    return *found;
+}
+
+void FilePreferences::setValue(std::string_view key, nlohmann::json value) {
+    if (!holdsOnlyFiniteNumbers(value)) {
+        log("Glimora preferences refused a value for “" + replacingInvalidUtf8(key) +
+            "”: JSON cannot hold NaN or infinity");
+        return;
+    }
+    values_[replacingInvalidUtf8(key)] = storable(value);
+    save();
+}
+
+void FilePreferences::save() const {
+    std::error_code error;
+    std::filesystem::create_directories(file_.parent_path(), error);
+    if (error) {
+        log("Glimora preferences could not be saved: could not create “" + file_.parent_path().string() +
+            "”: " + error.message());
+        return;
+    }
+    if (const auto failure = AtomicFile::write(file_, values_.dump(2) + "\n"))
+        log("Glimora preferences could not be saved: " + failure->description());
+}
+
+}  // namespace glimora

@@ -1,0 +1,168 @@
+// An AppDelegate wired to fakes that write what they are asked into one
+// journal, in order, next to the model's fakes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QMenu>
+
+#include "app/app_delegate.hpp"
+#include "tests/state/model_harness.hpp"
+
+namespace glimora::test {
+
+using Journal = std::vector<std::string>;
+
+class JournalLogger final : public Logger {
+public:
+    explicit JournalLogger(Journal& journal) : journal_(journal) {}
+    void log(std::string_view line) override {
+        lines.emplace_back(line);
+        journal_.push_back("log: " + std::string(line));
+    }
+    std::vector<std::string> lines;
+
+private:
+    Journal& journal_;
+};
+
+// Registration succeeds (and the status follows) unless a failure is set.
+class FakeLoginItem final : public LoginItem {
+public:
+    explicit FakeLoginItem(Journal& journal) : journal_(journal) {}
+    Status status() const override { return current; }
+    std::optional<std::string> registerItem() override {
+        journal_.push_back("login.register");
+        if (registerFailure) return registerFailure;
+        current = Status::enabled;
+        return std::nullopt;
+    }
+    std::optional<std::string> unregisterItem() override {
+        journal_.push_back("login.unregister");
+        if (unregisterFailure) return unregisterFailure;
+        current = Status::notRegistered;
+        return std::nullopt;
+    }
+    Status current = Status::notRegistered;
+    std::optional<std::string> registerFailure;
+    std::optional<std::string> unregisterFailure;
+
+private:
+    Journal& journal_;
+};
+
+class FakeUpdater final : public Updater {
+public:
+    explicit FakeUpdater(Journal& journal) : journal_(journal) {}
+    void startUpdater() override { journal_.push_back("updater.start"); }
+    void checkForUpdates() override { journal_.push_back("updater.check"); }
+
+private:
+    Journal& journal_;
+};
+
+class FakeStatusItem final : public StatusItem {
+public:
+    FakeStatusItem(Journal& journal, std::function<void()> onShow) : journal_(journal), onShow_(std::move(onShow)) {}
+    void show(QMenu* shownMenu, const QIcon& shownIcon, const QString& shownToolTip) override {
+        journal_.push_back("statusItem.show");
+        menu = shownMenu;
+        icon = shownIcon;
+        toolTip = shownToolTip;
+        if (onShow_) onShow_();
+    }
+    QMenu* menu = nullptr;
+    QIcon icon;
+    QString toolTip;
+
+private:
+    Journal& journal_;
+    std::function<void()> onShow_;
+};
+
+class JournalWallpaperWindowController final : public WallpaperWindowController {
+public:
+    JournalWallpaperWindowController(std::shared_ptr<NotchViewModel> model, Journal& journal)
+        : WallpaperWindowController(std::move(model)), journal_(journal) {
+        journal_.push_back("wallpaper.create");
+    }
+    void show() override {
+        journal_.push_back("wallpaper.show");
+        WallpaperWindowController::show();
+    }
+
+private:
+    Journal& journal_;
+};
+
+class FakeScreenSaver final : public ScreenSaverBundle {
+public:
+    std::optional<std::filesystem::path> locate() const override { return location; }
+    bool open(const std::filesystem::path& saver) override {
+        opened.push_back(saver);
+        return opens;
+    }
+    std::optional<std::filesystem::path> location;
+    bool opens = true;
+    std::vector<std::filesystem::path> opened;
+};
+
+class RecordingAlerts final : public AlertPresenter {
+public:
+    void runModal(const std::string& messageText, const std::string& informativeText) override {
+        alerts.emplace_back(messageText, informativeText);
+    }
+    std::vector<std::pair<std::string, std::string>> alerts;
+};
+
+struct AppHarness {
+    Journal journal;
+    ModelHarness model;
+    std::shared_ptr<JournalLogger> logger = std::make_shared<JournalLogger>(journal);
+    std::shared_ptr<FakeLoginItem> loginItem = std::make_shared<FakeLoginItem>(journal);
+    std::shared_ptr<FakeUpdater> updater = std::make_shared<FakeUpdater>(journal);
+    std::shared_ptr<FakeScreenSaver> screenSaver = std::make_shared<FakeScreenSaver>();
+    std::shared_ptr<RecordingAlerts> alerts = std::make_shared<RecordingAlerts>();
+    UpdaterConfiguration updaterConfiguration;
+    FakeStatusItem* statusItem = nullptr;
+    int terminations = 0;
+    // Whether the placement callback was in place when the status item was shown.
+    std::optional<bool> placementCallbackAtStatusItem;
+
+    AppDelegate* delegate = nullptr;
+
+    std::unique_ptr<AppDelegate> make() {
+        AppDelegate::Environment environment;
+        environment.modelServices = model.services();
+        environment.modelServices.logger = logger;
+        environment.updaterConfiguration = updaterConfiguration;
+        environment.updater = updater;
+        environment.loginItem = loginItem;
+        environment.screenSaver = screenSaver;
+        environment.alerts = alerts;
+        environment.makeStatusItem = [this] {
+            auto item = std::make_unique<FakeStatusItem>(journal, [this] {
+                placementCallbackAtStatusItem = static_cast<bool>(delegate->model()->onPlacementChange());
+            });
+            statusItem = item.get();
+            return item;
+        };
+        environment.makeWallpaperWindowController = [this](std::shared_ptr<NotchViewModel> shared) {
+            return std::make_unique<JournalWallpaperWindowController>(std::move(shared), journal);
+        };
+        environment.setAccessoryActivationPolicy = [this] { journal.push_back("activationPolicy.accessory"); };
+        environment.terminate = [this] { ++terminations; };
+        auto made = std::make_unique<AppDelegate>(std::move(environment));
+        delegate = made.get();
+        return made;
+    }
+
+    // A configuration the updater gate lets through.
+    static UpdaterConfiguration configured() {
+        return {"https://updates.example.org/glimora/appcast.xml", "c2lnbmluZyBrZXk="};
+    }
+};
+
+}  // namespace glimora::test

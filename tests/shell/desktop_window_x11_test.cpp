@@ -1,0 +1,287 @@
+// The desktop window under a real X server and window manager: run by ctest
+// inside `xvfb-run`, with an openbox of the test's own.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+pid_t spawn(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+// The exit code, or nothing when the process is still running at the deadline.
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (Clock::now() < deadline) {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return std::nullopt;
+}
+
+void stop(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    if (!waitForExit(pid, std::chrono::seconds(5))) {
+        kill(pid, SIGKILL);
+        waitForExit(pid, std::chrono::seconds(5));
+    }
+}
+
+template <class Condition>
+bool waitUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto deadline = Clock::now() + timeout;
+    while (!condition()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+class X11 {
+public:
+    X11() : display_(XOpenDisplay(nullptr)) {}
+    ~X11() {
+        if (display_) XCloseDisplay(display_);
+    }
+    Display* display() const { return display_; }
+    Window root() const { return DefaultRootWindow(display_); }
+    Atom atom(const char* name) const { return XInternAtom(display_, name, False); }
+
+    std::vector<unsigned long> property(Window window, const char* name, Atom type) const {
+        Atom actualType = 0;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        std::vector<unsigned long> values;
+        XSync(display_, False);
+        if (XGetWindowProperty(display_, window, atom(name), 0, 1024, False, type, &actualType, &format, &count,
+                               &remaining, &data) == Success &&
+            data && format == 32) {
+            const auto* longs = reinterpret_cast<const unsigned long*>(data);
+            values.assign(longs, longs + count);
+        }
+        if (data) XFree(data);
+        return values;
+    }
+
+    // Managed windows, bottom to top.
+    std::vector<Window> stacking() const {
+        const auto values = property(root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+        return {values.begin(), values.end()};
+    }
+
+    std::vector<Window> desktopWindows() const {
+        std::vector<Window> found;
+        const Atom desktopType = atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+        for (const Window window : stacking()) {
+            const auto types = property(window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
+            if (!types.empty() && types.front() == desktopType) found.push_back(window);
+        }
+        return found;
+    }
+
+    bool hasWindowManager() const { return !property(root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty(); }
+
+private:
+    Display* display_;
+};
+
+// Changes the screen size as a display settings panel would: the one output
+// of Xvfb gets a mode of that size (made when missing), and the screen follows.
+bool resizeScreen(Display* display, unsigned width, unsigned height) {
+    const Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResources(display, root);
+    if (!resources || resources->ncrtc < 1 || resources->noutput < 1) return false;
+    RRMode mode = 0;
+    for (int i = 0; i < resources->nmode; ++i)
+        if (resources->modes[i].width == width && resources->modes[i].height == height) mode = resources->modes[i].id;
+    if (!mode) {
+        std::string name = std::to_string(width) + "x" + std::to_string(height) + "-test";
+        XRRModeInfo info{};
+        info.width = width;
+        info.height = height;
+        info.hTotal = width;
+        info.vTotal = height;
+        info.dotClock = 60ul * width * height;
+        info.name = name.data();
+        info.nameLength = static_cast<unsigned>(name.size());
+        mode = XRRCreateMode(display, root, &info);
+        XRRAddOutputMode(display, resources->outputs[0], mode);
+    }
+    XWindowAttributes current{};
+    XGetWindowAttributes(display, root, &current);
+    const bool grows = int(width) > current.width || int(height) > current.height;
+    const auto setSize = [&] {
+        XRRSetScreenSize(display, root, int(width), int(height), int(width * 254 / 960), int(height * 254 / 960));
+    };
+    if (grows) setSize();
+    const Status status = XRRSetCrtcConfig(display, resources, resources->crtcs[0], CurrentTime, 0, 0, mode,
+                                           RR_Rotate_0, resources->outputs, 1);
+    if (!grows) setSize();
+    XSync(display, False);
+    XRRFreeScreenResources(resources);
+    return status == RRSetConfigSuccess;
+}
+
+// One openbox for the whole program, as a session would have.
+class WindowManager final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under xvfb-run";
+        X11 x11;
+        ASSERT_NE(x11.display(), nullptr);
+        pid_ = spawn({"openbox", "--sm-disable"});
+        ASSERT_GT(pid_, 0) << "openbox could not be started";
+        ASSERT_TRUE(waitUntil([&] { return x11.hasWindowManager(); })) << "openbox did not come up";
+    }
+    void TearDown() override { stop(pid_); }
+
+private:
+    pid_t pid_ = -1;
+};
+
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new WindowManager);
+
+class DesktopWindowX11 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(x11.display(), nullptr);
+        glimora = spawn({GLIMORA_BINARY});
+        ASSERT_GT(glimora, 0);
+        ASSERT_TRUE(waitUntil([&] { return x11.desktopWindows().size() == 1; })) << "no desktop window appeared";
+        desktop = x11.desktopWindows().front();
+    }
+    void TearDown() override {
+        stop(glimora);
+        waitUntil([&] { return x11.desktopWindows().empty(); }, std::chrono::seconds(5));
+    }
+
+    X11 x11;
+    pid_t glimora = -1;
+    Window desktop = 0;
+};
+
+TEST_F(DesktopWindowX11, IsADesktopWindowCoveringTheScreenOnEveryWorkspace) {
+    Display* display = x11.display();
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(display, desktop, &attributes));
+    int x = -1, y = -1;
+    Window child = 0;
+    XTranslateCoordinates(display, desktop, x11.root(), 0, 0, &x, &y, &child);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(attributes.width, DisplayWidth(display, DefaultScreen(display)));
+    EXPECT_EQ(attributes.height, DisplayHeight(display, DefaultScreen(display)));
+    EXPECT_EQ(attributes.map_state, IsViewable);
+
+    // Xlib hands 32-bit items over as longs, sign-extended.
+    const auto workspace = x11.property(desktop, "_NET_WM_DESKTOP", XA_CARDINAL);
+    ASSERT_EQ(workspace.size(), 1u);
+    EXPECT_EQ(static_cast<std::uint32_t>(workspace[0]), 0xFFFFFFFFu);  // every workspace
+    const auto states = x11.property(desktop, "_NET_WM_STATE", XA_ATOM);
+    EXPECT_NE(std::find(states.begin(), states.end(), x11.atom("_NET_WM_STATE_SKIP_TASKBAR")), states.end());
+
+    // Clicks pass through: the window's input region is empty.
+    int count = -1, ordering = 0;
+    XRectangle* rectangles = XShapeGetRectangles(display, desktop, ShapeInput, &count, &ordering);
+    EXPECT_EQ(count, 0);
+    if (rectangles) XFree(rectangles);
+}
+
+TEST_F(DesktopWindowX11, StaysBelowOtherWindowsEvenWhenRaised) {
+    Display* display = x11.display();
+    const Window other = XCreateSimpleWindow(display, x11.root(), 100, 100, 300, 200, 0, 0, 0xFFFFFF);
+    XMapWindow(display, other);
+    XSync(display, False);
+    const auto index = [&](Window window) {
+        const auto order = x11.stacking();
+        return std::find(order.begin(), order.end(), window) - order.begin();
+    };
+    ASSERT_TRUE(waitUntil([&] { return index(other) < std::ptrdiff_t(x11.stacking().size()); }));
+    EXPECT_LT(index(desktop), index(other));
+
+    XRaiseWindow(display, desktop);
+    XSync(display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_LT(index(desktop), index(other));
+    XDestroyWindow(display, other);
+    XSync(display, False);
+}
+
+TEST_F(DesktopWindowX11, ASecondStartEndsAtOnceAndLeavesOneDesktopWindow) {
+    const pid_t second = spawn({GLIMORA_BINARY});
+    ASSERT_GT(second, 0);
+    const auto exitCode = waitForExit(second, std::chrono::seconds(10));
+    if (!exitCode) stop(second);
+    ASSERT_TRUE(exitCode) << "the second start kept running";
+    EXPECT_EQ(*exitCode, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(x11.desktopWindows().size(), 1u);
+    EXPECT_EQ(waitpid(glimora, nullptr, WNOHANG), 0);  // the first one still runs
+}
+
+TEST_F(DesktopWindowX11, FollowsTheScreenWhenItsSizeChanges) {
+    Display* display = x11.display();
+    const auto size = [&] {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display, desktop, &attributes);
+        return std::pair(attributes.width, attributes.height);
+    };
+    XWindowAttributes root{};
+    XGetWindowAttributes(display, x11.root(), &root);
+    const auto original = std::pair(root.width, root.height);
+    ASSERT_EQ(size(), original);
+
+    ASSERT_TRUE(resizeScreen(display, 1024, 768));
+    EXPECT_TRUE(waitUntil([&] { return size() == std::pair(1024, 768); }, std::chrono::seconds(5)));
+    ASSERT_TRUE(resizeScreen(display, unsigned(original.first), unsigned(original.second)));
+    EXPECT_TRUE(waitUntil([&] { return size() == original; }, std::chrono::seconds(5)));
+    int x = -1, y = -1;
+    Window child = 0;
+    XTranslateCoordinates(display, desktop, x11.root(), 0, 0, &x, &y, &child);
+    EXPECT_EQ(std::pair(x, y), std::pair(0, 0));
+}
+
+TEST_F(DesktopWindowX11, EndsCleanlyWhenTheSessionEnds) {
+    const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/glimora.socket";
+    EXPECT_EQ(access(socket.c_str(), F_OK), 0);
+    kill(glimora, SIGTERM);
+    const auto exitCode = waitForExit(glimora, std::chrono::seconds(10));
+    ASSERT_TRUE(exitCode);
+    glimora = -1;
+    EXPECT_EQ(*exitCode, 0);
+    EXPECT_NE(access(socket.c_str(), F_OK), 0);
+    EXPECT_TRUE(waitUntil([&] { return x11.desktopWindows().empty(); }, std::chrono::seconds(5)));
+}
+
+}  // namespace

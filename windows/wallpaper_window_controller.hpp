@@ -1,0 +1,55 @@
+// The desktop window: the current design drawn in a frameless window of our
+// own that covers the primary screen below every other window, on every
+// workspace, letting clicks through to whatever is behind. The system's own
+// wallpaper setting is never touched.
+#pragma once
+
+#include <memory>
+
+#include <QRect>
+
+#include "state/notch_view_model.hpp"
+
+class QScreen;
+class QWidget;
+
+namespace glimora {
+
+class WallpaperWindowController {
+public:
+    // Builds the window (native window included, typed and placed as a desktop
+    // window) and its content, and starts following screen changes. Does not
+    // show it.
+    explicit WallpaperWindowController(std::shared_ptr<NotchViewModel> model);
+    virtual ~WallpaperWindowController();
+    WallpaperWindowController(const WallpaperWindowController&) = delete;
+    WallpaperWindowController& operator=(const WallpaperWindowController&) = delete;
+
+    // Fits the window to the primary screen and shows it.
+    virtual void show();
+
+    // Refits the window to the primary screen one event-loop turn later, when
+    // the screens have settled; nothing when there is no primary screen.
+    void handleScreenParametersChange();
+
+    // Replaces what the window shows (the window takes ownership; the old
+    // content is deleted). The window starts with makeDesktopContentView's.
+    void setContentView(QWidget* content);
+    QWidget* contentView() const { return content_; }
+
+    QWidget* window() const { return window_.get(); }
+    const std::shared_ptr<NotchViewModel>& model() const { return model_; }
+
+    // Where the window goes without a primary screen.
+    static constexpr QRect fallbackFrame{0, 0, 1280, 800};
+
+private:
+    void fitToPrimaryScreen();
+    void observeScreen(QScreen* screen);
+
+    std::shared_ptr<NotchViewModel> model_;
+    std::unique_ptr<QWidget> window_;
+    QWidget* content_ = nullptr;
+};
+
+}  // namespace glimora
