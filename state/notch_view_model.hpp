@@ -30,6 +30,8 @@
 
 namespace glimora {
 
+class RecipeLibraryWriter;
+
 // The material's colours after a reset, and at start.
 inline constexpr Color defaultShaderBaseColor{0.025, 0.035, 0.06};
 inline constexpr Color defaultShaderMidColor{0.24, 0.36, 0.56};
@@ -203,6 +205,44 @@ public:
     void useCurrentImageAsShaderSource();
     void chooseShaderSource();
 
+    // Recipes. makeRecipe reads the design (a new id, the clock's date) and
+    // changes nothing; applyRecipe writes every design field of the recipe back,
+    // a number that is not finite as that field's initial value.
+    DesignRecipe makeRecipe(const std::string& name, bool includeImageData) const;
+    void applyRecipe(const DesignRecipe& recipe);
+    std::string designDisplayName() const;
+
+    // The library: newest first, at most 36 entries, saved whole after every
+    // change (in the background when there is a scheduler). A save that fails
+    // sets recipeStatus to "Could not save library".
+    DesignRecipe saveToLibrary(const std::optional<std::string>& name = std::nullopt, bool postStatus = true);
+    void addRecipeToLibrary(DesignRecipe recipe, bool replacingSameDesign);
+    void recordHistory();
+    // Taken by value: callers pass entries of the list these change.
+    void openRecipe(DesignRecipe recipe);
+    void toggleFavorite(Uuid id);
+    void deleteRecipe(Uuid id);
+
+    // Recipe documents through the file dialogs: one recipe as JSON.
+    void exportCurrentRecipe();
+    void exportRecipe(DesignRecipe recipe);
+    // The save panel's completion: nothing when it was cancelled.
+    void writeRecipe(const std::optional<std::filesystem::path>& url, const DesignRecipe& recipe);
+    void chooseRecipeToImport();
+    // The open panel's completion: nothing when it was cancelled.
+    void importRecipe(const std::optional<std::filesystem::path>& url);
+    static std::string recipeFileName(const DesignRecipe& recipe);
+
+    // Shuffle and pins.
+    void shuffle();
+    void togglePin(ShuffleProperty property);
+    void shuffleGrainGradient();
+    void shuffleSmoothGradient();
+    void shuffleGradient();
+    std::string grainGradientSignature() const;
+    void advanceImageShuffle();
+    void rebuildImageShuffleOrder();
+
     // Returns the status text to its resting value after its delay ("Export"
     // after 2 s, "Copy" after 1.5 s); a newer call restarts the delay.
     void scheduleStatusReset(StatusField field);
@@ -220,6 +260,10 @@ public:
     // the picture is decoded with its longer side at most this many pixels.
     static constexpr std::uintmax_t shaderSourceByteLimit = 64u * 1024 * 1024;
     static constexpr int shaderSourceMaxPixelSize = 2048;
+    // A photo restored from a recipe is decoded with its longer side at most this.
+    static constexpr int recipeImageMaxPixelSize = 2048;
+    // Tries of the gradient and grain shuffles before they settle.
+    static constexpr int shuffleTryLimit = 80;
 
 private:
     // Hands asynchronous completions a way to reach the model that fails
@@ -254,6 +298,17 @@ private:
     void startShaderClock();
     void stopShaderClock();
     void applyShaderSource(PixelImageBuffer image, std::string name);
+
+    Uuid newUuid() const;
+    std::optional<std::vector<std::uint8_t>> recipePngData(const PixelImageBuffer& buffer) const;
+    void restoreRecipeImage(const DesignRecipe& recipe);
+    // The library edits below keep recipeHistoryEntries_ in step with the list.
+    void insertRecipe(DesignRecipe recipe, bool replacingSameDesign);
+    void removeRecipe(std::size_t index);
+    // False when the list is known not to be saved (the log has the reason).
+    bool saveLibrary();
+    void libraryNotSaved();
+    void libraryWriteEnded(std::vector<std::string> logLines, bool saved);
     // Reads and decodes in the background; the result comes back on the main thread.
     void loadShaderSource(const std::filesystem::path& file);
 
@@ -288,6 +343,21 @@ private:
     // Bumped by every change of the material's picture, so a slow decode of an
     // earlier choice never replaces a later one.
     std::uint64_t shaderSourceGeneration_ = 0;
+
+    // The file text of each library entry once written, index for index with
+    // recipeHistory_ (null: not yet made).
+    std::vector<std::shared_ptr<const std::string>> recipeHistoryEntries_;
+    std::unique_ptr<RecipeLibraryWriter> libraryWriter_;
+    // PNG bytes of the loaded photos once encoded: a shuffle through photos
+    // records each photo again and again. Keyed by the pixels they encode,
+    // which are never changed once made.
+    struct RecipePng {
+        std::weak_ptr<const std::vector<std::uint8_t>> rgba;
+        std::int64_t width;
+        std::int64_t height;
+        std::shared_ptr<const std::vector<std::uint8_t>> png;
+    };
+    mutable std::vector<RecipePng> recipePngCache_;
 };
 
 }  // namespace glimora

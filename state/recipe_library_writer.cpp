@@ -1,0 +1,121 @@
+#include "state/recipe_library_writer.hpp"
+
+#include <algorithm>
+#include <mutex>
+
+#include "model/recipe_json.hpp"
+#include "model/recipe_library.hpp"
+
+namespace glimora {
+
+struct RecipeLibraryWriter::Queue {
+    std::filesystem::path file;
+    std::shared_ptr<Scheduler> scheduler;
+    AtomicFile::WriteFunction writeFunction;
+
+    std::mutex mutex;
+    struct Job {
+        std::vector<Entry> entries;
+        Completion completion;
+    };
+    std::optional<Job> pending;
+    // A background task is queued or running; it takes every pending job in turn.
+    bool draining = false;
+};
+
+RecipeLibraryWriter::RecipeLibraryWriter(std::optional<std::filesystem::path> file,
+                                         std::shared_ptr<Scheduler> scheduler,
+                                         AtomicFile::WriteFunction writeFunction)
+    : file_(std::move(file)) {
+    if (!file_) return;
+    queue_ = std::make_shared<Queue>();
+    queue_->file = *file_;
+    queue_->scheduler = std::move(scheduler);
+    queue_->writeFunction = std::move(writeFunction);
+}
+
+RecipeLibraryWriter::~RecipeLibraryWriter() = default;
+
+RecipeLibraryWriter::Entry RecipeLibraryWriter::encodeEntry(const DesignRecipe& recipe) {
+    const std::string document = encodeRecipeDocument(recipe);
+    // Strings escape their line breaks, so every raw one is layout: each gets
+    // the element's two extra spaces.
+    const auto breaks = std::size_t(std::count(document.begin(), document.end(), '\n'));
+    auto text = std::make_shared<std::string>();
+    text->reserve(document.size() + 2 * breaks);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = document.find('\n', start);
+        if (end == std::string::npos) {
+            text->append(document, start);
+            break;
+        }
+        text->append(document, start, end + 1 - start);
+        text->append("  ");
+        start = end + 1;
+    }
+    return text;
+}
+
+std::string RecipeLibraryWriter::libraryText(std::span<const Entry> entries) {
+    const std::size_t count = std::min(entries.size(), recipeHistoryLimit);
+    if (count == 0) return "[]";
+    std::size_t size = 3;
+    for (std::size_t i = 0; i < count; ++i) size += entries[i]->size() + 4;
+    std::string text;
+    text.reserve(size);
+    text += '[';
+    for (std::size_t i = 0; i < count; ++i) {
+        text += i == 0 ? "\n  " : ",\n  ";
+        text += *entries[i];
+    }
+    text += "\n]";
+    return text;
+}
+
+RecipeLibraryWriter::Outcome RecipeLibraryWriter::write(const std::filesystem::path& file,
+                                                        std::span<const Entry> entries,
+                                                        const AtomicFile::WriteFunction& writeFunction) {
+    Outcome outcome;
+    const LogSink log = [&outcome](std::string_view line) { outcome.logLines.emplace_back(line); };
+    outcome.saved = writeRecipeHistoryFile(file, libraryText(entries), log, writeFunction);
+    return outcome;
+}
+
+std::optional<RecipeLibraryWriter::Outcome> RecipeLibraryWriter::save(std::vector<Entry> entries,
+                                                                      Completion completion) {
+    if (!file_) return Outcome{};
+    if (entries.size() > recipeHistoryLimit) entries.resize(recipeHistoryLimit);
+    if (!queue_->scheduler) return write(queue_->file, entries, queue_->writeFunction);
+
+    bool startTask = false;
+    {
+        const std::lock_guard lock(queue_->mutex);
+        queue_->pending = Queue::Job{std::move(entries), std::move(completion)};
+        if (!queue_->draining) queue_->draining = startTask = true;
+    }
+    if (startTask) queue_->scheduler->background([queue = queue_] { drain(queue); });
+    return std::nullopt;
+}
+
+void RecipeLibraryWriter::drain(const std::shared_ptr<Queue>& queue) {
+    for (;;) {
+        Queue::Job job;
+        {
+            const std::lock_guard lock(queue->mutex);
+            if (!queue->pending) {
+                queue->draining = false;
+                return;
+            }
+            job = std::move(*queue->pending);
+            queue->pending.reset();
+        }
+        Outcome outcome = write(queue->file, job.entries, queue->writeFunction);
+        if (job.completion)
+            queue->scheduler->post([completion = std::move(job.completion), outcome = std::move(outcome)]() mutable {
+                completion(std::move(outcome));
+            });
+    }
+}
+
+}  // namespace glimora
