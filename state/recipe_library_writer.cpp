@@ -10,7 +10,8 @@ namespace glimora {
 
 struct RecipeLibraryWriter::Queue {
     std::filesystem::path file;
-    std::shared_ptr<Scheduler> scheduler;
+    // Weak: the scheduler holds the background task, which holds this queue.
+    std::weak_ptr<Scheduler> scheduler;
     AtomicFile::WriteFunction writeFunction;
 
     std::mutex mutex;
@@ -30,8 +31,9 @@ RecipeLibraryWriter::RecipeLibraryWriter(std::optional<std::filesystem::path> fi
     if (!file_) return;
     queue_ = std::make_shared<Queue>();
     queue_->file = *file_;
-    queue_->scheduler = std::move(scheduler);
+    queue_->scheduler = scheduler;
     queue_->writeFunction = std::move(writeFunction);
+    scheduler_ = std::move(scheduler);
 }
 
 RecipeLibraryWriter::~RecipeLibraryWriter() = default;
@@ -86,7 +88,7 @@ std::optional<RecipeLibraryWriter::Outcome> RecipeLibraryWriter::save(std::vecto
                                                                       Completion completion) {
     if (!file_) return Outcome{};
     if (entries.size() > recipeHistoryLimit) entries.resize(recipeHistoryLimit);
-    if (!queue_->scheduler) return write(queue_->file, entries, queue_->writeFunction);
+    if (!scheduler_) return write(queue_->file, entries, queue_->writeFunction);
 
     bool startTask = false;
     {
@@ -94,7 +96,7 @@ std::optional<RecipeLibraryWriter::Outcome> RecipeLibraryWriter::save(std::vecto
         queue_->pending = Queue::Job{std::move(entries), std::move(completion)};
         if (!queue_->draining) queue_->draining = startTask = true;
     }
-    if (startTask) queue_->scheduler->background([queue = queue_] { drain(queue); });
+    if (startTask) scheduler_->background([queue = queue_] { drain(queue); });
     return std::nullopt;
 }
 
@@ -111,8 +113,9 @@ void RecipeLibraryWriter::drain(const std::shared_ptr<Queue>& queue) {
             queue->pending.reset();
         }
         Outcome outcome = write(queue->file, job.entries, queue->writeFunction);
-        if (job.completion)
-            queue->scheduler->post([completion = std::move(job.completion), outcome = std::move(outcome)]() mutable {
+        const auto scheduler = queue->scheduler.lock();
+        if (job.completion && scheduler)
+            scheduler->post([completion = std::move(job.completion), outcome = std::move(outcome)]() mutable {
                 completion(std::move(outcome));
             });
     }

@@ -60,6 +60,7 @@ private:
     static void drain(const std::shared_ptr<Queue>& queue);
 
     std::optional<std::filesystem::path> file_;
+    std::shared_ptr<Scheduler> scheduler_;
     std::shared_ptr<Queue> queue_;
 };
 
