@@ -27,10 +27,9 @@
 #include "platform/random.hpp"
 #include "platform/scheduler.hpp"
 #include "state/notch_view_model_properties.hpp"
+#include "state/recipe_library_writer.hpp"
 
 namespace glimora {
-
-class RecipeLibraryWriter;
 
 // The material's colours after a reset, and at start.
 inline constexpr Color defaultShaderBaseColor{0.025, 0.035, 0.06};
@@ -299,11 +298,18 @@ private:
     void stopShaderClock();
     void applyShaderSource(PixelImageBuffer image, std::string name);
 
+    using PhotoPng = RecipeLibraryWriter::PhotoPng;
     Uuid newUuid() const;
-    std::optional<std::vector<std::uint8_t>> recipePngData(const PixelImageBuffer& buffer) const;
+    std::shared_ptr<const PhotoPng> recipePhoto(const PixelImageBuffer& buffer) const;
     void restoreRecipeImage(const DesignRecipe& recipe);
+    // A recipe for the library. Its photo's PNG, when not made yet, is left
+    // out and made in the background: the returned photo fills it in later.
+    std::pair<DesignRecipe, std::shared_ptr<const PhotoPng>> makeLibraryRecipe(const std::string& name);
+    void photoEncoded(const std::shared_ptr<const PhotoPng>& photo);
+    std::shared_ptr<const PhotoPng> photoAwaitedBy(const DesignRecipe& recipe) const;
     // The library edits below keep recipeHistoryEntries_ in step with the list.
-    void insertRecipe(DesignRecipe recipe, bool replacingSameDesign);
+    void insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
+                      std::shared_ptr<const PhotoPng> photo = nullptr);
     void removeRecipe(std::size_t index);
     // False when the list is known not to be saved (the log has the reason).
     bool saveLibrary();
@@ -344,20 +350,27 @@ private:
     // earlier choice never replaces a later one.
     std::uint64_t shaderSourceGeneration_ = 0;
 
-    // The file text of each library entry once written, index for index with
-    // recipeHistory_ (null: not yet made).
-    std::vector<std::shared_ptr<const std::string>> recipeHistoryEntries_;
+    // Each library entry as the writer takes it, index for index with
+    // recipeHistory_ (null: not made yet).
+    std::vector<RecipeLibraryWriter::EntryRef> recipeHistoryEntries_;
     std::unique_ptr<RecipeLibraryWriter> libraryWriter_;
-    // PNG bytes of the loaded photos once encoded: a shuffle through photos
-    // records each photo again and again. Keyed by the pixels they encode,
-    // which are never changed once made.
-    struct RecipePng {
+    // The PNG of each loaded photo, made once: a shuffle through photos
+    // records each photo again and again. Keyed by the pixels, which are
+    // never changed once made.
+    struct RecipePhoto {
         std::weak_ptr<const std::vector<std::uint8_t>> rgba;
         std::int64_t width;
         std::int64_t height;
-        std::shared_ptr<const std::vector<std::uint8_t>> png;
+        std::shared_ptr<const PhotoPng> png;
     };
-    mutable std::vector<RecipePng> recipePngCache_;
+    mutable std::vector<RecipePhoto> recipePhotos_;
+    // Library entries whose photo's PNG is still being made.
+    struct AwaitedPhoto {
+        Uuid id;
+        std::string fileName;
+        std::shared_ptr<const PhotoPng> png;
+    };
+    std::vector<AwaitedPhoto> awaitedPhotos_;
 };
 
 }  // namespace glimora

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 
-#include "model/recipe_json.hpp"
 #include "model/recipe_library.hpp"
 #include "model/utf8.hpp"
 #include "state/notch_view_model.hpp"
@@ -55,23 +54,70 @@ Uuid NotchViewModel::newUuid() const {
     return Uuid::fromRandomBytes(bytes);
 }
 
-std::optional<std::vector<std::uint8_t>> NotchViewModel::recipePngData(const PixelImageBuffer& buffer) const {
-    for (const RecipePng& entry : recipePngCache_)
-        if (buffer.rgba && entry.rgba.lock() == buffer.rgba && entry.width == buffer.width &&
-            entry.height == buffer.height)
-            return *entry.png;
-    auto png = buffer.pngData();
-    if (!png || !buffer.rgba) return png;
+std::shared_ptr<const RecipeLibraryWriter::PhotoPng> NotchViewModel::recipePhoto(
+    const PixelImageBuffer& buffer) const {
+    for (const RecipePhoto& photo : recipePhotos_)
+        if (buffer.rgba && photo.rgba.lock() == buffer.rgba && photo.width == buffer.width &&
+            photo.height == buffer.height)
+            return photo.png;
     // Only photos still loaded keep their entry.
-    std::erase_if(recipePngCache_, [this](const RecipePng& entry) {
-        const auto rgba = entry.rgba.lock();
+    std::erase_if(recipePhotos_, [this](const RecipePhoto& photo) {
+        const auto rgba = photo.rgba.lock();
         return !rgba || std::none_of(imageAssets_.begin(), imageAssets_.end(), [&rgba](const auto& asset) {
             return asset.buffer.rgba == rgba;
         });
     });
-    recipePngCache_.push_back(
-        {buffer.rgba, buffer.width, buffer.height, std::make_shared<const std::vector<std::uint8_t>>(*png)});
+    auto png = std::make_shared<const PhotoPng>(buffer);
+    if (buffer.rgba) recipePhotos_.push_back({buffer.rgba, buffer.width, buffer.height, png});
     return png;
+}
+
+std::pair<DesignRecipe, std::shared_ptr<const RecipeLibraryWriter::PhotoPng>> NotchViewModel::makeLibraryRecipe(
+    const std::string& name) {
+    DesignRecipe recipe = makeRecipe(name, false);
+    const ImportedImageAsset* asset = currentImageAsset();
+    if (!recipe.image || !asset) return {std::move(recipe), nullptr};
+    auto photo = recipePhoto(asset->buffer);
+    const auto scheduler = services_.scheduler;
+    if (photo->isReady() || !scheduler) {
+        recipe.image->pngData = photo->bytes();
+        return {std::move(recipe), nullptr};
+    }
+    // Encoding a camera-sized photo takes far longer than a frame: it runs in
+    // the background and the entry gets its bytes when they are ready. The
+    // library file never lacks them, as its writer waits for the same bytes.
+    scheduler->background([photo, scheduler = std::weak_ptr<Scheduler>(scheduler), self = weakSelf()] {
+        (void)photo->bytes();
+        if (const auto main = scheduler.lock())
+            main->post([photo, self] {
+                if (NotchViewModel* model = self.get()) model->photoEncoded(photo);
+            });
+    });
+    return {std::move(recipe), std::move(photo)};
+}
+
+std::shared_ptr<const RecipeLibraryWriter::PhotoPng> NotchViewModel::photoAwaitedBy(const DesignRecipe& recipe) const {
+    if (!recipe.image || recipe.image->pngData) return nullptr;
+    for (const AwaitedPhoto& awaited : awaitedPhotos_)
+        if (awaited.id == recipe.id && awaited.fileName == recipe.image->fileName) return awaited.png;
+    return nullptr;
+}
+
+void NotchViewModel::photoEncoded(const std::shared_ptr<const PhotoPng>& photo) {
+    bool changed = false;
+    for (const AwaitedPhoto& awaited : awaitedPhotos_) {
+        if (awaited.png != photo) continue;
+        for (DesignRecipe& recipe : recipeHistory_) {
+            if (recipe.id != awaited.id || !recipe.image || recipe.image->pngData ||
+                recipe.image->fileName != awaited.fileName)
+                continue;
+            // The entry's file text already holds these bytes: it stays as it is.
+            recipe.image->pngData = photo->bytes();
+            changed = true;
+        }
+    }
+    std::erase_if(awaitedPhotos_, [&photo](const AwaitedPhoto& awaited) { return awaited.png == photo; });
+    if (changed) publish(Prop::recipeHistory);
 }
 
 // Making and applying
@@ -82,7 +128,7 @@ DesignRecipe NotchViewModel::makeRecipe(const std::string& name, bool includeIma
     if (wallpaperSource_ == WallpaperSource::image && asset) {
         image = RecipeImageAsset{asset->fileName, asset->crop.centerX, asset->crop.centerY, asset->crop.zoom,
                                  std::nullopt};
-        if (includeImageData) image->pngData = recipePngData(asset->buffer);
+        if (includeImageData) image->pngData = recipePhoto(asset->buffer)->bytes();
     }
 
     DesignRecipe r;
@@ -314,7 +360,8 @@ void NotchViewModel::removeRecipe(std::size_t index) {
     publish(Prop::recipeHistory);
 }
 
-void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign) {
+void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
+                                  std::shared_ptr<const PhotoPng> photo) {
     if (recipeHistoryEntries_.size() != recipeHistory_.size())
         recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
     if (replacingSameDesign) {
@@ -326,6 +373,8 @@ void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign)
             break;
         }
     }
+    if (photo && recipe.image && !recipe.image->pngData)
+        awaitedPhotos_.push_back({recipe.id, recipe.image->fileName, std::move(photo)});
     recipeHistory_.insert(recipeHistory_.begin(), std::move(recipe));
     recipeHistoryEntries_.insert(recipeHistoryEntries_.begin(), nullptr);
     publish(Prop::recipeHistory);
@@ -348,18 +397,12 @@ bool NotchViewModel::saveLibrary() {
         recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
     if (!libraryWriter_->hasFile()) return true;
     const std::size_t count = std::min(recipeHistory_.size(), recipeHistoryLimit);
-    std::vector<RecipeLibraryWriter::Entry> entries;
+    std::vector<RecipeLibraryWriter::EntryRef> entries;
     entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         auto& entry = recipeHistoryEntries_[i];
-        if (!entry) {
-            try {
-                entry = RecipeLibraryWriter::encodeEntry(recipeHistory_[i]);
-            } catch (const RecipeCodingError& error) {
-                services_.logger->log(std::string("Ombriq recipe history could not be saved: ") + error.what());
-                return false;
-            }
-        }
+        const DesignRecipe& recipe = recipeHistory_[i];
+        if (!entry) entry = std::make_shared<const RecipeLibraryWriter::Entry>(recipe, photoAwaitedBy(recipe));
         entries.push_back(entry);
     }
     auto outcome = libraryWriter_->save(
@@ -382,8 +425,8 @@ void NotchViewModel::addRecipeToLibrary(DesignRecipe recipe, bool replacingSameD
 
 DesignRecipe NotchViewModel::saveToLibrary(const std::optional<std::string>& name, bool postStatus) {
     const std::string_view trimmed = trimmingWhitespaceAndNewlines(name ? *name : recipeName_);
-    DesignRecipe recipe = makeRecipe(trimmed.empty() ? designDisplayName() : std::string(trimmed), true);
-    insertRecipe(recipe, true);
+    auto [recipe, photo] = makeLibraryRecipe(trimmed.empty() ? designDisplayName() : std::string(trimmed));
+    insertRecipe(recipe, true, std::move(photo));
     const bool saved = saveLibrary();
     setActiveRecipeID(recipe.id);
     setRecipeName(recipe.displayName());
@@ -395,10 +438,10 @@ DesignRecipe NotchViewModel::saveToLibrary(const std::optional<std::string>& nam
 }
 
 void NotchViewModel::recordHistory() {
-    DesignRecipe recipe = makeRecipe(designDisplayName(), true);
+    auto [recipe, photo] = makeLibraryRecipe(designDisplayName());
     const Uuid id = recipe.id;
     std::string name = recipe.displayName();
-    insertRecipe(std::move(recipe), true);
+    insertRecipe(std::move(recipe), true, std::move(photo));
     const bool saved = saveLibrary();
     setActiveRecipeID(id);
     setRecipeName(std::move(name));

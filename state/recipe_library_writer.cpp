@@ -1,12 +1,56 @@
 #include "state/recipe_library_writer.hpp"
 
 #include <algorithm>
-#include <mutex>
 
 #include "model/recipe_json.hpp"
 #include "model/recipe_library.hpp"
 
 namespace glimora {
+
+const std::optional<std::vector<std::uint8_t>>& RecipeLibraryWriter::PhotoPng::bytes() const {
+    std::call_once(once_, [this] {
+        bytes_ = buffer_.pngData();
+        ready_.store(true, std::memory_order_release);
+    });
+    return bytes_;
+}
+
+bool RecipeLibraryWriter::PhotoPng::isReady() const { return ready_.load(std::memory_order_acquire); }
+
+RecipeLibraryWriter::Entry::Entry(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo)
+    : recipe_(std::move(recipe)), photo_(std::move(photo)) {}
+
+const std::string& RecipeLibraryWriter::Entry::text() const {
+    std::call_once(once_, [this] {
+        DesignRecipe& recipe = *recipe_;
+        if (photo_ && recipe.image && !recipe.image->pngData) recipe.image->pngData = photo_->bytes();
+        std::string document;
+        try {
+            document = encodeRecipeDocument(recipe);
+        } catch (const RecipeCodingError& error) {
+            failure_ = error.what();
+            return;
+        }
+        recipe_.reset();
+        // Strings escape their line breaks, so every raw one is layout: each
+        // gets the two spaces of an array element.
+        const auto breaks = std::size_t(std::count(document.begin(), document.end(), '\n'));
+        text_.reserve(document.size() + 2 * breaks);
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = document.find('\n', start);
+            if (end == std::string::npos) {
+                text_.append(document, start);
+                break;
+            }
+            text_.append(document, start, end + 1 - start);
+            text_.append("  ");
+            start = end + 1;
+        }
+    });
+    if (failure_) throw RecipeCodingError(*failure_);
+    return text_;
+}
 
 struct RecipeLibraryWriter::Queue {
     std::filesystem::path file;
@@ -16,7 +60,7 @@ struct RecipeLibraryWriter::Queue {
 
     std::mutex mutex;
     struct Job {
-        std::vector<Entry> entries;
+        std::vector<EntryRef> entries;
         Completion completion;
     };
     std::optional<Job> pending;
@@ -27,64 +71,50 @@ struct RecipeLibraryWriter::Queue {
 RecipeLibraryWriter::RecipeLibraryWriter(std::optional<std::filesystem::path> file,
                                          std::shared_ptr<Scheduler> scheduler,
                                          AtomicFile::WriteFunction writeFunction)
-    : file_(std::move(file)) {
+    : file_(std::move(file)), scheduler_(std::move(scheduler)) {
     if (!file_) return;
     queue_ = std::make_shared<Queue>();
     queue_->file = *file_;
-    queue_->scheduler = scheduler;
+    queue_->scheduler = scheduler_;
     queue_->writeFunction = std::move(writeFunction);
-    scheduler_ = std::move(scheduler);
 }
 
 RecipeLibraryWriter::~RecipeLibraryWriter() = default;
 
-RecipeLibraryWriter::Entry RecipeLibraryWriter::encodeEntry(const DesignRecipe& recipe) {
-    const std::string document = encodeRecipeDocument(recipe);
-    // Strings escape their line breaks, so every raw one is layout: each gets
-    // the element's two extra spaces.
-    const auto breaks = std::size_t(std::count(document.begin(), document.end(), '\n'));
-    auto text = std::make_shared<std::string>();
-    text->reserve(document.size() + 2 * breaks);
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = document.find('\n', start);
-        if (end == std::string::npos) {
-            text->append(document, start);
-            break;
-        }
-        text->append(document, start, end + 1 - start);
-        text->append("  ");
-        start = end + 1;
-    }
-    return text;
-}
-
-std::string RecipeLibraryWriter::libraryText(std::span<const Entry> entries) {
+std::string RecipeLibraryWriter::libraryText(std::span<const EntryRef> entries) {
     const std::size_t count = std::min(entries.size(), recipeHistoryLimit);
     if (count == 0) return "[]";
     std::size_t size = 3;
-    for (std::size_t i = 0; i < count; ++i) size += entries[i]->size() + 4;
+    for (std::size_t i = 0; i < count; ++i) size += entries[i]->text().size() + 4;
     std::string text;
     text.reserve(size);
     text += '[';
     for (std::size_t i = 0; i < count; ++i) {
         text += i == 0 ? "\n  " : ",\n  ";
-        text += *entries[i];
+        text += entries[i]->text();
     }
     text += "\n]";
     return text;
 }
 
 RecipeLibraryWriter::Outcome RecipeLibraryWriter::write(const std::filesystem::path& file,
-                                                        std::span<const Entry> entries,
+                                                        std::span<const EntryRef> entries,
                                                         const AtomicFile::WriteFunction& writeFunction) {
     Outcome outcome;
     const LogSink log = [&outcome](std::string_view line) { outcome.logLines.emplace_back(line); };
-    outcome.saved = writeRecipeHistoryFile(file, libraryText(entries), log, writeFunction);
+    std::string text;
+    try {
+        text = libraryText(entries);
+    } catch (const RecipeCodingError& error) {
+        log(std::string("Ombriq recipe history could not be saved: ") + error.what());
+        outcome.saved = false;
+        return outcome;
+    }
+    outcome.saved = writeRecipeHistoryFile(file, text, log, writeFunction);
     return outcome;
 }
 
-std::optional<RecipeLibraryWriter::Outcome> RecipeLibraryWriter::save(std::vector<Entry> entries,
+std::optional<RecipeLibraryWriter::Outcome> RecipeLibraryWriter::save(std::vector<EntryRef> entries,
                                                                       Completion completion) {
     if (!file_) return Outcome{};
     if (entries.size() > recipeHistoryLimit) entries.resize(recipeHistoryLimit);

@@ -1,13 +1,16 @@
-// Saving the recipe library without holding up the editor. The main thread
-// turns the list into text, reusing the text of entries it has written
-// before (a photo recipe carries megabytes of Base64); a background task joins
-// the pieces and replaces the file. Writes run one at a time and in order,
-// and a newer list replaces one whose write has not started yet.
+// Saving the recipe library without holding up the editor. A photo recipe
+// carries megabytes of PNG and Base64, so the main thread only hands over
+// immutable entries; the text of each entry is made once, in the background,
+// and reused by every later save, and the PNG of a photo is made once for all
+// the entries that show it. Writes run one at a time and in order, and a
+// newer list replaces one whose write has not started yet.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,14 +19,46 @@
 #include "model/atomic_file.hpp"
 #include "model/design_recipe.hpp"
 #include "platform/scheduler.hpp"
+#include "render/pixel_image_buffer.hpp"
 
 namespace glimora {
 
 class RecipeLibraryWriter {
 public:
-    // The text of one library entry: the recipe's document text indented as
-    // an element of the library array. Shared, as the file text is built from it.
-    using Entry = std::shared_ptr<const std::string>;
+    // The PNG bytes of one photo, made on first use by whichever thread asks
+    // first; others asking meanwhile wait for the same result.
+    class PhotoPng {
+    public:
+        explicit PhotoPng(PixelImageBuffer buffer) : buffer_(std::move(buffer)) {}
+        const PixelImageBuffer& buffer() const { return buffer_; }
+        // Nothing when the pixels cannot be encoded.
+        const std::optional<std::vector<std::uint8_t>>& bytes() const;
+        bool isReady() const;
+
+    private:
+        PixelImageBuffer buffer_;
+        mutable std::once_flag once_;
+        mutable std::optional<std::vector<std::uint8_t>> bytes_;
+        mutable std::atomic<bool> ready_ = false;
+    };
+
+    // One library entry: a snapshot of the recipe, and its document text
+    // indented as an element of the library array, made on first use.
+    class Entry {
+    public:
+        // `photo` supplies the PNG bytes when the recipe's photo has none yet.
+        explicit Entry(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo = nullptr);
+        // Throws RecipeCodingError when the recipe cannot be written as JSON.
+        const std::string& text() const;
+
+    private:
+        mutable std::once_flag once_;
+        mutable std::optional<DesignRecipe> recipe_;
+        std::shared_ptr<const PhotoPng> photo_;
+        mutable std::string text_;
+        mutable std::optional<std::string> failure_;
+    };
+    using EntryRef = std::shared_ptr<const Entry>;
 
     struct Outcome {
         bool saved = true;
@@ -41,21 +76,20 @@ public:
     RecipeLibraryWriter(const RecipeLibraryWriter&) = delete;
     RecipeLibraryWriter& operator=(const RecipeLibraryWriter&) = delete;
 
-    // Throws RecipeCodingError when the recipe cannot be written as JSON.
-    static Entry encodeEntry(const DesignRecipe& recipe);
-    // The library file's bytes: the same text as encodeRecipeHistory of the recipes.
-    static std::string libraryText(std::span<const Entry> entries);
+    // The library file's bytes: the same text as encodeRecipeHistory of the
+    // recipes. Throws RecipeCodingError.
+    static std::string libraryText(std::span<const EntryRef> entries);
 
     // Hands the entries (at most the first 36 are written) to the background.
     // Returns the outcome when the write happened at once; otherwise nothing,
     // and `completion` runs later unless a newer save supersedes this one first.
-    std::optional<Outcome> save(std::vector<Entry> entries, Completion completion);
+    std::optional<Outcome> save(std::vector<EntryRef> entries, Completion completion);
 
     bool hasFile() const { return file_.has_value(); }
 
 private:
     struct Queue;
-    static Outcome write(const std::filesystem::path& file, std::span<const Entry> entries,
+    static Outcome write(const std::filesystem::path& file, std::span<const EntryRef> entries,
                          const AtomicFile::WriteFunction& writeFunction);
     static void drain(const std::shared_ptr<Queue>& queue);
 

@@ -221,6 +221,34 @@ TEST_F(LibraryOnDisk, ANewerSaveSupersedesOneNotYetWritten) {
     EXPECT_EQ(fileText(file), *encodeRecipeHistory(model->recipeHistory()));
 }
 
+TEST_F(LibraryOnDisk, PhotoBytesAreMadeInTheBackgroundAndReachBothListAndFile) {
+    const auto model = makeModel();
+    model->setImageAssets({{Uuid{}, "a.png", test::solidImage(8, 6), std::nullopt, {}},
+                           {Uuid{}, "b.png", test::solidImage(5, 9), std::nullopt, {}}});
+    model->setWallpaperSource(WallpaperSource::image);
+    model->shuffle();
+    const Uuid first = model->recipeHistory().front().id;
+    const std::string firstPhoto = model->currentImageAsset()->fileName;
+    ASSERT_TRUE(model->recipeHistory().front().image.has_value());
+    EXPECT_FALSE(model->recipeHistory().front().image->pngData.has_value()) << "not made on the main thread";
+    model->toggleFavorite(first);  // a new text for the entry before its bytes are there
+    harness.scheduler->runUntilIdle();
+
+    const DesignRecipe& entry = model->recipeHistory().front();
+    EXPECT_EQ(entry.id, first);
+    EXPECT_EQ(entry.image->pngData, model->currentImageAsset()->buffer.pngData());
+    EXPECT_EQ(fileText(file), *encodeRecipeHistory(model->recipeHistory()));
+
+    // Back on a photo whose bytes are known: they are in the entry at once.
+    model->shuffle();
+    model->shuffle();
+    ASSERT_EQ(model->currentImageAsset()->fileName, firstPhoto);
+    EXPECT_EQ(model->recipeHistory().front().image->pngData, model->currentImageAsset()->buffer.pngData());
+    harness.scheduler->runUntilIdle();
+    EXPECT_EQ(fileText(file), *encodeRecipeHistory(model->recipeHistory()));
+    EXPECT_EQ(makeModel()->recipeHistory(), model->recipeHistory());
+}
+
 TEST_F(LibraryOnDisk, ADamagedLibraryIsMovedAsideAndNeverOverwritten) {
     test::writeFile(file, "[{\"id\": oops");
     const auto model = makeModel();
@@ -279,10 +307,11 @@ TEST_F(LibraryOnDisk, ARecipeThatCannotBeWrittenFailsTheSaveAndSaysSo) {
     const auto model = makeModel();
     model->setHue(std::numeric_limits<double>::quiet_NaN());
     model->saveToLibrary("Broken");
+    harness.scheduler->runUntilIdle();
     EXPECT_EQ(model->recipeStatus(), "Could not save library");
     ASSERT_EQ(harness.logger->lines.size(), 1u);
     EXPECT_TRUE(harness.logger->lines[0].starts_with("Ombriq recipe history could not be saved: "));
-    EXPECT_EQ(harness.scheduler->pendingBackground(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 }  // namespace

@@ -13,9 +13,9 @@
 namespace glimora {
 namespace {
 
-std::vector<RecipeLibraryWriter::Entry> entriesOf(const std::vector<DesignRecipe>& recipes) {
-    std::vector<RecipeLibraryWriter::Entry> entries;
-    for (const auto& recipe : recipes) entries.push_back(RecipeLibraryWriter::encodeEntry(recipe));
+std::vector<RecipeLibraryWriter::EntryRef> entriesOf(const std::vector<DesignRecipe>& recipes) {
+    std::vector<RecipeLibraryWriter::EntryRef> entries;
+    for (const auto& recipe : recipes) entries.push_back(std::make_shared<RecipeLibraryWriter::Entry>(recipe));
     return entries;
 }
 
