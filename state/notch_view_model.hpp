@@ -47,7 +47,8 @@ public:
     // Reads the recipe library; never fails (empty when there is none).
     using RecipeHistoryLoader = std::function<std::vector<DesignRecipe>()>;
     // Decodes a picture, its longer side scaled to at most maxPixelSize;
-    // nothing when the bytes are no picture. Called off the main thread.
+    // nothing when the bytes are no picture. Called off the main thread, and
+    // on it when applying a recipe restores the recipe's photo.
     using ImageDecoder =
         std::function<std::optional<PixelImageBuffer>(std::span<const std::uint8_t> data, int maxPixelSize)>;
 
@@ -302,10 +303,12 @@ private:
     Uuid newUuid() const;
     std::shared_ptr<const PhotoPng> recipePhoto(const PixelImageBuffer& buffer) const;
     void restoreRecipeImage(const DesignRecipe& recipe);
-    // A recipe for the library. Its photo's PNG, when not made yet, is left
-    // out and made in the background: the returned photo fills it in later.
-    std::pair<DesignRecipe, std::shared_ptr<const PhotoPng>> makeLibraryRecipe(const std::string& name);
+    // A recipe with its photo for the library or a document. The photo's PNG,
+    // when not made yet, is left out and made in the background: the returned
+    // photo fills it in later.
+    std::pair<DesignRecipe, std::shared_ptr<const PhotoPng>> makeRecipeForSaving(const std::string& name);
     void photoEncoded(const std::shared_ptr<const PhotoPng>& photo);
+    void presentRecipeExport(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo);
     std::shared_ptr<const PhotoPng> photoAwaitedBy(const DesignRecipe& recipe) const;
     // The library edits below keep recipeHistoryEntries_ in step with the list.
     void insertRecipe(DesignRecipe recipe, bool replacingSameDesign,

@@ -35,10 +35,14 @@ std::string NotchViewModel::recipeFileName(const DesignRecipe& recipe) {
 
 void NotchViewModel::exportCurrentRecipe() {
     const bool named = !trimmingWhitespaceAndNewlines(recipeName_).empty();
-    exportRecipe(makeRecipe(named ? recipeName_ : designDisplayName(), true));
+    // The photo's PNG is made while the panel is open.
+    auto [recipe, photo] = makeRecipeForSaving(named ? recipeName_ : designDisplayName());
+    presentRecipeExport(std::move(recipe), std::move(photo));
 }
 
-void NotchViewModel::exportRecipe(DesignRecipe recipe) {
+void NotchViewModel::exportRecipe(DesignRecipe recipe) { presentRecipeExport(std::move(recipe), nullptr); }
+
+void NotchViewModel::presentRecipeExport(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo) {
     if (!services_.fileDialogs) return;
     FileDialogs::SaveOptions options;
     options.canCreateDirectories = true;
@@ -49,9 +53,12 @@ void NotchViewModel::exportRecipe(DesignRecipe recipe) {
     options.message = "Save this design as a portable Ombriq recipe.";
     options.directory = services_.paths->downloads();
     // The recipe travels by value: later edits of the design do not change what is written.
-    services_.fileDialogs->save(options, [self = weakSelf(), recipe = std::move(recipe)](
-                                             std::optional<std::filesystem::path> url) {
-        if (NotchViewModel* model = self.get()) model->writeRecipe(url, recipe);
+    services_.fileDialogs->save(options, [self = weakSelf(), recipe = std::move(recipe), photo = std::move(photo)](
+                                             std::optional<std::filesystem::path> url) mutable {
+        NotchViewModel* model = self.get();
+        if (!model || !url) return;
+        if (photo && recipe.image && !recipe.image->pngData) recipe.image->pngData = photo->bytes();
+        model->writeRecipe(url, recipe);
     });
 }
 

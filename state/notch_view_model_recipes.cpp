@@ -72,7 +72,7 @@ std::shared_ptr<const RecipeLibraryWriter::PhotoPng> NotchViewModel::recipePhoto
     return png;
 }
 
-std::pair<DesignRecipe, std::shared_ptr<const RecipeLibraryWriter::PhotoPng>> NotchViewModel::makeLibraryRecipe(
+std::pair<DesignRecipe, std::shared_ptr<const RecipeLibraryWriter::PhotoPng>> NotchViewModel::makeRecipeForSaving(
     const std::string& name) {
     DesignRecipe recipe = makeRecipe(name, false);
     const ImportedImageAsset* asset = currentImageAsset();
@@ -425,7 +425,7 @@ void NotchViewModel::addRecipeToLibrary(DesignRecipe recipe, bool replacingSameD
 
 DesignRecipe NotchViewModel::saveToLibrary(const std::optional<std::string>& name, bool postStatus) {
     const std::string_view trimmed = trimmingWhitespaceAndNewlines(name ? *name : recipeName_);
-    auto [recipe, photo] = makeLibraryRecipe(trimmed.empty() ? designDisplayName() : std::string(trimmed));
+    auto [recipe, photo] = makeRecipeForSaving(trimmed.empty() ? designDisplayName() : std::string(trimmed));
     insertRecipe(recipe, true, std::move(photo));
     const bool saved = saveLibrary();
     setActiveRecipeID(recipe.id);
@@ -438,7 +438,7 @@ DesignRecipe NotchViewModel::saveToLibrary(const std::optional<std::string>& nam
 }
 
 void NotchViewModel::recordHistory() {
-    auto [recipe, photo] = makeLibraryRecipe(designDisplayName());
+    auto [recipe, photo] = makeRecipeForSaving(designDisplayName());
     const Uuid id = recipe.id;
     std::string name = recipe.displayName();
     insertRecipe(std::move(recipe), true, std::move(photo));

@@ -59,6 +59,23 @@ TEST_F(RecipeDocuments, ExportOffersTheRecipeDocumentAndWritesTheDesignAsItWasWh
     EXPECT_TRUE(model->recipeHistory().empty()) << "exporting leaves the library alone";
 }
 
+TEST_F(RecipeDocuments, APhotoDesignIsExportedWithItsPhoto) {
+    const PixelImageBuffer picture = test::solidImage(6, 4);
+    model->setImageAssets({{Uuid{}, "pier.png", picture, std::nullopt, {0.3, 0.6, 1.25}}});
+    model->setWallpaperSource(WallpaperSource::image);
+    model->exportCurrentRecipe();
+    EXPECT_EQ(harness.dialogs->saveRequests[0].suggestedFileName, "Pier Png.ombriq");
+    // Whether or not the background has made the PNG yet, the document has it.
+    harness.dialogs->completeSave(root.path() / "pier.ombriq");
+    const auto bytes = test::readFile(root.path() / "pier.ombriq");
+    const DesignRecipe written = decodeRecipeDocument(std::string(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(written.image.has_value());
+    EXPECT_EQ(written.image->fileName, "pier.png");
+    EXPECT_EQ(written.image->cropZoom, 1.25);
+    EXPECT_EQ(written.image->pngData, picture.pngData());
+    harness.scheduler->runUntilIdle();
+}
+
 TEST_F(RecipeDocuments, ExportWithoutANameUsesTheDesignNameAndCancelDoesNothing) {
     model->exportCurrentRecipe();
     EXPECT_EQ(harness.dialogs->saveRequests[0].suggestedFileName, "Ultraviolet  Rayfield.ombriq");
