@@ -45,7 +45,8 @@ PixelImageBuffer photo(unsigned seed, std::int64_t width = 2048, std::int64_t he
         for (std::int64_t x = 0; x < width; ++x) {
             std::uint8_t* p = pixels->data() + std::size_t(y * width + x) * 4;
             const double sky = y < height / 2 + 80 * std::sin(x * 0.004 + seed) ? 1.0 : 0.0;
-            const double base[3] = {90 + 100 * sky + 30 * std::sin(x * 0.01), 110 + 80 * sky + 20 * std::cos(y * 0.02),
+            const double base[3] = {90 + 100 * sky + 30 * std::sin(x * 0.01),
+                                    110 + 80 * sky + 20 * std::cos(y * 0.02),
                                     70 + 150 * sky * (1 - double(y) / double(height))};
             for (int c = 0; c < 3; ++c) p[c] = std::uint8_t(std::clamp(base[c] + noise(random), 0.0, 255.0));
             p[3] = 255;

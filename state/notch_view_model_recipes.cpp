@@ -86,17 +86,19 @@ std::pair<DesignRecipe, std::shared_ptr<const RecipeLibraryWriter::PhotoPng>> No
     // Encoding a camera-sized photo takes far longer than a frame: it runs in
     // the background and the entry gets its bytes when they are ready. The
     // library file never lacks them, as its writer waits for the same bytes.
-    scheduler->background([photo, scheduler = std::weak_ptr<Scheduler>(scheduler), self = weakSelf()] {
-        (void)photo->bytes();
-        if (const auto main = scheduler.lock())
-            main->post([photo, self] {
-                if (NotchViewModel* model = self.get()) model->photoEncoded(photo);
-            });
-    });
+    if (photo->claimBackgroundEncoding())
+        scheduler->background([photo, scheduler = std::weak_ptr<Scheduler>(scheduler), self = weakSelf()] {
+            (void)photo->bytes();
+            if (const auto main = scheduler.lock())
+                main->post([photo, self] {
+                    if (NotchViewModel* model = self.get()) model->photoEncoded(photo);
+                });
+        });
     return {std::move(recipe), std::move(photo)};
 }
 
-std::shared_ptr<const RecipeLibraryWriter::PhotoPng> NotchViewModel::photoAwaitedBy(const DesignRecipe& recipe) const {
+std::shared_ptr<const RecipeLibraryWriter::PhotoPng> NotchViewModel::photoAwaitedBy(
+    const DesignRecipe& recipe) const {
     if (!recipe.image || recipe.image->pngData) return nullptr;
     for (const AwaitedPhoto& awaited : awaitedPhotos_)
         if (awaited.id == recipe.id && awaited.fileName == recipe.image->fileName) return awaited.png;

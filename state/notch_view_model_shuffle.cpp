@@ -17,7 +17,8 @@ void NotchViewModel::shuffle() {
     if (wallpaperSource_ == WallpaperSource::image && !imageAssets_.empty()) {
         if (!isPinned(ShuffleProperty::image)) advanceImageShuffle();
         if (!isPinned(ShuffleProperty::imagePixelShape)) {
-            static constexpr std::array shapes{ImagePixelShape::square, ImagePixelShape::dot, ImagePixelShape::diamond};
+            static constexpr std::array shapes{ImagePixelShape::square, ImagePixelShape::dot,
+                                               ImagePixelShape::diamond};
             setImagePixelShape(shapes[random.uniform(shapes.size())]);
         }
         if (!isPinned(ShuffleProperty::imagePixelSize))

@@ -34,12 +34,15 @@ public:
         // Nothing when the pixels cannot be encoded.
         const std::optional<std::vector<std::uint8_t>>& bytes() const;
         bool isReady() const;
+        // True for the first caller only: one background task per photo.
+        bool claimBackgroundEncoding() const { return !claimed_.exchange(true); }
 
     private:
         PixelImageBuffer buffer_;
         mutable std::once_flag once_;
         mutable std::optional<std::vector<std::uint8_t>> bytes_;
         mutable std::atomic<bool> ready_ = false;
+        mutable std::atomic<bool> claimed_ = false;
     };
 
     // One library entry: a snapshot of the recipe, and its document text

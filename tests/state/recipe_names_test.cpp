@@ -18,7 +18,8 @@ TEST(CapitalizedWords, FileNamesBecomeCapitalisedWords) {
     EXPECT_EQ(capitalizedWords("IMG-2041.jpg"), "Img 2041 Jpg");
     EXPECT_EQ(capitalizedWords("..my--holiday  PHOTO..png"), "My Holiday Photo Png");
     EXPECT_EQ(capitalizedWords("\xC3\xA9t\xC3\xA9 \xC3\xA0 PARIS.jpeg"), "\xC3\x89t\xC3\xA9 \xC3\x80 Paris Jpeg");
-    EXPECT_EQ(capitalizedWords("\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x99\xCE\x91.png"), "\xCE\xA3\xCE\xBF\xCF\x86\xCE\xB9\xCE\xB1 Png");
+    EXPECT_EQ(capitalizedWords("\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x99\xCE\x91.png"),
+              "\xCE\xA3\xCE\xBF\xCF\x86\xCE\xB9\xCE\xB1 Png");
     EXPECT_EQ(capitalizedWords("2024_summer"), "2024_summer");
     EXPECT_EQ(capitalizedWords("...-"), "");
     EXPECT_EQ(capitalizedWords(""), "");
