@@ -49,19 +49,19 @@ FileContents readLibraryFile(const std::filesystem::path& file) {
         contents.failure = systemMessage(errno);
     } else if (!S_ISREG(info.st_mode)) {
         contents.failure = "it is not a regular file";
-    } else if (std::uint64_t(info.st_size) > recipeFileSizeLimit) {
-        contents.failure = "it is larger than 64 MiB (" + std::to_string(info.st_size) + " bytes)";
+    } else if (std::uint64_t(info.st_size) > recipeHistoryFileSizeLimit) {
+        contents.failure = "it is larger than 1 GiB (" + std::to_string(info.st_size) + " bytes)";
     } else {
         contents.bytes.resize(std::size_t(info.st_size));
         std::size_t filled = 0;
         while (true) {
             if (filled == contents.bytes.size()) {
                 // The file may have grown since fstat; read on, but never past the limit.
-                if (filled > recipeFileSizeLimit) {
-                    contents.failure = "it is larger than 64 MiB";
+                if (filled > recipeHistoryFileSizeLimit) {
+                    contents.failure = "it is larger than 1 GiB";
                     break;
                 }
-                contents.bytes.resize(std::min(filled + 65536, recipeFileSizeLimit + 1));
+                contents.bytes.resize(std::min(filled + 65536, recipeHistoryFileSizeLimit + 1));
             }
             const ssize_t n = ::read(fd, contents.bytes.data() + filled, contents.bytes.size() - filled);
             if (n < 0 && errno == EINTR) continue;
@@ -144,8 +144,8 @@ std::optional<std::filesystem::path> recipeHistoryURL(const std::optional<std::f
 }
 
 RecipeHistoryDecoding decodeRecipeHistory(std::string_view bytes, const LogSink& log) {
-    if (bytes.size() > recipeFileSizeLimit)
-        throw RecipeCodingError("it is larger than 64 MiB (" + std::to_string(bytes.size()) + " bytes)");
+    if (bytes.size() > recipeHistoryFileSizeLimit)
+        throw RecipeCodingError("it is larger than 1 GiB (" + std::to_string(bytes.size()) + " bytes)");
     nlohmann::json document;
     try {
         document = JsonText::parse(bytes);
@@ -215,6 +215,11 @@ std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& 
 bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile, const std::string& bytes,
                             const LogSink& log, const AtomicFile::WriteFunction& writeFunction) {
     if (!libraryFile) return true;
+    if (bytes.size() > recipeHistoryFileSizeLimit) {
+        emit(log, saveFailureLine("the library would be larger than 1 GiB (" + std::to_string(bytes.size()) +
+                                  " bytes), more than it may be read back"));
+        return false;
+    }
     const auto folder = libraryFile->parent_path();
     std::error_code error;
     std::filesystem::create_directories(folder, error);

@@ -16,6 +16,11 @@ namespace glimora {
 
 inline constexpr std::size_t recipeHistoryLimit = 36;
 
+// Up to 36 recipes with their photos (up to 2048 pixels a side, kept as PNG,
+// about 22 MiB of Base64 at most each): far more than one recipe document.
+// Larger files are refused unread, and a save never writes one.
+inline constexpr std::size_t recipeHistoryFileSizeLimit = std::size_t(1) << 30;
+
 // Receives one log line; the callers route it to the system log.
 using LogSink = std::function<void(std::string_view line)>;
 
@@ -38,7 +43,7 @@ RecipeHistoryDecoding decodeRecipeHistory(std::string_view bytes, const LogSink&
 
 // Every valid recipe of the file, in file order, at most 36. Never fails.
 // With readWrite access a file that exists but cannot be read as a JSON array
-// (or is over 64 MiB) is moved aside to "recipes.json.unreadable-<UTC time>",
+// (or is over 1 GiB) is moved aside to "recipes.json.unreadable-<UTC time>",
 // and a file with some unreadable recipes is copied there, so that the next
 // save cannot destroy what this version failed to read. Each is logged.
 std::vector<DesignRecipe> loadRecipeHistory(const std::optional<std::filesystem::path>& libraryFile,

@@ -5,8 +5,10 @@
 #include <climits>
 #include <cmath>
 
+#include "model/recipe_library.hpp"
 #include "render/image_pixelizer.hpp"
 #include "state/decimal_text.hpp"
+#include "state/recipe_library_writer.hpp"
 
 namespace glimora {
 
@@ -33,6 +35,8 @@ NotchViewModel::NotchViewModel() : NotchViewModel(Services{}) {}
 
 NotchViewModel::NotchViewModel(Services services)
     : services_(withDefaults(std::move(services))), lifetime_(std::make_shared<NotchViewModel*>(this)) {
+    libraryWriter_ = std::make_unique<RecipeLibraryWriter>(recipeHistoryURL(services_.paths->dataHome()),
+                                                           services_.scheduler);
     Preferences& preferences = *services_.preferences;
     // The setter runs the placement observer against the initial `top`, so a
     // stored non-top placement is written back unchanged; no callbacks exist yet.
@@ -125,6 +129,12 @@ void NotchViewModel::setWallpaperSource(WallpaperSource value) {
     wallpaperSource_ = value;
     publish(Prop::wallpaperSource);
     wallpaperSourceDidSet();
+}
+
+void NotchViewModel::setRecipeHistory(std::vector<DesignRecipe> value) {
+    recipeHistory_ = std::move(value);
+    recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
+    publish(Prop::recipeHistory);
 }
 
 void NotchViewModel::setSelectedTab(NotchTab value) {

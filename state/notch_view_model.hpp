@@ -27,6 +27,7 @@
 #include "platform/random.hpp"
 #include "platform/scheduler.hpp"
 #include "state/notch_view_model_properties.hpp"
+#include "state/recipe_library_writer.hpp"
 
 namespace glimora {
 
@@ -46,7 +47,8 @@ public:
     // Reads the recipe library; never fails (empty when there is none).
     using RecipeHistoryLoader = std::function<std::vector<DesignRecipe>()>;
     // Decodes a picture, its longer side scaled to at most maxPixelSize;
-    // nothing when the bytes are no picture. Called off the main thread.
+    // nothing when the bytes are no picture. Called off the main thread, and
+    // on it when applying a recipe restores the recipe's photo.
     using ImageDecoder =
         std::function<std::optional<PixelImageBuffer>(std::span<const std::uint8_t> data, int maxPixelSize)>;
 
@@ -213,6 +215,44 @@ public:
     // chosen folder after it was stored.
     void chooseOutputFolder(std::function<void(const std::filesystem::path&)> completion = {});
 
+    // Recipes. makeRecipe reads the design (a new id, the clock's date) and
+    // changes nothing; applyRecipe writes every design field of the recipe back,
+    // a number that is not finite as that field's initial value.
+    DesignRecipe makeRecipe(const std::string& name, bool includeImageData) const;
+    void applyRecipe(const DesignRecipe& recipe);
+    std::string designDisplayName() const;
+
+    // The library: newest first, at most 36 entries, saved whole after every
+    // change (in the background when there is a scheduler). A save that fails
+    // sets recipeStatus to "Could not save library".
+    DesignRecipe saveToLibrary(const std::optional<std::string>& name = std::nullopt, bool postStatus = true);
+    void addRecipeToLibrary(DesignRecipe recipe, bool replacingSameDesign);
+    void recordHistory();
+    // Taken by value: callers pass entries of the list these change.
+    void openRecipe(DesignRecipe recipe);
+    void toggleFavorite(Uuid id);
+    void deleteRecipe(Uuid id);
+
+    // Recipe documents through the file dialogs: one recipe as JSON.
+    void exportCurrentRecipe();
+    void exportRecipe(DesignRecipe recipe);
+    // The save panel's completion: nothing when it was cancelled.
+    void writeRecipe(const std::optional<std::filesystem::path>& url, const DesignRecipe& recipe);
+    void chooseRecipeToImport();
+    // The open panel's completion: nothing when it was cancelled.
+    void importRecipe(const std::optional<std::filesystem::path>& url);
+    static std::string recipeFileName(const DesignRecipe& recipe);
+
+    // Shuffle and pins.
+    void shuffle();
+    void togglePin(ShuffleProperty property);
+    void shuffleGrainGradient();
+    void shuffleSmoothGradient();
+    void shuffleGradient();
+    std::string grainGradientSignature() const;
+    void advanceImageShuffle();
+    void rebuildImageShuffleOrder();
+
     // Returns the status text to its resting value after its delay ("Export"
     // after 2 s, "Copy" after 1.5 s); a newer call restarts the delay.
     void scheduleStatusReset(StatusField field);
@@ -230,6 +270,10 @@ public:
     // the picture is decoded with its longer side at most this many pixels.
     static constexpr std::uintmax_t shaderSourceByteLimit = 64u * 1024 * 1024;
     static constexpr int shaderSourceMaxPixelSize = 2048;
+    // A photo restored from a recipe is decoded with its longer side at most this.
+    static constexpr int recipeImageMaxPixelSize = 2048;
+    // Tries of the gradient and grain shuffles before they settle.
+    static constexpr int shuffleTryLimit = 80;
 
 private:
     // Hands asynchronous completions a way to reach the model that fails
@@ -264,6 +308,26 @@ private:
     void startShaderClock();
     void stopShaderClock();
     void applyShaderSource(PixelImageBuffer image, std::string name);
+
+    using PhotoPng = RecipeLibraryWriter::PhotoPng;
+    Uuid newUuid() const;
+    std::shared_ptr<const PhotoPng> recipePhoto(const PixelImageBuffer& buffer) const;
+    void restoreRecipeImage(const DesignRecipe& recipe);
+    // A recipe with its photo for the library or a document. The photo's PNG,
+    // when not made yet, is left out and made in the background: the returned
+    // photo fills it in later.
+    std::pair<DesignRecipe, std::shared_ptr<const PhotoPng>> makeRecipeForSaving(const std::string& name);
+    void photoEncoded(const std::shared_ptr<const PhotoPng>& photo);
+    void presentRecipeExport(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo);
+    std::shared_ptr<const PhotoPng> photoAwaitedBy(const DesignRecipe& recipe) const;
+    // The library edits below keep recipeHistoryEntries_ in step with the list.
+    void insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
+                      std::shared_ptr<const PhotoPng> photo = nullptr);
+    void removeRecipe(std::size_t index);
+    // False when the list is known not to be saved (the log has the reason).
+    bool saveLibrary();
+    void libraryNotSaved();
+    void libraryWriteEnded(std::vector<std::string> logLines, bool saved);
     // Reads and decodes in the background; the result comes back on the main thread.
     void loadShaderSource(const std::filesystem::path& file);
 
@@ -298,6 +362,28 @@ private:
     // Bumped by every change of the material's picture, so a slow decode of an
     // earlier choice never replaces a later one.
     std::uint64_t shaderSourceGeneration_ = 0;
+
+    // Each library entry as the writer takes it, index for index with
+    // recipeHistory_ (null: not made yet).
+    std::vector<RecipeLibraryWriter::EntryRef> recipeHistoryEntries_;
+    std::unique_ptr<RecipeLibraryWriter> libraryWriter_;
+    // The PNG of each loaded photo, made once: a shuffle through photos
+    // records each photo again and again. Keyed by the pixels, which are
+    // never changed once made.
+    struct RecipePhoto {
+        std::weak_ptr<const std::vector<std::uint8_t>> rgba;
+        std::int64_t width;
+        std::int64_t height;
+        std::shared_ptr<const PhotoPng> png;
+    };
+    mutable std::vector<RecipePhoto> recipePhotos_;
+    // Library entries whose photo's PNG is still being made.
+    struct AwaitedPhoto {
+        Uuid id;
+        std::string fileName;
+        std::shared_ptr<const PhotoPng> png;
+    };
+    std::vector<AwaitedPhoto> awaitedPhotos_;
 };
 
 }  // namespace glimora

@@ -3,7 +3,8 @@
 //
 // X(Type, name, Name, initial value, kind)
 //   kind `plain`:    generated setter; views observe it through onChange.
-//   kind `observed`: setter written by hand, it runs the property's observer.
+//   kind `observed`: setter written by hand, it runs the property's observer
+//                    (or, for recipeHistory, drops the library's cached file text).
 // Initial values with commas are parenthesised. `designSeed`'s initial value
 // reads the injected random source, which is declared before the fields.
 #pragma once
@@ -109,7 +110,7 @@
     X(std::string, copyStatus, CopyStatus, "Copy", plain)                                                      \
     X(NotchMetrics, metrics, Metrics, (NotchMetrics{8, 0, false, 1200, 800}), plain)                           \
     X(std::optional<std::filesystem::path>, outputFolderURL, OutputFolderURL, std::nullopt, plain)             \
-    X(std::vector<DesignRecipe>, recipeHistory, RecipeHistory, {}, plain)                                      \
+    X(std::vector<DesignRecipe>, recipeHistory, RecipeHistory, {}, observed)                                   \
     X(std::string, recipeName, RecipeName, {}, plain)                                                          \
     X(std::string, recipeStatus, RecipeStatus, {}, plain)                                                      \
     X(std::optional<Uuid>, activeRecipeID, ActiveRecipeID, std::nullopt, plain)

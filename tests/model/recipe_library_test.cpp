@@ -165,16 +165,29 @@ TEST_F(RecipeLibrary, ReadOnlyAccessNeverTouchesTheFolder) {
     EXPECT_EQ(log.lines.size(), 1u);
 }
 
-TEST_F(RecipeLibrary, FilesOverSixtyFourMebibytesAreRefusedUnread) {
+TEST_F(RecipeLibrary, FilesOverOneGibibyteAreRefusedUnread) {
     fs::create_directories(file.parent_path());
     writeFile(file, "[]");
-    fs::resize_file(file, recipeFileSizeLimit + 1);  // sparse: nothing is really written
+    fs::resize_file(file, recipeHistoryFileSizeLimit + 1);  // sparse: nothing is really written
     EXPECT_TRUE(loadRecipeHistory(file, log.sink()).empty());
     ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_NE(log.lines[0].find("64 MiB"), std::string::npos) << log.lines[0];
+    EXPECT_NE(log.lines[0].find("1 GiB"), std::string::npos) << log.lines[0];
     const auto aside = asideFiles(file.parent_path());
     ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(fs::file_size(aside[0]), recipeFileSizeLimit + 1);
+    EXPECT_EQ(fs::file_size(aside[0]), recipeHistoryFileSizeLimit + 1);
+}
+
+// A library of photo recipes is larger than any one document may be, and must
+// read back: 80 MB of recipes were once refused at the next start.
+TEST_F(RecipeLibrary, ALibraryLargerThanADocumentReadsBack) {
+    std::vector<DesignRecipe> recipes = numberedRecipes(3);
+    for (auto& recipe : recipes)
+        recipe.image = RecipeImageAsset{"photo.png", 0.5, 0.5, 1,
+                                        std::vector<std::uint8_t>(recipeFileSizeLimit / 4, 0x5A)};
+    ASSERT_TRUE(saveRecipeHistory(recipes, file, log.sink()));
+    EXPECT_GT(fs::file_size(file), recipeFileSizeLimit);
+    EXPECT_EQ(loadRecipeHistory(file, log.sink()), recipes);
+    EXPECT_TRUE(log.lines.empty());
 }
 
 // Every way of failing a save must leave the old file as it was, write one

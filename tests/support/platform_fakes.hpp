@@ -60,6 +60,8 @@ public:
         if (value >= upperBound) throw std::logic_error("scripted draw out of range");
         return value;
     }
+    std::size_t pendingDraws() const { return draws_.size(); }
+    std::size_t pendingRaw() const { return raw_.size(); }
 
 private:
     std::deque<std::uint64_t> raw_;
@@ -159,6 +161,11 @@ public:
         auto completion = std::move(openCompletions.front());
         openCompletions.pop_front();
         completion(std::move(paths));
+    }
+    void completeSave(std::optional<std::filesystem::path> path) {
+        auto completion = std::move(saveCompletions.front());
+        saveCompletions.pop_front();
+        completion(std::move(path));
     }
 
     std::vector<OpenOptions> openRequests;

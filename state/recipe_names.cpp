@@ -1,0 +1,128 @@
+#include "state/recipe_names.hpp"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include "model/unicode_alphanumerics.hpp"
+#include "model/utf8.hpp"
+
+namespace glimora {
+
+namespace {
+
+char32_t decode(std::string_view text, std::size_t offset, std::size_t length) {
+    const auto byte = [&](std::size_t i) { return char32_t(static_cast<unsigned char>(text[offset + i])); };
+    switch (length) {
+    case 1: return byte(0);
+    case 2: return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+    case 3: return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    default: return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+    }
+}
+
+void append(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// Case mapping from the C library's built-in UTF-8 locale, never the user's:
+// the same name gives the same words on every desktop.
+locale_t caseLocale() {
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    return locale;
+}
+
+char32_t mapCase(char32_t c, bool upper) {
+    if (c < 0x80) {
+        if (upper && c >= 'a' && c <= 'z') return c - 32;
+        if (!upper && c >= 'A' && c <= 'Z') return c + 32;
+        return c;
+    }
+    const locale_t locale = caseLocale();
+    if (locale == locale_t(0)) return c;
+    const wint_t mapped = upper ? towupper_l(wint_t(c), locale) : towlower_l(wint_t(c), locale);
+    // A mapping must stay a scalar value that UTF-8 can carry.
+    if (mapped > 0x10FFFF || (mapped >= 0xD800 && mapped <= 0xDFFF)) return c;
+    return char32_t(mapped);
+}
+
+bool isWordBreak(char32_t c) { return c == ' ' || c == '.' || c == '-'; }
+
+}  // namespace
+
+std::string capitalizedWords(std::string_view fileName) {
+    std::string result;
+    result.reserve(fileName.size());
+    bool inWord = false;
+    bool capitalizeNext = false;
+    for (std::size_t i = 0; i < fileName.size();) {
+        const std::size_t length = utf8SequenceLength(fileName, i);
+        const char32_t c = length == 0 ? 0xFFFD : decode(fileName, i, length);
+        if (length != 0 && isWordBreak(c)) {
+            inWord = false;
+            i += length;
+            continue;
+        }
+        if (!inWord) {
+            if (!result.empty()) result += ' ';
+            inWord = true;
+            capitalizeNext = true;
+        }
+        if (length == 0) {
+            result += fileName[i++];
+            capitalizeNext = false;
+            continue;
+        }
+        i += length;
+        // Tabs and line breaks inside a piece still start a new word.
+        const bool blank = c == '\t' || c == '\n' || c == '\r' || c == 0x0B || c == 0x0C;
+        append(result, blank ? c : mapCase(c, capitalizeNext));
+        capitalizeNext = blank;
+    }
+    return result;
+}
+
+std::string recipeDocumentFileName(std::string_view displayName) {
+    std::string kept;
+    kept.reserve(displayName.size());
+    for (std::size_t i = 0; i < displayName.size();) {
+        const std::size_t length = utf8SequenceLength(displayName, i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        const char32_t c = decode(displayName, i, length);
+        if (c == ' ' || c == '-' || c == '_' || isUnicodeAlphanumeric(c)) kept.append(displayName, i, length);
+        i += length;
+    }
+    std::string_view stem = trimmingWhitespaceAndNewlines(kept);
+
+    std::size_t characters = 0;
+    std::size_t end = 0;
+    while (end < stem.size() && characters < recipeFileStemCharacterLimit) {
+        const std::size_t length = utf8SequenceLength(stem, end);
+        if (end + length > recipeFileStemByteLimit) break;
+        end += length;
+        ++characters;
+    }
+    stem = trimmingWhitespaceAndNewlines(stem.substr(0, end));
+
+    std::string name = stem.empty() ? std::string("Ombriq-recipe") : std::string(stem);
+    name += ".ombriq";
+    return name;
+}
+
+}  // namespace glimora
