@@ -180,14 +180,14 @@ float field(const ShaderMaterialUniforms& u, vec2 P) {
         const float n2 = fbm3(b);
         v = 0.5f + 0.5f * std::sin(n2 * 7.0f + n1 * 2.0f + phase);
     } else if (pattern == 1) {
-        const float w1 = std::sin(q.x * 2.1f + std::sin(q.y * 1.3f + t * 53.0f) * 0.9f + t * 47.0f + phase);
+        const float w1 = std::sin(q.x * 3.1f + std::sin(q.y * 1.7f + t * 53.0f) * 1.1f + t * 47.0f + phase);
         const float w2 =
-            std::sin(q.y * 2.7f - q.x * 0.6f + std::cos(q.x * 1.1f - t * 59.0f) * 0.7f - t * 43.0f + seed * tau);
-        v = 0.5f + 0.3f * w1 + 0.2f * w2;
+            std::sin(q.y * 2.3f - q.x * 0.9f + std::cos(q.x * 1.3f - t * 59.0f) * 0.8f - t * 43.0f + seed * tau);
+        v = 0.5f + 0.32f * w1 + 0.18f * w2;
     } else if (pattern == 2) {
         const float r = length(q);
         const float wobble = (vnoise(n * 0.8f + vec2{std::cos(t * 17.0f), std::sin(t * 17.0f)}) - 0.5f) * 1.4f;
-        const float rings = 0.5f + 0.5f * std::cos(r * 4.2f - t * 61.0f + phase + wobble);
+        const float rings = 0.5f + 0.5f * std::cos(r * 5.5f - t * 61.0f + phase + wobble);
         const float depth = 1.0f / (1.0f + 0.35f * r);
         v = rings * (0.3f + 0.7f * depth) + 0.12f * (1.0f - depth);
     } else if (pattern == 3) {

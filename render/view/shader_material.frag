@@ -156,13 +156,13 @@ float field(vec2 P) {
         float n2 = fbm3(b);
         v = 0.5 + 0.5 * sin(n2 * 7.0 + n1 * 2.0 + phase);
     } else if (pattern == 1) {
-        float w1 = sin(q.x * 2.1 + sin(q.y * 1.3 + t * 53.0) * 0.9 + t * 47.0 + phase);
-        float w2 = sin(q.y * 2.7 - q.x * 0.6 + cos(q.x * 1.1 - t * 59.0) * 0.7 - t * 43.0 + seed * TAU);
-        v = 0.5 + 0.3 * w1 + 0.2 * w2;
+        float w1 = sin(q.x * 3.1 + sin(q.y * 1.7 + t * 53.0) * 1.1 + t * 47.0 + phase);
+        float w2 = sin(q.y * 2.3 - q.x * 0.9 + cos(q.x * 1.3 - t * 59.0) * 0.8 - t * 43.0 + seed * TAU);
+        v = 0.5 + 0.32 * w1 + 0.18 * w2;
     } else if (pattern == 2) {
         float r = length(q);
         float wobble = (vnoise(n * 0.8 + vec2(cos(t * 17.0), sin(t * 17.0))) - 0.5) * 1.4;
-        float rings = 0.5 + 0.5 * cos(r * 4.2 - t * 61.0 + phase + wobble);
+        float rings = 0.5 + 0.5 * cos(r * 5.5 - t * 61.0 + phase + wobble);
         float depth = 1.0 / (1.0 + 0.35 * r);
         v = rings * (0.3 + 0.7 * depth) + 0.12 * (1.0 - depth);
     } else if (pattern == 3) {
