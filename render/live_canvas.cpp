@@ -60,26 +60,6 @@ void darkenBandRect(const CanvasBand& band, double top, double height, double ca
     }
 }
 
-void drawPhoto(const WallpaperExportSettings& settings, const CanvasContext& context, double width, double height) {
-    // The grid is sized for the canvas in whole points, halves rounded away
-    // from zero; a canvas wider than any screen is held to a sane grid size.
-    constexpr double largest = 1 << 20;
-    const auto targetWidth = std::int64_t(std::max(std::round(std::min(width, largest)), 1.0));
-    const auto targetHeight = std::int64_t(std::max(std::round(std::min(height, largest)), 1.0));
-    const ImagePixelizer::PixelGrid grid =
-        ImagePixelizer::pixelize(*settings.imageBuffer, targetWidth, targetHeight, settings.imageSettings);
-    try {
-        ImagePixelizer::drawGrid(grid, settings.imageSettings, width, height, context.scale, context.pixels,
-                                 context.threadCount);
-    } catch (const ImagePixelizer::PixelizerError&) {
-        // No cell masks could be made: the canvas shows the photo's ground
-        // rather than what it held before.
-        forEachBand(context.pixels.height, context.threadCount, [&](std::int64_t begin, std::int64_t end) {
-            fillBand(bandOf(context, begin, end), grid.background);
-        });
-    }
-}
-
 void drawCellGrid(const WallpaperExportSettings& settings, const CanvasContext& context, double width,
                   double height) {
     const CellGrid grid = cellGrid(settings, width, height);
@@ -265,7 +245,8 @@ void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportS
 void draw(const WallpaperExportSettings& settings, const CanvasContext& context, double width, double height) {
     if (!drawable(context, width, height)) return;
     if (settings.imageBuffer) {
-        drawPhoto(settings, context, width, height);
+        ImagePixelizer::draw(context.pixels, *settings.imageBuffer, settings.imageSettings, width, height,
+                             context.scale, context.threadCount);
     } else if (settings.grainGradientActive) {
         drawLiveGrainGradient(context, settings, width, height);
     } else if (settings.shape == NotchShape::smoothGradient) {

@@ -138,6 +138,15 @@ ShaderArguments ShaderMaterialView::shaderArguments(double time) const {
     return shaderMaterialArguments(shaderMaterialInputs(model_, time, double(width()), double(height())));
 }
 
+void ShaderMaterialView::advance() {
+    if (glView_) {
+        glView_->update();
+        return;
+    }
+    if (sinceCpuFrame_.isValid() && sinceCpuFrame_.nsecsElapsed() < 2 * cpuFrameCost_) return;
+    update();
+}
+
 const PixelImageBuffer* ShaderMaterialView::picture() const {
     const auto& source = model_.shaderSourceImage();
     return source ? &*source : nullptr;
@@ -164,9 +173,13 @@ void ShaderMaterialView::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
+    QElapsedTimer cost;
+    cost.start();
     const auto uniforms = ShaderMaterialUniforms::fromArguments(shaderArguments(model_.services().clock->now()));
     renderShaderMaterial(*uniforms, picture(), {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()},
                          scale, LiveFrameView::frameThreads());
+    cpuFrameCost_ = cost.nsecsElapsed();
+    sinceCpuFrame_.start();
     ++cpuFramesDrawn_;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(rect()), frame_, QRectF(frame_.rect()));

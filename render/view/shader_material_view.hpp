@@ -4,6 +4,7 @@
 // material fills the view; with one it colours the picture, fitted on black.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QString>
 #include <QSurfaceFormat>
@@ -23,8 +24,11 @@ public:
     explicit ShaderMaterialView(NotchViewModel& model, QWidget* parent = nullptr);
     ~ShaderMaterialView() override;
 
-    // Draws a new frame: the clock moved or a setting changed.
+    // Draws a new frame for a changed setting.
     void refresh();
+    // Draws a new frame for the clock. The CPU twin skips frames while it is
+    // slower than the clock, so that it leaves the machine half its time.
+    void advance();
 
     // True while OpenGL draws the material, false once the CPU twin does.
     bool usesOpenGL() const { return glView_ != nullptr; }
@@ -59,6 +63,8 @@ private:
     GLView* glView_ = nullptr;
     QImage frame_;
     int cpuFramesDrawn_ = 0;
+    QElapsedTimer sinceCpuFrame_;
+    qint64 cpuFrameCost_ = 0;  // nanoseconds the last CPU frame took
 };
 
 }  // namespace glimora

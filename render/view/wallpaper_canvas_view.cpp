@@ -127,6 +127,12 @@ void WallpaperCanvasView::redrawCurrent() {
     }
 }
 
-void WallpaperCanvasView::tick() { redrawCurrent(); }
+void WallpaperCanvasView::tick() {
+    if (content_ == CanvasContent::shaderMaterial && material_) {
+        material_->advance();
+        return;
+    }
+    redrawCurrent();
+}
 
 }  // namespace glimora

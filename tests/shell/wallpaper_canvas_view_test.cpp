@@ -92,8 +92,7 @@ TEST_F(WallpaperCanvasViewTest, TheViewFollowsTheEditorsChoice) {
     EXPECT_FALSE(view->isAnimating());
     view->setReduceMotion(false);
 
-    model->selectSmoothGradient();  // a CPU shape: the timeline canvas
-    model->toggleAnimation();
+    model->selectSmoothGradient();  // still playing, now a CPU shape: the timeline canvas
     settle();
     ASSERT_TRUE(model->animationPlaying());
     EXPECT_EQ(view->content(), CanvasContent::timelineCanvas);
