@@ -30,7 +30,9 @@ WallpaperExportSettings benchDesign() {
 class FrameTimer {
 public:
     void start() { begin_ = std::chrono::steady_clock::now(); }
-    void stop() { total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin_).count(); }
+    void stop() {
+        total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin_).count();
+    }
     void report(benchmark::State& state) const {
         state.counters["ms_per_frame"] = total_ / double(state.iterations()) * 1e3;
     }
@@ -60,7 +62,8 @@ void ShapeFrame(benchmark::State& state) {
     settings.chroma = state.range(1) ? 10 : 0;
     settings.rgbSplit = state.range(1) != 0;
     settings.scanlines = state.range(1) != 0;
-    state.SetLabel(std::string(rawValue(settings.shape)) + (state.range(1) ? " +chroma,split,scanlines" : ""));
+    state.SetLabel(std::string(rawValue(settings.shape)) +
+                   (state.range(1) ? " +chroma,split,scanlines" : ""));
     runFrames(state, settings, 1);
 }
 

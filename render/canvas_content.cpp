@@ -6,8 +6,9 @@ CanvasContent canvasContent(const CanvasInputs& in) {
     if (in.shaderActive) return CanvasContent::shaderMaterial;
     if (in.grainGradientActive) return CanvasContent::grainGradient;
     const bool running = in.animationPlaying && !in.reduceMotion;
-    if (running && in.wallpaperSource == WallpaperSource::gradient && in.shape != NotchShape::smoothGradient &&
-        in.shape != NotchShape::ribbonBands && in.shape != NotchShape::glowDots) {
+    if (running && in.wallpaperSource == WallpaperSource::gradient &&
+        in.shape != NotchShape::smoothGradient && in.shape != NotchShape::ribbonBands &&
+        in.shape != NotchShape::glowDots) {
         return CanvasContent::animatedGradient;
     }
     if (running) return CanvasContent::timelineCanvas;

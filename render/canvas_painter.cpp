@@ -34,7 +34,8 @@ Point pixelCentre(std::int64_t column, std::int64_t row, double scale) {
 
 namespace detail {
 
-void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t count, std::uint32_t* levels) {
+void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t count,
+                        std::uint32_t* levels) {
     const float start = float(first) + 0.5f - ramp.centerX;
     for (std::int32_t i = 0; i < std::int32_t(count); ++i) {
         const float dx = start + float(i);
@@ -81,25 +82,28 @@ void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::ui
 #ifdef __SSE2__
     // Four pixels at a time in 16-bit lanes: every product sum stays below
     // 65536, so the lanes hold the scalar arithmetic exactly.
-    const __m128i source = _mm_setr_epi16(color.red, color.green, color.blue, 255, color.red, color.green, color.blue, 255);
+    const __m128i source =
+        _mm_setr_epi16(color.red, color.green, color.blue, 255, color.red, color.green, color.blue, 255);
     const __m128i full = _mm_set1_epi16(255);
     const __m128i rounding = _mm_set1_epi16(128);
     const __m128i zero = _mm_setzero_si128();
     const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
     auto mix = [&](__m128i dst, __m128i level) {
-        __m128i t = _mm_add_epi16(_mm_mullo_epi16(source, level), _mm_mullo_epi16(dst, _mm_sub_epi16(full, level)));
+        __m128i t =
+            _mm_add_epi16(_mm_mullo_epi16(source, level), _mm_mullo_epi16(dst, _mm_sub_epi16(full, level)));
         t = _mm_add_epi16(t, rounding);
         return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
     };
     for (; i + 4 <= count; i += 4) {
         const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i));
-        const __m128i packed = _mm_packs_epi32(four, four);             // l0 l1 l2 l3 l0 l1 l2 l3
-        const __m128i pairs = _mm_unpacklo_epi16(packed, packed);       // l0 l0 l1 l1 l2 l2 l3 l3
-        const __m128i low = _mm_unpacklo_epi32(pairs, pairs);           // l0 x4, l1 x4
-        const __m128i high = _mm_unpackhi_epi32(pairs, pairs);          // l2 x4, l3 x4
+        const __m128i packed = _mm_packs_epi32(four, four);        // l0 l1 l2 l3 l0 l1 l2 l3
+        const __m128i pairs = _mm_unpacklo_epi16(packed, packed);  // l0 l0 l1 l1 l2 l2 l3 l3
+        const __m128i low = _mm_unpacklo_epi32(pairs, pairs);      // l0 x4, l1 x4
+        const __m128i high = _mm_unpackhi_epi32(pairs, pairs);     // l2 x4, l3 x4
         std::uint8_t* p = pixels + 4 * i;
         const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i out = _mm_packus_epi16(mix(_mm_unpacklo_epi8(dst, zero), low), mix(_mm_unpackhi_epi8(dst, zero), high));
+        const __m128i out =
+            _mm_packus_epi16(mix(_mm_unpacklo_epi8(dst, zero), low), mix(_mm_unpackhi_epi8(dst, zero), high));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_or_si128(out, opaque));
     }
 #endif
@@ -127,8 +131,8 @@ CoverageSpan coverageSpan(double start, double end, std::int64_t limit) {
     return span;
 }
 
-void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width, double centerX, double centerY,
-                    double radius, RGB color, float opacity, std::vector<float>& scratch) {
+void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width, double centerX,
+                    double centerY, double radius, RGB color, float opacity, std::vector<float>& scratch) {
     if (!(radius > 0) || !std::isfinite(centerX) || !std::isfinite(centerY) || !std::isfinite(radius)) return;
     const double top = centerY - double(row);  // the centre below the row's top edge
     if (top + radius <= 0 || top - radius >= 1) return;
@@ -174,7 +178,8 @@ void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width
     }
     const float perSample = opacity / float(circleSubRows);
     std::uint8_t* pixel = rowBytes + 4 * x0;
-    for (std::int64_t i = 0; i < count; ++i) blendPixel(pixel + 4 * i, color, alphaLevel(coverage[i] * perSample));
+    for (std::int64_t i = 0; i < count; ++i)
+        blendPixel(pixel + 4 * i, color, alphaLevel(coverage[i] * perSample));
 }
 
 void fillBand(const CanvasBand& band, RGB color) {
@@ -291,7 +296,8 @@ void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp) {
     }
 }
 
-void forEachBand(std::int64_t rows, int threadCount, const std::function<void(std::int64_t, std::int64_t)>& paint) {
+void forEachBand(std::int64_t rows, int threadCount,
+                 const std::function<void(std::int64_t, std::int64_t)>& paint) {
     if (rows <= 0) return;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::int64_t wanted = threadCount > 0 ? threadCount : std::int64_t(cores);

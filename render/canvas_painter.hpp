@@ -98,8 +98,8 @@ inline void paintSpan(std::uint8_t* row, const CoverageSpan& span, RGB color, fl
 
 // A circle of `radius` at (centerX, centerY), all in pixels, painted over one
 // pixel row at `opacity` times its coverage. `scratch` is reused between calls.
-void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width, double centerX, double centerY,
-                    double radius, RGB color, float opacity, std::vector<float>& scratch);
+void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width, double centerX,
+                    double centerY, double radius, RGB color, float opacity, std::vector<float>& scratch);
 
 // Horizontal samples per pixel row of a circle's coverage.
 inline constexpr int circleSubRows = 8;
@@ -167,7 +167,8 @@ struct RadialLevels {
 // The row kernels, vectorised where the processor allows; the scalar forms
 // give the same bytes and serve the remaining pixels and other processors.
 void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t count, std::uint32_t* levels);
-void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t count, std::uint32_t* levels);
+void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t count,
+                        std::uint32_t* levels);
 // `color` over `count` opaque pixels at per-pixel levels 0...255.
 void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels);
 void blendRowScalar(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels);
@@ -176,6 +177,7 @@ void blendRowScalar(std::uint8_t* pixels, std::int64_t count, RGB color, const s
 
 // Runs `paint(rowBegin, rowEnd)` over bands of the rows 0...rows-1, on up to
 // `threadCount` threads (1: this thread only; 0: one per core).
-void forEachBand(std::int64_t rows, int threadCount, const std::function<void(std::int64_t, std::int64_t)>& paint);
+void forEachBand(std::int64_t rows, int threadCount,
+                 const std::function<void(std::int64_t, std::int64_t)>& paint);
 
 }  // namespace glimora::WallpaperRenderer

@@ -19,7 +19,8 @@ void ImagePixelizer::draw(const RGBATarget& target, const PixelImageBuffer& buff
     try {
         drawGrid(grid, settings, width, height, scale, target, threadCount);
     } catch (const PixelizerError&) {
-        const std::uint8_t ground[4] = {grid.background.red, grid.background.green, grid.background.blue, 255};
+        const std::uint8_t ground[4] = {grid.background.red, grid.background.green, grid.background.blue,
+                                        255};
         for (std::int64_t y = 0; y < target.height; ++y) {
             std::uint8_t* row = target.data + y * target.stride;
             for (std::int64_t x = 0; x < target.width; ++x) std::memcpy(row + 4 * x, ground, 4);

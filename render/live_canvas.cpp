@@ -56,7 +56,8 @@ void darkenBandRect(const CanvasBand& band, double top, double height, double ca
     const CoverageSpan across = coverageSpan(0, canvasWidth * band.scale, band.pixels.width);
     const RowRange rows = rowsOf(top, top + height, band.scale, band.rowBegin, band.rowEnd);
     for (std::int64_t y = rows.begin; y < rows.end; ++y) {
-        paintSpan(rowPointer(band.pixels, y), across, black, opacity * rowCoverage(y, top, top + height, band.scale));
+        paintSpan(rowPointer(band.pixels, y), across, black,
+                  opacity * rowCoverage(y, top, top + height, band.scale));
     }
 }
 
@@ -73,7 +74,8 @@ void drawCellGrid(const WallpaperExportSettings& settings, const CanvasContext& 
     const CellColorer colorer(settings);
     forEachBand(rows, context.threadCount, [&](std::int64_t begin, std::int64_t end) {
         colorer.fillRows(grid, begin, end,
-                         std::span<RGB>(colors).subspan(std::size_t(begin * columns), std::size_t((end - begin) * columns)),
+                         std::span<RGB>(colors).subspan(std::size_t(begin * columns),
+                                                        std::size_t((end - begin) * columns)),
                          CellFinish::live);
     });
 
@@ -116,11 +118,12 @@ void drawCellGrid(const WallpaperExportSettings& settings, const CanvasContext& 
         }
         if (settings.scanlines) {
             const double bandHeight = std::max(0.12 * h, 0.8);
-            for (std::int64_t i = 0; i < rows; i += 2) darkenBandRect(band, h * double(i), bandHeight, width, 0.12f);
+            for (std::int64_t i = 0; i < rows; i += 2)
+                darkenBandRect(band, h * double(i), bandHeight, width, 0.12f);
         }
         if (settings.vignette) {
-            darkenRadial(band, {width / 2, height / 2, 0.12 * std::min(width, height), 0.72 * std::max(width, height),
-                                0.72});
+            darkenRadial(band, {width / 2, height / 2, 0.12 * std::min(width, height),
+                                0.72 * std::max(width, height), 0.72});
         }
     });
 }
@@ -132,8 +135,8 @@ struct GrainCellPaint {
 
 }  // namespace
 
-void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
-                           double height) {
+void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSettings& settings,
+                           double width, double height) {
     if (!drawable(context, width, height)) return;
     const GrainGrid grid = grainGrid(settings, width, height);
     const std::int64_t columns = grid.columns;
@@ -161,8 +164,8 @@ void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSe
 
     std::vector<CoverageSpan> spans(static_cast<std::size_t>(columns));
     for (std::int64_t c = 0; c < columns; ++c) {
-        spans[std::size_t(c)] =
-            coverageSpan(w * double(c) * scale, (w * double(c) + w + grainCellGrowth) * scale, context.pixels.width);
+        spans[std::size_t(c)] = coverageSpan(
+            w * double(c) * scale, (w * double(c) + w + grainCellGrowth) * scale, context.pixels.width);
     }
     const bool halftone = colorer.halftone();
     forEachBand(context.pixels.height, context.threadCount, [&](std::int64_t rowBegin, std::int64_t rowEnd) {
@@ -189,14 +192,14 @@ void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSe
             }
         }
         if (settings.vignette) {
-            darkenRadial(band, {width / 2, height / 2, 0.2 * std::min(width, height), 0.78 * std::max(width, height),
-                                0.4});
+            darkenRadial(band, {width / 2, height / 2, 0.2 * std::min(width, height),
+                                0.78 * std::max(width, height), 0.4});
         }
     });
 }
 
-void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
-                            double height) {
+void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportSettings& settings,
+                            double width, double height) {
     if (!drawable(context, width, height)) return;
     const std::vector<RGB> colors = smoothGradientColors(settings);
     constexpr double pi = std::numbers::pi;
@@ -207,7 +210,8 @@ void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportS
     const double cx = std::clamp(settings.centerX / 100, 0.0, 1.0);
     const double cy = std::clamp(settings.centerY / 100, 0.0, 1.0);
     const double reach = std::clamp(settings.spread / 260, 0.18, 1.2);
-    const double r1 = std::max(0.16 * std::min(width, height), (std::isnan(reach) ? 0.18 : reach) * std::max(width, height));
+    const double r1 = std::max(0.16 * std::min(width, height),
+                               (std::isnan(reach) ? 0.18 : reach) * std::max(width, height));
     const RadialGlow accent{(std::isnan(cx) ? 0 : cx) * width, (std::isnan(cy) ? 0 : cy) * height, r1,
                             colors.back(), 0.48};
     const RadialGlow counterLight{(1 - (std::isnan(cx) ? 0 : cx)) * width,
@@ -222,8 +226,8 @@ void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportS
     });
 }
 
-void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
-                            double height) {
+void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportSettings& settings,
+                            double width, double height) {
     if (!drawable(context, width, height)) return;
     if (!settings.scanlines && !settings.vignette) return;
     forEachBand(context.pixels.height, context.threadCount, [&](std::int64_t rowBegin, std::int64_t rowEnd) {
@@ -236,13 +240,14 @@ void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportS
             }
         }
         if (settings.vignette) {
-            darkenRadial(band, {width / 2, height / 2, 0.12 * std::min(width, height), 0.72 * std::max(width, height),
-                                0.72});
+            darkenRadial(band, {width / 2, height / 2, 0.12 * std::min(width, height),
+                                0.72 * std::max(width, height), 0.72});
         }
     });
 }
 
-void draw(const WallpaperExportSettings& settings, const CanvasContext& context, double width, double height) {
+void draw(const WallpaperExportSettings& settings, const CanvasContext& context, double width,
+          double height) {
     if (!drawable(context, width, height)) return;
     if (settings.imageBuffer) {
         ImagePixelizer::draw(context.pixels, *settings.imageBuffer, settings.imageSettings, width, height,

@@ -28,15 +28,15 @@ void draw(const WallpaperExportSettings& settings, const CanvasContext& context,
 
 // The grain gradient: cells grown by 0.55 points, halftone dots on the grown
 // cells, and a vignette of its own.
-void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
-                           double height);
+void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSettings& settings,
+                           double width, double height);
 
 // The smooth gradient: the linear ramp and its two glows, blended normally.
-void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
-                            double height);
+void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportSettings& settings,
+                            double width, double height);
 
 // The smooth gradient's thin scanline bands and vignette.
-void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
-                            double height);
+void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportSettings& settings,
+                            double width, double height);
 
 }  // namespace glimora::WallpaperRenderer

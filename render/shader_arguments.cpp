@@ -51,9 +51,7 @@ float shaderShapeCode(NotchShape shape) {
     return 0;
 }
 
-float shaderSeedFraction(std::uint64_t seed) {
-    return float(std::uint32_t(seed % 1000000)) / 1000000.0f;
-}
+float shaderSeedFraction(std::uint64_t seed) { return float(std::uint32_t(seed % 1000000)) / 1000000.0f; }
 
 ShaderColor shaderColor(RGB color) {
     return {float(color.red) / 255.0f, float(color.green) / 255.0f, float(color.blue) / 255.0f, 1.0f};

@@ -35,7 +35,9 @@ struct ShaderArgument {
     static ShaderArgument scalar(float x) { return {Kind::float1, {x, 0, 0, 0}, {}}; }
     static ShaderArgument pair(float x, float y) { return {Kind::float2, {x, y, 0, 0}, {}}; }
     static ShaderArgument color(ShaderColor c) { return {Kind::color, c, {}}; }
-    static ShaderArgument colorArray(std::vector<ShaderColor> c) { return {Kind::colorArray, {}, std::move(c)}; }
+    static ShaderArgument colorArray(std::vector<ShaderColor> c) {
+        return {Kind::colorArray, {}, std::move(c)};
+    }
 
     friend bool operator==(const ShaderArgument&, const ShaderArgument&) = default;
 };

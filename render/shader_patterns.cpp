@@ -136,7 +136,8 @@ float shapeTerm(int code, vec2 uv, float reach) {
     }
     case 12: return 0.5f + 0.5f * std::cos(p.x * 7.0f) * std::cos(p.y * 7.0f);
     case 13: return 0.5f + 0.5f * std::sin((p.x * p.x * 3.0f + p.y * p.y * 5.0f) * 6.0f);
-    default: return 0.5f + 0.5f * std::cos((length(p - vec2{0.35f, 0.0f}) + length(p + vec2{0.35f, 0.0f})) * 8.0f);
+    default:
+        return 0.5f + 0.5f * std::cos((length(p - vec2{0.35f, 0.0f}) + length(p + vec2{0.35f, 0.0f})) * 8.0f);
     }
 }
 
@@ -166,9 +167,10 @@ float field(const ShaderMaterialUniforms& u, vec2 P) {
 
     // Ripple bends the field along a slowly drifting noise.
     const vec2 drift{std::cos(t * 23.0f), std::sin(t * 29.0f)};
-    const vec2 bend = vec2{vnoise(q * 0.9f + drift * 0.6f + seedShift),
-                           vnoise(q * 0.9f - vec2{drift.y, drift.x} * 0.6f + vec2{seedShift.y, seedShift.x} + 7.3f)} -
-                      0.5f;
+    const vec2 bend =
+        vec2{vnoise(q * 0.9f + drift * 0.6f + seedShift),
+             vnoise(q * 0.9f - vec2{drift.y, drift.x} * 0.6f + vec2{seedShift.y, seedShift.x} + 7.3f)} -
+        0.5f;
     q = q + bend * (1.6f * ripple);
     const vec2 n = q + seedShift;
 
@@ -176,24 +178,27 @@ float field(const ShaderMaterialUniforms& u, vec2 P) {
     if (pattern == 0) {
         const vec2 a = n + vec2{std::cos(t * 31.0f), std::sin(t * 37.0f)} * 0.8f;
         const float n1 = fbm3(a);
-        const vec2 b = n * 1.3f + vec2{n1 * 2.2f, -n1 * 1.7f} + vec2{std::sin(t * 41.0f), std::cos(t * 43.0f)} * 0.5f;
+        const vec2 b =
+            n * 1.3f + vec2{n1 * 2.2f, -n1 * 1.7f} + vec2{std::sin(t * 41.0f), std::cos(t * 43.0f)} * 0.5f;
         const float n2 = fbm3(b);
         v = 0.5f + 0.5f * std::sin(n2 * 7.0f + n1 * 2.0f + phase);
     } else if (pattern == 1) {
         const float w1 = std::sin(q.x * 3.1f + std::sin(q.y * 1.7f + t * 53.0f) * 1.1f + t * 47.0f + phase);
-        const float w2 =
-            std::sin(q.y * 2.3f - q.x * 0.9f + std::cos(q.x * 1.3f - t * 59.0f) * 0.8f - t * 43.0f + seed * tau);
+        const float w2 = std::sin(q.y * 2.3f - q.x * 0.9f + std::cos(q.x * 1.3f - t * 59.0f) * 0.8f -
+                                  t * 43.0f + seed * tau);
         v = 0.5f + 0.32f * w1 + 0.18f * w2;
     } else if (pattern == 2) {
         const float r = length(q);
-        const float wobble = (vnoise(n * 0.8f + vec2{std::cos(t * 17.0f), std::sin(t * 17.0f)}) - 0.5f) * 1.4f;
+        const float wobble =
+            (vnoise(n * 0.8f + vec2{std::cos(t * 17.0f), std::sin(t * 17.0f)}) - 0.5f) * 1.4f;
         const float rings = 0.5f + 0.5f * std::cos(r * 5.5f - t * 61.0f + phase + wobble);
         const float depth = 1.0f / (1.0f + 0.35f * r);
         v = rings * (0.3f + 0.7f * depth) + 0.12f * (1.0f - depth);
     } else if (pattern == 3) {
         const float x = q.x * 0.8f + (vnoise(n * 0.5f) - 0.5f) * 0.6f + phase / tau;
         const float stripe = smoothstep(0.4f, 0.6f, std::abs(2.0f * fract(x + c * 20.0f) - 1.0f));
-        const float thin = smoothstep(0.82f, 0.92f, std::abs(2.0f * fract(x * 3.0f - c * 40.0f + 0.25f) - 1.0f));
+        const float thin =
+            smoothstep(0.82f, 0.92f, std::abs(2.0f * fract(x * 3.0f - c * 40.0f + 0.25f) - 1.0f));
         v = 0.12f + 0.7f * stripe + 0.18f * thin;
     } else if (pattern == 4) {
         const vec2 p = n * 1.3f;
@@ -207,7 +212,8 @@ float field(const ShaderMaterialUniforms& u, vec2 P) {
                 const float h1 = rand(cell);
                 const float h2 = rand({cell.x + 101, cell.y + 57});
                 const float h3 = rand({cell.x - 37, cell.y + 211});
-                const vec2 o{0.5f + 0.38f * std::sin(t * 19.0f + tau * h1), 0.5f + 0.38f * std::cos(t * 23.0f + tau * h2)};
+                const vec2 o{0.5f + 0.38f * std::sin(t * 19.0f + tau * h1),
+                             0.5f + 0.38f * std::cos(t * 23.0f + tau * h2)};
                 const vec2 d = vec2{float(cell.x), float(cell.y)} + o - p;
                 const float w = std::exp(-14.0f * dot(d, d));
                 weights += w;
@@ -255,11 +261,12 @@ vec3 material(const ShaderMaterialUniforms& u, vec2 P, float pictureTone, float 
     float tone = clamp((v - 0.5f) * (0.45f + 1.1f * energy) + 0.5f, 0.0f, 1.0f);
     tone = mix(tone, pictureTone, toneMix);
     const float t = u.time * periodInverse * tau;
-    const float drift =
-        clamp(u.colorShift, 0.0f, 2.0f) * 0.2f * std::sin(t * 13.0f + (P.x + P.y) / std::max(u.height, 1.0f) * 2.0f);
+    const float drift = clamp(u.colorShift, 0.0f, 2.0f) * 0.2f *
+                        std::sin(t * 13.0f + (P.x + P.y) / std::max(u.height, 1.0f) * 2.0f);
     vec3 color{ramp(u, tone + drift).x, ramp(u, tone).y, ramp(u, tone - drift).z};
     color = color * (1.0f - 0.55f * relief + 0.715f * relief * diffuse);
-    color = color + rgb(u.highlight) * (sheen * relief * 0.5f + energy * 0.12f * smoothstep(0.7f, 1.0f, tone));
+    color =
+        color + rgb(u.highlight) * (sheen * relief * 0.5f + energy * 0.12f * smoothstep(0.7f, 1.0f, tone));
     return {clamp(color.x, 0.0f, 1.0f), clamp(color.y, 0.0f, 1.0f), clamp(color.z, 0.0f, 1.0f)};
 }
 
@@ -267,7 +274,8 @@ std::uint8_t channelByte(float value) { return std::uint8_t(clamp(value, 0.0f, 1
 
 }  // namespace
 
-std::optional<ShaderMaterialUniforms> ShaderMaterialUniforms::fromArguments(const ShaderArguments& arguments) {
+std::optional<ShaderMaterialUniforms> ShaderMaterialUniforms::fromArguments(
+    const ShaderArguments& arguments) {
     using Kind = ShaderArgument::Kind;
     if (arguments.size() != 20 || arguments[0].kind != Kind::float2) return std::nullopt;
     for (std::size_t i = 1; i < 17; ++i) {
@@ -316,8 +324,8 @@ ShaderColor shaderImageColor(const ShaderMaterialUniforms& uniforms, float x, fl
             mix(picture[2], c.z * alpha, amount), alpha};
 }
 
-std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, float width, float height, float x,
-                                              float y) {
+std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, float width, float height,
+                                              float x, float y) {
     const auto bytes = picture.bytes();
     if (picture.width < 1 || picture.height < 1 ||
         bytes.size() < std::size_t(picture.width) * std::size_t(picture.height) * 4) {
@@ -347,7 +355,8 @@ std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, f
         auto at = [&](std::int64_t px, std::int64_t py) {
             return float(bytes[std::size_t((py * picture.width + px) * 4 + channel)]) / 255.0f;
         };
-        color[std::size_t(channel)] = mix(mix(at(x0, y0), at(x1, y0), fx), mix(at(x0, y1), at(x1, y1), fx), fy);
+        color[std::size_t(channel)] =
+            mix(mix(at(x0, y0), at(x1, y0), fx), mix(at(x0, y1), at(x1, y1), fx), fy);
     }
     return color;
 }
@@ -366,7 +375,8 @@ void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelIma
                 ShaderColor color{0.0f, 0.0f, 0.0f, 1.0f};
                 if (!picture) {
                     color = shaderMaterialColor(uniforms, px, py);
-                } else if (const auto under = fittedPictureColor(*picture, uniforms.width, uniforms.height, px, py)) {
+                } else if (const auto under =
+                               fittedPictureColor(*picture, uniforms.width, uniforms.height, px, py)) {
                     color = shaderImageColor(uniforms, px, py, *under);
                 }
                 std::uint8_t* p = row + 4 * x;

@@ -60,8 +60,8 @@ ShaderColor shaderImageColor(const ShaderMaterialUniforms& uniforms, float x, fl
 // The picture's colour at (x, y) points when it is scaled to fit the offered
 // size, centred; nothing outside the picture, where the black ground shows.
 // Bilinear between pixel centres, edges clamped.
-std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, float width, float height, float x,
-                                              float y);
+std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, float width, float height,
+                                              float x, float y);
 
 // The whole material as the view shows it, into `pixels` at `scale` pixels per
 // point: the black ground, then the material over all of it, or, with a

@@ -80,7 +80,8 @@ CanvasInputs canvasInputs(const NotchViewModel& model, bool reduceMotion) {
     return inputs;
 }
 
-ShaderMaterialInputs shaderMaterialInputs(const NotchViewModel& model, double now, double width, double height) {
+ShaderMaterialInputs shaderMaterialInputs(const NotchViewModel& model, double now, double width,
+                                          double height) {
     ShaderMaterialInputs in;
     in.width = width;
     in.height = height;

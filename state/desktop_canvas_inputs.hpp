@@ -12,7 +12,8 @@ CanvasInputs canvasInputs(const NotchViewModel& model, bool reduceMotion);
 
 // The material's values at the clock time `now` for an offered size of
 // width x height points, read straight from the editor (never animated).
-ShaderMaterialInputs shaderMaterialInputs(const NotchViewModel& model, double now, double width, double height);
+ShaderMaterialInputs shaderMaterialInputs(const NotchViewModel& model, double now, double width,
+                                          double height);
 
 // Whether a change of `prop` can change what `content` draws. Panel, status,
 // library and export settings never do; the material reads its own settings

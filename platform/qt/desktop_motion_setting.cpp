@@ -48,7 +48,8 @@ DesktopMotionSetting::DesktopMotionSetting(QObject* parent) : QObject(parent) {
         return;  // no such schema here: the desktop has no setting
     }
     const QByteArray value = query.readAllStandardOutput();
-    reduceMotion_ = reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size()))).value_or(false);
+    reduceMotion_ =
+        reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size()))).value_or(false);
     watchGnome(gsettings);
 }
 
@@ -68,12 +69,14 @@ void DesktopMotionSetting::watchGnome(const QString& gsettings) {
             const qsizetype colon = line.indexOf(':');
             if (colon < 0) continue;
             const QByteArray value = line.mid(colon + 1);
-            if (const auto reduce = reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size())))) {
+            if (const auto reduce =
+                    reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size())))) {
                 update(*reduce);
             }
         }
     });
-    monitor_->start(gsettings, {QStringLiteral("monitor"), QLatin1String(gnomeSchema), QLatin1String(gnomeKey)});
+    monitor_->start(gsettings,
+                    {QStringLiteral("monitor"), QLatin1String(gnomeSchema), QLatin1String(gnomeKey)});
 }
 
 void DesktopMotionSetting::update(bool reduceMotion) {

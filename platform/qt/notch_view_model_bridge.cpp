@@ -2,7 +2,8 @@
 
 namespace glimora {
 
-NotchViewModelBridge::NotchViewModelBridge(NotchViewModel& model, QObject* parent) : QObject(parent), model_(model) {
+NotchViewModelBridge::NotchViewModelBridge(NotchViewModel& model, QObject* parent)
+    : QObject(parent), model_(model) {
     listener_ = model_.onChange([this](NotchViewModel::Prop prop) {
         pending_.set(static_cast<std::size_t>(prop));
         if (scheduled_) return;

@@ -4,7 +4,8 @@
 
 namespace glimora {
 
-LiveCanvasView::LiveCanvasView(NotchViewModel& model, QWidget* parent) : LiveFrameView(parent), model_(model) {}
+LiveCanvasView::LiveCanvasView(NotchViewModel& model, QWidget* parent)
+    : LiveFrameView(parent), model_(model) {}
 
 void LiveCanvasView::setTimed(bool timed) {
     if (timed == timed_) return;

@@ -18,9 +18,7 @@ void LiveFrameView::invalidate() {
     update();
 }
 
-int LiveFrameView::frameThreads() {
-    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-}
+int LiveFrameView::frameThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
 
 void LiveFrameView::paintEvent(QPaintEvent*) {
     if (width() <= 0 || height() <= 0) return;

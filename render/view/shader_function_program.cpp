@@ -15,8 +15,9 @@ namespace glimora {
 namespace {
 
 QByteArray versionLine(bool openGLES) {
-    return openGLES ? QByteArrayLiteral("#version 300 es\nprecision highp float;\nprecision highp int;\n"
-                                        "precision highp sampler2D;\n")
+    return openGLES ? QByteArrayLiteral(
+                          "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+                          "precision highp sampler2D;\n")
                     : QByteArrayLiteral("#version 330 core\n");
 }
 
@@ -46,7 +47,8 @@ QByteArray ShaderFunctionProgram::fragmentPreamble(bool openGLES) {
            "}\n";
 }
 
-bool ShaderFunctionProgram::create(const QByteArray& fragmentBody, const QByteArray& defines, QString* error) {
+bool ShaderFunctionProgram::create(const QByteArray& fragmentBody, const QByteArray& defines,
+                                   QString* error) {
     destroy();
     QOpenGLContext* context = QOpenGLContext::currentContext();
     if (!context) {
@@ -81,7 +83,9 @@ void ShaderFunctionProgram::bind(const ShaderArguments& arguments, int firstText
         const auto& v = argument.value;
         switch (argument.kind) {
         case ShaderArgument::Kind::float1: program_->setUniformValue(name.constData(), v[0]); break;
-        case ShaderArgument::Kind::float2: program_->setUniformValue(name.constData(), QVector2D(v[0], v[1])); break;
+        case ShaderArgument::Kind::float2:
+            program_->setUniformValue(name.constData(), QVector2D(v[0], v[1]));
+            break;
         case ShaderArgument::Kind::color:
             program_->setUniformValue(name.constData(), QVector4D(v[0], v[1], v[2], v[3]));
             break;
@@ -92,7 +96,8 @@ void ShaderFunctionProgram::bind(const ShaderArguments& arguments, int firstText
             std::vector<std::uint8_t> texels(std::size_t(width) * std::size_t(height) * 4, 0);
             for (int k = 0; k < count; ++k) {
                 for (int c = 0; c < 4; ++c) {
-                    const float value = std::clamp(argument.colors[std::size_t(k)][std::size_t(c)], 0.0f, 1.0f);
+                    const float value =
+                        std::clamp(argument.colors[std::size_t(k)][std::size_t(c)], 0.0f, 1.0f);
                     texels[std::size_t(k) * 4 + std::size_t(c)] = std::uint8_t(value * 255.0f + 0.5f);
                 }
             }

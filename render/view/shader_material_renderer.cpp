@@ -32,8 +32,8 @@ bool ShaderMaterialRenderer::initialize(QString* error) {
         return false;
     }
     const QSurfaceFormat format = context->format();
-    const bool recentEnough = context->isOpenGLES() ? format.version() >= qMakePair(3, 0)
-                                                    : format.version() >= qMakePair(3, 3);
+    const bool recentEnough =
+        context->isOpenGLES() ? format.version() >= qMakePair(3, 0) : format.version() >= qMakePair(3, 3);
     if (!recentEnough) {
         if (error) {
             *error = QStringLiteral("OpenGL %1.%2 is older than the material needs")
@@ -69,8 +69,8 @@ void ShaderMaterialRenderer::uploadPicture(const PixelImageBuffer& picture) {
     picture_->setData(QOpenGLTexture::RGBA, QOpenGLTexture::UInt8, bytes);
 }
 
-void ShaderMaterialRenderer::render(const ShaderArguments& arguments, QSize framebufferSize, double pixelRatio,
-                                    const PixelImageBuffer* picture) {
+void ShaderMaterialRenderer::render(const ShaderArguments& arguments, QSize framebufferSize,
+                                    double pixelRatio, const PixelImageBuffer* picture) {
     QOpenGLExtraFunctions* gl = QOpenGLContext::currentContext()->extraFunctions();
     gl->glViewport(0, 0, framebufferSize.width(), framebufferSize.height());
     gl->glDisable(GL_BLEND);
@@ -87,7 +87,8 @@ void ShaderMaterialRenderer::render(const ShaderArguments& arguments, QSize fram
     if (&program == &image_) {
         picture_->bind(0);
         program.program().setUniformValue("u_picture", 0);
-        program.program().setUniformValue("u_pictureSize", QVector2D(float(picture->width), float(picture->height)));
+        program.program().setUniformValue("u_pictureSize",
+                                          QVector2D(float(picture->width), float(picture->height)));
     }
     program.draw();
     program.program().release();

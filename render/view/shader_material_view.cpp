@@ -48,8 +48,8 @@ protected:
         QString error;
         if (!renderer_.initialize(&error)) {
             // Not from inside a paint: the owner replaces this view afterwards.
-            QMetaObject::invokeMethod(&owner_, [owner = &owner_, error] { owner->fallBackToCpu(error); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &owner_, [owner = &owner_, error] { owner->fallBackToCpu(error); }, Qt::QueuedConnection);
         }
     }
 
@@ -65,7 +65,8 @@ private:
     ShaderMaterialRenderer renderer_;
 };
 
-ShaderMaterialView::ShaderMaterialView(NotchViewModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+ShaderMaterialView::ShaderMaterialView(NotchViewModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* layout = new QVBoxLayout(this);
@@ -115,9 +116,12 @@ bool ShaderMaterialView::openGLAvailable(QString* reason) {
             return result;
         }
         const QSurfaceFormat made = context.format();
-        result.available = context.isOpenGLES() ? made.version() >= qMakePair(3, 0) : made.version() >= qMakePair(3, 3);
+        result.available =
+            context.isOpenGLES() ? made.version() >= qMakePair(3, 0) : made.version() >= qMakePair(3, 3);
         if (!result.available) {
-            result.reason = QStringLiteral("OpenGL %1.%2 is older than 3.3").arg(made.majorVersion()).arg(made.minorVersion());
+            result.reason = QStringLiteral("OpenGL %1.%2 is older than 3.3")
+                                .arg(made.majorVersion())
+                                .arg(made.minorVersion());
         }
         context.doneCurrent();
         return result;
@@ -166,7 +170,8 @@ void ShaderMaterialView::paintEvent(QPaintEvent*) {
     if (glView_ || width() <= 0 || height() <= 0) return;
     const double longSide = double(std::max(width(), height()));
     const double scale = std::min(devicePixelRatioF(), double(cpuLongSide) / longSide);
-    const QSize pixels(std::max(1, int(std::ceil(width() * scale))), std::max(1, int(std::ceil(height() * scale))));
+    const QSize pixels(std::max(1, int(std::ceil(width() * scale))),
+                       std::max(1, int(std::ceil(height() * scale))));
     if (frame_.size() != pixels) frame_ = QImage(pixels, QImage::Format_RGBX8888);
     QPainter painter(this);
     if (frame_.isNull()) {
@@ -175,9 +180,11 @@ void ShaderMaterialView::paintEvent(QPaintEvent*) {
     }
     QElapsedTimer cost;
     cost.start();
-    const auto uniforms = ShaderMaterialUniforms::fromArguments(shaderArguments(model_.services().clock->now()));
-    renderShaderMaterial(*uniforms, picture(), {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()},
-                         scale, LiveFrameView::frameThreads());
+    const auto uniforms =
+        ShaderMaterialUniforms::fromArguments(shaderArguments(model_.services().clock->now()));
+    renderShaderMaterial(*uniforms, picture(),
+                         {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()}, scale,
+                         LiveFrameView::frameThreads());
     cpuFrameCost_ = cost.nsecsElapsed();
     sinceCpuFrame_.start();
     ++cpuFramesDrawn_;

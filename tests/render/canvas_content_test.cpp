@@ -8,7 +8,8 @@ namespace glimora {
 namespace {
 
 bool gpuSkipsShape(NotchShape shape) {
-    return shape == NotchShape::smoothGradient || shape == NotchShape::ribbonBands || shape == NotchShape::glowDots;
+    return shape == NotchShape::smoothGradient || shape == NotchShape::ribbonBands ||
+           shape == NotchShape::glowDots;
 }
 
 // Every combination of material, grain, source, playing, reduced motion and
@@ -22,7 +23,8 @@ void forEveryCombination(Check check) {
                     for (const bool playing : {false, true})
                         for (const bool reduce : {false, true})
                             for (const NotchShape shape : allCases<NotchShape>())
-                                check(CanvasInputs{shader, shaderPlaying, grain, source, playing, reduce, shape});
+                                check(CanvasInputs{shader, shaderPlaying, grain, source, playing, reduce,
+                                                   shape});
 }
 
 TEST(CanvasContent, ChoiceForEveryCombination) {
@@ -56,7 +58,8 @@ TEST(CanvasContent, TheSpecialCasesOfTheDesktop) {
     in.reduceMotion = true;  // a playing animation shows the still design
     EXPECT_EQ(canvasContent(in), CanvasContent::stillCanvas);
     in.reduceMotion = false;
-    for (const NotchShape shape : {NotchShape::smoothGradient, NotchShape::ribbonBands, NotchShape::glowDots}) {
+    for (const NotchShape shape :
+         {NotchShape::smoothGradient, NotchShape::ribbonBands, NotchShape::glowDots}) {
         in.shape = shape;
         EXPECT_EQ(canvasContent(in), CanvasContent::timelineCanvas) << rawValue(shape);
     }
@@ -73,9 +76,7 @@ TEST(CanvasContent, OnlyDrawingsThatChangeWithTheClockRedrawOnATimer) {
     forEveryCombination([](const CanvasInputs& in) {
         const bool ticks = canvasRedrawsWithClock(in);
         switch (canvasContent(in)) {
-        case CanvasContent::shaderMaterial:
-            EXPECT_EQ(ticks, in.shaderPlaying && !in.reduceMotion);
-            break;
+        case CanvasContent::shaderMaterial: EXPECT_EQ(ticks, in.shaderPlaying && !in.reduceMotion); break;
         case CanvasContent::animatedGradient: EXPECT_TRUE(ticks); break;
         case CanvasContent::timelineCanvas:
             // A photo is the same at every instant.

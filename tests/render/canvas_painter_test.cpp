@@ -17,7 +17,8 @@ struct Surface {
     std::int64_t height;
     std::vector<std::uint8_t> bytes;
 
-    Surface(std::int64_t w, std::int64_t h, RGB fill = {0, 0, 0}) : width(w), height(h), bytes(std::size_t(w * h * 4)) {
+    Surface(std::int64_t w, std::int64_t h, RGB fill = {0, 0, 0})
+        : width(w), height(h), bytes(std::size_t(w * h * 4)) {
         for (std::int64_t i = 0; i < w * h; ++i) {
             bytes[std::size_t(i * 4)] = fill.red;
             bytes[std::size_t(i * 4 + 1)] = fill.green;
@@ -81,7 +82,8 @@ std::vector<std::uint8_t> cairoCircle(int width, int height, double cx, double c
     std::vector<std::uint8_t> alpha(std::size_t(width * height));
     const int stride = cairo_image_surface_get_stride(surface);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) alpha[std::size_t(y * width + x)] = cairo_image_surface_get_data(surface)[y * stride + x];
+        for (int x = 0; x < width; ++x)
+            alpha[std::size_t(y * width + x)] = cairo_image_surface_get_data(surface)[y * stride + x];
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
     return alpha;
@@ -95,8 +97,8 @@ TEST(CanvasPainter, CirclesCoverWhatCairoCoversAndNoMore) {
         Surface s(16, 14, {0, 0, 0});
         std::vector<float> scratch;
         for (std::int64_t y = 0; y < s.height; ++y)
-            paintCircleRow(s.pixels().data + y * s.width * 4, y, s.width, dot.cx, dot.cy, dot.r, {255, 255, 255}, 1.0f,
-                           scratch);
+            paintCircleRow(s.pixels().data + y * s.width * 4, y, s.width, dot.cx, dot.cy, dot.r,
+                           {255, 255, 255}, 1.0f, scratch);
         const auto reference = cairoCircle(16, 14, dot.cx, dot.cy, dot.r);
         double area = 0;
         int worst = 0;
@@ -107,7 +109,8 @@ TEST(CanvasPainter, CirclesCoverWhatCairoCoversAndNoMore) {
                 worst = std::max(worst, std::abs(mine - int(reference[std::size_t(y * s.width + x)])));
             }
         }
-        EXPECT_NEAR(area, std::numbers::pi * dot.r * dot.r, 0.02 + 0.01 * dot.r * dot.r) << "radius " << dot.r;
+        EXPECT_NEAR(area, std::numbers::pi * dot.r * dot.r, 0.02 + 0.01 * dot.r * dot.r)
+            << "radius " << dot.r;
         EXPECT_LE(worst, 40) << "radius " << dot.r;  // edge pixels only; cairo samples 15 rows, we 8
     }
 }
@@ -144,8 +147,8 @@ TEST(CanvasPainter, VectorKernelsMatchTheScalarOnesByteForByte) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> unit(0, 1);
     for (int trial = 0; trial < 50; ++trial) {
-        const detail::RadialLevels ramp{unit(random) * 300, unit(random) * 9000, unit(random) * 200,
-                                        unit(random) * 0.05f, unit(random) * 255, unit(random) * 255};
+        const detail::RadialLevels ramp{unit(random) * 300,   unit(random) * 9000, unit(random) * 200,
+                                        unit(random) * 0.05f, unit(random) * 255,  unit(random) * 255};
         const std::int64_t count = 1 + std::int64_t(unit(random) * 37);
         const std::int64_t first = std::int64_t(unit(random) * 100);
         std::vector<std::uint32_t> fast(static_cast<std::size_t>(count));

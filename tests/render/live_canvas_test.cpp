@@ -21,8 +21,11 @@ struct Frame {
     std::int64_t height;
     std::vector<std::uint8_t> bytes;
 
-    Frame(std::int64_t w, std::int64_t h, std::uint8_t fill = 77) : width(w), height(h), bytes(std::size_t(w * h * 4), fill) {}
-    CanvasContext context(double scale = 1, int threads = 1) { return {{bytes.data(), width, height, width * 4}, scale, threads}; }
+    Frame(std::int64_t w, std::int64_t h, std::uint8_t fill = 77)
+        : width(w), height(h), bytes(std::size_t(w * h * 4), fill) {}
+    CanvasContext context(double scale = 1, int threads = 1) {
+        return {{bytes.data(), width, height, width * 4}, scale, threads};
+    }
     RGB at(std::int64_t x, std::int64_t y) const {
         const std::size_t i = std::size_t((y * width + x) * 4);
         return {bytes[i], bytes[i + 1], bytes[i + 2]};
@@ -34,7 +37,8 @@ WallpaperExportSettings plainDesign(NotchShape shape = NotchShape::linear) {
     s.seed = 0xfeedfacecafebeef;
     s.shape = shape;
     s.vignette = false;
-    for (const Color& color : builtInPalettes()[26].colors) s.colors.push_back(WallpaperExportSettings::rgb(color));
+    for (const Color& color : builtInPalettes()[26].colors)
+        s.colors.push_back(WallpaperExportSettings::rgb(color));
     return s;
 }
 
@@ -196,8 +200,10 @@ TEST(LiveCanvas, GrainCellsShowTheirGrainColours) {
     const double h = height / double(grid.rows);
     for (std::int64_t r = 1; r < grid.rows; r += 9) {
         for (std::int64_t c = 1; c < grid.columns; c += 11) {
-            const RGB expected = colorer.ground(colorer.scanlined(colorer.cell(r, c, grid.unitX(c), grid.unitY(r)).color, r));
-            ASSERT_EQ(frame.at(std::int64_t(w * (double(c) + 0.5)), std::int64_t(h * (double(r) + 0.5))), expected)
+            const RGB expected =
+                colorer.ground(colorer.scanlined(colorer.cell(r, c, grid.unitX(c), grid.unitY(r)).color, r));
+            ASSERT_EQ(frame.at(std::int64_t(w * (double(c) + 0.5)), std::int64_t(h * (double(r) + 0.5))),
+                      expected)
                 << r << "," << c;
         }
     }
@@ -219,7 +225,8 @@ TEST(LiveCanvas, HalftoneDotsLightTheirDarkGround) {
         for (std::int64_t c = 2; c < grid.columns; c += 7) {
             const auto cell = colorer.cell(r, c, grid.unitX(c), grid.unitY(r));
             const RGB ground = colorer.ground(cell.color);
-            const HalftoneDot dot = colorer.halftoneDot(cell, cell.color, r, c, w * double(c), h * double(r), w + 0.55, h + 0.55);
+            const HalftoneDot dot =
+                colorer.halftoneDot(cell, cell.color, r, c, w * double(c), h * double(r), w + 0.55, h + 0.55);
             const RGB centre = frame.at(std::int64_t(dot.centerX), std::int64_t(dot.centerY));
             ++checked;
             // The dot's centre pixel lies between the ground and the dot colour.
@@ -267,7 +274,8 @@ TEST(LiveCanvas, SmoothGradientRunsAlongItsAngleUnderItsGlows) {
 TEST(LiveCanvas, PhotosAreTheBitmapsCellsAtTheCanvasSize) {
     PixelImageBuffer photo{4, 3, nullptr};
     std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < 12; ++i) bytes.insert(bytes.end(), {std::uint8_t(i * 20), std::uint8_t(200 - i * 15), 90, 255});
+    for (int i = 0; i < 12; ++i)
+        bytes.insert(bytes.end(), {std::uint8_t(i * 20), std::uint8_t(200 - i * 15), 90, 255});
     photo.rgba = std::make_shared<std::vector<std::uint8_t>>(bytes);
     WallpaperExportSettings s = plainDesign();
     s.imageBuffer = photo;

@@ -19,15 +19,16 @@ float scalarAt(const ShaderArguments& list, std::size_t number) {
 
 TEST(ShaderArguments, ShapeCodesFollowTheShaderTable) {
     const std::map<NotchShape, float> codes{
-        {NotchShape::linear, 0},      {NotchShape::radial, 1},      {NotchShape::smoothGradient, 0},
-        {NotchShape::ribbonBands, 4}, {NotchShape::glowDots, 13},   {NotchShape::conic, 2},
-        {NotchShape::sine, 3},        {NotchShape::sunsetStrip, 4}, {NotchShape::diamond, 5},
-        {NotchShape::fractal, 6},     {NotchShape::tree, 7},        {NotchShape::landscape, 8},
-        {NotchShape::petals, 9},      {NotchShape::crystal, 10},    {NotchShape::spiral, 11},
+        {NotchShape::linear, 0},        {NotchShape::radial, 1},      {NotchShape::smoothGradient, 0},
+        {NotchShape::ribbonBands, 4},   {NotchShape::glowDots, 13},   {NotchShape::conic, 2},
+        {NotchShape::sine, 3},          {NotchShape::sunsetStrip, 4}, {NotchShape::diamond, 5},
+        {NotchShape::fractal, 6},       {NotchShape::tree, 7},        {NotchShape::landscape, 8},
+        {NotchShape::petals, 9},        {NotchShape::crystal, 10},    {NotchShape::spiral, 11},
         {NotchShape::kaleidoscope, 12}, {NotchShape::topography, 13}, {NotchShape::orbit, 14},
     };
     ASSERT_EQ(codes.size(), allCases<NotchShape>().size());
-    for (const NotchShape shape : allCases<NotchShape>()) EXPECT_EQ(shaderShapeCode(shape), codes.at(shape)) << rawValue(shape);
+    for (const NotchShape shape : allCases<NotchShape>())
+        EXPECT_EQ(shaderShapeCode(shape), codes.at(shape)) << rawValue(shape);
 }
 
 TEST(ShaderArguments, SeedFractionIsTheLastSixDigitsInSinglePrecision) {
@@ -85,7 +86,8 @@ TEST(ShaderArguments, AnimatedPixelGradientPacksItsTwentyEightArguments) {
     const float halfTurn = 0.3f * 3.1415925f;
     EXPECT_EQ(scalarAt(list, 2), halfTurn * 2.0f);
     const float expected[] = {101.5f, 202.25f, 31, 67, 45.5f, 5.5f, 3.25f, 2.5f, 7, 12, 14, 9, 210, -20, 130};
-    for (std::size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(scalarAt(list, 3 + i), expected[i]) << 3 + i;
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(scalarAt(list, 3 + i), expected[i]) << 3 + i;
     EXPECT_EQ(scalarAt(list, 18), 11.0f);  // spiral
     EXPECT_EQ(scalarAt(list, 19), 4.0f);   // sixteenBySixteen
     EXPECT_EQ(scalarAt(list, 20), 1.0f);   // mirror
@@ -97,8 +99,9 @@ TEST(ShaderArguments, AnimatedPixelGradientPacksItsTwentyEightArguments) {
     EXPECT_EQ(scalarAt(list, 26), 0.56789f);
     EXPECT_EQ(scalarAt(list, 27), 0.0f);  // okLab
     ASSERT_EQ(list[27].kind, Kind::colorArray);
-    const std::vector<ShaderColor> palette{
-        {1.0f, 0.0f, 51 / 255.0f, 1.0f}, {10 / 255.0f, 20 / 255.0f, 30 / 255.0f, 1.0f}, {0.0f, 1.0f, 128 / 255.0f, 1.0f}};
+    const std::vector<ShaderColor> palette{{1.0f, 0.0f, 51 / 255.0f, 1.0f},
+                                           {10 / 255.0f, 20 / 255.0f, 30 / 255.0f, 1.0f},
+                                           {0.0f, 1.0f, 128 / 255.0f, 1.0f}};
     EXPECT_EQ(list[27].colors, palette);
 }
 
@@ -185,7 +188,7 @@ TEST(ShaderArguments, MaterialPacksItsTwentyArguments) {
     EXPECT_EQ(list[0].value[0], 1920.0f);
     EXPECT_EQ(list[0].value[1], 1080.0f);
     EXPECT_EQ(scalarAt(list, 2), 42.25f);
-    EXPECT_EQ(scalarAt(list, 3), 4.0f);  // cells
+    EXPECT_EQ(scalarAt(list, 3), 4.0f);   // cells
     EXPECT_EQ(scalarAt(list, 4), 1.75f);  // scale as set
     EXPECT_EQ(scalarAt(list, 5), float(42 / 100.0));
     EXPECT_EQ(scalarAt(list, 6), float(62 / 100.0));
@@ -194,7 +197,8 @@ TEST(ShaderArguments, MaterialPacksItsTwentyArguments) {
     EXPECT_EQ(scalarAt(list, 9), 0.56789f);
     EXPECT_EQ(scalarAt(list, 10), 13.0f);  // glowDots
     const float expected[] = {135, 140, 25, 75, 90, 4, 2};
-    for (std::size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(scalarAt(list, 11 + i), expected[i]) << 11 + i;
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(scalarAt(list, 11 + i), expected[i]) << 11 + i;
     EXPECT_EQ(list[17].kind, Kind::color);
     EXPECT_EQ(list[17].value, (ShaderColor{0.025f, 0.035f, 0.06f, 1.0f}));
     EXPECT_EQ(list[18].value, (ShaderColor{0.24f, 0.36f, 0.56f, 1.0f}));

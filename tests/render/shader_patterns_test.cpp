@@ -78,9 +78,18 @@ TEST(ShaderPatterns, EveryPatternReactsToEveryArgument) {
         {"phase", [](auto& in) { in.phase = 120; }},
         {"frequencyX", [](auto& in) { in.frequencyX = 7.5; }},
         {"frequencyY", [](auto& in) { in.frequencyY = 5.5; }},
-        {"baseColor", [](auto& in) { in.baseColor = {0.3, 0.02, 0.02}; }},
-        {"midColor", [](auto& in) { in.midColor = {0.1, 0.7, 0.2}; }},
-        {"highlightColor", [](auto& in) { in.highlightColor = {1, 0.8, 0}; }},
+        {"baseColor",
+         [](auto& in) {
+             in.baseColor = {0.3, 0.02, 0.02};
+         }},
+        {"midColor",
+         [](auto& in) {
+             in.midColor = {0.1, 0.7, 0.2};
+         }},
+        {"highlightColor",
+         [](auto& in) {
+             in.highlightColor = {1, 0.8, 0};
+         }},
     };
     for (const ShaderPattern pattern : allCases<ShaderPattern>()) {
         const ShaderMaterialInputs base = defaultMaterial(pattern);
@@ -96,23 +105,27 @@ TEST(ShaderPatterns, EveryPatternReactsToEveryArgument) {
 
 TEST(ShaderPatterns, SixPatternsLookUnalike) {
     std::vector<std::vector<std::uint8_t>> images;
-    for (const ShaderPattern pattern : allCases<ShaderPattern>()) images.push_back(render(uniformsOf(defaultMaterial(pattern))));
+    for (const ShaderPattern pattern : allCases<ShaderPattern>())
+        images.push_back(render(uniformsOf(defaultMaterial(pattern))));
     for (std::size_t i = 0; i < images.size(); ++i)
-        for (std::size_t j = i + 1; j < images.size(); ++j) EXPECT_GT(meanDifference(images[i], images[j]), 8.0) << i << " " << j;
+        for (std::size_t j = i + 1; j < images.size(); ++j)
+            EXPECT_GT(meanDifference(images[i], images[j]), 8.0) << i << " " << j;
 }
 
 TEST(ShaderPatterns, EveryShapeCodeLaysOutTheToneDifferently) {
     std::vector<std::vector<std::uint8_t>> images;
-    for (const NotchShape shape : {NotchShape::linear, NotchShape::radial, NotchShape::conic, NotchShape::sine,
-                                   NotchShape::sunsetStrip, NotchShape::diamond, NotchShape::fractal, NotchShape::tree,
-                                   NotchShape::landscape, NotchShape::petals, NotchShape::crystal, NotchShape::spiral,
-                                   NotchShape::kaleidoscope, NotchShape::topography, NotchShape::orbit}) {
+    for (const NotchShape shape :
+         {NotchShape::linear, NotchShape::radial, NotchShape::conic, NotchShape::sine,
+          NotchShape::sunsetStrip, NotchShape::diamond, NotchShape::fractal, NotchShape::tree,
+          NotchShape::landscape, NotchShape::petals, NotchShape::crystal, NotchShape::spiral,
+          NotchShape::kaleidoscope, NotchShape::topography, NotchShape::orbit}) {
         ShaderMaterialInputs in = defaultMaterial(ShaderPattern::waves);
         in.shape = shape;
         images.push_back(render(uniformsOf(in)));
     }
     for (std::size_t i = 0; i < images.size(); ++i)
-        for (std::size_t j = i + 1; j < images.size(); ++j) EXPECT_GT(meanDifference(images[i], images[j]), 0.5) << i << " " << j;
+        for (std::size_t j = i + 1; j < images.size(); ++j)
+            EXPECT_GT(meanDifference(images[i], images[j]), 0.5) << i << " " << j;
 }
 
 TEST(ShaderPatterns, TheMaterialLoopsSeamlesslyOverItsPeriod) {
@@ -125,7 +138,8 @@ TEST(ShaderPatterns, TheMaterialLoopsSeamlesslyOverItsPeriod) {
         frame.materialTime = 1.0 / 30;
         const auto a = render(uniformsOf(start));
         // The jump across the wrap is no larger than one ordinary frame's change.
-        EXPECT_LE(meanDifference(a, render(uniformsOf(end))), meanDifference(a, render(uniformsOf(frame))) + 0.05)
+        EXPECT_LE(meanDifference(a, render(uniformsOf(end))),
+                  meanDifference(a, render(uniformsOf(frame))) + 0.05)
             << rawValue(pattern);
     }
 }
@@ -161,7 +175,8 @@ PixelImageBuffer gradientPicture(std::int64_t width, std::int64_t height, std::u
             const auto r = std::uint8_t(255 * x / std::max<std::int64_t>(width - 1, 1));
             const auto g = std::uint8_t(255 * y / std::max<std::int64_t>(height - 1, 1));
             // Premultiplied, as decoded pictures are.
-            bytes.insert(bytes.end(), {std::uint8_t(r * alpha / 255), std::uint8_t(g * alpha / 255), std::uint8_t(60 * alpha / 255), alpha});
+            bytes.insert(bytes.end(), {std::uint8_t(r * alpha / 255), std::uint8_t(g * alpha / 255),
+                                       std::uint8_t(60 * alpha / 255), alpha});
         }
     }
     return {width, height, std::make_shared<std::vector<std::uint8_t>>(bytes)};

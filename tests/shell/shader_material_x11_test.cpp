@@ -44,10 +44,12 @@ protected:
         context_ = std::make_unique<QOpenGLContext>();
         context_->setFormat(ShaderMaterialView::surfaceFormat());
         surface_ = std::make_unique<QOffscreenSurface>();
-        if (!context_->create()) GTEST_SKIP() << "No OpenGL context can be made here; the CPU twin draws the material.";
+        if (!context_->create())
+            GTEST_SKIP() << "No OpenGL context can be made here; the CPU twin draws the material.";
         surface_->setFormat(context_->format());
         surface_->create();
-        if (!context_->makeCurrent(surface_.get())) GTEST_SKIP() << "The OpenGL context cannot be made current.";
+        if (!context_->makeCurrent(surface_.get()))
+            GTEST_SKIP() << "The OpenGL context cannot be made current.";
         QOpenGLFramebufferObjectFormat format;
         format.setInternalTextureFormat(0x8058);  // GL_RGBA8
         fbo_ = std::make_unique<QOpenGLFramebufferObject>(frameWidth, frameHeight, format);
@@ -64,14 +66,17 @@ protected:
     }
 
     QImage gpuFrame(const ShaderArguments& arguments, const PixelImageBuffer* picture) {
-        renderer_.render(arguments, QSize(frameWidth, frameHeight), double(frameWidth) / desktopWidth, picture);
+        renderer_.render(arguments, QSize(frameWidth, frameHeight), double(frameWidth) / desktopWidth,
+                         picture);
         return fbo_->toImage(true).convertToFormat(QImage::Format_RGBA8888);
     }
 
-    static std::vector<std::uint8_t> cpuFrame(const ShaderArguments& arguments, const PixelImageBuffer* picture) {
+    static std::vector<std::uint8_t> cpuFrame(const ShaderArguments& arguments,
+                                              const PixelImageBuffer* picture) {
         std::vector<std::uint8_t> pixels(std::size_t(frameWidth * frameHeight * 4));
         renderShaderMaterial(*ShaderMaterialUniforms::fromArguments(arguments), picture,
-                             {pixels.data(), frameWidth, frameHeight, frameWidth * 4}, double(frameWidth) / desktopWidth, 0);
+                             {pixels.data(), frameWidth, frameHeight, frameWidth * 4},
+                             double(frameWidth) / desktopWidth, 0);
         return pixels;
     }
 
@@ -135,7 +140,8 @@ TEST_F(GLMaterialTest, PicturesMatchTheirCpuTwin) {
     // A smooth picture, taller than the desktop's shape: black bands at the sides.
     std::vector<std::uint8_t> bytes;
     for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 50; ++x) bytes.insert(bytes.end(), {std::uint8_t(x * 5), std::uint8_t(y * 4), 120, 255});
+        for (int x = 0; x < 50; ++x)
+            bytes.insert(bytes.end(), {std::uint8_t(x * 5), std::uint8_t(y * 4), 120, 255});
     const PixelImageBuffer picture{50, 60, std::make_shared<std::vector<std::uint8_t>>(bytes)};
     for (const ShaderPattern pattern : {ShaderPattern::flow, ShaderPattern::cells}) {
         const ShaderArguments arguments = shaderMaterialArguments(material(pattern));
@@ -158,7 +164,8 @@ TEST_F(GLMaterialTest, PalettesOfAnyLengthReachTheShaderAsATexture) {
         "}\n";
     ASSERT_TRUE(program.create(body, {}, &error)) << error.toStdString();
     std::vector<ShaderColor> colors;
-    for (int i = 0; i < 3000; ++i) colors.push_back({float(i % 256) / 255, float(i / 256) / 255, float((i * 7) % 256) / 255, 1});
+    for (int i = 0; i < 3000; ++i)
+        colors.push_back({float(i % 256) / 255, float(i / 256) / 255, float((i * 7) % 256) / 255, 1});
     QOpenGLFramebufferObjectFormat format;
     format.setInternalTextureFormat(0x8058);
     QOpenGLFramebufferObject target(64, 64, format);

@@ -53,7 +53,9 @@ protected:
         return view;
     }
 
-    static QImage grab(WallpaperCanvasView& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    static QImage grab(WallpaperCanvasView& view) {
+        return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     test::ModelHarness harness;
     std::unique_ptr<NotchViewModel> model;
@@ -67,10 +69,12 @@ TEST_F(WallpaperCanvasViewTest, TheStillDesignShowsItsCellColoursAtCellCentres) 
     const WallpaperExportSettings settings = makeExportSettings(*model);
     const WallpaperRenderer::CellGrid grid = WallpaperRenderer::cellGrid(settings, 320, 180);
     std::vector<RGB> colors(std::size_t(grid.columns * grid.rows));
-    WallpaperRenderer::CellColorer(settings).fillRows(grid, 0, grid.rows, colors, WallpaperRenderer::CellFinish::live);
+    WallpaperRenderer::CellColorer(settings).fillRows(grid, 0, grid.rows, colors,
+                                                      WallpaperRenderer::CellFinish::live);
     for (std::int64_t r = 0; r < grid.rows; r += 5) {
         for (std::int64_t c = 0; c < grid.columns; c += 9) {
-            const QColor pixel = image.pixelColor(int(grid.cellWidth * (double(c) + 0.5)), int(grid.cellHeight * (double(r) + 0.5)));
+            const QColor pixel = image.pixelColor(int(grid.cellWidth * (double(c) + 0.5)),
+                                                  int(grid.cellHeight * (double(r) + 0.5)));
             const RGB expected = colors[std::size_t(r * grid.columns + c)];
             ASSERT_EQ(pixel, QColor(expected.red, expected.green, expected.blue)) << r << "," << c;
         }
@@ -181,7 +185,8 @@ TEST_F(WallpaperCanvasViewTest, TheMaterialNeverLeavesTheDesktopBlack) {
     if (!view->materialView()->usesOpenGL()) {
         EXPECT_GE(view->materialView()->cpuFramesDrawn(), 1);
         int lines = 0;
-        for (const std::string& line : harness.logger->lines) lines += line.rfind("Glimora shader material is drawn on the CPU", 0) == 0;
+        for (const std::string& line : harness.logger->lines)
+            lines += line.rfind("Glimora shader material is drawn on the CPU", 0) == 0;
         EXPECT_LE(lines, 1);  // once per process
     }
 }

@@ -60,13 +60,15 @@ TEST(DesktopCanvasInputs, AMaterialRunningForDaysStillMoves) {
     model->activateShaderMaterial();
     const double later = harness.clock->now() + 5 * 24 * 3600.0;
     const float a = shaderMaterialArguments(shaderMaterialInputs(*model, later, 10, 10))[1].value[0];
-    const float b = shaderMaterialArguments(shaderMaterialInputs(*model, later + 1.0 / 30, 10, 10))[1].value[0];
+    const float b =
+        shaderMaterialArguments(shaderMaterialInputs(*model, later + 1.0 / 30, 10, 10))[1].value[0];
     EXPECT_NEAR(b - a, 1.5f / 30, 1e-3f);
 }
 
 TEST(DesktopCanvasInputs, OnlyChangesThatCanShowRedrawTheDesktop) {
-    for (const Prop prop : {Prop::expanded, Prop::selectedTab, Prop::exportStatus, Prop::copyStatus,
-                            Prop::recipeHistory, Prop::shaderStatus, Prop::grainGradientPreset, Prop::exportResolution}) {
+    for (const Prop prop :
+         {Prop::expanded, Prop::selectedTab, Prop::exportStatus, Prop::copyStatus, Prop::recipeHistory,
+          Prop::shaderStatus, Prop::grainGradientPreset, Prop::exportResolution}) {
         for (const CanvasContent content : {CanvasContent::shaderMaterial, CanvasContent::grainGradient,
                                             CanvasContent::animatedGradient, CanvasContent::stillCanvas}) {
             EXPECT_FALSE(affectsCanvasContent(content, prop)) << NotchViewModel::propName(prop);
