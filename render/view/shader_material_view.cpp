@@ -2,6 +2,7 @@
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QOpenGLWidget>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -25,6 +26,11 @@ void logCpuFallbackOnce(NotchViewModel& model, const QString& reason) {
     if (model.services().logger) {
         model.services().logger->log("Glimora shader material is drawn on the CPU: " + reason.toStdString());
     }
+}
+
+bool isSoftwareRenderer(const QByteArray& renderer) {
+    return renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("SwiftShader") ||
+           renderer.contains("Software Rasterizer");
 }
 
 }  // namespace
@@ -122,6 +128,15 @@ bool ShaderMaterialView::openGLAvailable(QString* reason) {
             result.reason = QStringLiteral("OpenGL %1.%2 is older than 3.3")
                                 .arg(made.majorVersion())
                                 .arg(made.minorVersion());
+        }
+        // A software rasterizer runs the shader on the processor at full size
+        // and adds the compositing of the GL view on top: the CPU twin at its
+        // reduced size costs a fraction of that.
+        const auto* name = context.functions()->glGetString(GL_RENDERER);
+        const QByteArray renderer = name ? QByteArray(reinterpret_cast<const char*>(name)) : QByteArray();
+        if (result.available && isSoftwareRenderer(renderer) && !qEnvironmentVariableIsSet(allowSoftwareVariable)) {
+            result.available = false;
+            result.reason = QStringLiteral("OpenGL here is the software rasterizer ") + QString::fromLatin1(renderer);
         }
         context.doneCurrent();
         return result;

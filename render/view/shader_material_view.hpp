@@ -1,6 +1,7 @@
 // The shader material on the desktop: GLSL in an OpenGL view, or, where no
-// OpenGL 3.3 context can be made, its CPU twin at a reduced size (detected
-// once, logged once; the desktop is never left black). Without a picture the
+// OpenGL 3.3 context can be made or OpenGL is a software rasterizer, its CPU
+// twin at a reduced size (detected once, logged once; the desktop is never
+// left black). Setting GLIMORA_SOFTWARE_OPENGL keeps a software OpenGL. Without a picture the
 // material fills the view; with one it colours the picture, fitted on black.
 #pragma once
 
@@ -40,6 +41,9 @@ public:
 
     // Frames drawn by the CPU twin so far.
     int cpuFramesDrawn() const { return cpuFramesDrawn_; }
+
+    // The environment variable that lets a software rasterizer draw the material.
+    static constexpr const char* allowSoftwareVariable = "GLIMORA_SOFTWARE_OPENGL";
 
     // The context the material asks for: OpenGL 3.3 core.
     static QSurfaceFormat surfaceFormat();
