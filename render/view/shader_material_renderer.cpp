@@ -51,10 +51,10 @@ bool ShaderMaterialRenderer::initialize(QString* error) {
 }
 
 void ShaderMaterialRenderer::uploadPicture(const PixelImageBuffer& picture) {
-    const void* bytes = picture.rgba ? picture.rgba->data() : nullptr;
-    if (picture_ && bytes == pictureBytes_) return;
+    if (picture_ && picture.rgba == pictureBytes_) return;
     picture_.reset();
-    pictureBytes_ = bytes;
+    pictureBytes_ = picture.rgba;
+    const void* bytes = picture.rgba ? picture.rgba->data() : nullptr;
     if (!bytes || picture.width < 1 || picture.height < 1 ||
         picture.rgba->size() < std::size_t(picture.width) * std::size_t(picture.height) * 4) {
         return;
@@ -96,7 +96,7 @@ void ShaderMaterialRenderer::render(const ShaderArguments& arguments, QSize fram
 
 void ShaderMaterialRenderer::release() {
     picture_.reset();
-    pictureBytes_ = nullptr;
+    pictureBytes_.reset();
     material_.destroy();
     image_.destroy();
 }

@@ -44,8 +44,9 @@ private:
     ShaderFunctionProgram material_;
     ShaderFunctionProgram image_;
     std::unique_ptr<QOpenGLTexture> picture_;
-    // The bytes the texture was made from: a buffer never changes once made.
-    const void* pictureBytes_ = nullptr;
+    // The bytes the texture was made from (a buffer never changes once made),
+    // held so that no later picture can take their place in memory unnoticed.
+    std::shared_ptr<const std::vector<std::uint8_t>> pictureBytes_;
 };
 
 }  // namespace glimora

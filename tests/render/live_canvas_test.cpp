@@ -60,6 +60,8 @@ TEST(LiveCanvas, ACanvasWithoutAreaIsLeftUntouched) {
     photo.imageBuffer = PixelImageBuffer{2, 2, std::make_shared<std::vector<std::uint8_t>>(16, 90)};
     draw(photo, frame.context(), 0, 500);  // not even the photo's ground
     EXPECT_EQ(frame.bytes, before);
+    ImagePixelizer::draw(frame.context().pixels, *photo.imageBuffer, photo.imageSettings, 0, 500, 1);
+    EXPECT_EQ(frame.bytes, before);
 }
 
 TEST(LiveCanvas, CellCentresShowTheCellColours) {
