@@ -111,7 +111,9 @@ TEST(CanvasPainter, CirclesCoverWhatCairoCoversAndNoMore) {
         }
         EXPECT_NEAR(area, std::numbers::pi * dot.r * dot.r, 0.02 + 0.01 * dot.r * dot.r)
             << "radius " << dot.r;
-        EXPECT_LE(worst, 40) << "radius " << dot.r;  // edge pixels only; cairo samples 15 rows, we 8
+        // Edge pixels only: cairo samples 15 rows per pixel and bends the arc
+        // into curves, we sample 8 rows of the true circle.
+        EXPECT_LE(worst, 24) << "radius " << dot.r;
     }
 }
 
