@@ -121,6 +121,14 @@ struct ImagePixelizer {
     static void drawGrid(const PixelGrid& grid, const Settings& settings, double width, double height,
                          double scale, const RGBATarget& target, int threadCount = 0);
 
+    // The pixelized photo on a live canvas of width x height points drawn at
+    // `scale` pixels per point: the grid of the canvas size in whole points
+    // (halves rounded away from zero, at least 1), its ground, then every cell
+    // at the unrounded size. Draws nothing on a canvas without area; never
+    // fails (should no cell shape be drawable, the ground alone shows).
+    static void draw(const RGBATarget& target, const PixelImageBuffer& buffer, const Settings& settings,
+                     double width, double height, double scale, int threadCount = 0);
+
     // The pixelized photo as an opaque RGBA bitmap of outputWidth x outputHeight.
     // Throws PixelizerError::bitmapUnavailable for a size no bitmap can have.
     static PixelImageBuffer renderImage(const PixelImageBuffer& buffer, const Settings& settings,

@@ -5,6 +5,9 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "render/live_canvas.hpp"
+#include "render/view/wallpaper_canvas_view.hpp"
+#include "state/wallpaper_snapshot.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/state/model_harness.hpp"
 #include "windows/desktop_content.hpp"
@@ -58,32 +61,28 @@ TEST(WallpaperWindow, RefitQueuedBeforeTheControllerGoesDoesNothing) {
     SUCCEED();
 }
 
-TEST(WallpaperWindow, PlaceholderShowsTheFirstPaletteColourUntilContentArrives) {
+TEST(WallpaperWindow, ShowsTheLiveCanvasOfTheCurrentDesign) {
     test::ModelHarness harness;
     auto model = makeModel(harness);
+    model->setVignette(false);  // cell interiors then carry the plain cell colour
     WallpaperWindowController controller(model);
-    auto* placeholder = dynamic_cast<DesktopPlaceholderView*>(controller.contentView());
-    ASSERT_NE(placeholder, nullptr);
-    const auto colourOf = [](const Color& color) {
-        return QColor::fromRgbF(float(color.red), float(color.green), float(color.blue)).toRgb();
-    };
-    const QColor first = colourOf(model->activePalette().colors.front());
-    EXPECT_LE(std::abs(placeholder->fillColor().red() - first.red()), 1);
-    EXPECT_LE(std::abs(placeholder->fillColor().green() - first.green()), 1);
-    EXPECT_LE(std::abs(placeholder->fillColor().blue() - first.blue()), 1);
-
-    // Painted, the whole window is that colour.
+    auto* canvas = dynamic_cast<WallpaperCanvasView*>(controller.contentView());
+    ASSERT_NE(canvas, nullptr);
     controller.show();
-    const QImage shot = controller.window()->grab().toImage();
+    const QImage shot = controller.window()->grab().toImage().convertToFormat(QImage::Format_RGBA8888);
     ASSERT_FALSE(shot.isNull());
-    EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() / 2).rgb(), placeholder->fillColor().rgb());
-    EXPECT_EQ(shot.pixelColor(0, 0).rgb(), placeholder->fillColor().rgb());
 
-    model->setCustomPaletteStops({CustomPaletteStop{1, 0, 0}});
-    model->setPaletteIndex(static_cast<int>(builtInPalettes().size()));
-    EXPECT_EQ(placeholder->fillColor(), QColor(255, 0, 0));
-    model->setCustomPaletteStops({});
-    EXPECT_EQ(placeholder->fillColor(), QColor(Qt::black));  // an empty custom palette
+    // The same design drawn by the core at the window's size, pixel for pixel.
+    std::vector<std::uint8_t> expected(std::size_t(shot.width()) * shot.height() * 4);
+    WallpaperRenderer::CanvasContext context;
+    context.pixels = {expected.data(), shot.width(), shot.height(), std::int64_t(shot.width()) * 4};
+    WallpaperRenderer::draw(makeExportSettings(*model), context, shot.width(), shot.height());
+    for (const QPoint point : {QPoint(shot.width() / 2, shot.height() / 2), QPoint(7, 7),
+                               QPoint(shot.width() - 9, shot.height() - 9)}) {
+        const std::uint8_t* want = expected.data() + (std::size_t(point.y()) * shot.width() + point.x()) * 4;
+        const QColor got = shot.pixelColor(point);
+        EXPECT_EQ(got, QColor(want[0], want[1], want[2])) << point.x() << "," << point.y();
+    }
 
     QPointer<QWidget> old = controller.contentView();
     auto* content = new QWidget;

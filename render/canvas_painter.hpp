@@ -1,0 +1,183 @@
+// Antialiased fills into RGBA bytes for the live canvas: axis-aligned
+// rectangles with exact area coverage, circles with exact horizontal and
+// sampled vertical coverage, and the radial and linear ramps of gradients and
+// overlays, sampled at pixel centres. Every operation paints a band of pixel
+// rows, so a frame split into bands on several threads comes out byte for
+// byte as painted on one.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "render/color_math.hpp"
+#include "render/image_pixelizer.hpp"
+
+namespace glimora::WallpaperRenderer {
+
+// The pixels of a live canvas: 4 bytes per pixel (red, green, blue, alpha),
+// rows of `stride` bytes from the top.
+using CanvasPixels = ImagePixelizer::RGBATarget;
+
+// The pixels an extent touches along one axis, with the coverage of its first
+// and last pixel; every pixel between is covered whole.
+struct CoverageSpan {
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    float first = 1;  // coverage of pixel `begin`, or of the only pixel when end - begin == 1
+    float last = 1;   // coverage of pixel end - 1
+
+    bool empty() const { return end <= begin; }
+    float coverage(std::int64_t i) const {
+        if (i == begin) return first;
+        return i == end - 1 ? last : 1.0f;
+    }
+};
+
+// The extent start...end (in pixels), clipped to 0...limit.
+CoverageSpan coverageSpan(double start, double end, std::int64_t limit);
+
+// Alpha 0...1 as the 1/255 steps of an 8-bit surface: 0 leaves a pixel as it
+// is, 255 replaces it.
+inline std::uint32_t alphaLevel(float alpha) {
+    if (!(alpha > 0)) return 0;
+    if (alpha >= 1) return 255;
+    return std::uint32_t(alpha * 255.0f + 0.5f);
+}
+
+inline std::uint8_t blendChannel(std::uint32_t dst, std::uint32_t src, std::uint32_t level) {
+    const std::uint32_t t = src * level + dst * (255 - level) + 128;
+    return std::uint8_t((t + (t >> 8)) >> 8);
+}
+
+inline void blendPixel(std::uint8_t* pixel, RGB color, std::uint32_t level) {
+    if (level == 0) return;
+    if (level == 255) {
+        pixel[0] = color.red, pixel[1] = color.green, pixel[2] = color.blue, pixel[3] = 255;
+        return;
+    }
+    pixel[0] = blendChannel(pixel[0], color.red, level);
+    pixel[1] = blendChannel(pixel[1], color.green, level);
+    pixel[2] = blendChannel(pixel[2], color.blue, level);
+    pixel[3] = 255;
+}
+
+// The four bytes of an opaque pixel as one word, for whole-pixel writes.
+inline std::uint32_t opaquePixel(RGB color) {
+    const std::uint8_t bytes[4] = {color.red, color.green, color.blue, 255};
+    std::uint32_t word;
+    std::memcpy(&word, bytes, 4);
+    return word;
+}
+
+inline std::uint8_t* rowPointer(const CanvasPixels& pixels, std::int64_t row) {
+    return pixels.data + row * pixels.stride;
+}
+
+// Paints `color` over the span's pixels of one row at `rowAlpha` times each
+// pixel's coverage.
+inline void paintSpan(std::uint8_t* row, const CoverageSpan& span, RGB color, float rowAlpha) {
+    if (span.empty()) return;
+    const std::uint32_t level = alphaLevel(rowAlpha);
+    if (level == 0) return;
+    std::uint8_t* pixel = row + 4 * span.begin;
+    blendPixel(pixel, color, alphaLevel(rowAlpha * span.first));
+    if (span.end - span.begin == 1) return;
+    const std::int64_t inner = span.end - span.begin - 2;
+    std::uint8_t* p = pixel + 4;
+    if (level == 255) {
+        const std::uint32_t word = opaquePixel(color);
+        for (std::int64_t i = 0; i < inner; ++i) std::memcpy(p + 4 * i, &word, 4);
+    } else {
+        for (std::int64_t i = 0; i < inner; ++i) blendPixel(p + 4 * i, color, level);
+    }
+    blendPixel(p + 4 * inner, color, alphaLevel(rowAlpha * span.last));
+}
+
+// A circle of `radius` at (centerX, centerY), all in pixels, painted over one
+// pixel row at `opacity` times its coverage. `scratch` is reused between calls.
+void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width, double centerX,
+                    double centerY, double radius, RGB color, float opacity, std::vector<float>& scratch);
+
+// Horizontal samples per pixel row of a circle's coverage.
+inline constexpr int circleSubRows = 8;
+
+// A radial ramp from radius `inner` to `outer` around (centerX, centerY), in
+// canvas units: black whose alpha is 0 up to the middle radius, then rises
+// linearly to `peak` at `outer` and stays there (the stops clear, clear, black
+// at peak, evenly spaced, padded beyond the ends).
+struct RadialDarkening {
+    double centerX = 0;
+    double centerY = 0;
+    double inner = 0;
+    double outer = 1;
+    double peak = 0;
+};
+
+// One colour at `opacity` at the centre, fading linearly to clear at `radius`
+// (canvas units); the fade interpolates premultiplied, so the colour keeps
+// its hue as it fades.
+struct RadialGlow {
+    double centerX = 0;
+    double centerY = 0;
+    double radius = 1;
+    RGB color;
+    double opacity = 1;
+};
+
+// Evenly spaced colours from `start` to `end` (canvas units), the end colours
+// continued beyond both ends.
+struct LinearRamp {
+    double startX = 0;
+    double startY = 0;
+    double endX = 0;
+    double endY = 0;
+    std::vector<RGB> colors;
+};
+
+// Rows rowBegin...rowEnd-1 of the pixels, a surface of `scale` pixels per
+// canvas unit; ramps are sampled at pixel centres.
+struct CanvasBand {
+    CanvasPixels pixels;
+    std::int64_t rowBegin = 0;
+    std::int64_t rowEnd = 0;
+    double scale = 1;
+};
+
+void fillBand(const CanvasBand& band, RGB color);
+void paintLinearRamp(const CanvasBand& band, const LinearRamp& ramp);
+void paintRadialGlow(const CanvasBand& band, const RadialGlow& glow);
+void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp);
+
+namespace detail {
+
+// A radial ramp of levels along a pixel row: at distance d from the centre,
+// high + (low - high) * clamp((d - offset) * slope, 0, 1), rounded.
+struct RadialLevels {
+    float centerX = 0;
+    float dySquared = 0;
+    float offset = 0;
+    float slope = 0;
+    float high = 0;
+    float low = 0;
+};
+
+// The row kernels, vectorised where the processor allows; the scalar forms
+// give the same bytes and serve the remaining pixels and other processors.
+void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t count, std::uint32_t* levels);
+void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t count,
+                        std::uint32_t* levels);
+// `color` over `count` opaque pixels at per-pixel levels 0...255.
+void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels);
+void blendRowScalar(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels);
+
+}  // namespace detail
+
+// Runs `paint(rowBegin, rowEnd)` over bands of the rows 0...rows-1, on up to
+// `threadCount` threads (1: this thread only; 0: one per core).
+void forEachBand(std::int64_t rows, int threadCount,
+                 const std::function<void(std::int64_t, std::int64_t)>& paint);
+
+}  // namespace glimora::WallpaperRenderer

@@ -1,0 +1,42 @@
+// The live canvas: the design drawn into the pixels of a desktop view, the
+// third twin of the bitmap and the SVG writer. Same grids and cell colours,
+// drawn as antialiased shapes in points, with the canvas' own cell growth,
+// split bands and overlays.
+#pragma once
+
+#include "render/canvas_painter.hpp"
+#include "render/wallpaper_export_settings.hpp"
+
+namespace glimora::WallpaperRenderer {
+
+// Where a live canvas draws: its pixels, how many pixels make a point, and
+// how many threads may share the work (1: the calling thread only; 0: one per
+// core). The pixels are normally width x height points times `scale`; the
+// result is the same whatever the thread count.
+struct CanvasContext {
+    CanvasPixels pixels;
+    double scale = 1;
+    int threadCount = 1;
+};
+
+// The design of `settings` on a canvas of width x height points: the
+// pixelized photo when the snapshot has one, else the grain gradient when
+// active, else the smooth gradient with its overlays, else the cell grid with
+// its split bands, scanline bands and vignette. Draws nothing on a canvas
+// without area and never fails. Every pixel of the canvas is written.
+void draw(const WallpaperExportSettings& settings, const CanvasContext& context, double width, double height);
+
+// The grain gradient: cells grown by 0.55 points, halftone dots on the grown
+// cells, and a vignette of its own.
+void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSettings& settings,
+                           double width, double height);
+
+// The smooth gradient: the linear ramp and its two glows, blended normally.
+void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportSettings& settings,
+                            double width, double height);
+
+// The smooth gradient's thin scanline bands and vignette.
+void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportSettings& settings,
+                            double width, double height);
+
+}  // namespace glimora::WallpaperRenderer

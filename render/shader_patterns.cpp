@@ -1,0 +1,392 @@
+#include "render/shader_patterns.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace glimora {
+
+namespace {
+
+// Single-precision vectors with the GLSL operations the programs use, so the
+// code below reads line for line like the shader source.
+struct vec2 {
+    float x = 0;
+    float y = 0;
+};
+struct vec3 {
+    float x = 0;
+    float y = 0;
+    float z = 0;
+};
+
+vec2 operator+(vec2 a, vec2 b) { return {a.x + b.x, a.y + b.y}; }
+vec2 operator-(vec2 a, vec2 b) { return {a.x - b.x, a.y - b.y}; }
+vec2 operator*(vec2 a, vec2 b) { return {a.x * b.x, a.y * b.y}; }
+vec2 operator*(vec2 a, float s) { return {a.x * s, a.y * s}; }
+vec2 operator/(vec2 a, float s) { return {a.x / s, a.y / s}; }
+vec2 operator+(vec2 a, float s) { return {a.x + s, a.y + s}; }
+vec2 operator-(vec2 a, float s) { return {a.x - s, a.y - s}; }
+vec3 operator+(vec3 a, vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+vec3 operator*(vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+
+float dot(vec2 a, vec2 b) { return a.x * b.x + a.y * b.y; }
+float dot(vec3 a, vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float length(vec2 a) { return std::sqrt(dot(a, a)); }
+vec3 normalize(vec3 a) { return a * (1.0f / std::sqrt(dot(a, a))); }
+float clamp(float x, float lo, float hi) { return std::min(std::max(x, lo), hi); }
+float mix(float a, float b, float t) { return a * (1.0f - t) + b * t; }
+vec3 mix(vec3 a, vec3 b, float t) { return {mix(a.x, b.x, t), mix(a.y, b.y, t), mix(a.z, b.z, t)}; }
+float fract(float x) { return x - std::floor(x); }
+float smoothstep(float e0, float e1, float x) {
+    const float t = clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
+    return t * t * (3.0f - 2.0f * t);
+}
+vec3 rgb(const ShaderColor& c) { return {c[0], c[1], c[2]}; }
+
+constexpr float tau = 6.2831853f;
+// Material seconds per period of every time term: shaderMaterialPeriod.
+constexpr float periodInverse = 1.0f / 600.0f;
+
+struct ivec2 {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+std::uint32_t hash(ivec2 p) {
+    std::uint32_t h = (std::uint32_t(p.x) * 0x8da6b343u) ^ (std::uint32_t(p.y) * 0xd8163841u);
+    h ^= h >> 15;
+    h *= 0x2c1b3c6du;
+    h ^= h >> 12;
+    h *= 0x297a2d39u;
+    h ^= h >> 15;
+    return h;
+}
+
+float rand(ivec2 p) { return float(hash(p) >> 8u) * (1.0f / 16777216.0f); }
+
+// A lattice coordinate: floor, held inside the integer range the shaders
+// can convert exactly.
+std::int32_t lattice(float x) { return std::int32_t(clamp(std::floor(x), -1.0e9f, 1.0e9f)); }
+
+float vnoise(vec2 p) {
+    const vec2 i{std::floor(p.x), std::floor(p.y)};
+    const vec2 f = p - i;
+    const vec2 u = f * f * (vec2{3.0f, 3.0f} - f * 2.0f);
+    const ivec2 k{lattice(p.x), lattice(p.y)};
+    const float a = rand(k);
+    const float b = rand({k.x + 1, k.y});
+    const float c = rand({k.x, k.y + 1});
+    const float d = rand({k.x + 1, k.y + 1});
+    return mix(mix(a, b, u.x), mix(c, d, u.x), u.y);
+}
+
+// Octaves turned against each other so that the lattice does not show.
+vec2 nextOctave(vec2 p) { return vec2{1.6f * p.x - 1.2f * p.y, 1.2f * p.x + 1.6f * p.y} + vec2{5.3f, 1.7f}; }
+
+float fbm3(vec2 p) {
+    float s = 0.0f;
+    float amplitude = 0.5f;
+    for (int i = 0; i < 3; ++i) {
+        s += amplitude * vnoise(p);
+        p = nextOctave(p);
+        amplitude *= 0.5f;
+    }
+    return s / 0.875f;
+}
+
+float fbm5(vec2 p) {
+    float s = 0.0f;
+    float amplitude = 0.5f;
+    for (int i = 0; i < 5; ++i) {
+        s += amplitude * vnoise(p);
+        p = nextOctave(p);
+        amplitude *= 0.5f;
+    }
+    return s / 0.96875f;
+}
+
+// The design's shape as a broad tone layout under the pattern.
+float shapeTerm(int code, vec2 uv, float reach) {
+    const vec2 p = uv / reach;
+    const float r = length(p);
+    const float inverse = 1.0f / (r + 0.001f);
+    const float cs = p.x * inverse;
+    const float sn = p.y * inverse;
+    switch (code) {
+    case 0: return clamp(0.5f + 0.5f * p.x, 0.0f, 1.0f);
+    case 1: return clamp(1.0f - r, 0.0f, 1.0f);
+    case 2: return 0.5f + 0.5f * sn;
+    case 3: return 0.5f + 0.5f * std::sin(p.x * 4.0f + std::sin(p.y * 3.0f));
+    case 4: return 0.5f + 0.5f * std::sin(p.y * 6.0f);
+    case 5: return clamp(1.0f - (std::abs(p.x) + std::abs(p.y)), 0.0f, 1.0f);
+    case 6: return 0.5f + 0.5f * std::sin(p.x * 5.0f) * std::sin(p.y * 5.0f);
+    case 7: return 0.5f + 0.5f * std::cos(std::abs(p.x) * 8.0f - p.y * 4.0f);
+    case 8: return clamp(0.5f + (p.y - 0.2f * std::sin(p.x * 3.0f)) * 1.5f, 0.0f, 1.0f);
+    case 9: {
+        const float c2 = cs * cs;
+        const float c6 = 32.0f * c2 * c2 * c2 - 48.0f * c2 * c2 + 18.0f * c2 - 1.0f;
+        return clamp(0.5f + 0.5f * c6 * (1.0f - std::min(r, 1.0f)), 0.0f, 1.0f);
+    }
+    case 10: return clamp(1.0f - std::max(std::abs(p.x), std::abs(p.y)) * 1.3f, 0.0f, 1.0f);
+    case 11: {
+        const float c2 = cs * cs - sn * sn;
+        const float s2 = 2.0f * cs * sn;
+        const float a = r * 10.0f;
+        return 0.5f + 0.5f * (std::sin(a) * c2 + std::cos(a) * s2);
+    }
+    case 12: return 0.5f + 0.5f * std::cos(p.x * 7.0f) * std::cos(p.y * 7.0f);
+    case 13: return 0.5f + 0.5f * std::sin((p.x * p.x * 3.0f + p.y * p.y * 5.0f) * 6.0f);
+    default:
+        return 0.5f + 0.5f * std::cos((length(p - vec2{0.35f, 0.0f}) + length(p + vec2{0.35f, 0.0f})) * 8.0f);
+    }
+}
+
+// The pattern's tone 0...1 at a position in points.
+float field(const ShaderMaterialUniforms& u, vec2 P) {
+    const vec2 S{std::max(u.width, 1.0f), std::max(u.height, 1.0f)};
+    const float c = u.time * periodInverse;
+    const float t = c * tau;
+    const int pattern = int(clamp(u.pattern, 0.0f, 5.0f) + 0.5f);
+    const float scale = clamp(u.scale, 0.05f, 20.0f);
+    const float ripple = clamp(u.distortion, 0.0f, 2.0f);
+    const float seed = u.seed;
+    const int shape = int(clamp(u.shape, 0.0f, 14.0f) + 0.5f);
+    const float angle = u.angle * (tau / 360.0f);
+    const float reach = std::max(u.spread, 1.0f) / 100.0f;
+    const vec2 anchor = vec2{u.centerX, u.centerY} / 100.0f;
+    const float phase = u.phase * (tau / 360.0f);
+    const vec2 frequency{0.5f + 0.25f * clamp(u.frequencyX, 0.25f, 16.0f),
+                         0.5f + 0.25f * clamp(u.frequencyY, 0.25f, 16.0f)};
+
+    vec2 uv = (P - anchor * S) / S.y;
+    const float ca = std::cos(angle);
+    const float sa = std::sin(angle);
+    uv = vec2{ca * uv.x - sa * uv.y, sa * uv.x + ca * uv.y};
+    vec2 q = uv * frequency * (2.4f * scale);
+    const vec2 seedShift{seed * 61.0f + 3.0f, seed * 37.0f - 5.0f};
+
+    // Ripple bends the field along a slowly drifting noise.
+    const vec2 drift{std::cos(t * 23.0f), std::sin(t * 29.0f)};
+    const vec2 bend =
+        vec2{vnoise(q * 0.9f + drift * 0.6f + seedShift),
+             vnoise(q * 0.9f - vec2{drift.y, drift.x} * 0.6f + vec2{seedShift.y, seedShift.x} + 7.3f)} -
+        0.5f;
+    q = q + bend * (1.6f * ripple);
+    const vec2 n = q + seedShift;
+
+    float v = 0.0f;
+    if (pattern == 0) {
+        const vec2 a = n + vec2{std::cos(t * 31.0f), std::sin(t * 37.0f)} * 0.8f;
+        const float n1 = fbm3(a);
+        const vec2 b =
+            n * 1.3f + vec2{n1 * 2.2f, -n1 * 1.7f} + vec2{std::sin(t * 41.0f), std::cos(t * 43.0f)} * 0.5f;
+        const float n2 = fbm3(b);
+        v = 0.5f + 0.5f * std::sin(n2 * 7.0f + n1 * 2.0f + phase);
+    } else if (pattern == 1) {
+        const float w1 = std::sin(q.x * 3.1f + std::sin(q.y * 1.7f + t * 53.0f) * 1.1f + t * 47.0f + phase);
+        const float w2 = std::sin(q.y * 2.3f - q.x * 0.9f + std::cos(q.x * 1.3f - t * 59.0f) * 0.8f -
+                                  t * 43.0f + seed * tau);
+        v = 0.5f + 0.32f * w1 + 0.18f * w2;
+    } else if (pattern == 2) {
+        const float r = length(q);
+        const float wobble =
+            (vnoise(n * 0.8f + vec2{std::cos(t * 17.0f), std::sin(t * 17.0f)}) - 0.5f) * 1.4f;
+        const float rings = 0.5f + 0.5f * std::cos(r * 5.5f - t * 61.0f + phase + wobble);
+        const float depth = 1.0f / (1.0f + 0.35f * r);
+        v = rings * (0.3f + 0.7f * depth) + 0.12f * (1.0f - depth);
+    } else if (pattern == 3) {
+        const float x = q.x * 0.8f + (vnoise(n * 0.5f) - 0.5f) * 0.6f + phase / tau;
+        const float stripe = smoothstep(0.4f, 0.6f, std::abs(2.0f * fract(x + c * 20.0f) - 1.0f));
+        const float thin =
+            smoothstep(0.82f, 0.92f, std::abs(2.0f * fract(x * 3.0f - c * 40.0f + 0.25f) - 1.0f));
+        v = 0.12f + 0.7f * stripe + 0.18f * thin;
+    } else if (pattern == 4) {
+        const vec2 p = n * 1.3f;
+        const ivec2 base{lattice(p.x), lattice(p.y)};
+        float weights = 0.0f;
+        float tones = 0.0f;
+        float strongest = 0.0f;
+        for (int j = -1; j <= 1; ++j) {
+            for (int i = -1; i <= 1; ++i) {
+                const ivec2 cell{base.x + i, base.y + j};
+                const float h1 = rand(cell);
+                const float h2 = rand({cell.x + 101, cell.y + 57});
+                const float h3 = rand({cell.x - 37, cell.y + 211});
+                const vec2 o{0.5f + 0.38f * std::sin(t * 19.0f + tau * h1),
+                             0.5f + 0.38f * std::cos(t * 23.0f + tau * h2)};
+                const vec2 d = vec2{float(cell.x), float(cell.y)} + o - p;
+                const float w = std::exp(-14.0f * dot(d, d));
+                weights += w;
+                tones += w * (0.5f + 0.5f * std::sin(tau * h3 + phase + t * 11.0f));
+                strongest = std::max(strongest, w);
+            }
+        }
+        const float facet = tones / weights;
+        const float edge = smoothstep(0.5f, 0.85f, strongest / weights);
+        v = facet * (0.45f + 0.55f * edge);
+    } else {
+        const vec2 a = n * 0.7f + vec2{std::cos(t * 13.0f), std::sin(t * 13.0f)} * 1.1f;
+        const float w = fbm3(a * 0.6f + vec2{std::sin(t * 11.0f), std::cos(t * 11.0f)} * 0.3f);
+        const float cloud = fbm5(a + vec2{w * 1.4f + phase * 0.25f, -w});
+        v = smoothstep(0.3f, 0.78f, cloud);
+    }
+    return mix(v, shapeTerm(shape, uv, reach), 0.28f);
+}
+
+vec3 ramp(const ShaderMaterialUniforms& u, float x) {
+    const float a = clamp(x * 2.0f, 0.0f, 1.0f);
+    const float b = clamp(x * 2.0f - 1.0f, 0.0f, 1.0f);
+    return mix(mix(rgb(u.base), rgb(u.mid), a), rgb(u.highlight), b);
+}
+
+// The light of the relief, from the upper left; and the half vector for its sheen.
+constexpr vec3 light{-0.45113f, -0.55138f, 0.70175f};
+constexpr vec3 halfway{-0.24453f, -0.29888f, 0.92243f};
+
+// The material's colour at P; `pictureTone` is mixed into the tone by
+// `toneMix` (0 without a picture).
+vec3 material(const ShaderMaterialUniforms& u, vec2 P, float pictureTone, float toneMix) {
+    const float v = field(u, P);
+    const float e = std::max(u.height, 1.0f) * 0.002f;
+    const float vx = field(u, P + vec2{e, 0.0f});
+    const float vy = field(u, P + vec2{0.0f, e});
+    const float relief = clamp(u.relief, 0.0f, 2.0f);
+    const float energy = clamp(u.intensity, 0.0f, 2.0f);
+    const float slope = 40.0f * relief;
+    const vec3 normal = normalize(vec3{(v - vx) * slope, (v - vy) * slope, 1.0f});
+    const float diffuse = clamp(dot(normal, light), 0.0f, 1.0f);
+    float sheen = clamp(dot(normal, halfway), 0.0f, 1.0f);
+    for (int i = 0; i < 5; ++i) sheen *= sheen;
+
+    float tone = clamp((v - 0.5f) * (0.45f + 1.1f * energy) + 0.5f, 0.0f, 1.0f);
+    tone = mix(tone, pictureTone, toneMix);
+    const float t = u.time * periodInverse * tau;
+    const float drift = clamp(u.colorShift, 0.0f, 2.0f) * 0.2f *
+                        std::sin(t * 13.0f + (P.x + P.y) / std::max(u.height, 1.0f) * 2.0f);
+    vec3 color{ramp(u, tone + drift).x, ramp(u, tone).y, ramp(u, tone - drift).z};
+    color = color * (1.0f - 0.55f * relief + 0.715f * relief * diffuse);
+    color =
+        color + rgb(u.highlight) * (sheen * relief * 0.5f + energy * 0.12f * smoothstep(0.7f, 1.0f, tone));
+    return {clamp(color.x, 0.0f, 1.0f), clamp(color.y, 0.0f, 1.0f), clamp(color.z, 0.0f, 1.0f)};
+}
+
+std::uint8_t channelByte(float value) { return std::uint8_t(clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); }
+
+}  // namespace
+
+std::optional<ShaderMaterialUniforms> ShaderMaterialUniforms::fromArguments(
+    const ShaderArguments& arguments) {
+    using Kind = ShaderArgument::Kind;
+    if (arguments.size() != 20 || arguments[0].kind != Kind::float2) return std::nullopt;
+    for (std::size_t i = 1; i < 17; ++i) {
+        if (arguments[i].kind != Kind::float1) return std::nullopt;
+    }
+    for (std::size_t i = 17; i < 20; ++i) {
+        if (arguments[i].kind != Kind::color) return std::nullopt;
+    }
+    auto scalar = [&](std::size_t i) { return arguments[i].value[0]; };
+    ShaderMaterialUniforms u;
+    u.width = arguments[0].value[0];
+    u.height = arguments[0].value[1];
+    u.time = scalar(1);
+    u.pattern = scalar(2);
+    u.scale = scalar(3);
+    u.distortion = scalar(4);
+    u.relief = scalar(5);
+    u.colorShift = scalar(6);
+    u.intensity = scalar(7);
+    u.seed = scalar(8);
+    u.shape = scalar(9);
+    u.angle = scalar(10);
+    u.spread = scalar(11);
+    u.centerX = scalar(12);
+    u.centerY = scalar(13);
+    u.phase = scalar(14);
+    u.frequencyX = scalar(15);
+    u.frequencyY = scalar(16);
+    u.base = arguments[17].value;
+    u.mid = arguments[18].value;
+    u.highlight = arguments[19].value;
+    return u;
+}
+
+ShaderColor shaderMaterialColor(const ShaderMaterialUniforms& uniforms, float x, float y) {
+    const vec3 c = material(uniforms, {x, y}, 0.0f, 0.0f);
+    return {c.x, c.y, c.z, 1.0f};
+}
+
+ShaderColor shaderImageColor(const ShaderMaterialUniforms& uniforms, float x, float y, ShaderColor picture) {
+    const float tone = picture[0] * 0.2126f + picture[1] * 0.7152f + picture[2] * 0.0722f;
+    const vec3 c = material(uniforms, {x, y}, tone, 0.45f);
+    const float alpha = picture[3];
+    const float amount = 0.35f + 0.65f * clamp(uniforms.intensity, 0.0f, 1.0f);
+    return {mix(picture[0], c.x * alpha, amount), mix(picture[1], c.y * alpha, amount),
+            mix(picture[2], c.z * alpha, amount), alpha};
+}
+
+std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, float width, float height,
+                                              float x, float y) {
+    const auto bytes = picture.bytes();
+    if (picture.width < 1 || picture.height < 1 ||
+        bytes.size() < std::size_t(picture.width) * std::size_t(picture.height) * 4) {
+        return std::nullopt;
+    }
+    const float pw = float(picture.width);
+    const float ph = float(picture.height);
+    const float k = std::min(width / pw, height / ph);
+    const vec2 size{pw * k, ph * k};
+    const vec2 origin = (vec2{width, height} - size) * 0.5f;
+    const float u = (x - origin.x) / size.x;
+    const float v = (y - origin.y) / size.y;
+    if (!(u >= 0.0f && u < 1.0f && v >= 0.0f && v < 1.0f)) return std::nullopt;
+
+    const float tx = u * pw - 0.5f;
+    const float ty = v * ph - 0.5f;
+    const float fx = tx - std::floor(tx);
+    const float fy = ty - std::floor(ty);
+    const auto column = [&](float f) { return std::int64_t(clamp(f, 0.0f, pw - 1.0f)); };
+    const auto row = [&](float f) { return std::int64_t(clamp(f, 0.0f, ph - 1.0f)); };
+    const std::int64_t x0 = column(std::floor(tx));
+    const std::int64_t x1 = column(std::floor(tx) + 1.0f);
+    const std::int64_t y0 = row(std::floor(ty));
+    const std::int64_t y1 = row(std::floor(ty) + 1.0f);
+    ShaderColor color{};
+    for (int channel = 0; channel < 4; ++channel) {
+        auto at = [&](std::int64_t px, std::int64_t py) {
+            return float(bytes[std::size_t((py * picture.width + px) * 4 + channel)]) / 255.0f;
+        };
+        color[std::size_t(channel)] =
+            mix(mix(at(x0, y0), at(x1, y0), fx), mix(at(x0, y1), at(x1, y1), fx), fy);
+    }
+    return color;
+}
+
+void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelImageBuffer* picture,
+                          const WallpaperRenderer::CanvasPixels& pixels, double scale, int threadCount) {
+    if (!pixels.data || pixels.width <= 0 || pixels.height <= 0 || pixels.stride < pixels.width * 4) return;
+    if (!(scale > 0) || !std::isfinite(scale)) return;
+    const float ratio = float(scale);
+    WallpaperRenderer::forEachBand(pixels.height, threadCount, [&](std::int64_t begin, std::int64_t end) {
+        for (std::int64_t y = begin; y < end; ++y) {
+            std::uint8_t* row = WallpaperRenderer::rowPointer(pixels, y);
+            const float py = (float(y) + 0.5f) / ratio;
+            for (std::int64_t x = 0; x < pixels.width; ++x) {
+                const float px = (float(x) + 0.5f) / ratio;
+                ShaderColor color{0.0f, 0.0f, 0.0f, 1.0f};
+                if (!picture) {
+                    color = shaderMaterialColor(uniforms, px, py);
+                } else if (const auto under =
+                               fittedPictureColor(*picture, uniforms.width, uniforms.height, px, py)) {
+                    color = shaderImageColor(uniforms, px, py, *under);
+                }
+                std::uint8_t* p = row + 4 * x;
+                p[0] = channelByte(color[0]);
+                p[1] = channelByte(color[1]);
+                p[2] = channelByte(color[2]);
+                p[3] = 255;
+            }
+        }
+    });
+}
+
+}  // namespace glimora

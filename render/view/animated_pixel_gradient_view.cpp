@@ -1,0 +1,21 @@
+#include "render/view/animated_pixel_gradient_view.hpp"
+
+#include "state/wallpaper_snapshot.hpp"
+
+namespace glimora {
+
+AnimatedPixelGradientView::AnimatedPixelGradientView(NotchViewModel& model, QWidget* parent)
+    : LiveFrameView(parent), model_(model) {}
+
+ShaderArguments AnimatedPixelGradientView::shaderArguments(double time) const {
+    return animatedPixelGradientArguments(makeExportSettings(model_, std::nullopt, time), double(width()),
+                                          double(height()), model_.animationProgress(time));
+}
+
+void AnimatedPixelGradientView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width,
+                                          double height) {
+    const double time = model_.services().clock->now();
+    WallpaperRenderer::draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
+}
+
+}  // namespace glimora

@@ -1,0 +1,22 @@
+#include "render/view/live_canvas_view.hpp"
+
+#include "state/wallpaper_snapshot.hpp"
+
+namespace glimora {
+
+LiveCanvasView::LiveCanvasView(NotchViewModel& model, QWidget* parent)
+    : LiveFrameView(parent), model_(model) {}
+
+void LiveCanvasView::setTimed(bool timed) {
+    if (timed == timed_) return;
+    timed_ = timed;
+    invalidate();
+}
+
+void LiveCanvasView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height) {
+    std::optional<double> time;
+    if (timed_) time = model_.services().clock->now();
+    WallpaperRenderer::draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
+}
+
+}  // namespace glimora

@@ -1,0 +1,19 @@
+#include "render/view/procedural_gradient_view.hpp"
+
+#include "state/wallpaper_snapshot.hpp"
+
+namespace glimora {
+
+ProceduralGradientView::ProceduralGradientView(NotchViewModel& model, QWidget* parent)
+    : LiveFrameView(parent), model_(model) {}
+
+ShaderArguments ProceduralGradientView::shaderArguments() const {
+    return grainGradientArguments(makeExportSettings(model_), double(width()), double(height()));
+}
+
+void ProceduralGradientView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width,
+                                       double height) {
+    WallpaperRenderer::drawLiveGrainGradient(context, makeExportSettings(model_), width, height);
+}
+
+}  // namespace glimora
