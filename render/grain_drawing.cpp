@@ -1,0 +1,227 @@
+// The grain gradient as a bitmap. The cells are axis-aligned rectangles, so
+// their antialiased edges are worked out exactly (area coverage, composited
+// in drawing order) rather than rasterised; only the round halftone dots go
+// through cairo.
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "render/field_math.hpp"
+#include "render/grain_gradient.hpp"
+#include "render/parallel_bands.hpp"
+#include "render/raster_shading.hpp"
+
+namespace glimora::WallpaperRenderer {
+
+namespace {
+
+using fieldmath::pi;
+
+// Along one axis: which cells reach into each pixel and by how much. Cells
+// are `size` long and drawn `growth` longer; pixel p spans [p, p + 1).
+struct AxisCoverage {
+    struct Entry {
+        std::int32_t cell;
+        float coverage;
+    };
+    std::vector<std::int32_t> offsets;   // the entries of pixel p are [offsets[p], offsets[p + 1])
+    std::vector<Entry> entries;          // in drawing order
+    std::vector<std::int32_t> snapped;   // the cell of pixel p when cells are snapped to whole pixels
+
+    AxisCoverage(std::int64_t cells, double size, double growth, std::int64_t pixels) {
+        std::vector<std::vector<Entry>> perPixel(static_cast<std::size_t>(pixels));
+        snapped.assign(std::size_t(pixels), 0);
+        for (std::int64_t k = 0; k < cells; ++k) {
+            const double start = size * double(k);
+            const double end = start + size + growth;
+            const auto first = std::int64_t(std::clamp(std::floor(start), 0.0, double(pixels)));
+            const auto last = std::int64_t(std::clamp(std::ceil(end), 0.0, double(pixels)));
+            for (std::int64_t p = first; p < last; ++p) {
+                const double covered = std::min(double(p + 1), end) - std::max(double(p), start);
+                if (covered > 0) perPixel[std::size_t(p)].push_back({std::int32_t(k), float(std::min(covered, 1.0))});
+            }
+            // The snapped cell: truncated edges, at least a pixel, the last
+            // one running on to the edge; later cells win where spans meet.
+            const auto begin = std::int64_t(std::clamp(std::trunc(start), 0.0, double(pixels)));
+            auto stop = std::int64_t(std::clamp(std::trunc(size * double(k + 1)), 0.0, double(pixels)));
+            stop = k == cells - 1 ? pixels : std::min(std::max(begin + 1, stop), pixels);
+            for (std::int64_t p = begin; p < stop; ++p) snapped[std::size_t(p)] = std::int32_t(k);
+        }
+        offsets.reserve(std::size_t(pixels) + 1);
+        offsets.push_back(0);
+        for (const auto& list : perPixel) {
+            entries.insert(entries.end(), list.begin(), list.end());
+            offsets.push_back(std::int32_t(entries.size()));
+        }
+    }
+
+    std::span<const Entry> at(std::int64_t p) const {
+        return {entries.data() + offsets[std::size_t(p)], entries.data() + offsets[std::size_t(p + 1)]};
+    }
+    // Whether pixel p lies wholly inside its snapped cell and no other cell
+    // reaches into it.
+    bool plain(std::int64_t p) const {
+        const auto list = at(p);
+        return list.size() == 1 && list[0].coverage == 1 && list[0].cell == snapped[std::size_t(p)];
+    }
+};
+
+struct GrainCells {
+    std::int64_t columns = 0;
+    std::int64_t rows = 0;
+    std::vector<RGB> fills;
+    std::vector<HalftoneDot> dots;  // halftone mode only
+
+    RGB fill(std::int64_t row, std::int64_t column) const { return fills[std::size_t(row * columns + column)]; }
+};
+
+// The pixels of row y with every cell composited in drawing order over the
+// snapped layer, as native cairo pixels (alpha in the high byte) or RGBA bytes.
+void cellRowPixels(const GrainCells& cells, const AxisCoverage& across, const AxisCoverage& down, std::int64_t y,
+                   std::int64_t width, std::uint32_t* out) {
+    const auto rowEntries = down.at(y);
+    const std::int32_t snappedRow = down.snapped[std::size_t(y)];
+    const bool plainRow = down.plain(y);
+    for (std::int64_t x = 0; x < width; ++x) {
+        RGB color;
+        if (plainRow && across.plain(x)) {
+            color = cells.fill(snappedRow, across.snapped[std::size_t(x)]);
+        } else {
+            const RGB under = cells.fill(snappedRow, across.snapped[std::size_t(x)]);
+            float r = under.red, g = under.green, b = under.blue;
+            for (const auto& rowEntry : rowEntries) {
+                for (const auto& columnEntry : across.at(x)) {
+                    const float a = rowEntry.coverage * columnEntry.coverage;
+                    const RGB fill = cells.fill(rowEntry.cell, columnEntry.cell);
+                    r = a * float(fill.red) + (1 - a) * r;
+                    g = a * float(fill.green) + (1 - a) * g;
+                    b = a * float(fill.blue) + (1 - a) * b;
+                }
+            }
+            color = {kernels::roundedByte(r), kernels::roundedByte(g), kernels::roundedByte(b)};
+        }
+        out[x] = 0xFF000000u | std::uint32_t(color.red) << 16 | std::uint32_t(color.green) << 8 | color.blue;
+    }
+}
+
+// Two pixel rows get the same cells when the same cells reach into them by
+// the same amounts over the same snapped cell.
+bool sameCells(const AxisCoverage& down, std::int64_t a, std::int64_t b) {
+    if (down.snapped[std::size_t(a)] != down.snapped[std::size_t(b)]) return false;
+    const auto ea = down.at(a);
+    const auto eb = down.at(b);
+    return std::equal(ea.begin(), ea.end(), eb.begin(), eb.end(),
+                      [](const auto& p, const auto& q) { return p.cell == q.cell && p.coverage == q.coverage; });
+}
+
+// The halftone dots that reach into rows [top, bottom), drawn with cairo over
+// those rows (native pixels), in cell order.
+void drawDots(const GrainCells& cells, const RGBATarget& target, std::int64_t top, std::int64_t bottom) {
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(target.data + top * target.stride, CAIRO_FORMAT_ARGB32,
+                                            int(target.width), int(bottom - top), int(target.stride));
+    cairo_t* cr = cairo_create(surface);
+    bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    if (ok) {
+        cairo_translate(cr, 0, -double(top));
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        for (const HalftoneDot& dot : cells.dots) {
+            if (dot.centerY + dot.radius + 1 <= double(top) || dot.centerY - dot.radius - 1 >= double(bottom)) continue;
+            if (!(dot.radius > 0)) continue;
+            cairo_set_source_rgba(cr, dot.color.red / 255.0, dot.color.green / 255.0, dot.color.blue / 255.0,
+                                  dot.alpha);
+            cairo_arc(cr, dot.centerX, dot.centerY, dot.radius, 0, 2 * pi);
+            cairo_fill(cr);
+        }
+        ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+        cairo_surface_flush(surface);
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    if (!ok) throw RendererError::bitmapUnavailable;
+}
+
+}  // namespace
+
+void drawGrainGradient(const WallpaperExportSettings& settings, const RGBATarget& target, int threadCount) {
+    if (!target.data || target.width <= 0 || target.height <= 0) return;
+    detail::checkTarget(target);
+    const std::int64_t width = target.width;
+    const std::int64_t height = target.height;
+    const double W = double(width);
+    const double H = double(height);
+    const GrainGrid grid = grainGrid(settings, W, H);
+    const GrainColorer colorer(settings, W / std::max(H, 1.0));
+    const double w = W / double(grid.columns);
+    const double h = H / double(grid.rows);
+    const bool halftone = colorer.halftone();
+    const int threads = threadCount > 0 ? threadCount : defaultThreadCount();
+
+    GrainCells cells;
+    cells.columns = grid.columns;
+    cells.rows = grid.rows;
+    cells.fills.resize(std::size_t(grid.columns * grid.rows));
+    if (halftone) cells.dots.resize(cells.fills.size());
+    const int cellBands = detail::bandCount(grid.rows, threads, 2);
+    forEachBand(cellBands, threads, [&](int band) {
+        const std::int64_t first = grid.rows * band / cellBands;
+        const std::int64_t end = grid.rows * (band + 1) / cellBands;
+        for (std::int64_t r = first; r < end; ++r) {
+            for (std::int64_t c = 0; c < grid.columns; ++c) {
+                const auto i = std::size_t(r * grid.columns + c);
+                const GrainColorer::Cell cell = colorer.cell(r, c, grid.unitX(c), grid.unitY(r));
+                const RGB scanlined = colorer.scanlined(cell.color, r);
+                cells.fills[i] = colorer.ground(scanlined);
+                // The dot is measured on the cell as drawn, growth included.
+                if (halftone)
+                    cells.dots[i] = colorer.halftoneDot(cell, scanlined, r, c, w * double(c), h * double(r),
+                                                        w + 0.25, h + 0.25);
+            }
+        }
+    });
+
+    const AxisCoverage across(grid.columns, w, 0.25, width);
+    const AxisCoverage down(grid.rows, h, 0.25, height);
+    const detail::RadialShade vignette(width, height, 0.2 * std::min(W, H), 0.78 * std::max(W, H), 0.36, 0.4);
+
+    const int bands = detail::bandCount(height, threads, 2);
+    forEachBand(bands, threads, [&](int band) {
+        const std::int64_t top = height * band / bands;
+        const std::int64_t bottom = height * (band + 1) / bands;
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width));
+        std::vector<float> factors(static_cast<std::size_t>(width));
+        std::int64_t madeFor = -1;
+        auto rowOf = [&](std::int64_t y) {
+            if (madeFor < 0 || !sameCells(down, madeFor, y)) {
+                cellRowPixels(cells, across, down, y, width, pixels.data());
+                madeFor = y;
+            }
+        };
+        if (halftone) {
+            // Cells as cairo's native pixels, the dots over them, then the
+            // vignette on the way out to bytes.
+            for (std::int64_t y = top; y < bottom; ++y) {
+                rowOf(y);
+                std::memcpy(target.data + y * target.stride, pixels.data(), pixels.size() * 4);
+            }
+            drawDots(cells, target, top, bottom);
+            for (std::int64_t y = top; y < bottom; ++y) {
+                std::uint8_t* row = target.data + y * target.stride;
+                std::memcpy(pixels.data(), row, pixels.size() * 4);
+                const bool shaded = settings.vignette && vignette.rowFactors(y, factors.data());
+                kernels::nativeToRGBA(pixels.data(), shaded ? factors.data() : nullptr, width, row);
+            }
+            return;
+        }
+        for (std::int64_t y = top; y < bottom; ++y) {
+            rowOf(y);
+            const bool shaded = settings.vignette && vignette.rowFactors(y, factors.data());
+            kernels::nativeToRGBA(pixels.data(), shaded ? factors.data() : nullptr, width, target.data + y * target.stride);
+        }
+    });
+}
+
+}  // namespace glimora::WallpaperRenderer
