@@ -22,10 +22,6 @@ constexpr int bytesPerPixel = 4;
 // Rows are deflated in bands of about this many bytes: enough bands to keep
 // every core busy on an export, few enough that the flushes cost nothing.
 constexpr std::size_t bandBytes = std::size_t(1) << 20;
-// Run-length matches only (distance 1): filtered rows of cells and gradients
-// are long runs and small residues, which this finds at a fraction of the
-// cost of a full match search, and files come out smaller than zlib's level 2.
-constexpr int compressionStrategy = Z_RLE;
 
 // The filters tried on each row: Sub, Up and Paeth (PNG filter types 1, 2
 // and 4). None and Average never won by enough on our images to pay for
@@ -175,9 +171,71 @@ void appendChunkCrc(std::vector<std::uint8_t>& out, std::size_t chunkStart) {
     appendBigEndian(out, libdeflate_crc32(0, out.data() + chunkStart, out.size() - chunkStart));
 }
 
+struct Compression {
+    int level;
+    int strategy;
+};
+
+// Run-length matches only (distance 1): filtered rows of flat cells and of
+// noisy grain are runs and short residues, which this finds at a fraction of
+// the cost of a match search, in files smaller than zlib's level 6 makes.
+constexpr Compression runLength{1, Z_RLE};
+// Lazy matching: a smooth gradient's residues repeat the row above's pattern
+// a little shifted, which only a real match search finds.
+constexpr Compression matching{4, Z_DEFAULT_STRATEGY};
+
+// Raw deflate of `size` bytes appended to `out`, ending with `flush`
+// (Z_SYNC_FLUSH leaves the stream open and on a byte boundary).
+bool deflateInto(std::vector<std::uint8_t>& out, const std::uint8_t* data, std::size_t size, Compression compression,
+                 int flush) {
+    z_stream stream{};
+    if (deflateInit2(&stream, compression.level, Z_DEFLATED, -15, 8, compression.strategy) != Z_OK) return false;
+    out.reserve(out.size() + deflateBound(&stream, uLong(size)) + 16);
+    std::uint8_t buffer[65536];
+    bool ok = true;
+    int mode = Z_NO_FLUSH;
+    while (true) {
+        // zlib counts in 32-bit units; feed large inputs in pieces.
+        if (stream.avail_in == 0 && size > 0) {
+            const std::size_t piece = std::min<std::size_t>(size, std::size_t(1) << 30);
+            stream.next_in = const_cast<Bytef*>(data);
+            stream.avail_in = uInt(piece);
+            data += piece;
+            size -= piece;
+        }
+        if (size == 0) mode = flush;
+        stream.next_out = buffer;
+        stream.avail_out = sizeof buffer;
+        const int status = deflate(&stream, mode);
+        if (status == Z_STREAM_ERROR) {
+            ok = false;
+            break;
+        }
+        out.insert(out.end(), buffer, buffer + (sizeof buffer - stream.avail_out));
+        if (mode == Z_FINISH && status == Z_STREAM_END) break;
+        if (mode == Z_SYNC_FLUSH && stream.avail_in == 0 && stream.avail_out != 0) break;
+    }
+    deflateEnd(&stream);
+    return ok;
+}
+
+// Which compression suits a band: both tried on a stretch from its middle,
+// the match search kept only when it saves a tenth (it costs twice the time).
+Compression chooseCompression(const std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t probeBytes = 128 * 1024;
+    const std::size_t length = std::min(size, probeBytes);
+    const std::uint8_t* probe = data + (size - length) / 2;
+    std::vector<std::uint8_t> runs, matches;
+    if (!deflateInto(runs, probe, length, runLength, Z_FINISH) ||
+        !deflateInto(matches, probe, length, matching, Z_FINISH)) {
+        return runLength;
+    }
+    return double(matches.size()) < 0.9 * double(runs.size()) ? matching : runLength;
+}
+
 // Deflates one band of rows into its IDAT chunk (without length and CRC).
-// Bands but the last end with a sync flush, which leaves the stream open and
-// on a byte boundary, so the next band's blocks can follow directly.
+// Bands but the last end with a sync flush, so that the next band's blocks
+// can follow directly in the same stream.
 void compressBand(const Image& image, std::int64_t first, std::int64_t end, bool last, Band& band) {
     const std::size_t filteredRow = image.rowBytes + 1;
     band.filteredBytes = std::size_t(end - first) * filteredRow;
@@ -188,46 +246,15 @@ void compressBand(const Image& image, std::int64_t first, std::int64_t end, bool
         filterRow(image.row(y), y > 0 ? image.row(y - 1) : zeros.data(), image.rowBytes,
                   filtered.data() + std::size_t(y - first) * filteredRow, scratch.data());
     }
-    const std::uint8_t* data = filtered.data();
-    band.adler = std::uint32_t(libdeflate_adler32(1, data, band.filteredBytes));
+    band.adler = std::uint32_t(libdeflate_adler32(1, filtered.data(), band.filteredBytes));
 
-    z_stream stream{};
-    if (deflateInit2(&stream, 1, Z_DEFLATED, -15, 8, compressionStrategy) != Z_OK) return;
-    bool ok = true;
-    band.chunk.reserve(4 + 2 + deflateBound(&stream, uLong(band.filteredBytes)) + 16);
     band.chunk.insert(band.chunk.end(), {'I', 'D', 'A', 'T'});
     if (first == 0) {
         // CMF: deflate with a 32 KiB window; FLG: fastest level, check bits.
         band.chunk.insert(band.chunk.end(), {0x78, 0x01});
     }
-    std::size_t remaining = band.filteredBytes;
-    const std::uint8_t* in = data;
-    std::uint8_t buffer[65536];
-    int flush = Z_NO_FLUSH;
-    int status = Z_OK;
-    while (ok) {
-        // zlib counts in 32-bit units; feed large bands in pieces.
-        if (stream.avail_in == 0 && remaining > 0) {
-            const std::size_t piece = std::min<std::size_t>(remaining, std::size_t(1) << 30);
-            stream.next_in = const_cast<Bytef*>(in);
-            stream.avail_in = uInt(piece);
-            in += piece;
-            remaining -= piece;
-        }
-        if (remaining == 0) flush = last ? Z_FINISH : Z_SYNC_FLUSH;
-        stream.next_out = buffer;
-        stream.avail_out = sizeof buffer;
-        status = deflate(&stream, flush);
-        if (status == Z_STREAM_ERROR) {
-            ok = false;
-            break;
-        }
-        band.chunk.insert(band.chunk.end(), buffer, buffer + (sizeof buffer - stream.avail_out));
-        if (flush == Z_FINISH && status == Z_STREAM_END) break;
-        if (flush == Z_SYNC_FLUSH && stream.avail_in == 0 && stream.avail_out != 0) break;
-    }
-    deflateEnd(&stream);
-    band.ok = ok;
+    band.ok = deflateInto(band.chunk, filtered.data(), band.filteredBytes,
+                          chooseCompression(filtered.data(), band.filteredBytes), last ? Z_FINISH : Z_SYNC_FLUSH);
 }
 
 }  // namespace
