@@ -57,6 +57,33 @@ void radialFactors(float* factors, std::int64_t begin, std::int64_t end, float c
     }
 }
 
+void gradientRun(float* r, float* g, float* b, std::int64_t begin, std::int64_t end, float fStart, float fStep,
+                 const float from[3], const float delta[3]) {
+    std::int64_t x = begin;
+#if defined(__SSE2__)
+    const __m128 start = _mm_set1_ps(fStart), step = _mm_set1_ps(fStep);
+    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+    const __m128 r0 = _mm_set1_ps(from[0]), g0 = _mm_set1_ps(from[1]), b0 = _mm_set1_ps(from[2]);
+    const __m128 dr = _mm_set1_ps(delta[0]), dg = _mm_set1_ps(delta[1]), db = _mm_set1_ps(delta[2]);
+    for (; x + 4 <= end; x += 4) {
+        const __m128 xs =
+            _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(std::int32_t(x)), _mm_setr_epi32(0, 1, 2, 3)));
+        const __m128 f = _mm_min_ps(_mm_max_ps(_mm_add_ps(start, _mm_mul_ps(step, xs)), zero), one);
+        _mm_storeu_ps(r + x, _mm_add_ps(r0, _mm_mul_ps(dr, f)));
+        _mm_storeu_ps(g + x, _mm_add_ps(g0, _mm_mul_ps(dg, f)));
+        _mm_storeu_ps(b + x, _mm_add_ps(b0, _mm_mul_ps(db, f)));
+    }
+#endif
+    for (; x < end; ++x) {
+        float f = fStart + fStep * float(x);
+        f = f > 0.0f ? f : 0.0f;
+        f = f < 1.0f ? f : 1.0f;
+        r[x] = from[0] + delta[0] * f;
+        g[x] = from[1] + delta[1] * f;
+        b[x] = from[2] + delta[2] * f;
+    }
+}
+
 void screenGlow(float* r, float* g, float* b, std::int64_t begin, std::int64_t end, float cx, float dy,
                 float inverseRadius, const float color[3]) {
     const float dy2 = dy * dy;

@@ -20,6 +20,12 @@ inline std::uint8_t roundedByte(float value) {
 void radialFactors(float* factors, std::int64_t begin, std::int64_t end, float cx, float dy, float clear,
                    float outer, float slope);
 
+// A stretch of a linear gradient between two stops, for x in [begin, end):
+// with f = fStart + fStep * x clamped to 0...1, each channel is
+// from[k] + delta[k] * f.
+void gradientRun(float* r, float* g, float* b, std::int64_t begin, std::int64_t end, float fStart, float fStep,
+                 const float from[3], const float delta[3]);
+
 // Screen blend of a glow over float channels (0...255) for x in [begin,
 // end): the colour's premultiplied strength falls as (1 - d / radius)^2 from
 // the centre (cx, rowCenter - dy) and is 0 from the radius on.

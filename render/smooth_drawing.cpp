@@ -83,13 +83,11 @@ void fillLinearRow(const std::vector<RGB>& colors, double tRow, double tStep, Ch
         }
         const RGB a = colors[std::size_t(index)];
         const RGB c = colors[std::size_t(index) + 1];
-        for (; x < end; ++x) {
-            const double f = clamp(position(x) - index, 0, 1);
-            const auto s = std::size_t(x);
-            row.r[s] = float(a.red + f * (c.red - a.red));
-            row.g[s] = float(a.green + f * (c.green - a.green));
-            row.b[s] = float(a.blue + f * (c.blue - a.blue));
-        }
+        const float from[3] = {float(a.red), float(a.green), float(a.blue)};
+        const float delta[3] = {float(c.red - a.red), float(c.green - a.green), float(c.blue - a.blue)};
+        kernels::gradientRun(row.r.data(), row.g.data(), row.b.data(), x, end, float(tRow * last - index),
+                             float(tStep * last), from, delta);
+        x = end;
     }
 }
 
