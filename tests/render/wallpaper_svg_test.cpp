@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <fstream>
-#include <regex>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <string>
 
 #include "model/palette.hpp"
@@ -59,13 +61,51 @@ std::size_t count(const std::string& text, const std::string& part) {
     return n;
 }
 
+// The elements named `name` ("<rect", "<circle"), each up to its "/>".
+std::vector<std::string> elements(const std::string& svg, const std::string& name) {
+    std::vector<std::string> found;
+    for (std::size_t at = svg.find(name + " "); at != std::string::npos; at = svg.find(name + " ", at + 1)) {
+        const std::size_t end = svg.find("/>", at);
+        if (end == std::string::npos) break;
+        found.push_back(svg.substr(at, end + 2 - at));
+    }
+    return found;
+}
+
+// The value of an attribute of one element, or "" when it has none.
+std::string attribute(const std::string& element, const std::string& name) {
+    const std::size_t at = element.find(" " + name + "=\"");
+    if (at == std::string::npos) return "";
+    const std::size_t start = at + name.size() + 3;
+    return element.substr(start, element.find('"', start) - start);
+}
+
+// Whether a number is written with exactly `decimals` digits after a point.
+bool fixedDecimals(const std::string& number, std::size_t decimals) {
+    const std::size_t point = number.find('.');
+    if (point == std::string::npos || point == 0 || number.size() - point - 1 != decimals) return false;
+    for (std::size_t i = 0; i < number.size(); ++i)
+        if (i != point && !std::isdigit(static_cast<unsigned char>(number[i]))) return false;
+    return true;
+}
+
+bool hexColor(const std::string& text) {
+    return text.size() == 7 && text[0] == '#' &&
+           std::all_of(text.begin() + 1, text.end(), [](char c) { return std::isdigit(c) || (c >= 'A' && c <= 'F'); });
+}
+
 // The fill colours of the rect elements that are cells (not split bands).
 std::vector<std::string> cellFills(const std::string& svg) {
-    static const std::regex cell(R"re(<rect x="[0-9.]+" y="[0-9.]+" width="[0-9.]+" height="[0-9.]+" fill="(#[0-9A-F]{6})"/>)re");
     std::vector<std::string> fills;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), cell); it != std::sregex_iterator(); ++it)
-        fills.push_back((*it)[1]);
+    for (const std::string& rect : elements(svg, "<rect"))
+        if (attribute(rect, "opacity").empty() && hexColor(attribute(rect, "fill"))) fills.push_back(attribute(rect, "fill"));
     return fills;
+}
+
+double number(const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 TEST(WallpaperSVG, CellGridDocument) {
@@ -166,10 +206,11 @@ TEST(WallpaperSVG, SmoothScanlinesMatchTheBitmapsBands) {
     const Bitmap lined = renderBitmap(s);
     s.scanlines = false;
     const Bitmap plain = renderBitmap(s);
-    static const std::regex band(R"(M0 ([0-9.]+)H1920V([0-9.]+)H0Z)");
     std::vector<double> coverage(1080, 0);
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), band); it != std::sregex_iterator(); ++it) {
-        const double top = std::stod((*it)[1]), bottom = std::stod((*it)[2]);
+    for (std::size_t at = svg.find("M0 "); at != std::string::npos; at = svg.find("M0 ", at + 1)) {
+        const std::size_t h = svg.find("H1920V", at), z = svg.find("H0Z", at);
+        ASSERT_NE(z, std::string::npos);
+        const double top = number(svg.substr(at + 3, h - at - 3)), bottom = number(svg.substr(h + 6, z - h - 6));
         for (auto y = std::int64_t(top); double(y) < bottom && y < 1080; ++y)
             coverage[std::size_t(y)] += std::min(double(y + 1), bottom) - std::max(double(y), top);
     }
@@ -215,7 +256,13 @@ TEST(WallpaperSVG, GrainDocument) {
     const std::string halftone = renderSVG(s);
     const GrainGrid dots = grainGrid(s, 1920, 1080);
     EXPECT_EQ(count(halftone, "<circle"), std::size_t(dots.columns * dots.rows));
-    EXPECT_TRUE(std::regex_search(halftone, std::regex(R"re(^.*?<rect [^>]*/><circle cx="[0-9]+\.[0-9]{2}" cy="[0-9]+\.[0-9]{2}" r="[0-9]+\.[0-9]{2}" fill="#[0-9A-F]{6}" opacity="0\.[0-9]{3}"/><rect )re")));
+    // Each dot follows its cell's rect: centre, radius, colour, opacity.
+    const std::string dot = elements(halftone, "<circle").front();
+    EXPECT_NE(halftone.find("/>" + dot + "<rect "), std::string::npos);
+    EXPECT_EQ(dot.substr(0, 12), "<circle cx=\"");
+    for (const char* name : {"cx", "cy", "r"}) EXPECT_TRUE(fixedDecimals(attribute(dot, name), 2)) << dot;
+    EXPECT_TRUE(hexColor(attribute(dot, "fill"))) << dot;
+    EXPECT_TRUE(fixedDecimals(attribute(dot, "opacity"), 3)) << dot;
     const std::string vignette =
         "</g><defs><radialGradient id=\"ombriq-grain-vignette\"><stop offset=\"20%\" stop-color=\"#000\" "
         "stop-opacity=\"0\"/><stop offset=\"100%\" stop-color=\"#000\" stop-opacity=\"0.4\"/></radialGradient></defs>"
