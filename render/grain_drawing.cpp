@@ -32,29 +32,36 @@ struct AxisCoverage {
     std::vector<std::int32_t> snapped;   // the cell of pixel p when cells are snapped to whole pixels
 
     AxisCoverage(std::int64_t cells, double size, double growth, std::int64_t pixels) {
-        std::vector<std::vector<Entry>> perPixel(static_cast<std::size_t>(pixels));
-        snapped.assign(std::size_t(pixels), 0);
-        for (std::int64_t k = 0; k < cells; ++k) {
+        // The pixels cell k reaches into, [first, last), and by how much.
+        const auto reach = [&](std::int64_t k, auto&& visit) {
             const double start = size * double(k);
             const double end = start + size + growth;
             const auto first = std::int64_t(std::clamp(std::floor(start), 0.0, double(pixels)));
             const auto last = std::int64_t(std::clamp(std::ceil(end), 0.0, double(pixels)));
             for (std::int64_t p = first; p < last; ++p) {
                 const double covered = std::min(double(p + 1), end) - std::max(double(p), start);
-                if (covered > 0) perPixel[std::size_t(p)].push_back({std::int32_t(k), float(std::min(covered, 1.0))});
+                if (covered > 0) visit(p, float(std::min(covered, 1.0)));
             }
-            // The snapped cell: truncated edges, at least a pixel, the last
-            // one running on to the edge; later cells win where spans meet.
-            const auto begin = std::int64_t(std::clamp(std::trunc(start), 0.0, double(pixels)));
+        };
+        // Counted first, then filled, cell by cell so that each pixel's
+        // entries come in drawing order.
+        offsets.assign(std::size_t(pixels) + 1, 0);
+        for (std::int64_t k = 0; k < cells; ++k) reach(k, [&](std::int64_t p, float) { ++offsets[std::size_t(p) + 1]; });
+        for (std::size_t p = 0; p < std::size_t(pixels); ++p) offsets[p + 1] += offsets[p];
+        entries.resize(std::size_t(offsets.back()));
+        std::vector<std::int32_t> filled(offsets.begin(), offsets.end() - 1);
+        for (std::int64_t k = 0; k < cells; ++k)
+            reach(k, [&](std::int64_t p, float coverage) {
+                entries[std::size_t(filled[std::size_t(p)]++)] = {std::int32_t(k), coverage};
+            });
+        // The snapped cells: truncated edges, at least a pixel, the last one
+        // running on to the edge; later cells win where spans meet.
+        snapped.assign(std::size_t(pixels), 0);
+        for (std::int64_t k = 0; k < cells; ++k) {
+            const auto begin = std::int64_t(std::clamp(std::trunc(size * double(k)), 0.0, double(pixels)));
             auto stop = std::int64_t(std::clamp(std::trunc(size * double(k + 1)), 0.0, double(pixels)));
             stop = k == cells - 1 ? pixels : std::min(std::max(begin + 1, stop), pixels);
             for (std::int64_t p = begin; p < stop; ++p) snapped[std::size_t(p)] = std::int32_t(k);
-        }
-        offsets.reserve(std::size_t(pixels) + 1);
-        offsets.push_back(0);
-        for (const auto& list : perPixel) {
-            entries.insert(entries.end(), list.begin(), list.end());
-            offsets.push_back(std::int32_t(entries.size()));
         }
     }
 

@@ -123,7 +123,13 @@ Bitmap renderBitmap(const WallpaperExportSettings& settings, int threadCount) {
     if (settings.imageBuffer) {
         const ImagePixelizer::PixelGrid grid =
             ImagePixelizer::pixelize(*settings.imageBuffer, size.width, size.height, settings.imageSettings);
-        Bitmap bitmap = newBitmap(size);
+        // The photo path fails as the pixelizer's own bitmap output would.
+        Bitmap bitmap;
+        try {
+            bitmap = newBitmap(size);
+        } catch (const RendererError&) {
+            throw ImagePixelizer::PixelizerError::bitmapUnavailable;
+        }
         ImagePixelizer::drawGrid(grid, settings.imageSettings, double(size.width), double(size.height), 1.0,
                                  {bitmap.rgba.get(), size.width, size.height, size.width * 4}, threadCount);
         return bitmap;

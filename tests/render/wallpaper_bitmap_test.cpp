@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "model/palette.hpp"
@@ -455,6 +456,22 @@ TEST(WallpaperBitmap, SmoothScanlinesAreThinBands) {
                        "banded row " + std::to_string(y));
         }
         for (std::int64_t y = 1; y < 15; ++y) EXPECT_EQ(at(lined, x, y), at(plain, x, y)) << y;
+    }
+}
+
+TEST(WallpaperBitmap, OutlandishValuesStillGiveAnOpaqueImage) {
+    // Values the editor never makes but a hand-edited recipe might carry.
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double v : {std::nan(""), inf, -inf, 1e300, -1e300}) {
+        for (auto [name, s] : everyPath(ExportResolution::hd)) {
+            if (s.imageBuffer) continue;
+            s.angle = s.phase = s.spread = s.centerX = s.centerY = v;
+            s.pixelScale = s.noise = s.hue = s.brightness = s.contrast = s.chroma = s.warp = v;
+            s.grainGradientScale = s.grainGradientWarp = s.grainGradientFlow = s.grainGradientGlow = v;
+            SCOPED_TRACE(name + " with " + std::to_string(v));
+            expectOpaque(renderBitmap(s));
+            EXPECT_EQ(renderSVG(s).substr(0, 4), "<svg");
+        }
     }
 }
 
