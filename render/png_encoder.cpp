@@ -8,6 +8,7 @@
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -25,7 +26,7 @@ constexpr std::size_t bandBytes = std::size_t(1) << 20;
 
 // The filters tried on each row: Sub, Up and Paeth (PNG filter types 1, 2
 // and 4). None and Average never won by enough on our images to pay for
-// themselves, and the deflate strategy below suits what these three leave.
+// themselves.
 enum Filter : std::uint8_t { sub = 1, up = 2, paeth = 4 };
 
 inline std::uint8_t paethPredictor(int a, int b, int c) {
