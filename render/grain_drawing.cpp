@@ -1,14 +1,13 @@
 // The grain gradient as a bitmap. The cells are axis-aligned rectangles, so
 // their antialiased edges are worked out exactly (area coverage, composited
-// in drawing order) rather than rasterised; only the round halftone dots go
-// through cairo.
-#include <cairo.h>
-
+// in drawing order) rather than rasterised; the halftone dots are discs of
+// exact coverage too.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "render/disc_drawing.hpp"
 #include "render/field_math.hpp"
 #include "render/grain_gradient.hpp"
 #include "render/parallel_bands.hpp"
@@ -85,10 +84,10 @@ struct GrainCells {
     RGB fill(std::int64_t row, std::int64_t column) const { return fills[std::size_t(row * columns + column)]; }
 };
 
-// The pixels of row y with every cell composited in drawing order over the
-// snapped layer, as native cairo pixels (alpha in the high byte) or RGBA bytes.
+// The pixels of row y as RGBA bytes, every cell composited in drawing order
+// over the snapped layer.
 void cellRowPixels(const GrainCells& cells, const AxisCoverage& across, const AxisCoverage& down, std::int64_t y,
-                   std::int64_t width, std::uint32_t* out) {
+                   std::int64_t width, std::uint8_t* out) {
     const auto rowEntries = down.at(y);
     const std::int32_t snappedRow = down.snapped[std::size_t(y)];
     const bool plainRow = down.plain(y);
@@ -110,7 +109,10 @@ void cellRowPixels(const GrainCells& cells, const AxisCoverage& across, const Ax
             }
             color = {kernels::roundedByte(r), kernels::roundedByte(g), kernels::roundedByte(b)};
         }
-        out[x] = 0xFF000000u | std::uint32_t(color.red) << 16 | std::uint32_t(color.green) << 8 | color.blue;
+        out[4 * x] = color.red;
+        out[4 * x + 1] = color.green;
+        out[4 * x + 2] = color.blue;
+        out[4 * x + 3] = 255;
     }
 }
 
@@ -122,33 +124,6 @@ bool sameCells(const AxisCoverage& down, std::int64_t a, std::int64_t b) {
     const auto eb = down.at(b);
     return std::equal(ea.begin(), ea.end(), eb.begin(), eb.end(),
                       [](const auto& p, const auto& q) { return p.cell == q.cell && p.coverage == q.coverage; });
-}
-
-// The halftone dots that reach into rows [top, bottom), drawn with cairo over
-// those rows (native pixels), in cell order.
-void drawDots(const GrainCells& cells, const RGBATarget& target, std::int64_t top, std::int64_t bottom) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create_for_data(target.data + top * target.stride, CAIRO_FORMAT_ARGB32,
-                                            int(target.width), int(bottom - top), int(target.stride));
-    cairo_t* cr = cairo_create(surface);
-    bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-    if (ok) {
-        cairo_translate(cr, 0, -double(top));
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-        for (const HalftoneDot& dot : cells.dots) {
-            if (dot.centerY + dot.radius + 1 <= double(top) || dot.centerY - dot.radius - 1 >= double(bottom)) continue;
-            if (!(dot.radius > 0)) continue;
-            cairo_set_source_rgba(cr, dot.color.red / 255.0, dot.color.green / 255.0, dot.color.blue / 255.0,
-                                  dot.alpha);
-            cairo_arc(cr, dot.centerX, dot.centerY, dot.radius, 0, 2 * pi);
-            cairo_fill(cr);
-        }
-        ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-        cairo_surface_flush(surface);
-    }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-    if (!ok) throw RendererError::bitmapUnavailable;
 }
 
 }  // namespace
@@ -198,7 +173,7 @@ void drawGrainGradient(const WallpaperExportSettings& settings, const RGBATarget
     forEachBand(bands, threads, [&](int band) {
         const std::int64_t top = height * band / bands;
         const std::int64_t bottom = height * (band + 1) / bands;
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width));
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * 4);
         std::vector<float> factors(static_cast<std::size_t>(width));
         std::int64_t madeFor = -1;
         auto rowOf = [&](std::int64_t y) {
@@ -208,25 +183,33 @@ void drawGrainGradient(const WallpaperExportSettings& settings, const RGBATarget
             }
         };
         if (halftone) {
-            // Cells as cairo's native pixels, the dots over them, then the
-            // vignette on the way out to bytes.
+            // The cells, the dots over them (each drawn in this band as far as
+            // it reaches into it), then the vignette over everything.
             for (std::int64_t y = top; y < bottom; ++y) {
                 rowOf(y);
-                std::memcpy(target.data + y * target.stride, pixels.data(), pixels.size() * 4);
+                std::memcpy(target.data + y * target.stride, pixels.data(), pixels.size());
             }
-            drawDots(cells, target, top, bottom);
+            const auto firstRow = std::int64_t(std::max(0.0, std::floor(double(top) / h) - 1));
+            const auto endRow = std::min(grid.rows, std::int64_t(double(bottom) / h) + 2);
+            for (std::size_t i = std::size_t(firstRow * grid.columns); i < std::size_t(endRow * grid.columns); ++i) {
+                const HalftoneDot& dot = cells.dots[i];
+                blendDisc(target, top, bottom, dot.centerX, dot.centerY, dot.radius, dot.color, dot.alpha);
+            }
+            if (!settings.vignette) return;
             for (std::int64_t y = top; y < bottom; ++y) {
                 std::uint8_t* row = target.data + y * target.stride;
-                std::memcpy(pixels.data(), row, pixels.size() * 4);
-                const bool shaded = settings.vignette && vignette.rowFactors(y, factors.data());
-                kernels::nativeToRGBA(pixels.data(), shaded ? factors.data() : nullptr, width, row);
+                if (vignette.rowFactors(y, factors.data())) kernels::shadeRGBA(row, factors.data(), width, row);
             }
             return;
         }
         for (std::int64_t y = top; y < bottom; ++y) {
             rowOf(y);
-            const bool shaded = settings.vignette && vignette.rowFactors(y, factors.data());
-            kernels::nativeToRGBA(pixels.data(), shaded ? factors.data() : nullptr, width, target.data + y * target.stride);
+            std::uint8_t* row = target.data + y * target.stride;
+            if (settings.vignette && vignette.rowFactors(y, factors.data())) {
+                kernels::shadeRGBA(pixels.data(), factors.data(), width, row);
+            } else {
+                std::memcpy(row, pixels.data(), pixels.size());
+            }
         }
     });
 }

@@ -140,30 +140,23 @@ void channelsToRGBA(const float* r, const float* g, const float* b, const float*
     }
 }
 
-void nativeToRGBA(const std::uint32_t* pixels, const float* factors, std::int64_t width, std::uint8_t* out) {
+void shadeRGBA(const std::uint8_t* in, const float* factors, std::int64_t width, std::uint8_t* out) {
     std::int64_t x = 0;
 #if defined(__SSE2__)
     const __m128i byteMask = _mm_set1_epi32(0xFF);
     for (; x + 4 <= width; x += 4) {
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x));
-        __m128i r = _mm_and_si128(_mm_srli_epi32(p, 16), byteMask);
-        __m128i g = _mm_and_si128(_mm_srli_epi32(p, 8), byteMask);
-        __m128i b = _mm_and_si128(p, byteMask);
-        if (factors) {
-            const __m128 f = _mm_loadu_ps(factors + x);
-            r = roundedBytes(_mm_mul_ps(_mm_cvtepi32_ps(r), f));
-            g = roundedBytes(_mm_mul_ps(_mm_cvtepi32_ps(g), f));
-            b = roundedBytes(_mm_mul_ps(_mm_cvtepi32_ps(b), f));
-        }
+        // Four pixels as 32-bit lanes, red in the low byte.
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * x));
+        const __m128 f = _mm_loadu_ps(factors + x);
+        const __m128i r = roundedBytes(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(p, byteMask)), f));
+        const __m128i g = roundedBytes(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p, 8), byteMask)), f));
+        const __m128i b = roundedBytes(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p, 16), byteMask)), f));
         storeRGBA(out + 4 * x, r, g, b, _mm_srli_epi32(p, 24));
     }
 #endif
     for (; x < width; ++x) {
-        const std::uint32_t p = pixels[x];
-        const std::uint8_t channels[3] = {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)};
-        for (int k = 0; k < 3; ++k)
-            out[4 * x + k] = factors ? roundedByte(float(channels[k]) * factors[x]) : channels[k];
-        out[4 * x + 3] = std::uint8_t(p >> 24);
+        for (int k = 0; k < 3; ++k) out[4 * x + k] = roundedByte(float(in[4 * x + k]) * factors[x]);
+        out[4 * x + 3] = in[4 * x + 3];
     }
 }
 

@@ -37,8 +37,8 @@ void screenGlow(float* r, float* g, float* b, std::int64_t begin, std::int64_t e
 void channelsToRGBA(const float* r, const float* g, const float* b, const float* factors, float scale,
                     std::int64_t width, std::uint8_t* out);
 
-// Native cairo pixels (0xAARRGGBB integers) into bytes red, green, blue,
-// alpha, the colour channels times factors[x] when given.
-void nativeToRGBA(const std::uint32_t* pixels, const float* factors, std::int64_t width, std::uint8_t* out);
+// RGBA bytes with each pixel's colour channels times factors[x], alpha kept;
+// `in` and `out` may be the same row.
+void shadeRGBA(const std::uint8_t* in, const float* factors, std::int64_t width, std::uint8_t* out);
 
 }  // namespace glimora::WallpaperRenderer::kernels

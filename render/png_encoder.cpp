@@ -185,77 +185,102 @@ constexpr Compression runLength{1, Z_RLE};
 // a little shifted, which only a real match search finds.
 constexpr Compression matching{4, Z_DEFAULT_STRATEGY};
 
-// Raw deflate of `size` bytes appended to `out`, ending with `flush`
-// (Z_SYNC_FLUSH leaves the stream open and on a byte boundary).
-bool deflateInto(std::vector<std::uint8_t>& out, const std::uint8_t* data, std::size_t size, Compression compression,
-                 int flush) {
-    z_stream stream{};
-    if (deflateInit2(&stream, compression.level, Z_DEFLATED, -15, 8, compression.strategy) != Z_OK) return false;
-    out.reserve(out.size() + deflateBound(&stream, uLong(size)) + 16);
-    std::uint8_t buffer[65536];
-    bool ok = true;
-    int mode = Z_NO_FLUSH;
-    while (true) {
-        // zlib counts in 32-bit units; feed large inputs in pieces.
-        if (stream.avail_in == 0 && size > 0) {
-            const std::size_t piece = std::min<std::size_t>(size, std::size_t(1) << 30);
-            stream.next_in = const_cast<Bytef*>(data);
-            stream.avail_in = uInt(piece);
-            data += piece;
-            size -= piece;
-        }
-        if (size == 0) mode = flush;
-        stream.next_out = buffer;
-        stream.avail_out = sizeof buffer;
-        const int status = deflate(&stream, mode);
-        if (status == Z_STREAM_ERROR) {
-            ok = false;
-            break;
-        }
-        out.insert(out.end(), buffer, buffer + (sizeof buffer - stream.avail_out));
-        if (mode == Z_FINISH && status == Z_STREAM_END) break;
-        if (mode == Z_SYNC_FLUSH && stream.avail_in == 0 && stream.avail_out != 0) break;
+// A raw deflate stream appended to a byte vector as its input arrives.
+class Deflater {
+public:
+    Deflater(Compression compression, std::vector<std::uint8_t>& out) : out_(out) {
+        ok_ = deflateInit2(&stream_, compression.level, Z_DEFLATED, -15, 8, compression.strategy) == Z_OK;
+        open_ = ok_;
     }
-    deflateEnd(&stream);
-    return ok;
+    ~Deflater() {
+        if (open_) deflateEnd(&stream_);
+    }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    // Compresses `size` more bytes; with Z_SYNC_FLUSH the output then ends on
+    // a byte boundary with the stream still open, with Z_FINISH it ends the
+    // stream. False once anything failed.
+    bool write(const std::uint8_t* data, std::size_t size, int flush = Z_NO_FLUSH) {
+        std::uint8_t buffer[65536];
+        while (ok_) {
+            // zlib counts in 32-bit units; feed large inputs in pieces.
+            if (stream_.avail_in == 0 && size > 0) {
+                const std::size_t piece = std::min<std::size_t>(size, std::size_t(1) << 30);
+                stream_.next_in = const_cast<Bytef*>(data);
+                stream_.avail_in = uInt(piece);
+                data += piece;
+                size -= piece;
+            }
+            const int mode = size == 0 ? flush : Z_NO_FLUSH;
+            if (mode == Z_NO_FLUSH && stream_.avail_in == 0) break;
+            stream_.next_out = buffer;
+            stream_.avail_out = sizeof buffer;
+            const int status = deflate(&stream_, mode);
+            if (status == Z_STREAM_ERROR) ok_ = false;
+            out_.insert(out_.end(), buffer, buffer + (sizeof buffer - stream_.avail_out));
+            if (mode == Z_FINISH && status == Z_STREAM_END) break;
+            if (mode == Z_SYNC_FLUSH && stream_.avail_in == 0 && stream_.avail_out != 0) break;
+        }
+        return ok_;
+    }
+
+private:
+    z_stream stream_{};
+    std::vector<std::uint8_t>& out_;
+    bool ok_ = false;
+    bool open_ = false;
+};
+
+std::size_t compressedSize(const std::uint8_t* data, std::size_t size, Compression compression) {
+    std::vector<std::uint8_t> out;
+    Deflater deflater(compression, out);
+    return deflater.write(data, size, Z_FINISH) ? out.size() : std::numeric_limits<std::size_t>::max();
 }
 
-// Which compression suits a band: both tried on a stretch from its middle,
-// the match search kept only when it saves a tenth (it costs twice the time).
-Compression chooseCompression(const std::uint8_t* data, std::size_t size) {
-    constexpr std::size_t probeBytes = 128 * 1024;
-    const std::size_t length = std::min(size, probeBytes);
-    const std::uint8_t* probe = data + (size - length) / 2;
-    std::vector<std::uint8_t> runs, matches;
-    if (!deflateInto(runs, probe, length, runLength, Z_FINISH) ||
-        !deflateInto(matches, probe, length, matching, Z_FINISH)) {
-        return runLength;
-    }
-    return double(matches.size()) < 0.9 * double(runs.size()) ? matching : runLength;
+// Which compression suits a band, judged on its first rows: the match
+// search only when it saves a tenth (it takes about twice the time).
+Compression chooseCompression(const std::uint8_t* probe, std::size_t size) {
+    return double(compressedSize(probe, size, matching)) < 0.9 * double(compressedSize(probe, size, runLength))
+               ? matching
+               : runLength;
 }
 
-// Deflates one band of rows into its IDAT chunk (without length and CRC).
-// Bands but the last end with a sync flush, so that the next band's blocks
-// can follow directly in the same stream.
+// Deflates one band of rows into its IDAT chunk (without length and CRC),
+// filtering row by row as the compressor takes them. Bands but the last end
+// with a sync flush, so that the next band's blocks follow in the same stream.
 void compressBand(const Image& image, std::int64_t first, std::int64_t end, bool last, Band& band) {
     const std::size_t filteredRow = image.rowBytes + 1;
     band.filteredBytes = std::size_t(end - first) * filteredRow;
-    std::vector<std::uint8_t> filtered(band.filteredBytes);
-    std::vector<std::uint8_t> zeros(image.rowBytes, 0);
+    const std::vector<std::uint8_t> zeros(image.rowBytes, 0);
     std::vector<std::uint8_t> scratch(3 * image.rowBytes);
-    for (std::int64_t y = first; y < end; ++y) {
-        filterRow(image.row(y), y > 0 ? image.row(y - 1) : zeros.data(), image.rowBytes,
-                  filtered.data() + std::size_t(y - first) * filteredRow, scratch.data());
-    }
-    band.adler = std::uint32_t(libdeflate_adler32(1, filtered.data(), band.filteredBytes));
+    auto filter = [&](std::int64_t y, std::uint8_t* out) {
+        filterRow(image.row(y), y > 0 ? image.row(y - 1) : zeros.data(), image.rowBytes, out, scratch.data());
+    };
+
+    // The probe: the band's first rows, at least two so that a match search
+    // can find the row above.
+    constexpr std::size_t probeBytes = 96 * 1024;
+    const std::int64_t probeRows =
+        std::min(end - first, std::max<std::int64_t>(2, std::int64_t((probeBytes + filteredRow - 1) / filteredRow)));
+    std::vector<std::uint8_t> rows(std::size_t(probeRows) * filteredRow);
+    for (std::int64_t y = first; y < first + probeRows; ++y) filter(y, rows.data() + std::size_t(y - first) * filteredRow);
 
     band.chunk.insert(band.chunk.end(), {'I', 'D', 'A', 'T'});
     if (first == 0) {
         // CMF: deflate with a 32 KiB window; FLG: fastest level, check bits.
         band.chunk.insert(band.chunk.end(), {0x78, 0x01});
     }
-    band.ok = deflateInto(band.chunk, filtered.data(), band.filteredBytes,
-                          chooseCompression(filtered.data(), band.filteredBytes), last ? Z_FINISH : Z_SYNC_FLUSH);
+    Deflater deflater(chooseCompression(rows.data(), rows.size()), band.chunk);
+    band.adler = std::uint32_t(libdeflate_adler32(1, rows.data(), rows.size()));
+    bool ok = deflater.write(rows.data(), rows.size());
+    rows.resize(filteredRow);
+    for (std::int64_t y = first + probeRows; y < end && ok; ++y) {
+        filter(y, rows.data());
+        band.adler = std::uint32_t(libdeflate_adler32(band.adler, rows.data(), filteredRow));
+        ok = deflater.write(rows.data(), filteredRow);
+    }
+    band.ok = ok && deflater.write(nullptr, 0, last ? Z_FINISH : Z_SYNC_FLUSH);
 }
 
 }  // namespace

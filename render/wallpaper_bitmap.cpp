@@ -16,7 +16,7 @@ namespace glimora::WallpaperRenderer {
 namespace detail {
 
 void checkTarget(const RGBATarget& target) {
-    // Cairo, which draws the halftone dots, takes sizes and strides as int.
+    // Far beyond any export; the drawing's tables count pixels in 32 bits.
     constexpr std::int64_t maxSide = 32767;
     if (target.width > maxSide || target.height > maxSide || target.stride < target.width * 4 ||
         target.stride % 4 != 0 || target.stride > std::int64_t(1) << 30) {

@@ -54,19 +54,19 @@ TEST(PixelKernels, RunsEqualPixelByPixel) {
                        bytes2.data() + 4 * x);
     EXPECT_EQ(bytes1, bytes2);
 
-    std::vector<std::uint32_t> native(width);
-    for (std::int64_t x = 0; x < width; ++x) native[std::size_t(x)] = 0xFF000000u | std::uint32_t(x * 0x010305);
-    nativeToRGBA(native.data(), factors.data(), width, bytes1.data());
-    for (std::int64_t x = 0; x < width; ++x) nativeToRGBA(native.data() + x, factors.data() + x, 1, bytes2.data() + 4 * x);
+    std::vector<std::uint8_t> pixels(width * 4);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = std::uint8_t(i * 7 + 3);
+    shadeRGBA(pixels.data(), factors.data(), width, bytes1.data());
+    for (std::int64_t x = 0; x < width; ++x)
+        shadeRGBA(pixels.data() + 4 * x, factors.data() + x, 1, bytes2.data() + 4 * x);
     EXPECT_EQ(bytes1, bytes2);
-    nativeToRGBA(native.data(), nullptr, width, bytes1.data());
     for (std::int64_t x = 0; x < width; ++x) {
-        const std::uint32_t p = native[std::size_t(x)];
-        ASSERT_EQ(bytes1[std::size_t(4 * x)], std::uint8_t(p >> 16));
-        ASSERT_EQ(bytes1[std::size_t(4 * x + 1)], std::uint8_t(p >> 8));
-        ASSERT_EQ(bytes1[std::size_t(4 * x + 2)], std::uint8_t(p));
-        ASSERT_EQ(bytes1[std::size_t(4 * x + 3)], 255);
+        ASSERT_EQ(bytes1[std::size_t(4 * x)], roundedByte(float(pixels[std::size_t(4 * x)]) * factors[std::size_t(x)]));
+        ASSERT_EQ(bytes1[std::size_t(4 * x + 3)], pixels[std::size_t(4 * x + 3)]);  // alpha kept
     }
+    // In place.
+    shadeRGBA(pixels.data(), factors.data(), width, pixels.data());
+    EXPECT_EQ(pixels, bytes1);
 }
 
 TEST(PixelKernels, RoundingAndClamping) {
