@@ -260,7 +260,7 @@ void compressBand(const Image& image, std::int64_t first, std::int64_t end, bool
 
     // The probe: the band's first rows, at least two so that a match search
     // can find the row above.
-    constexpr std::size_t probeBytes = 96 * 1024;
+    constexpr std::size_t probeBytes = 64 * 1024;
     const std::int64_t probeRows =
         std::min(end - first, std::max<std::int64_t>(2, std::int64_t((probeBytes + filteredRow - 1) / filteredRow)));
     std::vector<std::uint8_t> rows(std::size_t(probeRows) * filteredRow);
