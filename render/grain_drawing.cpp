@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "render/disc_drawing.hpp"
-#include "render/field_math.hpp"
 #include "render/grain_gradient.hpp"
 #include "render/parallel_bands.hpp"
 #include "render/raster_shading.hpp"
@@ -16,8 +15,6 @@
 namespace glimora::WallpaperRenderer {
 
 namespace {
-
-using fieldmath::pi;
 
 // Along one axis: which cells reach into each pixel and by how much. Cells
 // are `size` long and drawn `growth` longer; pixel p spans [p, p + 1).
