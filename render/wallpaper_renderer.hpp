@@ -54,8 +54,8 @@ void drawCellGrid(const WallpaperExportSettings& settings, const RGBATarget& tar
 
 // The grain gradient: the grain cells antialiased at their edges (each a
 // quarter pixel larger than its share, so no seam shows), over the same cells
-// snapped to whole pixels so that every pixel is opaque; halftone dots drawn
-// antialiased with cairo; the vignette.
+// snapped to whole pixels so that every pixel is opaque; the halftone dots as
+// antialiased discs; the vignette.
 void drawGrainGradient(const WallpaperExportSettings& settings, const RGBATarget& target, int threadCount = 0);
 
 // The smooth gradient and its overlays: the linear gradient (padded past both
