@@ -19,7 +19,7 @@ void checkTarget(const RGBATarget& target) {
     // Far beyond any export; the drawing's tables count pixels in 32 bits.
     constexpr std::int64_t maxSide = 32767;
     if (target.width > maxSide || target.height > maxSide || target.stride < target.width * 4 ||
-        target.stride % 4 != 0 || target.stride > std::int64_t(1) << 30) {
+        target.stride > std::int64_t(1) << 30) {
         throw RendererError::bitmapUnavailable;
     }
 }
