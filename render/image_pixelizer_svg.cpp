@@ -4,31 +4,14 @@
 #include "render/fixed_decimal.hpp"
 #include "render/image_pixelizer.hpp"
 #include "render/pixel_sampling.hpp"
+#include "render/svg_text.hpp"
 
 namespace glimora {
 
 namespace {
 
-void appendColor(std::string& out, RGB color) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const char text[7] = {'#',
-                          digits[color.red >> 4],
-                          digits[color.red & 15],
-                          digits[color.green >> 4],
-                          digits[color.green & 15],
-                          digits[color.blue >> 4],
-                          digits[color.blue & 15]};
-    out.append(text, sizeof text);
-}
-
-// Appends `name="value"` with two decimals, preceded by a space.
-void appendAttribute(std::string& out, const char* name, double value, int precision = 2) {
-    out += ' ';
-    out += name;
-    out += "=\"";
-    appendFixed(out, value, precision);
-    out += '"';
-}
+using svg::appendAttribute;
+using svg::appendColor;
 
 void appendPoint(std::string& out, double x, double y) {
     appendFixed(out, x, 2);
