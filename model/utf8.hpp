@@ -18,6 +18,9 @@ bool isValidUtf8(std::string_view text);
 // replaced by U+FFFD, so that it can always be written as JSON.
 std::string replacingInvalidUtf8(std::string_view text);
 
+// Appends the UTF-8 bytes of one code point.
+void appendUtf8(std::string& out, char32_t c);
+
 // Trims white space and newlines from both ends: the Unicode space separators,
 // U+0009...U+000D, U+0085 and the line and paragraph separators.
 std::string_view trimmingWhitespaceAndNewlines(std::string_view text);

@@ -20,24 +20,6 @@ char32_t decode(std::string_view text, std::size_t offset, std::size_t length) {
     }
 }
 
-void append(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // Case mapping from the C library's built-in UTF-8 locale, never the user's:
 // the same name gives the same words on every desktop.
 locale_t caseLocale() {
@@ -89,7 +71,7 @@ std::string capitalizedWords(std::string_view fileName) {
         i += length;
         // Tabs and line breaks inside a piece still start a new word.
         const bool blank = c == '\t' || c == '\n' || c == '\r' || c == 0x0B || c == 0x0C;
-        append(result, blank ? c : mapCase(c, capitalizeNext));
+        appendUtf8(result, blank ? c : mapCase(c, capitalizeNext));
         capitalizeNext = blank;
     }
     return result;
