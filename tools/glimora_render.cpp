@@ -116,6 +116,9 @@ DesignRecipe readRecipe(const std::filesystem::path& file) {
 
 void render(const Options& options) {
     const DesignRecipe recipe = readRecipe(options.recipe);
+    std::error_code error;
+    if (std::filesystem::is_directory(options.out, error))
+        throw BadInput{"the output \"" + shown(options.out) + "\" is a folder"};
     auto logger = std::make_shared<CollectingLogger>();
     NotchViewModel::Services services;
     services.preferences = std::make_shared<MemoryPreferences>();
