@@ -252,8 +252,8 @@ public:
     void exportWithSavePanel();
     // Snapshot now; rendering, encoding and the atomic write of the file in
     // the background; the outcome in exportStatus. A newer export supersedes
-    // this one: its file is then not written unless it already was, and its
-    // outcome is not shown.
+    // this one's outcome, which is then not shown; its file is still written,
+    // unless a newer export has already written that same file.
     void exportWallpaper(const std::filesystem::path& url);
     std::string outputFolderLabel() const;
     // The save panel's suggested name, e.g. "ultraviolet-wallpaper.png".
@@ -333,6 +333,8 @@ private:
             const auto self = self_.lock();
             return self ? *self : nullptr;
         }
+        // Safe on any thread; the answer may change right after.
+        bool expired() const { return self_.expired(); }
 
     private:
         std::weak_ptr<NotchViewModel*> self_;

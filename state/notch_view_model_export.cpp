@@ -1,6 +1,8 @@
 // The output actions: clipboard copy, file export through the save panel,
 // and the output folder the panels start in.
+#include <atomic>
 #include <exception>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -15,9 +17,25 @@ namespace glimora {
 
 namespace {
 
-// Held from the supersede check until the file is in place, so a superseded
-// export that is still rendering can never replace a newer export's file.
-std::mutex exportWriteMutex;
+// Exports render side by side but replace their files in the order they
+// were started: an export that finishes after a newer one to the same file
+// has written it leaves the newer file alone.
+struct ExportWriteOrder {
+    std::atomic<std::uint64_t> started{0};
+    std::mutex mutex;
+    std::map<std::filesystem::path, std::uint64_t> newestWritten;
+};
+
+ExportWriteOrder& exportWriteOrder() {
+    static ExportWriteOrder order;
+    return order;
+}
+
+std::filesystem::path writeOrderKey(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(file, error);
+    return (error ? file : absolute).lexically_normal();
+}
 
 char asciiLowercase(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
@@ -74,19 +92,24 @@ void NotchViewModel::exportWallpaper(const std::filesystem::path& url) {
     const TaskHandle task = TaskHandle::make();
     exportTask_ = task;
 
-    auto work = [snapshot = std::move(snapshot), url, task,
+    // A superseded export still writes its file (the user chose it); only
+    // its outcome goes unshown.
+    const std::uint64_t sequence = ++exportWriteOrder().started;
+    auto work = [snapshot = std::move(snapshot), url, sequence, self = weakSelf(),
                  writer = services_.writeExport]() -> std::optional<std::string> {
-        // Superseded before it started: the newer export does the work.
-        if (task.isCancelled()) return std::nullopt;
+        if (self.expired()) return std::nullopt;
         WallpaperExport::FileData data;
         try {
             data = WallpaperExport::fileData(snapshot);
         } catch (...) {
             return WallpaperExport::failureDescription(std::current_exception());
         }
-        const std::lock_guard lock(exportWriteMutex);
-        if (task.isCancelled()) return std::nullopt;
+        ExportWriteOrder& order = exportWriteOrder();
+        const std::lock_guard lock(order.mutex);
+        std::uint64_t& newest = order.newestWritten[writeOrderKey(url)];
+        if (newest > sequence) return std::nullopt;
         if (const auto error = AtomicFile::write(url, data.bytes(), writer)) return error->description();
+        newest = sequence;
         return std::nullopt;
     };
     auto finish = [self = weakSelf(), task, url](std::optional<std::string> failure) {
@@ -113,7 +136,8 @@ void NotchViewModel::exportFinished(const TaskHandle& task, const std::filesyste
     // A newer export owns the status now.
     if (task.isCancelled()) return;
     if (failure) {
-        services_.logger->log("Chromafold export failed at " + replacingInvalidUtf8(url.string()) + ": " + *failure);
+        const std::string path = replacingInvalidUtf8(url.string());
+        services_.logger->log("Chromafold export failed at " + path + ": " + *failure);
         setExportStatus("Try again");
     } else {
         setExportStatus("Saved");

@@ -64,7 +64,8 @@ void NotchViewModel::importImageFiles(const std::vector<std::filesystem::path>& 
             continue;
         }
         // File names are bytes; the list and recipes show and store text.
-        assets.push_back({newUuid(), replacingInvalidUtf8(url.filename().string()), *buffer, *buffer, ImageCrop{}});
+        std::string name = replacingInvalidUtf8(url.filename().string());
+        assets.push_back({newUuid(), std::move(name), *buffer, *buffer, ImageCrop{}});
     }
     addImportedImages(std::move(assets), skipped);
 }
@@ -177,7 +178,9 @@ void NotchViewModel::clearImages() {
 void NotchViewModel::resetCurrentImageCrop() {
     if (!currentImageAsset()) return;
     const auto index = static_cast<std::size_t>(currentImageIndex_);
-    updateImageAssets([index](std::vector<ImportedImageAsset>& list) { list[index].crop = ImageCrop{0.5, 0.5, 1}; });
+    updateImageAssets([index](std::vector<ImportedImageAsset>& list) {
+        list[index].crop = ImageCrop{0.5, 0.5, 1};
+    });
 }
 
 void NotchViewModel::updateCurrentImageCrop(std::optional<double> centerX, std::optional<double> centerY,

@@ -13,8 +13,8 @@ WallpaperExport::FileData WallpaperExport::fileData(const WallpaperExportSetting
     if (settings.format == ExportFormat::svg) {
         if (const auto& image = settings.imageBuffer) {
             const auto size = WallpaperRenderer::exportPixelSize(settings.resolution);
-            data.svg = ImagePixelizer::renderSVG(image->width, image->height, image->bytes(), settings.imageSettings,
-                                                 size.width, size.height);
+            data.svg = ImagePixelizer::renderSVG(image->width, image->height, image->bytes(),
+                                                 settings.imageSettings, size.width, size.height);
         } else {
             data.svg = WallpaperRenderer::renderSVG(settings);
         }

@@ -77,7 +77,8 @@ Options parseArguments(int argc, char* argv[]) {
         // Each option takes a value, as the next argument or after "=".
         std::string_view name = argument, value;
         bool hasValue = false;
-        if (const auto equals = argument.find('='); equals != std::string_view::npos && argument.starts_with("--")) {
+        const auto equals = argument.find('=');
+        if (equals != std::string_view::npos && argument.starts_with("--")) {
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
             hasValue = true;

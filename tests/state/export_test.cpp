@@ -26,7 +26,8 @@ struct PngSize {
 // The size in a PNG's header; zeros when the bytes do not start as a PNG.
 template <class Bytes>
 PngSize pngSize(const Bytes& bytes) {
-    static constexpr unsigned char start[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    static constexpr unsigned char start[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                              0,    0,   0,   13,  'I',  'H',  'D',  'R'};
     if (bytes.size() < 24 || !std::equal(std::begin(start), std::end(start), bytes.begin())) return {};
     const auto read32 = [&bytes](std::size_t at) {
         std::uint32_t value = 0;
@@ -126,23 +127,62 @@ TEST(Export, OnlyTheNewerOfTwoQuickExportsSetsTheStatus) {
     StatusLog log;
     log.attach(*model);
 
-    // The first is superseded before it runs: it writes nothing.
+    // Both files are written; the status is the second export's alone.
     model->exportWallpaper(dir.path() / "first.png");
     model->exportWallpaper(dir.path() / "second.png");
     harness.scheduler->runUntilIdle();
     EXPECT_EQ(log.exportStatus, (Texts{"Exporting\u2026", "Exporting\u2026", "Saved"}));
-    EXPECT_EQ(folderEntries(dir.path()), Texts{"second.png"});
+    EXPECT_EQ(folderEntries(dir.path()), (Texts{"first.png", "second.png"}));
 
-    // The first has written its file when the second starts: the file stays,
-    // but the status is the second's alone, and its failure is the one shown.
+    // The first has written its file when the second starts; the second's
+    // failure is the outcome shown.
     log.exportStatus.clear();
     model->exportWallpaper(dir.path() / "third.png");
     harness.scheduler->runBackground();
     model->exportWallpaper(dir.path() / "missing" / "fourth.png");
     harness.scheduler->runUntilIdle();
     EXPECT_EQ(log.exportStatus, (Texts{"Exporting\u2026", "Exporting\u2026", "Try again"}));
-    EXPECT_EQ(folderEntries(dir.path()), (Texts{"second.png", "third.png"}));
+    EXPECT_EQ(folderEntries(dir.path()), (Texts{"first.png", "second.png", "third.png"}));
     EXPECT_EQ(harness.logger->lines.size(), 1u);
+}
+
+// Runs background work newest first: an older export finishing last.
+class NewestFirstScheduler final : public Scheduler {
+public:
+    void post(std::function<void()> work) override { posted.push_back(std::move(work)); }
+    void background(std::function<void()> work) override { pending.push_back(std::move(work)); }
+    void run() {
+        while (!pending.empty()) {
+            auto work = std::move(pending.back());
+            pending.pop_back();
+            work();
+        }
+        for (auto& work : posted) work();
+        posted.clear();
+    }
+    std::vector<std::function<void()>> pending, posted;
+
+protected:
+    void postAfter(double, std::function<void()>) override {}
+};
+
+TEST(Export, AnOlderExportFinishingLastNeverReplacesANewerFile) {
+    test::TempDir dir;
+    ModelHarness harness;
+    NotchViewModel::Services services = harness.services();
+    const auto scheduler = std::make_shared<NewestFirstScheduler>();
+    services.scheduler = scheduler;
+    NotchViewModel model(services);
+    const auto file = dir.path() / "wall.svg";
+    model.setExportFormat(ExportFormat::svg);
+    model.setExportResolution(ExportResolution::hd);
+    model.exportWallpaper(file);
+    model.setExportResolution(ExportResolution::fourK);
+    model.exportWallpaper(file);
+    scheduler->run();
+    EXPECT_EQ(model.exportStatus(), "Saved");
+    EXPECT_NE(text(file).find("viewBox=\"0 0 3840 2160\""), std::string::npos);
+    EXPECT_EQ(folderEntries(dir.path()), Texts{"wall.svg"});
 }
 
 TEST(Export, StatusesReturnToRestAfterExactlyTheirDelays) {

@@ -31,9 +31,10 @@ struct ToolRun {
 // Runs the program with `arguments` and an environment whose home and XDG
 // folders are all `home`, collecting what it prints.
 ToolRun runRender(const std::vector<std::string>& arguments, const std::filesystem::path& home) {
-    std::vector<std::string> environment = {"HOME=" + home.string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
-                                            "XDG_DATA_HOME=" + (home / "data").string(),
-                                            "XDG_CACHE_HOME=" + (home / "cache").string(), "PATH=/usr/bin:/bin"};
+    std::vector<std::string> environment = {
+        "HOME=" + home.string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
+        "XDG_DATA_HOME=" + (home / "data").string(), "XDG_CACHE_HOME=" + (home / "cache").string(),
+        "PATH=/usr/bin:/bin"};
     for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
         if (const char* value = std::getenv(keep)) environment.push_back(std::string(keep) + "=" + value);
     std::vector<std::string> argv = {GLIMORA_RENDER_BINARY};
@@ -97,7 +98,8 @@ std::vector<std::string> entries(const std::filesystem::path& folder) {
 }
 
 // The bytes the editor's own export makes of a recipe at a format and resolution.
-std::string editorExport(const std::filesystem::path& recipeFile, ExportFormat format, ExportResolution resolution) {
+std::string editorExport(const std::filesystem::path& recipeFile, ExportFormat format,
+                         ExportResolution resolution) {
     const std::string document = fileText(recipeFile);
     NotchViewModel::Services services;
     services.preferences = std::make_shared<MemoryPreferences>();
@@ -146,8 +148,8 @@ TEST(GlimoraRender, FormatAndResolutionDefaultToTheRecipesOwn) {
     EXPECT_TRUE(text.starts_with("<svg ")) << text.substr(0, 20);
     EXPECT_NE(text.find("viewBox=\"0 0 1920 1080\""), std::string::npos);
 
-    const ToolRun png = runRender({"--format=png", "-o", (out.path() / "wide.png").string(), fixture("gradient").string()},
-                              home.path());
+    const ToolRun png = runRender(
+        {"--format=png", "-o", (out.path() / "wide.png").string(), fixture("gradient").string()}, home.path());
     EXPECT_EQ(png.exitCode, 0) << png.standardError;
     const auto bytes = test::readFile(out.path() / "wide.png");
     ASSERT_GE(bytes.size(), 24u);

@@ -253,7 +253,8 @@ TEST(PhotoImport, LoadsOneItemAtATimeInTheBackgroundAndNumbersAfterTheList) {
         ++steps;
     }
     EXPECT_EQ(steps, 3);
-    EXPECT_EQ(fileNames(*model), (std::vector<std::string>{"tide.png", "tide.png", "tide.png", "Photo 4", "Photo 5"}));
+    EXPECT_EQ(fileNames(*model),
+              (std::vector<std::string>{"tide.png", "tide.png", "tide.png", "Photo 4", "Photo 5"}));
     EXPECT_EQ(model->imageAssets()[3].buffer.width, 2048);
     EXPECT_EQ(model->imageStatus(), "Added 2 images \u00B7 1 skipped");
     EXPECT_EQ(model->currentImageIndex(), 2);
@@ -347,9 +348,9 @@ TEST(ImageLooks, EachLookWritesItsPresetInOrderAndLeavesTheMosaicAlone) {
     log.attach(*model);
 
     model->applyImageLook(ImagePixelLook::halftone);
-    EXPECT_EQ(log.events, (Events{"imageLook", "imagePaletteMode", "imageDither", "imagePixelShape", "imagePixelSize",
-                                  "imageColorCount", "imageCellGap", "imageBrightness", "imageContrast",
-                                  "imageSaturation"}));
+    EXPECT_EQ(log.events, (Events{"imageLook", "imagePaletteMode", "imageDither", "imagePixelShape",
+                                  "imagePixelSize", "imageColorCount", "imageCellGap", "imageBrightness",
+                                  "imageContrast", "imageSaturation"}));
     EXPECT_EQ(model->imageLook(), ImagePixelLook::halftone);
     EXPECT_EQ(model->imagePaletteMode(), ImagePaletteMode::source);
     EXPECT_EQ(model->imageDither(), ImageDitherStyle::bayer4);
