@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_delegate.hpp"
 #include "platform/qt/qt_image_decoder.hpp"
 #include "render/image_pixelizer.hpp"
 
@@ -62,6 +63,14 @@ TEST(QtImageDecoder, OtherFormatsScaleAndFlattenExactlyAsTheCoreDoes) {
     // Transparency goes over white with the core's rounding.
     const Bytes translucent = encoded(pattern(40, 30, true), "PNG");
     expectSamePixels(decodePictureWithQt(translucent, 2048), core(translucent, 2048));
+}
+
+TEST(QtImageDecoder, TheApplicationsModelDecodesThroughIt) {
+    const auto environment = AppDelegate::Environment::system();
+    const auto& decode = environment.modelServices.decodeImage;
+    ASSERT_TRUE(decode);
+    const QImage opaque = pattern(50, 20, false);
+    expectSamePixels(decode(encoded(opaque, "BMP"), 2048), core(encoded(opaque, "PNG"), 2048));
 }
 
 TEST(QtImageDecoder, CoreFormatsGoThroughTheCore) {
