@@ -9,6 +9,7 @@
 #include "platform/qt/file_preferences.hpp"
 #include "platform/qt/qt_clipboard.hpp"
 #include "platform/qt/qt_file_dialogs.hpp"
+#include "platform/qt/qt_image_decoder.hpp"
 #include "platform/qt/qt_scheduler.hpp"
 #include "state/recipe_history_loader.hpp"
 
@@ -28,6 +29,7 @@ AppDelegate::Environment AppDelegate::Environment::system() {
     services.scheduler = std::make_shared<QtScheduler>();
     services.fileDialogs = std::make_shared<QtFileDialogs>();
     services.clipboard = std::make_shared<QtClipboard>();
+    services.decodeImage = decodePictureWithQtFallback;
     services.loadRecipeHistory = recipeHistoryLoader(paths, logger, RecipeHistoryAccess::readWrite);
 
     environment.updaterConfiguration = UpdaterConfiguration::compiledIn();

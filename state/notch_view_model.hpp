@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/atomic_file.hpp"
 #include "platform/bookmarks.hpp"
 #include "platform/clipboard.hpp"
 #include "platform/clock.hpp"
@@ -56,8 +57,11 @@ public:
     // screen saver and the command-line harness pass in-memory preferences so
     // they never write the application's settings. Missing preferences, clock,
     // random source, bookmarks, paths, logger and picture decoder get in-memory or core
-    // defaults; without a scheduler, dialogs or clipboard the actions needing
-    // them do nothing; without a loader the library starts empty.
+    // defaults; without dialogs or clipboard the actions needing them do
+    // nothing; without a scheduler, background work (decoding, exports) runs
+    // on the spot and status texts are not reset; without a loader the library
+    // starts empty. `writeExport` stands in for write(2) when an export
+    // replaces its file (tests make it fail part-way); empty: write(2).
     struct Services {
         std::shared_ptr<Preferences> preferences;
         std::shared_ptr<Clock> clock;
@@ -70,6 +74,7 @@ public:
         std::shared_ptr<Logger> logger;
         RecipeHistoryLoader loadRecipeHistory;
         ImageDecoder decodeImage;
+        AtomicFile::WriteFunction writeExport;
     };
 
     // The change id of each published property.
@@ -215,6 +220,45 @@ public:
     // chosen folder after it was stored.
     void chooseOutputFolder(std::function<void(const std::filesystem::path&)> completion = {});
 
+    // Photos. Each import decodes its pictures once, the longer side at most
+    // importMaxPixelSize; a source that cannot be read or decoded is skipped
+    // and counted.
+    // The open panel for picture files; the chosen files go to importImageFiles.
+    void chooseImageFiles();
+    // Reads and decodes the files here and now; an empty list does nothing.
+    void importImageFiles(const std::vector<std::filesystem::path>& urls);
+    // The photo library: a picture dialog on the Pictures folder, flagged by
+    // isPresentingPhotoPicker while it is up; its choice goes to importPhotos.
+    void choosePhotos();
+    // Loads the photos in the background, one after another, and adds them
+    // when the last is done; named "Photo N" in order after the photos already
+    // there. An empty list does nothing.
+    void importPhotos(std::vector<std::filesystem::path> items);
+    // The last step of both imports: status, photo tab, photo wallpaper.
+    void addImportedImages(std::vector<ImportedImageAsset> assets, int skipped);
+    static std::string importSummary(int added, int skipped, int total);
+    void clearImages();
+    void resetCurrentImageCrop();
+    // An absent component keeps its value; the centre is kept within 0...1
+    // and the zoom at least 1, also for kept components.
+    void updateCurrentImageCrop(std::optional<double> centerX, std::optional<double> centerY,
+                                std::optional<double> zoom);
+    void applyImageLook(ImagePixelLook look);
+
+    // Output: the clipboard copy, file export and the output folder's label.
+    // Copies the design, always 1920x1080, as PNG.
+    void copyToPasteboard();
+    // The save panel; its choice becomes the output folder and goes to exportWallpaper.
+    void exportWithSavePanel();
+    // Snapshot now; rendering, encoding and the atomic write of the file in
+    // the background; the outcome in exportStatus. A newer export supersedes
+    // this one's outcome, which is then not shown; its file is still written,
+    // unless a newer export has already written that same file.
+    void exportWallpaper(const std::filesystem::path& url);
+    std::string outputFolderLabel() const;
+    // The save panel's suggested name, e.g. "ultraviolet-wallpaper.png".
+    std::string exportFileName() const;
+
     // Recipes. makeRecipe reads the design (a new id, the clock's date) and
     // changes nothing; applyRecipe writes every design field of the recipe back,
     // a number that is not finite as that field's initial value.
@@ -272,6 +316,10 @@ public:
     static constexpr int shaderSourceMaxPixelSize = 2048;
     // A photo restored from a recipe is decoded with its longer side at most this.
     static constexpr int recipeImageMaxPixelSize = 2048;
+    // Picture files and photo-library items: larger files are skipped
+    // unread; pictures are decoded with their longer side at most this.
+    static constexpr std::uintmax_t imageFileByteLimit = 256u * 1024 * 1024;
+    static constexpr int importMaxPixelSize = 2048;
     // Tries of the gradient and grain shuffles before they settle.
     static constexpr int shuffleTryLimit = 80;
 
@@ -285,6 +333,8 @@ private:
             const auto self = self_.lock();
             return self ? *self : nullptr;
         }
+        // Safe on any thread; the answer may change right after.
+        bool expired() const { return self_.expired(); }
 
     private:
         std::weak_ptr<NotchViewModel*> self_;
@@ -330,6 +380,13 @@ private:
     void libraryWriteEnded(std::vector<std::string> logLines, bool saved);
     // Reads and decodes in the background; the result comes back on the main thread.
     void loadShaderSource(const std::filesystem::path& file);
+    // Where the export and folder panels open: the output folder, else Downloads.
+    std::optional<std::filesystem::path> panelStartDirectory() const;
+    struct PhotoLoad;
+    // Loads the next photo of the import in the background, or ends the import.
+    static void loadPhotoItems(WeakSelf self, std::shared_ptr<PhotoLoad> load);
+    void exportFinished(const TaskHandle& task, const std::filesystem::path& url,
+                        const std::optional<std::string>& failure);
 
     // Declared first: the initial values below read it.
     Services services_;

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+#include "app/app_delegate.hpp"
+#include "platform/qt/qt_image_decoder.hpp"
+#include "render/image_pixelizer.hpp"
+
+namespace glimora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes encoded(const QImage& image, const char* format) {
+    QByteArray data;
+    QBuffer device(&data);
+    device.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&device, format));
+    return Bytes(data.begin(), data.end());
+}
+
+QImage pattern(int width, int height, bool withAlpha) {
+    QImage image(width, height, QImage::Format_RGBA8888);
+    for (int y = 0; y < height; ++y) {
+        auto* row = image.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            row[x * 4 + 0] = std::uint8_t(x * 7 + y);
+            row[x * 4 + 1] = std::uint8_t(y * 5);
+            row[x * 4 + 2] = std::uint8_t((x ^ y) * 3);
+            row[x * 4 + 3] = withAlpha ? std::uint8_t(x * 11 % 256) : 255;
+        }
+    }
+    return image;
+}
+
+std::optional<PixelImageBuffer> core(const Bytes& data, int maxPixelSize) {
+    try {
+        return PixelImageBuffer::load(data, maxPixelSize);
+    } catch (ImagePixelizer::PixelizerError) {
+        return std::nullopt;
+    }
+}
+
+void expectSamePixels(const std::optional<PixelImageBuffer>& a, const std::optional<PixelImageBuffer>& b) {
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->width, b->width);
+    EXPECT_EQ(a->height, b->height);
+    EXPECT_TRUE(std::ranges::equal(a->bytes(), b->bytes()));
+}
+
+TEST(QtImageDecoder, OtherFormatsScaleAndFlattenExactlyAsTheCoreDoes) {
+    // The same pixels as BMP (Qt's reader) and as PNG (the core's).
+    const QImage opaque = pattern(300, 130, false);
+    const auto bmp = decodePictureWithQtFallback(encoded(opaque, "BMP"), 128);
+    expectSamePixels(bmp, core(encoded(opaque, "PNG"), 128));
+    EXPECT_EQ(bmp->width, 128);
+    EXPECT_EQ(bmp->height, 55);
+
+    // Transparency goes over white with the core's rounding.
+    const Bytes translucent = encoded(pattern(40, 30, true), "PNG");
+    expectSamePixels(decodePictureWithQt(translucent, 2048), core(translucent, 2048));
+}
+
+TEST(QtImageDecoder, TheApplicationsModelDecodesThroughIt) {
+    const auto environment = AppDelegate::Environment::system();
+    const auto& decode = environment.modelServices.decodeImage;
+    ASSERT_TRUE(decode);
+    const QImage opaque = pattern(50, 20, false);
+    expectSamePixels(decode(encoded(opaque, "BMP"), 2048), core(encoded(opaque, "PNG"), 2048));
+}
+
+TEST(QtImageDecoder, CoreFormatsGoThroughTheCore) {
+    const Bytes png = encoded(pattern(64, 48, true), "PNG");
+    expectSamePixels(decodePictureWithQtFallback(png, 32), core(png, 32));
+}
+
+TEST(QtImageDecoder, PicturesBeyondTheLimitsAndNonPicturesAreRefused) {
+    const std::string text = "just some text, no picture";
+    EXPECT_FALSE(decodePictureWithQtFallback(Bytes(text.begin(), text.end()), 2048));
+    EXPECT_FALSE(decodePictureWithQtFallback({}, 2048));
+
+    // Netpbm files with all their pixel data: Qt's reader would decode them.
+    const auto netpbm = [](const std::string& header, std::size_t dataBytes) {
+        Bytes bytes(header.begin(), header.end());
+        bytes.resize(bytes.size() + dataBytes, 0x80);
+        return bytes;
+    };
+    // 2^28 + 2^14 pixels, one bit each: small as a file, 1 GiB once decoded.
+    EXPECT_FALSE(decodePictureWithQtFallback(netpbm("P4\n16385 16384\n", 16384 * 2049), 2048));
+    // A side longer than any picture the core reads.
+    EXPECT_FALSE(decodePictureWithQtFallback(netpbm("P6\n70000 1\n255\n", 70000 * 3), 2048));
+    const auto ppm = [&netpbm](const std::string& header) { return netpbm(header, 64); };
+    // A readable one of the same kind.
+    const auto small = decodePictureWithQtFallback(ppm("P6\n4 2\n255\n"), 2048);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->width, 4);
+    EXPECT_EQ(small->bytes()[0], 0x80);
+    EXPECT_EQ(small->bytes()[3], 255);
+}
+
+}  // namespace
+}  // namespace glimora
