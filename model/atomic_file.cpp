@@ -1,5 +1,7 @@
 #include "model/atomic_file.hpp"
 
+#include <stdio.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +10,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+
+#include "model/iso_date.hpp"
 
 namespace glimora {
 
@@ -135,6 +139,36 @@ std::optional<AtomicFile::Error> AtomicFile::write(const std::filesystem::path& 
     if (::rename(temporary.path().c_str(), file.c_str()) != 0) return Error{Step::replace, lastError(), file};
     temporary.keep();
     if (const auto failure = flushFolder(folderOf(file))) return Error{Step::flushFolder, *failure, file};
+    return std::nullopt;
+}
+
+std::filesystem::path unreadableFilePath(const std::filesystem::path& file, int attempt) {
+    const auto now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    std::string name = file.filename().string() + ".unreadable-" +
+                       compactIsoDateText(now - unixTimeOfReferenceDate).value_or("unknown-time");
+    if (attempt > 1) {
+        name += '-';
+        name += std::to_string(attempt);
+    }
+    return file.parent_path() / name;
+}
+
+std::optional<std::filesystem::path> moveUnreadableFileAside(const std::filesystem::path& file) {
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const auto aside = unreadableFilePath(file, attempt);
+        // RENAME_NOREPLACE where the file system offers it, else a check just before the rename.
+        int result = ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            std::error_code ignored;
+            if (std::filesystem::exists(aside, ignored)) {
+                errno = EEXIST;
+            } else {
+                result = ::rename(file.c_str(), aside.c_str());
+            }
+        }
+        if (result == 0) return aside;
+        if (errno != EEXIST) return std::nullopt;
+    }
     return std::nullopt;
 }
 

@@ -40,4 +40,12 @@ struct AtomicFile {
                                       const WriteFunction& writeFunction = {});
 };
 
+// Where an unreadable file is kept: "<name>.unreadable-<UTC time>", then
+// "-2", "-3"... for later attempts within the same second.
+std::filesystem::path unreadableFilePath(const std::filesystem::path& file, int attempt);
+
+// Moves an unreadable file aside to the first free unreadableFilePath, never
+// replacing an earlier copy; the new path, or nothing with errno set.
+std::optional<std::filesystem::path> moveUnreadableFileAside(const std::filesystem::path& file);
+
 }  // namespace glimora

@@ -78,49 +78,17 @@ FileContents readLibraryFile(const std::filesystem::path& file) {
     return contents;
 }
 
-double secondsSinceReferenceDateNow() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return std::chrono::duration<double>(now).count() - unixTimeOfReferenceDate;
-}
-
-// "recipes.json.unreadable-20250301T093000Z", with "-2", "-3"... when taken.
-std::filesystem::path asideName(const std::filesystem::path& file, int attempt) {
-    std::string name = file.filename().string() + ".unreadable-" +
-                       compactIsoDateText(secondsSinceReferenceDateNow()).value_or("unknown-time");
-    if (attempt > 1) {
-        name += '-';
-        name += std::to_string(attempt);
-    }
-    return file.parent_path() / name;
-}
-
 void moveAside(const std::filesystem::path& file, const std::string& reason, const LogSink& log) {
-    for (int attempt = 1; attempt <= 100; ++attempt) {
-        const auto aside = asideName(file, attempt);
-        // Never replace an earlier copy: RENAME_NOREPLACE where the file system
-        // offers it, else a check just before the rename.
-        int result = ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            std::error_code ignored;
-            if (std::filesystem::exists(aside, ignored)) {
-                errno = EEXIST;
-            } else {
-                result = ::rename(file.c_str(), aside.c_str());
-            }
-        }
-        if (result == 0) {
-            emit(log, "Ombriq recipe history could not be read (" + reason + "); moved it to “" + aside.string() +
-                          "”");
-            return;
-        }
-        if (errno != EEXIST) break;
+    if (const auto aside = moveUnreadableFileAside(file)) {
+        emit(log, "Ombriq recipe history could not be read (" + reason + "); moved it to “" + aside->string() + "”");
+    } else {
+        emit(log, "Ombriq recipe history could not be read (" + reason + ") nor moved aside: " + systemMessage(errno));
     }
-    emit(log, "Ombriq recipe history could not be read (" + reason + ") nor moved aside: " + systemMessage(errno));
 }
 
 void copyAside(const std::filesystem::path& file, const std::string& bytes, const LogSink& log) {
     for (int attempt = 1; attempt <= 100; ++attempt) {
-        const auto aside = asideName(file, attempt);
+        const auto aside = unreadableFilePath(file, attempt);
         std::error_code ignored;
         if (std::filesystem::exists(aside, ignored)) continue;
         if (const auto error = AtomicFile::write(aside, bytes)) {

@@ -50,27 +50,6 @@ nlohmann::json storable(const nlohmann::json& value) {
     return value;
 }
 
-// Moves an unreadable file to "<name>.unreadable-<UTC time>" without replacing
-// an earlier copy; the path of the copy, or nothing with errno set.
-std::optional<std::filesystem::path> moveAside(const std::filesystem::path& file) {
-    const auto now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::string stamp = compactIsoDateText(now - unixTimeOfReferenceDate).value_or("unknown-time");
-    for (int attempt = 1; attempt <= 100; ++attempt) {
-        std::string name = file.filename().string() + ".unreadable-" + stamp;
-        if (attempt > 1) name += "-" + std::to_string(attempt);
-        const auto aside = file.parent_path() / name;
-        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
-        if (errno == EINVAL || errno == ENOSYS) {
-            std::error_code ignored;
-            if (!std::filesystem::exists(aside, ignored) && ::rename(file.c_str(), aside.c_str()) == 0) return aside;
-            if (!std::filesystem::exists(aside, ignored)) return std::nullopt;
-            errno = EEXIST;
-        }
-        if (errno != EEXIST) return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 FilePreferences::FilePreferences(std::filesystem::path file, std::shared_ptr<Logger> logger)
@@ -102,7 +81,7 @@ void FilePreferences::load() {
     } else {
         reason = "unreadable or larger than 8 MiB";
     }
-    if (const auto aside = moveAside(file_))
+    if (const auto aside = moveUnreadableFileAside(file_))
         log("Glimora preferences could not be read (" + reason + "); moved them to “" + aside->string() + "”");
     else
         log("Glimora preferences could not be read (" + reason + ") nor moved aside: " +
