@@ -53,10 +53,15 @@ std::string shown(const std::filesystem::path& path) { return replacingInvalidUt
 template <class E>
 E parseOption(std::string_view option, std::string_view value) {
     if (const auto parsed = fromRawValue<E>(value)) return *parsed;
-    std::string choices;
-    for (const E e : everyCase<E>()) choices += (choices.empty() ? "" : "|") + std::string(rawValue(e));
-    throw BadInput{"unknown " + std::string(option) + " \"" + replacingInvalidUtf8(value) + "\" (expected " +
-                   choices + ")"};
+    std::string message = "unknown ";
+    message.append(option).append(" \"").append(replacingInvalidUtf8(value)).append("\" (expected ");
+    bool first = true;
+    for (const E e : everyCase<E>()) {
+        if (!first) message += '|';
+        message.append(rawValue(e));
+        first = false;
+    }
+    throw BadInput{message + ")"};
 }
 
 Options parseArguments(int argc, char* argv[]) {
