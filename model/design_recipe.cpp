@@ -5,33 +5,11 @@
 #include <cmath>
 
 #include "model/utf8.hpp"
+#include "model/decimal_text.hpp"
 
 namespace glimora {
 
 namespace {
-
-// Shortest text that reads back to the same double, in plain decimal notation
-// from 1e-4 up to 2^53 with ".0" on integral values (54 -> "54.0"), and in
-// exponent notation outside that range ("1e+16", "5e-324"). Every distinct
-// double gets a distinct text; "-0.0", "inf", "-inf" and "nan" name the rest.
-void appendDouble(std::string& out, double value) {
-    if (std::isnan(value)) {
-        out += "nan";
-        return;
-    }
-    if (std::isinf(value)) {
-        out += value < 0 ? "-inf" : "inf";
-        return;
-    }
-    const double magnitude = std::fabs(value);
-    char buffer[64];
-    const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude < 9007199254740992.0);
-    const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
-                              : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    const std::string_view digits(buffer, std::size_t(result.ptr - buffer));
-    out += digits;
-    if (plain && digits.find('.') == std::string_view::npos) out += ".0";
-}
 
 template <class Int> void appendInteger(std::string& out, Int value) {
     char buffer[24];
@@ -54,7 +32,7 @@ public:
         return *this;
     }
     Components& number(double value) {
-        appendDouble(separator().text, value);
+        appendDecimalText(separator().text, value);
         return *this;
     }
     Components& boolean(bool value) {
@@ -84,11 +62,11 @@ std::string DesignRecipe::signature() const {
         for (const auto& stop : *customPalette) {
             if (!first) c.text += ';';
             first = false;
-            appendDouble(c.text, stop.red);
+            appendDecimalText(c.text, stop.red);
             c.text += ',';
-            appendDouble(c.text, stop.green);
+            appendDecimalText(c.text, stop.green);
             c.text += ',';
-            appendDouble(c.text, stop.blue);
+            appendDecimalText(c.text, stop.blue);
         }
     } else {
         c.string("none");
@@ -111,7 +89,7 @@ std::string DesignRecipe::signature() const {
         c.text += imageMosaic->tileShape;
         for (double v : {imageMosaic->cornerRadius, imageMosaic->bevel, imageMosaic->variation}) {
             c.text += '|';
-            appendDouble(c.text, v);
+            appendDecimalText(c.text, v);
         }
     } else {
         c.string("pixel");
@@ -120,7 +98,7 @@ std::string DesignRecipe::signature() const {
         c.separator().text += image->fileName;
         for (double v : {image->cropCenterX, image->cropCenterY, image->cropZoom}) {
             c.text += '|';
-            appendDouble(c.text, v);
+            appendDecimalText(c.text, v);
         }
     } else {
         c.string("none");

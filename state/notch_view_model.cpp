@@ -7,7 +7,7 @@
 
 #include "model/recipe_library.hpp"
 #include "render/image_pixelizer.hpp"
-#include "state/decimal_text.hpp"
+#include "model/decimal_text.hpp"
 #include "state/recipe_library_writer.hpp"
 
 namespace glimora {

@@ -6,7 +6,7 @@
 #include <climits>
 #include <numeric>
 
-#include "state/decimal_text.hpp"
+#include "model/decimal_text.hpp"
 #include "state/notch_view_model.hpp"
 
 namespace glimora {

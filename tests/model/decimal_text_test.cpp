@@ -1,4 +1,4 @@
-#include "state/decimal_text.hpp"
+#include "model/decimal_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,9 @@ TEST(DecimalText, ExponentFormOutsideTheDecimalRange) {
     EXPECT_EQ(decimalText(0.0001), "0.0001");
     EXPECT_EQ(decimalText(0.00001), "1e-05");
     EXPECT_EQ(decimalText(-0.000015), "-1.5e-05");
-    EXPECT_EQ(decimalText(18014398509481984.0), "18014398509481984.0");  // 2^54
+    EXPECT_EQ(decimalText(9999999999999998.0), "9999999999999998.0");
+    EXPECT_EQ(decimalText(1e16), "1e+16");
+    EXPECT_EQ(decimalText(18014398509481984.0), "1.8014398509481984e+16");
     EXPECT_EQ(decimalText(1e20), "1e+20");
     EXPECT_EQ(decimalText(std::numeric_limits<double>::quiet_NaN()), "nan");
     EXPECT_EQ(decimalText(-std::numeric_limits<double>::infinity()), "-inf");
