@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "model/utf8.hpp"
 #include "model/decimal_text.hpp"
+#include "model/utf8.hpp"
 
 namespace glimora {
 
