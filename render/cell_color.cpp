@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "render/cell_highlights.hpp"
 #include "render/field_math.hpp"
 #include "render/grain_gradient.hpp"
 #include "render/shape_field_formulas.hpp"
@@ -16,11 +17,11 @@ using fieldmath::pi;
 using std::max;
 using std::min;
 
-namespace {
-
-constexpr RGB white{255, 255, 255};
-
+using detail::mix;
+using detail::white;
 using fieldmath::byte;
+
+namespace {
 
 bool nearBlack(RGB color) { return color.red <= 8 && color.green <= 8 && color.blue <= 8; }
 
@@ -56,16 +57,6 @@ RGB blendPalette(std::span<const RGB> colors, double t) {
     return {byte((1 - f) * a.red + f * b.red), byte((1 - f) * a.green + f * b.green),
             byte((1 - f) * a.blue + f * b.blue)};
 }
-
-namespace {
-
-inline RGB mix(RGB a, RGB b, double amount) {
-    const double k = clampUnit(amount);
-    return {byte(k * b.red + (1 - k) * a.red), byte(k * b.green + (1 - k) * a.green),
-            byte(k * b.blue + (1 - k) * a.blue)};
-}
-
-}  // namespace
 
 RGB mixColor(RGB a, RGB b, double amount) { return mix(a, b, amount); }
 
@@ -147,11 +138,8 @@ GlowHighlight::GlowHighlight(const WallpaperExportSettings& settings) {
 }
 
 double GlowHighlight::operator()(double x, double y) const {
-    const double a = std::abs(fieldmath::cell(columns * (x - centerX)));
-    const double b = std::abs(fieldmath::cell(rows * (y - centerY)));
-    const double dots = std::exp(-std::hypot(a, b) * sharpness);
-    const double halo = std::exp(-std::hypot(1.1 * (x - centerX), 0.82 * (y - centerY)) / haloWidth);
-    return min(1.0, 0.8 * dots + 0.22 * halo);
+    fieldmath::ExactCalls calls;
+    return value(x, y, calls);
 }
 
 CellAdjustment::CellAdjustment(const WallpaperExportSettings& settings, std::array<std::uint64_t, 3> channelKeys)
@@ -212,8 +200,8 @@ RGB adjustCell(RGB color, const WallpaperExportSettings& settings, std::int64_t 
     return detail::CellAdjustment(settings, detail::shapeCellKeys)(color, row, column);
 }
 
-CellColorer::CellColorer(const WallpaperExportSettings& settings)
-    : field_(settings),
+CellColorer::CellColorer(const WallpaperExportSettings& settings, double roughMarginScale)
+    : field_(settings, roughMarginScale),
       shape_(settings.shape),
       colors_(settings.colors),
       nearBlackFirst_(!settings.colors.empty() && nearBlack(settings.colors.front())),
@@ -266,6 +254,16 @@ CellColorer::CellColorer(const WallpaperExportSettings& settings)
             step.dithered = dither_ != DitherMode::off && step.lower != step.upper;
         }
     }
+
+    // The margins take four times the proven bounds; never less.
+    roughSteps_ = !steps_.empty() && ShapeField::hasRoughSteps(shape_) && field_.roughStepsUsable();
+    const double widening = roughMarginScale > 1 ? roughMarginScale : 1;
+    if (shape_ == NotchShape::ribbonBands)
+        roughHighlightMargin_ = 4 * widening * detail::highlightBounds::ribbonChannel;
+    // The glow's bound holds for a dot sharpness up to 1e100.
+    if (shape_ == NotchShape::glowDots && glow_.sharpness <= 1e100)
+        roughHighlightMargin_ = 4 * widening * detail::highlightBounds::glowChannel;
+    if (!(roughHighlightMargin_ < 0.5)) roughHighlightMargin_ = 1;
 }
 
 double CellColorer::threshold(std::int64_t row, std::int64_t column) const {
@@ -293,46 +291,24 @@ RGB CellColorer::paletteColor(double tone, std::int64_t row, std::int64_t column
     return threshold(row, column) < position - lower ? colors_[j] : colors_[i];
 }
 
-RGB CellColorer::mapTone(double stepless, std::int64_t row, std::int64_t column) const {
-    if (steps_.empty()) return paletteColor(field_.finishTone(stepless), row, column);
-    const StepColors& step = steps_[std::size_t(field_.stepOf(stepless))];
+inline RGB CellColorer::stepColor(double stepIndex, std::int64_t row, std::int64_t column) const {
+    const StepColors& step = steps_[std::size_t(stepIndex)];
     if (!step.dithered) return step.nearest;
     return threshold(row, column) < step.fraction ? step.upper : step.lower;
 }
 
-namespace {
-
-// The two ribbon highlights. Most phases leave a highlight too faint to move
-// any channel by half a step, which a cheap sine bound detects; only the
-// others pay for the exact sine and power.
-RGB ribbonHighlights(RGB color, double phase) {
-    // Most phases leave both highlights too faint to move any channel by
-    // half a step; a rough sine finds those, and only the others pay for the
-    // exact sine and power. sin(phase + 0.72) <= 0.6 gives 0.2 x 0.6^10 x 255
-    // < 0.31, so the mix returns the colour; sin(phase - 0.96) <= 0.55 gives
-    // 0.16 x 0.55^8 x 255 < 0.35, so the darkening changes no channel.
-    double sine = 0, cosine = 0;
-    const bool rough = fieldmath::roughSinCos(phase, sine, cosine);
-    const double up = phase + 0.72;
-    if (!rough || sine * 0.751805729140895 + cosine * 0.6593846719714731 > 0.6 - 1e-6)
-        color = mix(color, white, 0.2 * std::pow(max(0.0, std::sin(up)), 10));
-    const double down = phase - 0.96;
-    if (!rough || sine * 0.5735199860724567 - cosine * 0.8191915683009983 > 0.55 - 1e-6) {
-        const double factor = 1 - 0.16 * std::pow(max(0.0, std::sin(down)), 8);
-        color = {byte(color.red * factor), byte(color.green * factor), byte(color.blue * factor)};
-    }
-    return color;
+RGB CellColorer::mapTone(double stepless, std::int64_t row, std::int64_t column) const {
+    if (steps_.empty()) return paletteColor(field_.finishTone(stepless), row, column);
+    return stepColor(field_.stepOf(stepless), row, column);
 }
-
-}  // namespace
 
 template <NotchShape S>
 RGB CellColorer::sampleOf(std::int64_t column, std::int64_t row, double x, double y, const double* wave) const {
     RGB color = mapTone(field_.steplessToneOf<S>(x, y), row, column);
     if constexpr (S == NotchShape::glowDots) {
-        color = mix(color, white, 0.28 * glow_(x, y));
+        color = detail::glowHighlighted(glow_, color, x, y);
     } else if constexpr (S == NotchShape::ribbonBands) {
-        color = ribbonHighlights(color, wave ? ribbon_.withWave(x, y, *wave) : ribbon_(x, y));
+        color = detail::ribbonHighlighted(color, wave ? ribbon_.withWave(x, y, *wave) : ribbon_(x, y));
     }
     return color;
 }
@@ -374,53 +350,73 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
         return;
     }
     const bool chroma = chromaOffset_ > 0;
-    const int samples = chroma ? 3 : 1;
+    const std::size_t samples = chroma ? 3 : 1;
     const bool warped = warpAmount_ > 0;
     std::array<double, maximumColumns> unitX;
-    std::array<std::array<double, 3>, maximumColumns> sampleX, shiftY, wave;
+    // Sample i = column x samples + k; k is red, green, blue with chroma.
+    constexpr std::size_t maximumSamples = 3 * maximumColumns;
+    std::array<double, maximumSamples> sampleX, shiftY, wave;
     for (std::size_t c = 0; c < columns; ++c) {
         const double x = grid.unitX(std::int64_t(c));
         unitX[c] = x;
-        sampleX[c] = chroma ? std::array<double, 3>{x + chromaOffset_, x, x - chromaOffset_}
-                            : std::array<double, 3>{x, x, x};
-        for (int k = 0; k < samples; ++k) {
-            const double sx = sampleX[c][std::size_t(k)];
-            if (warped) shiftY[c][std::size_t(k)] = warpAmount_ * std::cos(2 * pi * sx - warpPhase_);
+        const std::array<double, 3> xs{x + chromaOffset_, x, x - chromaOffset_};
+        for (std::size_t k = 0; k < samples; ++k) {
+            const double sx = chroma ? xs[k] : x;
+            sampleX[c * samples + k] = sx;
+            if (warped) shiftY[c * samples + k] = warpAmount_ * std::cos(2 * pi * sx - warpPhase_);
             if constexpr (S == NotchShape::ribbonBands)
-                if (!warped) wave[c][std::size_t(k)] = ribbon_.wave(sx);
+                if (!warped) wave[c * samples + k] = ribbon_.wave(sx);
         }
     }
+    const std::size_t count = columns * samples;
+    // Each stage runs over a whole row of samples: they are independent, so
+    // the processor overlaps their long chains of arithmetic and calls.
+    std::array<double, maximumSamples> px, py, tone, phase;
+    std::array<bool, maximumSamples> settled;
+    std::array<RGB, maximumSamples> sampled;
+    const bool roughHighlights = roughHighlightMargin_ < 0.5;
     detail::CellAdjustment::HueCache hueCache;
     std::size_t index = 0;
-    for (std::int64_t row = firstRow; row < endRow; ++row) {
+    for (std::int64_t row = firstRow; row < endRow && index < out.size(); ++row) {
         const double y = grid.unitY(row);
         const double shiftX = warped ? warpAmount_ * std::sin(2 * pi * y + warpPhase_) : 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            px[i] = warped ? clampUnit(sampleX[i] + shiftX) : sampleX[i];
+            py[i] = warped ? clampUnit(y + shiftY[i]) : y;
+            settled[i] = false;
+        }
+        // Rough calls settle nearly every tone step (`tone` then holds the
+        // step); the exact formula takes the few samples too near an edge.
+        if constexpr (ShapeField::hasRoughSteps(S))
+            if (roughSteps_)
+                for (std::size_t i = 0; i < count; ++i)
+                    settled[i] = field_.roughStepOf<S>(px[i], py[i], tone[i]);
+        for (std::size_t i = 0; i < count; ++i)
+            if (!settled[i]) tone[i] = field_.steplessToneOf<S>(px[i], py[i]);
+        if constexpr (S == NotchShape::ribbonBands)
+            for (std::size_t i = 0; i < count; ++i)
+                phase[i] = warped ? ribbon_(px[i], py[i]) : ribbon_.withWave(px[i], py[i], wave[i]);
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto column = std::int64_t(i / samples);
+            const RGB base = settled[i] ? stepColor(tone[i], row, column) : mapTone(tone[i], row, column);
+            RGB& color = sampled[i];
+            [[maybe_unused]] const int channel = chroma ? int(i % samples) : detail::allChannels;
+            if constexpr (S == NotchShape::glowDots) {
+                if (!roughHighlights || !detail::roughGlowHighlighted(glow_, base, channel, px[i], py[i],
+                                                                      roughHighlightMargin_, color))
+                    color = detail::glowHighlighted(glow_, base, px[i], py[i]);
+            } else if constexpr (S == NotchShape::ribbonBands) {
+                if (!roughHighlights ||
+                    !detail::roughRibbonHighlighted(base, channel, phase[i], roughHighlightMargin_, color))
+                    color = detail::ribbonHighlighted(base, phase[i]);
+            } else {
+                color = base;
+            }
+        }
         for (std::size_t c = 0; c < columns && index < out.size(); ++c) {
             const auto column = std::int64_t(c);
-            // The samples are independent: evaluating them stage by stage lets
-            // the processor overlap their long chains of library calls.
-            double px[3], py[3], stepless[3], highlight[3];
-            for (int k = 0; k < samples; ++k) {
-                const auto ks = std::size_t(k);
-                px[k] = warped ? clampUnit(sampleX[c][ks] + shiftX) : sampleX[c][ks];
-                py[k] = warped ? clampUnit(y + shiftY[c][ks]) : y;
-            }
-            for (int k = 0; k < samples; ++k) stepless[k] = field_.steplessToneOf<S>(px[k], py[k]);
-            if constexpr (S == NotchShape::glowDots) {
-                for (int k = 0; k < samples; ++k) highlight[k] = glow_(px[k], py[k]);
-            } else if constexpr (S == NotchShape::ribbonBands) {
-                for (int k = 0; k < samples; ++k)
-                    highlight[k] = warped ? ribbon_(px[k], py[k])
-                                          : ribbon_.withWave(px[k], py[k], wave[c][std::size_t(k)]);
-            }
-            RGB samplesRGB[3];
-            for (int k = 0; k < samples; ++k) {
-                RGB sampled = mapTone(stepless[k], row, column);
-                if constexpr (S == NotchShape::glowDots) sampled = mix(sampled, white, 0.28 * highlight[k]);
-                else if constexpr (S == NotchShape::ribbonBands) sampled = ribbonHighlights(sampled, highlight[k]);
-                samplesRGB[k] = sampled;
-            }
-            RGB color = chroma ? RGB{samplesRGB[0].red, samplesRGB[1].green, samplesRGB[2].blue} : samplesRGB[0];
+            const RGB* cell = &sampled[c * samples];
+            RGB color = chroma ? RGB{cell[0].red, cell[1].green, cell[2].blue} : cell[0];
             color = filter(adjustment_.apply(color, row, column, hueCache));
             if (finish == CellFinish::raster) color = rasterFinish(color, row, unitX[c], y);
             out[index++] = color;

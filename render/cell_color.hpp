@@ -58,6 +58,9 @@ struct RibbonPhase {
 struct GlowHighlight {
     explicit GlowHighlight(const WallpaperExportSettings& settings);
     double operator()(double x, double y) const;
+    // The formula over the library's calls or rough ones (rough_math.hpp).
+    template <class Calls>
+    double value(double x, double y, Calls& calls) const;
     double centerX, centerY, columns, rows, sharpness, haloWidth;
 };
 
@@ -96,7 +99,10 @@ enum class CellFinish { live, raster };
 // out once. Immutable once made, so one instance may serve several threads.
 class CellColorer {
 public:
-    explicit CellColorer(const WallpaperExportSettings& settings);
+    // `roughMarginScale` widens the margins within which the grid fast path
+    // defers to exact evaluation; only tests raise it above 1, to send more
+    // samples down the exact path.
+    explicit CellColorer(const WallpaperExportSettings& settings, double roughMarginScale = 1);
 
     // One sample (cellColor).
     RGB cellColor(std::int64_t column, std::int64_t row, double x, double y) const;
@@ -128,6 +134,7 @@ public:
 private:
     RGB paletteColor(double tone, std::int64_t row, std::int64_t column) const;
     RGB mapTone(double steplessTone, std::int64_t row, std::int64_t column) const;
+    RGB stepColor(double step, std::int64_t row, std::int64_t column) const;
     double threshold(std::int64_t row, std::int64_t column) const;
     RGB rasterFinish(RGB color, std::int64_t row, double x, double y) const;
     // (x, y) already displaced; `wave` is the ribbon wave at x when known.
@@ -165,6 +172,11 @@ private:
     StyleChannel channel_;
     bool scanlines_, vignette_;
     std::vector<StepColors> steps_;
+    // Whether the grid fast path may settle tone steps with rough calls, and
+    // how far a highlighted channel must lie from a rounding edge for rough
+    // calls to settle it (0.5 or more: never).
+    bool roughSteps_ = false;
+    double roughHighlightMargin_ = 1;
 };
 
 }  // namespace glimora::WallpaperRenderer

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <numbers>
 
@@ -21,8 +22,21 @@ inline double clampUnit(double value) { return clamp(value, 0, 1); }
 
 inline double fract(double z) { return z - std::floor(z); }
 
-// Offset from the nearest cell centre, in -0.5...0.5.
-inline double cell(double z) { return fract(z + 0.5) - 0.5; }
+// Offset from the nearest cell centre, in -0.5...0.5: fract(z + 0.5) - 0.5.
+// The floor is worked out through an integer conversion, far shorter than the
+// library's floor on processors without SSE4.1; it agrees with std::floor on
+// every input but -0, and z + 0.5 is never -0.
+inline double cell(double z) {
+    const double w = z + 0.5;
+    double whole;
+    if (std::abs(w) < 4503599627370496.0) {  // 2^52: the truncation below is exact
+        const double truncated = double(std::int64_t(w));
+        whole = truncated - double(truncated > w);
+    } else {
+        whole = std::floor(w);  // already whole, infinite or not a number
+    }
+    return (w - whole) - 0.5;
+}
 
 // The fractional sine noise of an unsigned key.
 inline double sineFraction(std::uint64_t key) {

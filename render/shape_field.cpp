@@ -26,7 +26,8 @@ std::int64_t toneStepCount(double quantization) {
     return max<std::int64_t>(2, fieldmath::clampedInt64(std::round(count)));
 }
 
-ShapeField::ShapeField(const WallpaperExportSettings& settings) : shape_(settings.shape) {
+ShapeField::ShapeField(const WallpaperExportSettings& settings, double roughMarginScale)
+    : shape_(settings.shape) {
     const double a = settings.angle * pi / 180;
     cosA_ = std::cos(a);
     sinA_ = std::sin(a);
@@ -138,28 +139,76 @@ ShapeField::ShapeField(const WallpaperExportSettings& settings) : shape_(setting
         k4_ = 1.2 * p_;
         break;
     }
+    setRoughStepMargin(roughMarginScale);
+}
+
+// Bounds on |raw tone with rough calls - raw tone with the library's|, for
+// points with |dx|, |dy| <= 2 (the rough formulas check that). The two
+// evaluations share every operation before the first rough call; after it,
+// each operation adds the difference of its inputs times its slope, plus one
+// rounding per evaluation (u times the operation's magnitude). Over-estimated
+// throughout, then the margin takes four times the bound.
+void ShapeField::setRoughStepMargin(double scale) {
+    using fieldmath::roughTrigError;
+    constexpr double u = fieldmath::unitRoundoff;
+    const double absP = std::abs(p_);
+    double rawError = std::numeric_limits<double>::infinity();
+    switch (shape_) {
+    case NotchShape::ribbonBands: {
+        // cos(p + k1 (dy + k2 sin(...))): the sine's error reaches the cosine
+        // times k1 |k2|; magnitudes are at most |p| + k1 (2 + |k2|).
+        const double k2 = std::abs(k2_);
+        rawError = (1 + k1_ * k2) * roughTrigError + 8 * u * (1 + absP + k1_ * (2 + k2));
+        break;
+    }
+    case NotchShape::glowDots:
+        // Each term exp(-X) with X = hypot(...) x c (c = 1 / k3 <= 7.2 or k4):
+        // the hypot's relative error moves it by at most 0.37 times that
+        // error, as X e^-X <= 1/e; plus exp's own error and the absolute
+        // 1e-150 x c of a hypot below the normal range.
+        if (k4_ <= 1e100) {
+            const double term = fieldmath::roughExpError + 4 * u +
+                                0.4 * (fieldmath::roughHypotError + 2 * u) + 1e-50;
+            rawError = 1.5 * term + 6 * u;
+        }
+        break;
+    case NotchShape::topography:
+        // cos(p + k3 w), w = sin(a + 1.6 sin(p + b)) + 0.45 sin(...) with
+        // |a| <= 2 pi k1: w errs by at most 3.1 trig errors.
+        rawError = (1 + 4 * k3_) * roughTrigError + 8 * u * (1 + absP + k3_ * (4 + 2 * pi * k1_));
+        break;
+    default:
+        break;
+    }
+    // Mirror doubles the error, mirror and invert round once each, and the
+    // product with the divisor rounds once in each evaluation.
+    roughSteplessError_ = 2 * rawError + 4 * u;
+    const double widening = scale > 1 ? scale : 1;  // a narrower margin would not be safe
+    const double margin = 4 * widening * stepDivisor_ * (roughSteplessError_ + 2 * u);
+    roughStepMargin_ = margin < 0.5 ? margin : 1;  // also when not a number
 }
 
 double ShapeField::rawTone(double x, double y) const {
+    fieldmath::ExactCalls calls;
     switch (shape_) {
-    case NotchShape::linear: return rawToneOf<NotchShape::linear>(x, y);
-    case NotchShape::radial: return rawToneOf<NotchShape::radial>(x, y);
-    case NotchShape::smoothGradient: return rawToneOf<NotchShape::smoothGradient>(x, y);
-    case NotchShape::ribbonBands: return rawToneOf<NotchShape::ribbonBands>(x, y);
-    case NotchShape::glowDots: return rawToneOf<NotchShape::glowDots>(x, y);
-    case NotchShape::conic: return rawToneOf<NotchShape::conic>(x, y);
-    case NotchShape::sine: return rawToneOf<NotchShape::sine>(x, y);
-    case NotchShape::sunsetStrip: return rawToneOf<NotchShape::sunsetStrip>(x, y);
-    case NotchShape::diamond: return rawToneOf<NotchShape::diamond>(x, y);
-    case NotchShape::fractal: return rawToneOf<NotchShape::fractal>(x, y);
-    case NotchShape::tree: return rawToneOf<NotchShape::tree>(x, y);
-    case NotchShape::landscape: return rawToneOf<NotchShape::landscape>(x, y);
-    case NotchShape::petals: return rawToneOf<NotchShape::petals>(x, y);
-    case NotchShape::crystal: return rawToneOf<NotchShape::crystal>(x, y);
-    case NotchShape::spiral: return rawToneOf<NotchShape::spiral>(x, y);
-    case NotchShape::kaleidoscope: return rawToneOf<NotchShape::kaleidoscope>(x, y);
-    case NotchShape::topography: return rawToneOf<NotchShape::topography>(x, y);
-    case NotchShape::orbit: return rawToneOf<NotchShape::orbit>(x, y);
+    case NotchShape::linear: return rawToneOf<NotchShape::linear>(x, y, calls);
+    case NotchShape::radial: return rawToneOf<NotchShape::radial>(x, y, calls);
+    case NotchShape::smoothGradient: return rawToneOf<NotchShape::smoothGradient>(x, y, calls);
+    case NotchShape::ribbonBands: return rawToneOf<NotchShape::ribbonBands>(x, y, calls);
+    case NotchShape::glowDots: return rawToneOf<NotchShape::glowDots>(x, y, calls);
+    case NotchShape::conic: return rawToneOf<NotchShape::conic>(x, y, calls);
+    case NotchShape::sine: return rawToneOf<NotchShape::sine>(x, y, calls);
+    case NotchShape::sunsetStrip: return rawToneOf<NotchShape::sunsetStrip>(x, y, calls);
+    case NotchShape::diamond: return rawToneOf<NotchShape::diamond>(x, y, calls);
+    case NotchShape::fractal: return rawToneOf<NotchShape::fractal>(x, y, calls);
+    case NotchShape::tree: return rawToneOf<NotchShape::tree>(x, y, calls);
+    case NotchShape::landscape: return rawToneOf<NotchShape::landscape>(x, y, calls);
+    case NotchShape::petals: return rawToneOf<NotchShape::petals>(x, y, calls);
+    case NotchShape::crystal: return rawToneOf<NotchShape::crystal>(x, y, calls);
+    case NotchShape::spiral: return rawToneOf<NotchShape::spiral>(x, y, calls);
+    case NotchShape::kaleidoscope: return rawToneOf<NotchShape::kaleidoscope>(x, y, calls);
+    case NotchShape::topography: return rawToneOf<NotchShape::topography>(x, y, calls);
+    case NotchShape::orbit: return rawToneOf<NotchShape::orbit>(x, y, calls);
     }
     return 0;
 }

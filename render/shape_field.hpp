@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "render/field_math.hpp"
 #include "render/wallpaper_export_settings.hpp"
@@ -16,7 +17,10 @@ namespace glimora::WallpaperRenderer {
 // formula; results are bit-identical to evaluating the formulas afresh.
 class ShapeField {
 public:
-    explicit ShapeField(const WallpaperExportSettings& settings);
+    // `roughMarginScale` widens the margin within which a rough tone step
+    // defers to the exact evaluation (see roughStepOf); only tests raise it,
+    // to send more points down the exact path.
+    explicit ShapeField(const WallpaperExportSettings& settings, double roughMarginScale = 1);
 
     // The tone at (x, y), in 0...1.
     double operator()(double x, double y) const { return finishTone(steplessTone(x, y)); }
@@ -40,13 +44,36 @@ public:
     // The number of tone steps minus one.
     double stepDivisor() const { return stepDivisor_; }
 
+    // The shapes whose tone step can be settled with the rough calls of
+    // rough_math.hpp, and whether this field's constants allow it.
+    static constexpr bool hasRoughSteps(NotchShape shape) {
+        return shape == NotchShape::ribbonBands || shape == NotchShape::glowDots ||
+               shape == NotchShape::topography;
+    }
+    bool roughStepsUsable() const { return roughStepMargin_ < 0.5; }
+
+    // steplessToneOf<S>(x, y) with rough calls, within roughSteplessError()
+    // of the exact value; false when a rough call declines or the point lies
+    // outside the range the bound covers. For shapes with hasRoughSteps only.
+    template <NotchShape S>
+    bool roughSteplessToneOf(double x, double y, double& tone) const;
+    double roughSteplessError() const { return roughSteplessError_; }
+
+    // stepOf(steplessToneOf<S>(x, y)) worked out with rough calls, when the
+    // error bound proves that the exact tone rounds to the same step; false
+    // (step untouched) when it may not, and the caller must evaluate exactly.
+    template <NotchShape S>
+    bool roughStepOf(double x, double y, double& step) const;
+
 private:
     double rawTone(double x, double y) const;
-    template <NotchShape S>
-    double rawToneOf(double x, double y) const;
+    // The formulas over either the library's calls or the rough ones.
+    template <NotchShape S, class Calls>
+    double rawToneOf(double x, double y, Calls& calls) const;
     double fractalTone(double dx, double dy) const;
     double treeTone(double v, double dx) const;
     double landscapeTone(double v, double dx) const;
+    void setRoughStepMargin(double scale);
 
     NotchShape shape_;
     double cosA_, sinA_;
@@ -54,6 +81,12 @@ private:
     double p_, fx_, fy_;
     bool mirror_, invert_, okLab_;
     double stepDivisor_;
+    // The bound on a rough stepless tone's error (infinite for the shapes
+    // without rough steps), and how far t x stepDivisor may lie from a
+    // rounding edge before a rough evaluation leaves the step in doubt (0.5 or
+    // more when never usable).
+    double roughSteplessError_ = std::numeric_limits<double>::infinity();
+    double roughStepMargin_ = 1;
 
     // Per-shape constants; which ones are set depends on the shape.
     double k1_ = 0, k2_ = 0, k3_ = 0, k4_ = 0, k5_ = 0, k6_ = 0;
