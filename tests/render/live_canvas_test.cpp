@@ -273,6 +273,77 @@ TEST(LiveCanvas, SmoothGradientRunsAlongItsAngleUnderItsGlows) {
     EXPECT_NEAR(frame.at(390, 5).green, under[1] + (colors.back().green - under[1]) * alpha, 2.5);
 }
 
+// Channel by channel, `shaded` is `plain` darkened towards black by `alpha`.
+void expectDarkened(RGB shaded, RGB plain, double alpha, const char* where) {
+    EXPECT_NEAR(shaded.red, (1 - alpha) * plain.red, 1.01) << where;
+    EXPECT_NEAR(shaded.green, (1 - alpha) * plain.green, 1.01) << where;
+    EXPECT_NEAR(shaded.blue, (1 - alpha) * plain.blue, 1.01) << where;
+}
+
+TEST(LiveCanvas, SmoothGradientScanlinesAreThinBandsEveryTwoPitches) {
+    // 2800 points high: pitch 20, so bands at y = 0, 40, 80, ..., each
+    // 0.12 x 2800 / 140 = 2.4 points high at opacity 0.1.
+    WallpaperExportSettings s = plainDesign(NotchShape::smoothGradient);
+    Frame plain(60, 2800);
+    draw(s, plain.context(), 60, 2800);
+    s.scanlines = true;
+    Frame lined(60, 2800);
+    draw(s, lined.context(), 60, 2800);
+    for (const std::int64_t top : {0, 40, 1320, 2760}) {
+        expectDarkened(lined.at(30, top), plain.at(30, top), 0.1, "band row");
+        expectDarkened(lined.at(30, top + 1), plain.at(30, top + 1), 0.1, "band row");
+        expectDarkened(lined.at(30, top + 2), plain.at(30, top + 2), 0.04, "the band's last 0.4 point");
+        EXPECT_EQ(lined.at(30, top + 3), plain.at(30, top + 3));
+        EXPECT_EQ(lined.at(30, top + 20), plain.at(30, top + 20));  // one pitch on: between bands
+    }
+
+    // 350 points high: the pitch floor of 2 does not apply (2.5), the band
+    // height floor of 0.6 does.
+    s.scanlines = false;
+    Frame shortPlain(60, 350);
+    draw(s, shortPlain.context(), 60, 350);
+    s.scanlines = true;
+    Frame shortLined(60, 350);
+    draw(s, shortLined.context(), 60, 350);
+    for (const std::int64_t top : {0, 5, 345}) {
+        expectDarkened(shortLined.at(30, top), shortPlain.at(30, top), 0.06, "short band");
+        for (std::int64_t y = top + 1; y < top + 5 && y < 350; ++y)
+            EXPECT_EQ(shortLined.at(30, y), shortPlain.at(30, y)) << y;
+    }
+}
+
+TEST(LiveCanvas, SmoothGradientAndGrainVignettesHaveTheirOwnRadii) {
+    // Smooth gradient: clear up to the middle of 0.12 min(W, H) ... 0.72 max(W, H),
+    // then black rising to 0.72; the corner of 640 x 360 lies at t = 0.7741.
+    WallpaperExportSettings smooth = plainDesign(NotchShape::smoothGradient);
+    Frame smoothPlain(640, 360);
+    draw(smooth, smoothPlain.context(), 640, 360);
+    smooth.vignette = true;
+    Frame smoothShaded(640, 360);
+    draw(smooth, smoothShaded.context(), 640, 360);
+    const double smoothT = (std::hypot(319.5, 179.5) - 43.2) / (460.8 - 43.2);
+    expectDarkened(smoothShaded.at(0, 0), smoothPlain.at(0, 0), 0.72 * (smoothT - 0.5) / 0.5, "smooth corner");
+    EXPECT_EQ(smoothShaded.at(320 + 240, 180), smoothPlain.at(320 + 240, 180));  // 240.5 < 252
+
+    // Grain gradient: 0.2 min(W, H) = 72 to 0.78 max(W, H) = 499.2, peak 0.4,
+    // so nothing darkens within 285.6 of the centre.
+    WallpaperExportSettings grain = plainDesign();
+    grain.grainGradientActive = true;
+    Frame grainPlain(640, 360);
+    draw(grain, grainPlain.context(), 640, 360);
+    grain.vignette = true;
+    Frame grainShaded(640, 360);
+    draw(grain, grainShaded.context(), 640, 360);
+    const auto grainAlpha = [](double distance) {
+        const double t = (distance - 72) / (499.2 - 72);
+        return 0.4 * std::max(t - 0.5, 0.0) / 0.5;
+    };
+    expectDarkened(grainShaded.at(0, 0), grainPlain.at(0, 0), grainAlpha(std::hypot(319.5, 179.5)),
+                   "grain corner");
+    expectDarkened(grainShaded.at(0, 180), grainPlain.at(0, 180), grainAlpha(319.5), "grain left edge");
+    EXPECT_EQ(grainShaded.at(320 + 270, 180), grainPlain.at(320 + 270, 180));  // 270.5 < 285.6
+}
+
 TEST(LiveCanvas, PhotosAreTheBitmapsCellsAtTheCanvasSize) {
     PixelImageBuffer photo{4, 3, nullptr};
     std::vector<std::uint8_t> bytes;
