@@ -263,9 +263,9 @@ TEST_F(DesktopWindowX11, FollowsTheScreenWhenItsSizeChanges) {
     ASSERT_EQ(size(), original);
 
     ASSERT_TRUE(resizeScreen(display, 1024, 768));
-    EXPECT_TRUE(waitUntil([&] { return size() == std::pair(1024, 768); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(waitUntil([&] { return size() == std::pair(1024, 768); }, std::chrono::seconds(20)));
     ASSERT_TRUE(resizeScreen(display, unsigned(original.first), unsigned(original.second)));
-    EXPECT_TRUE(waitUntil([&] { return size() == original; }, std::chrono::seconds(5)));
+    EXPECT_TRUE(waitUntil([&] { return size() == original; }, std::chrono::seconds(20)));
     int x = -1, y = -1;
     Window child = 0;
     XTranslateCoordinates(display, desktop, x11.root(), 0, 0, &x, &y, &child);
