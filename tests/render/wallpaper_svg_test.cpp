@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "model/palette.hpp"
 #include "render/cell_color.hpp"
 #include "render/cell_grid.hpp"
+#include "render/color_math.hpp"
 #include "render/fixed_decimal.hpp"
 #include "render/grain_gradient.hpp"
 #include "render/wallpaper_renderer.hpp"
@@ -268,6 +270,55 @@ TEST(WallpaperSVG, GrainDocument) {
         "stop-opacity=\"0\"/><stop offset=\"100%\" stop-color=\"#000\" stop-opacity=\"0.4\"/></radialGradient></defs>"
         "<rect width=\"100%\" height=\"100%\" fill=\"url(#ombriq-grain-vignette)\"/></svg>";
     EXPECT_EQ(halftone.substr(halftone.size() - vignette.size()), vignette);
+}
+
+// Channels times a factor, rounded half away from zero and clamped.
+RGB scaled(RGB color, double factor) {
+    return {std::uint8_t(clampToByte(color.red * factor)), std::uint8_t(clampToByte(color.green * factor)),
+            std::uint8_t(clampToByte(color.blue * factor))};
+}
+
+TEST(WallpaperSVG, GrainCellsAndHalftoneDotsFollowTheirFormulas) {
+    WallpaperExportSettings s = grain(GrainGradientMode::halftone);
+    s.scanlines = true;
+    s.vignette = false;
+    const std::string svg = renderSVG(s);
+    const GrainGrid grid = grainGrid(s, 1920, 1080);
+    ASSERT_EQ(grid.columns, 280);
+    const GrainColorer colorer(s, 1920.0 / 1080.0);
+    const auto rects = elements(svg, "<rect");
+    const auto circles = elements(svg, "<circle");
+    ASSERT_EQ(rects.size(), std::size_t(grid.columns * grid.rows));
+    ASSERT_EQ(circles.size(), rects.size());
+    const double w = 1920.0 / double(grid.columns), h = 1080.0 / double(grid.rows), m = std::min(w, h);
+    const auto fraction = [](std::uint64_t key) {
+        const double z = std::sin(double(key % 1000000)) * 43758.5453123;
+        return z - std::floor(z);
+    };
+    for (const std::int64_t r : std::initializer_list<std::int64_t>{0, 1, 2, 7, grid.rows - 1}) {
+        for (const std::int64_t c : std::initializer_list<std::int64_t>{0, 1, 99, grid.columns - 1}) {
+            const double x = double(c) / double(grid.columns - 1), y = double(r) / double(grid.rows - 1);
+            const GrainColorer::Cell cell = colorer.cell(r, c, x, y);
+            // Even rows lose a tenth; the rect is the dark ground under the dot.
+            const RGB lined = r % 2 == 0 ? scaled(cell.color, 0.9) : cell.color;
+            char text[200];
+            std::snprintf(text, sizeof text, "<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"%s\"/>",
+                          w * double(c), h * double(r), w + 0.2, h + 0.2, hex(scaled(lined, 0.14)).c_str());
+            const std::size_t index = std::size_t(r * grid.columns + c);
+            EXPECT_EQ(rects[index], text) << r << "," << c;
+
+            const std::uint64_t key = 15731 * std::uint64_t(r) + 789221 * std::uint64_t(c);
+            const double jx = 2 * fraction(s.seed + 1003 + key) - 1, jy = 2 * fraction(s.seed + 2017 + key) - 1;
+            const double v = cell.sample.v, a = cell.sample.a;
+            const double size = std::clamp(2.25 * (v - (0.38 + 0.12 * jx)) + 0.42, 0.08, 1.0);
+            const RGB glint = adjustGrainCell(gradientColor(s.colors, std::min(1.0, v + 0.16 + 0.08 * a)), r, c, s);
+            std::snprintf(text, sizeof text, "<circle cx=\"%.2f\" cy=\"%.2f\" r=\"%.2f\" fill=\"%s\" opacity=\"%.3f\"/>",
+                          w * double(c) + w / 2 + 0.14 * m * jx, h * double(r) + h / 2 + 0.14 * m * jy,
+                          m * (0.035 + 0.28 * size), hex(mixColor(lined, glint, 0.32 * a)).c_str(),
+                          std::min(0.96, 0.2 + 0.72 * size + 0.12 * a));
+            EXPECT_EQ(circles[index], text) << r << "," << c;
+        }
+    }
 }
 
 std::vector<std::string> everyDocument() {
