@@ -108,15 +108,19 @@ void expectCellsExact(const WallpaperExportSettings& s) {
         const PixelSpan rows = grid.coveringRowSpan(r, bitmap.height);
         for (std::int64_t c = 0; c < grid.columns; ++c) {
             const RGB color = colorer.rasterColor(c, r, grid.unitX(c), grid.unitY(r));
+            // The bands follow the cell's own truncated span; past the last
+            // cell the image repeats its last pixel.
+            const PixelSpan own = grid.columnSpan(c, bitmap.width);
             const PixelSpan columns = grid.coveringColumnSpan(c, bitmap.width);
-            const std::int64_t band = std::max<std::int64_t>(1, std::int64_t(0.14 * double(columns.end - columns.begin)));
+            const std::int64_t band = std::max<std::int64_t>(1, std::int64_t(0.14 * double(own.end - own.begin)));
             const RGB left{byteOf(0.66 * color.red + 86.7), byteOf(0.66 * color.green), byteOf(0.66 * color.blue)};
             const RGB right{byteOf(0.66 * color.red), byteOf(0.66 * color.green + 86.7),
                             byteOf(0.66 * color.blue + 86.7)};
             for (std::int64_t y = rows.begin; y < rows.end; y += std::max<std::int64_t>(1, rows.end - rows.begin - 1)) {
                 for (std::int64_t x = columns.begin; x < columns.end; ++x) {
                     RGB expected = color;
-                    if (s.rgbSplit) expected = x - columns.begin < band ? left : columns.end - x <= band ? right : color;
+                    const std::int64_t px = std::min(x, own.end - 1);
+                    if (s.rgbSplit) expected = px - own.begin < band ? left : own.end - px <= band ? right : color;
                     ASSERT_EQ(at(bitmap, x, y), expected) << "cell " << c << "," << r << " pixel " << x << "," << y;
                 }
             }
@@ -143,6 +147,35 @@ TEST(WallpaperBitmap, CellGridPixelsAreTheirCellsColours) {
     s.rgbSplit = true;
     s.pixelScale = 1.5;
     expectCellsExact(s);
+}
+
+TEST(WallpaperBitmap, SplitBandsOfAShortLastCell) {
+    // pixelScale 2.9 at hd: 220 columns of 8.727 pixels; the last cell spans
+    // pixels 1911...1918 (1919.99999 truncated), so its bands are 1 pixel wide
+    // (trunc(0.14 x 8)): red at 1911, cyan at 1918, and 1919 repeats 1918.
+    WallpaperExportSettings s = cells(NotchShape::linear);
+    s.pixelScale = 2.9;
+    s.rgbSplit = true;
+    s.vignette = false;
+    const Bitmap bitmap = renderBitmap(s);
+    const CellGrid grid = cellGrid(s, 1920, 1080);
+    ASSERT_EQ(grid.columns, 220);
+    const CellColorer colorer(s);
+    for (std::int64_t r = 0; r < grid.rows; r += 17) {
+        const RGB c = colorer.rasterColor(219, r, 1, grid.unitY(r));
+        const RGB left{byteOf(0.66 * c.red + 86.7), byteOf(0.66 * c.green), byteOf(0.66 * c.blue)};
+        const RGB right{byteOf(0.66 * c.red), byteOf(0.66 * c.green + 86.7), byteOf(0.66 * c.blue + 86.7)};
+        const auto y = grid.rowSpan(r, 1080).begin;
+        // Pixel 1910 ends the cell before (1902...1910): its cyan band.
+        const RGB before = colorer.rasterColor(218, r, grid.unitX(218), grid.unitY(r));
+        EXPECT_EQ(at(bitmap, 1910, y),
+                  (RGB{byteOf(0.66 * before.red), byteOf(0.66 * before.green + 86.7), byteOf(0.66 * before.blue + 86.7)}))
+            << r;
+        EXPECT_EQ(at(bitmap, 1911, y), left) << r;
+        for (std::int64_t x = 1912; x < 1918; ++x) EXPECT_EQ(at(bitmap, x, y), c) << r << " pixel " << x;
+        EXPECT_EQ(at(bitmap, 1918, y), right) << r;
+        EXPECT_EQ(at(bitmap, 1919, y), right) << r;
+    }
 }
 
 TEST(WallpaperBitmap, LastColumnAndRowReachTheEdges) {
