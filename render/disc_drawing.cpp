@@ -5,46 +5,34 @@
 
 namespace glimora::WallpaperRenderer {
 
+DiscRowCoverage::DiscRowCoverage(double cx, double cy, double radius, std::int64_t y) {
+    for (int s = 0; s < subRows; ++s) {
+        const double dy = double(y) + (s + 0.5) / subRows - cy;
+        if (!(std::abs(dy) < radius)) continue;
+        const double half = std::sqrt(radius * radius - dy * dy);
+        left[count] = cx - half;
+        right[count] = cx + half;
+        ++count;
+    }
+    if (count == 0) return;
+    minLeft = *std::min_element(left, left + count);
+    maxLeft = *std::max_element(left, left + count);
+    minRight = *std::min_element(right, right + count);
+    maxRight = *std::max_element(right, right + count);
+}
+
+double DiscRowCoverage::coverage(std::int64_t x) const {
+    const double start = double(x);
+    const double end = start + 1;
+    if (count == 0 || end <= minLeft || start >= maxRight) return 0;
+    if (start >= maxLeft && end <= minRight) return double(count) / subRows;
+    double sum = 0;
+    for (int k = 0; k < count; ++k)
+        sum += std::clamp(right[k] - start, 0.0, 1.0) - std::clamp(left[k] - start, 0.0, 1.0);
+    return sum / subRows;
+}
+
 namespace {
-
-constexpr int subRows = 32;
-
-// Where the disc crosses the middle of each sub-row of one pixel row.
-struct RowChords {
-    double left[subRows];
-    double right[subRows];
-    int count = 0;
-    double minLeft = 0, maxLeft = 0, minRight = 0, maxRight = 0;
-
-    RowChords(double cx, double cy, double radius, std::int64_t y) {
-        for (int s = 0; s < subRows; ++s) {
-            const double dy = double(y) + (s + 0.5) / subRows - cy;
-            if (!(std::abs(dy) < radius)) continue;
-            const double half = std::sqrt(radius * radius - dy * dy);
-            left[count] = cx - half;
-            right[count] = cx + half;
-            ++count;
-        }
-        if (count == 0) return;
-        minLeft = *std::min_element(left, left + count);
-        maxLeft = *std::max_element(left, left + count);
-        minRight = *std::min_element(right, right + count);
-        maxRight = *std::max_element(right, right + count);
-    }
-
-    // The covered fraction of pixel x of the row: each sub-row's chord is
-    // clipped to the pixel exactly.
-    double coverage(std::int64_t x) const {
-        const double start = double(x);
-        const double end = start + 1;
-        if (count == 0 || end <= minLeft || start >= maxRight) return 0;
-        if (start >= maxLeft && end <= minRight) return double(count) / subRows;
-        double sum = 0;
-        for (int k = 0; k < count; ++k)
-            sum += std::clamp(right[k] - start, 0.0, 1.0) - std::clamp(left[k] - start, 0.0, 1.0);
-        return sum / subRows;
-    }
-};
 
 std::uint8_t blend(double over, double under, double a) {
     const double value = std::clamp(over * a + under * (1 - a), 0.0, 255.0);
@@ -54,7 +42,7 @@ std::uint8_t blend(double over, double under, double a) {
 }  // namespace
 
 double discCoverage(double cx, double cy, double radius, std::int64_t x, std::int64_t y) {
-    return RowChords(cx, cy, radius, y).coverage(x);
+    return DiscRowCoverage(cx, cy, radius, y).coverage(x);
 }
 
 void blendDisc(const RGBATarget& target, std::int64_t top, std::int64_t bottom, double cx, double cy, double radius,
@@ -66,7 +54,7 @@ void blendDisc(const RGBATarget& target, std::int64_t top, std::int64_t bottom, 
     const auto end = std::min(bottom, std::int64_t(std::clamp(std::ceil(cy + radius), double(top), double(bottom))));
     const double a = std::min(alpha, 1.0);
     for (std::int64_t y = first; y < end; ++y) {
-        const RowChords chords(cx, cy, radius, y);
+        const DiscRowCoverage chords(cx, cy, radius, y);
         if (chords.count == 0) continue;
         const auto from = std::int64_t(std::clamp(std::floor(chords.minLeft), 0.0, double(target.width)));
         const auto to = std::int64_t(std::clamp(std::ceil(chords.maxRight), 0.0, double(target.width)));

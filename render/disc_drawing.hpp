@@ -11,6 +11,23 @@
 
 namespace glimora::WallpaperRenderer {
 
+// Where a disc crosses the middle of each sub-row of one pixel row, and from
+// that the covered fraction of each pixel of the row.
+struct DiscRowCoverage {
+    static constexpr int subRows = 32;
+
+    double left[subRows];
+    double right[subRows];
+    int count = 0;  // the sub-rows the disc crosses; none means the row is untouched
+    double minLeft = 0, maxLeft = 0, minRight = 0, maxRight = 0;
+
+    DiscRowCoverage(double cx, double cy, double radius, std::int64_t y);
+
+    // The covered fraction of pixel x of the row: each sub-row's chord is
+    // clipped to the pixel exactly.
+    double coverage(std::int64_t x) const;
+};
+
 // The fraction of pixel (x, y) that the disc of `radius` around (cx, cy)
 // covers.
 double discCoverage(double cx, double cy, double radius, std::int64_t x, std::int64_t y);

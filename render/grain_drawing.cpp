@@ -1,7 +1,7 @@
 // The grain gradient as a bitmap. The cells are axis-aligned rectangles, so
 // their antialiased edges are worked out exactly (area coverage, composited
 // in drawing order) rather than rasterised; the halftone dots are discs of
-// exact coverage too.
+// exact coverage too, each drawn right after its own cell.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -113,6 +113,78 @@ void cellRowPixels(const GrainCells& cells, const AxisCoverage& across, const Ax
     }
 }
 
+// The halftone dots of one pixel row. A dot lies inside its own cell's
+// rectangle, but pixels at the cell's edges are shared with the cells drawn
+// after it, which cover part of the dot there; so each pixel a dot reaches is
+// composited again from the snapped layer through every cell and dot that
+// reaches it, each dot right after its cell.
+class DotRow {
+public:
+    void apply(const GrainCells& cells, const AxisCoverage& across, const AxisCoverage& down, std::int64_t y,
+               std::int64_t width, std::uint8_t* out) {
+        const auto rowEntries = down.at(y);
+        const auto columns = std::size_t(cells.columns);
+        slots_.assign(rowEntries.size() * columns, -1);
+        chords_.clear();
+        touched_.clear();
+        marked_.resize(std::size_t(width), 0);
+        const double top = double(y);
+        for (std::size_t e = 0; e < rowEntries.size(); ++e) {
+            const std::size_t first = std::size_t(rowEntries[e].cell) * columns;
+            for (std::size_t c = 0; c < columns; ++c) {
+                const HalftoneDot& dot = cells.dots[first + c];
+                if (!(dot.radius > 0) || !(dot.alpha > 0) || !(top + 1 > dot.centerY - dot.radius) ||
+                    !(top < dot.centerY + dot.radius) || !std::isfinite(dot.centerX) || !std::isfinite(dot.radius))
+                    continue;
+                const DiscRowCoverage row(dot.centerX, dot.centerY, dot.radius, y);
+                if (row.count == 0) continue;
+                slots_[e * columns + c] = std::int32_t(chords_.size());
+                chords_.push_back(row);
+                const auto from = std::int64_t(std::clamp(std::floor(row.minLeft), 0.0, double(width)));
+                const auto to = std::int64_t(std::clamp(std::ceil(row.maxRight), 0.0, double(width)));
+                for (std::int64_t x = from; x < to; ++x) {
+                    if (marked_[std::size_t(x)]) continue;
+                    marked_[std::size_t(x)] = 1;
+                    touched_.push_back(x);
+                }
+            }
+        }
+        const std::int32_t snappedRow = down.snapped[std::size_t(y)];
+        for (const std::int64_t x : touched_) {
+            marked_[std::size_t(x)] = 0;
+            const RGB under = cells.fill(snappedRow, across.snapped[std::size_t(x)]);
+            float r = under.red, g = under.green, b = under.blue;
+            const auto lay = [&](RGB color, float a) {
+                r = a * float(color.red) + (1 - a) * r;
+                g = a * float(color.green) + (1 - a) * g;
+                b = a * float(color.blue) + (1 - a) * b;
+            };
+            for (std::size_t e = 0; e < rowEntries.size(); ++e) {
+                for (const auto& columnEntry : across.at(x)) {
+                    lay(cells.fill(rowEntries[e].cell, columnEntry.cell), rowEntries[e].coverage * columnEntry.coverage);
+                    const std::int32_t slot = slots_[e * columns + std::size_t(columnEntry.cell)];
+                    if (slot < 0) continue;
+                    const double covered = chords_[std::size_t(slot)].coverage(x);
+                    if (!(covered > 0)) continue;
+                    const HalftoneDot& dot =
+                        cells.dots[std::size_t(rowEntries[e].cell) * columns + std::size_t(columnEntry.cell)];
+                    lay(dot.color, float(std::min(dot.alpha, 1.0) * covered));
+                }
+            }
+            std::uint8_t* p = out + 4 * x;
+            p[0] = kernels::roundedByte(r);
+            p[1] = kernels::roundedByte(g);
+            p[2] = kernels::roundedByte(b);
+        }
+    }
+
+private:
+    std::vector<std::int32_t> slots_;  // per row entry and column: the dot's chords, or -1
+    std::vector<DiscRowCoverage> chords_;
+    std::vector<std::int64_t> touched_;
+    std::vector<std::uint8_t> marked_;
+};
+
 // Two pixel rows get the same cells when the same cells reach into them by
 // the same amounts over the same snapped cell.
 bool sameCells(const AxisCoverage& down, std::int64_t a, std::int64_t b) {
@@ -180,17 +252,13 @@ void drawGrainGradient(const WallpaperExportSettings& settings, const RGBATarget
             }
         };
         if (halftone) {
-            // The cells, the dots over them (each drawn in this band as far as
-            // it reaches into it), then the vignette over everything.
+            // The cells with their dots, then the vignette over everything.
+            DotRow dots;
             for (std::int64_t y = top; y < bottom; ++y) {
                 rowOf(y);
-                std::memcpy(target.data + y * target.stride, pixels.data(), pixels.size());
-            }
-            const auto firstRow = std::int64_t(std::max(0.0, std::floor(double(top) / h) - 1));
-            const auto endRow = std::min(grid.rows, std::int64_t(double(bottom) / h) + 2);
-            for (std::size_t i = std::size_t(firstRow * grid.columns); i < std::size_t(endRow * grid.columns); ++i) {
-                const HalftoneDot& dot = cells.dots[i];
-                blendDisc(target, top, bottom, dot.centerX, dot.centerY, dot.radius, dot.color, dot.alpha);
+                std::uint8_t* row = target.data + y * target.stride;
+                std::memcpy(row, pixels.data(), pixels.size());
+                dots.apply(cells, across, down, y, width, row);
             }
             if (!settings.vignette) return;
             for (std::int64_t y = top; y < bottom; ++y) {

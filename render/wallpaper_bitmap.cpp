@@ -45,16 +45,20 @@ std::uint8_t splitByte(double value) { return std::uint8_t(clampToByte(value)); 
 
 // The pixels of one row of cells: flat colours, or with the split bands the
 // cell colour mixed 66 : 34 with red at the left edge and cyan at the right.
+// The bands follow the cell's own truncated span; the pixels past the last
+// cell repeat its last pixel.
 void cellRowPixels(const CellGrid& grid, std::span<const RGB> colors, bool rgbSplit, std::int64_t width,
                    std::uint32_t* out) {
     for (std::int64_t c = 0; c < grid.columns; ++c) {
         const RGB color = colors[std::size_t(c)];
-        const PixelSpan span = grid.coveringColumnSpan(c, width);
         const std::uint32_t flat = packedPixel(color.red, color.green, color.blue);
         if (!rgbSplit) {
+            const PixelSpan span = grid.coveringColumnSpan(c, width);
             std::fill(out + span.begin, out + span.end, flat);
             continue;
         }
+        const PixelSpan span = grid.columnSpan(c, width);
+        if (span.end <= span.begin) continue;
         const std::int64_t band = std::max<std::int64_t>(1, std::int64_t(0.14 * double(span.end - span.begin)));
         const std::uint32_t left = packedPixel(splitByte(0.66 * color.red + 86.7), splitByte(0.66 * color.green),
                                                splitByte(0.66 * color.blue));
@@ -62,6 +66,7 @@ void cellRowPixels(const CellGrid& grid, std::span<const RGB> colors, bool rgbSp
                                                 splitByte(0.66 * color.blue + 86.7));
         for (std::int64_t x = span.begin; x < span.end; ++x)
             out[x] = x - span.begin < band ? left : span.end - x <= band ? right : flat;
+        if (c == grid.columns - 1) std::fill(out + span.end, out + width, out[span.end - 1]);
     }
 }
 

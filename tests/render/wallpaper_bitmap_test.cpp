@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -8,6 +9,7 @@
 #include "model/palette.hpp"
 #include "render/cell_color.hpp"
 #include "render/cell_grid.hpp"
+#include "render/disc_drawing.hpp"
 #include "render/grain_gradient.hpp"
 #include "render/wallpaper_renderer.hpp"
 #include "tests/render/png_reading.hpp"
@@ -108,15 +110,19 @@ void expectCellsExact(const WallpaperExportSettings& s) {
         const PixelSpan rows = grid.coveringRowSpan(r, bitmap.height);
         for (std::int64_t c = 0; c < grid.columns; ++c) {
             const RGB color = colorer.rasterColor(c, r, grid.unitX(c), grid.unitY(r));
+            // The bands follow the cell's own truncated span; past the last
+            // cell the image repeats its last pixel.
+            const PixelSpan own = grid.columnSpan(c, bitmap.width);
             const PixelSpan columns = grid.coveringColumnSpan(c, bitmap.width);
-            const std::int64_t band = std::max<std::int64_t>(1, std::int64_t(0.14 * double(columns.end - columns.begin)));
+            const std::int64_t band = std::max<std::int64_t>(1, std::int64_t(0.14 * double(own.end - own.begin)));
             const RGB left{byteOf(0.66 * color.red + 86.7), byteOf(0.66 * color.green), byteOf(0.66 * color.blue)};
             const RGB right{byteOf(0.66 * color.red), byteOf(0.66 * color.green + 86.7),
                             byteOf(0.66 * color.blue + 86.7)};
             for (std::int64_t y = rows.begin; y < rows.end; y += std::max<std::int64_t>(1, rows.end - rows.begin - 1)) {
                 for (std::int64_t x = columns.begin; x < columns.end; ++x) {
                     RGB expected = color;
-                    if (s.rgbSplit) expected = x - columns.begin < band ? left : columns.end - x <= band ? right : color;
+                    const std::int64_t px = std::min(x, own.end - 1);
+                    if (s.rgbSplit) expected = px - own.begin < band ? left : own.end - px <= band ? right : color;
                     ASSERT_EQ(at(bitmap, x, y), expected) << "cell " << c << "," << r << " pixel " << x << "," << y;
                 }
             }
@@ -143,6 +149,35 @@ TEST(WallpaperBitmap, CellGridPixelsAreTheirCellsColours) {
     s.rgbSplit = true;
     s.pixelScale = 1.5;
     expectCellsExact(s);
+}
+
+TEST(WallpaperBitmap, SplitBandsOfAShortLastCell) {
+    // pixelScale 2.9 at hd: 220 columns of 8.727 pixels; the last cell spans
+    // pixels 1911...1918 (1919.99999 truncated), so its bands are 1 pixel wide
+    // (trunc(0.14 x 8)): red at 1911, cyan at 1918, and 1919 repeats 1918.
+    WallpaperExportSettings s = cells(NotchShape::linear);
+    s.pixelScale = 2.9;
+    s.rgbSplit = true;
+    s.vignette = false;
+    const Bitmap bitmap = renderBitmap(s);
+    const CellGrid grid = cellGrid(s, 1920, 1080);
+    ASSERT_EQ(grid.columns, 220);
+    const CellColorer colorer(s);
+    for (std::int64_t r = 0; r < grid.rows; r += 17) {
+        const RGB c = colorer.rasterColor(219, r, 1, grid.unitY(r));
+        const RGB left{byteOf(0.66 * c.red + 86.7), byteOf(0.66 * c.green), byteOf(0.66 * c.blue)};
+        const RGB right{byteOf(0.66 * c.red), byteOf(0.66 * c.green + 86.7), byteOf(0.66 * c.blue + 86.7)};
+        const auto y = grid.rowSpan(r, 1080).begin;
+        // Pixel 1910 ends the cell before (1902...1910): its cyan band.
+        const RGB before = colorer.rasterColor(218, r, grid.unitX(218), grid.unitY(r));
+        EXPECT_EQ(at(bitmap, 1910, y),
+                  (RGB{byteOf(0.66 * before.red), byteOf(0.66 * before.green + 86.7), byteOf(0.66 * before.blue + 86.7)}))
+            << r;
+        EXPECT_EQ(at(bitmap, 1911, y), left) << r;
+        for (std::int64_t x = 1912; x < 1918; ++x) EXPECT_EQ(at(bitmap, x, y), c) << r << " pixel " << x;
+        EXPECT_EQ(at(bitmap, 1918, y), right) << r;
+        EXPECT_EQ(at(bitmap, 1919, y), right) << r;
+    }
 }
 
 TEST(WallpaperBitmap, LastColumnAndRowReachTheEdges) {
@@ -352,6 +387,83 @@ TEST(WallpaperBitmap, HalftoneDotsOverTheirDarkGround) {
             ++checked;
         }
     EXPECT_GT(checked, 100);
+}
+
+// The grain drawing by the painter's rule in double precision: the snapped
+// cells, then cell by cell (rows from the top, columns from the left) its
+// rectangle (a quarter pixel larger) by area coverage and right after it its
+// halftone dot, for the pixels [0, size) x [0, size).
+std::vector<RGB> paintedGrain(const WallpaperExportSettings& s, std::int64_t size) {
+    const GrainLayout layout(s);
+    const PixelSize image = exportPixelSize(s.resolution);
+    const auto snapped = [](double cell, std::int64_t cells, std::int64_t p, std::int64_t pixels) {
+        std::int64_t found = 0;
+        for (std::int64_t k = 0; k < cells; ++k) {
+            const auto begin = std::int64_t(cell * double(k));
+            const auto end = k == cells - 1 ? pixels : std::max(begin + 1, std::int64_t(cell * double(k + 1)));
+            if (p >= begin && p < end) found = k;
+        }
+        return found;
+    };
+    std::vector<std::array<double, 3>> canvas(std::size_t(size * size));
+    for (std::int64_t y = 0; y < size; ++y)
+        for (std::int64_t x = 0; x < size; ++x) {
+            const RGB f = layout.fill(snapped(layout.h, layout.grid.rows, y, image.height),
+                                      snapped(layout.w, layout.grid.columns, x, image.width));
+            canvas[std::size_t(y * size + x)] = {double(f.red), double(f.green), double(f.blue)};
+        }
+    const auto lay = [&](std::int64_t x, std::int64_t y, RGB color, double a) {
+        auto& p = canvas[std::size_t(y * size + x)];
+        const double c[3] = {double(color.red), double(color.green), double(color.blue)};
+        for (int k = 0; k < 3; ++k) p[std::size_t(k)] = a * c[k] + (1 - a) * p[std::size_t(k)];
+    };
+    const auto overlap = [](double from, double to, std::int64_t p) {
+        return std::max(0.0, std::min(double(p + 1), to) - std::max(double(p), from));
+    };
+    const auto lastRow = std::int64_t(double(size) / layout.h) + 1;
+    const auto lastColumn = std::int64_t(double(size) / layout.w) + 1;
+    for (std::int64_t r = 0; r <= lastRow; ++r)
+        for (std::int64_t c = 0; c <= lastColumn; ++c) {
+            const double x0 = layout.w * double(c), y0 = layout.h * double(r);
+            for (std::int64_t y = 0; y < size; ++y)
+                for (std::int64_t x = 0; x < size; ++x) {
+                    const double a = overlap(y0, y0 + layout.h + 0.25, y) * overlap(x0, x0 + layout.w + 0.25, x);
+                    if (a > 0) lay(x, y, layout.fill(r, c), a);
+                }
+            const HalftoneDot& dot = layout.dots[std::size_t(r * layout.grid.columns + c)];
+            for (std::int64_t y = 0; y < size; ++y)
+                for (std::int64_t x = 0; x < size; ++x) {
+                    const double covered = discCoverage(dot.centerX, dot.centerY, dot.radius, x, y);
+                    if (covered > 0) lay(x, y, dot.color, dot.alpha * covered);
+                }
+        }
+    std::vector<RGB> pixels;
+    for (const auto& p : canvas) pixels.push_back({byteOf(p[0]), byteOf(p[1]), byteOf(p[2])});
+    return pixels;
+}
+
+TEST(WallpaperBitmap, HalftoneDotsAreDrawnRightAfterTheirCells) {
+    // A dot near its cell's right or bottom edge shares pixels with the cells
+    // drawn after it, which lay their edges over that part of the dot.
+    for (ExportResolution resolution : {ExportResolution::hd, ExportResolution::fourK}) {
+        WallpaperExportSettings s = grain(GrainGradientMode::halftone, resolution);
+        s.vignette = false;
+        s.grainGradientGlow = 100;
+        constexpr std::int64_t size = 120;
+        const std::vector<RGB> expected = paintedGrain(s, size);
+        const Bitmap bitmap = renderBitmap(s);
+        int off = 0, worst = 0;
+        std::string first;
+        for (std::int64_t y = 0; y < size; ++y)
+            for (std::int64_t x = 0; x < size; ++x) {
+                const RGB p = at(bitmap, x, y), e = expected[std::size_t(y * size + x)];
+                const int d = std::max({std::abs(p.red - e.red), std::abs(p.green - e.green), std::abs(p.blue - e.blue)});
+                if (d <= 1) continue;
+                if (off++ == 0) first = std::to_string(x) + "," + std::to_string(y);
+                worst = std::max(worst, d);
+            }
+        EXPECT_EQ(off, 0) << "first at " << first << ", worst by " << worst;
+    }
 }
 
 // ---- Smooth gradient ----
