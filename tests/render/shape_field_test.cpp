@@ -29,6 +29,65 @@ TEST(ShapeField, LinearCentreThroughTheTail) {
     EXPECT_EQ(shapeField(settings, 0.5, 0.5), 0.6379301088379224);
 }
 
+// Raw tones of every formula away from its clamps, worked out independently
+// in double precision. The points are chosen so that each constant of a
+// formula moves the tone, except floors that the design does not reach.
+TEST(ShapeField, EveryFormulaAtWorkedPoints) {
+    struct Case {
+        double spread, frequencyX, frequencyY;
+        NotchShape shape;
+        double x, y, tone;
+    };
+    const Case cases[] = {
+        {150, 3.3, 2.7, NotchShape::linear, 0.3, 0.25, 0.42067056359013005},
+        {150, 3.3, 2.7, NotchShape::radial, 0.7, 0.8, 0.55652984109073156},
+        {150, 3.3, 2.7, NotchShape::smoothGradient, 0.3, 0.25, 0.43770840904599118},
+        {150, 3.3, 2.7, NotchShape::ribbonBands, 0.45, 0.55, 0.39182067059102993},
+        {150, 3.3, 2.7, NotchShape::glowDots, 0.45, 0.55, 0.36150008971125347},
+        {150, 3.3, 2.7, NotchShape::glowDots, 0.0, 0.675, 0.049890723241114453},  // near a dot
+        {150, 3.3, 2.7, NotchShape::conic, 0.3, 0.25, 0.40857961966940809},
+        {150, 3.3, 2.7, NotchShape::sine, 0.7, 0.8, 0.40609918772870363},
+        {150, 3.3, 2.7, NotchShape::sunsetStrip, 0.45, 0.55, 0.21388645937864531},
+        {150, 3.3, 2.7, NotchShape::diamond, 0.7, 0.8, 0.49893459543292967},
+        {150, 3.3, 2.7, NotchShape::tree, 0.45, 0.55, 0.44011036107247908},
+        {150, 3.3, 2.7, NotchShape::tree, 0.6, 0.0, 0.36891558196286733},  // high branch levels
+        {150, 3.3, 2.7, NotchShape::tree, 0.0, 0.0, 0.12968408701819562},  // trunk's edge
+        {150, 3.3, 2.7, NotchShape::landscape, 0.3, 0.25, 0.17012823893561319},  // sky
+        {150, 3.3, 2.7, NotchShape::landscape, 0.45, 0.55, 0.49436062548694537},  // middle ground
+        {150, 3.3, 2.7, NotchShape::landscape, 0.7, 0.8, 0.82603825913077966},  // ground
+        {150, 3.3, 2.7, NotchShape::petals, 0.45, 0.55, 0.93854317264779641},
+        {150, 3.3, 2.7, NotchShape::crystal, 0.7, 0.8, 0.51121221267564976},
+        {150, 3.3, 2.7, NotchShape::spiral, 0.7, 0.8, 0.60550828061051554},
+        {150, 3.3, 2.7, NotchShape::kaleidoscope, 0.45, 0.55, 0.45744619724537905},
+        {150, 3.3, 2.7, NotchShape::topography, 0.52, 0.9, 0.53609767122693952},
+        {150, 3.3, 2.7, NotchShape::orbit, 0.45, 0.55, 0.55584323897807542},
+        // A spread large enough that the doubly divided widths pass their floors.
+        {9000, 3.3, 2.7, NotchShape::smoothGradient, 0.3, 0.25, 0.52342613310035502},
+        {9000, 3.3, 2.7, NotchShape::ribbonBands, 0.45, 0.55, 0.42398487249639427},
+        {9000, 3.3, 2.7, NotchShape::glowDots, 0.45, 0.55, 0.43147269731803845},
+        // The narrow trunk of small spreads.
+        {30, 3.3, 2.7, NotchShape::tree, 0.6, 0.0, 0.302782060280674},
+        {30, 3.3, 2.7, NotchShape::tree, 0.0, 0.0, 0.12177952638222019},
+        // Escape after 9, 8 and 2 steps.
+        {60, 6, 4, NotchShape::fractal, 0.25, 0.6, 9.0 / 14},
+        {60, 6, 4, NotchShape::fractal, 0.425, 0.35, 8.0 / 14},
+        {60, 6, 4, NotchShape::fractal, 0.2, 0.525, 2.0 / 14},
+    };
+    for (const Case& c : cases) {
+        WallpaperExportSettings settings = plain(c.shape);
+        settings.angle = 30;
+        settings.spread = c.spread;
+        settings.centerX = 40;
+        settings.centerY = 60;
+        settings.phase = 50;
+        settings.frequencyX = c.frequencyX;
+        settings.frequencyY = c.frequencyY;
+        settings.warp = 40;
+        EXPECT_NEAR(ShapeField(settings).steplessTone(c.x, c.y), c.tone, 1e-11)
+            << rawValue(c.shape) << " at " << c.x << "," << c.y << " spread " << c.spread;
+    }
+}
+
 TEST(ShapeField, RadialIsZeroAtTheCentre) {
     WallpaperExportSettings settings = plain(NotchShape::radial);
     settings.centerX = 30;

@@ -102,5 +102,44 @@ TEST(WallpaperSnapshot, TimeTakesAllTenValuesFromTheAnimationClock) {
     EXPECT_EQ(makeExportSettings(*model).warp, 10);
 }
 
+// Whichever value the clock moves reaches its own field, and the nine others
+// stay as set.
+TEST(WallpaperSnapshot, EachAnimatedValueLandsInItsOwnField) {
+    const auto fields = [](const WallpaperExportSettings& s) {
+        return std::vector<double>{s.angle,      s.spread,     s.centerX, s.centerY, s.phase,
+                                   s.frequencyX, s.frequencyY, s.warp,    s.noise,   s.chroma};
+    };
+    const auto values = [](const NotchViewModel::AnimatedValues& v) {
+        return std::vector<double>{v.angle,      v.spread,     v.centerX, v.centerY, v.phase,
+                                   v.frequencyX, v.frequencyY, v.warp,    v.noise,   v.chroma};
+    };
+    std::size_t index = 0;
+    for (const AnimationProperty property : allCases<AnimationProperty>()) {
+        ModelHarness harness;
+        auto model = harness.make();
+        model->setShape(NotchShape::orbit);
+        model->setAngle(20), model->setSpread(150), model->setCenterX(30), model->setCenterY(60);
+        model->setPhase(40), model->setFrequencyX(3), model->setFrequencyY(2), model->setWarp(10);
+        model->setNoise(20), model->setChroma(4);
+        model->setAnimationAmount(100);
+        model->setAnimationWaveform(AnimationWaveform::sine);
+        model->toggleAnimation();
+        ASSERT_TRUE(model->animationPlaying());
+        model->setAnimationProperty(property);
+        const double time = harness.clock->now() + model->animationLoopDuration() / 4;
+
+        const std::vector<double> still = fields(makeExportSettings(*model));
+        const std::vector<double> moved = fields(makeExportSettings(*model, std::nullopt, time));
+        EXPECT_EQ(moved, values(model->animatedSnapshot(time))) << rawValue(property);
+        ASSERT_EQ(moved.size(), still.size());
+        for (std::size_t i = 0; i < moved.size(); ++i) {
+            if (i == index) EXPECT_NE(moved[i], still[i]) << rawValue(property);
+            else EXPECT_EQ(moved[i], still[i]) << rawValue(property) << " field " << i;
+        }
+        ++index;
+    }
+    EXPECT_EQ(index, 10u);
+}
+
 }  // namespace
 }  // namespace glimora
