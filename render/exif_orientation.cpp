@@ -29,7 +29,7 @@ int exifOrientation(std::span<const std::uint8_t> payload) {
     const std::size_t count = read16(ifd);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = ifd + 2 + 12 * i;
-        if (entry > size - 12) break;
+        if (entry + 12 > size) break;
         if (read16(entry) != 0x0112) continue;
         const std::uint32_t type = read16(entry + 2);
         if (read32(entry + 4) < 1) return 1;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 
+#include "render/image_decoding.hpp"
 #include "render/image_pixelizer.hpp"
 #include "render/pixel_image_buffer.hpp"
 #include "tests/render/image_fixtures.hpp"
@@ -180,6 +181,30 @@ TEST(PixelImageBufferLoad, BrokenOrientationTagsAreIgnored) {
     const Bytes jpeg = test::encodeJpeg(
         40, 20, [](int x, int y) { return quadrants(x, y, 40, 20); }, options);
     expectUprightQuadrants(PixelImageBuffer::load(jpeg, 2048), 40, 20);
+}
+
+TEST(PixelImageBufferLoad, ExifDirectoryCutShortReadsNothingPastItsBlock) {
+    // A TIFF header whose directory claims one entry, followed in memory (but
+    // outside the block) by an orientation entry of 6.
+    const Bytes memory = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,  // header, directory with 1 entry
+                          0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0};
+    EXPECT_EQ(image_decoding::exifOrientation(memory), 6);
+    for (std::size_t size : {10, 11, 12, 21}) {
+        EXPECT_EQ(image_decoding::exifOrientation(std::span(memory).first(size)), 1) << size;
+    }
+    // The same short block as a PNG's eXIf chunk decodes as stored.
+    test::PngOptions options;
+    options.exif = Bytes(memory.begin(), memory.begin() + 10);
+    std::vector<Bytes> rows;
+    for (int y = 0; y < 20; ++y) {
+        Bytes row;
+        for (int x = 0; x < 40; ++x) {
+            const RGB c = quadrants(x, y, 40, 20);
+            row.insert(row.end(), {c.red, c.green, c.blue, 255});
+        }
+        rows.push_back(row);
+    }
+    expectUprightQuadrants(PixelImageBuffer::load(test::encodePng(40, 20, rows, options), 2048), 40, 20);
 }
 
 TEST(PixelImageBufferLoad, GreyscaleCmykAndProgressiveJpegs) {
