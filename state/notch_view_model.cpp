@@ -16,6 +16,7 @@ NotchViewModel::Services NotchViewModel::withDefaults(Services services) {
     if (!services.preferences) services.preferences = std::make_shared<MemoryPreferences>();
     if (!services.clock) services.clock = std::make_shared<SystemClock>();
     if (!services.random) services.random = std::make_shared<SystemRandom>();
+    if (!services.idRandom) services.idRandom = std::make_shared<SystemRandom>();
     if (!services.bookmarks) services.bookmarks = std::make_shared<PathBookmarks>();
     if (!services.paths) services.paths = std::make_shared<XdgPaths>();
     if (!services.logger) services.logger = std::make_shared<SystemLogger>();

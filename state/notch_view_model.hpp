@@ -66,6 +66,10 @@ public:
         std::shared_ptr<Preferences> preferences;
         std::shared_ptr<Clock> clock;
         std::shared_ptr<Random> random;
+        // The ids of recipes and photos. Kept apart from `random` so that a
+        // seeded source gives the same seeds and shuffles however many ids
+        // were made in between; missing: the system source.
+        std::shared_ptr<Random> idRandom;
         std::shared_ptr<Scheduler> scheduler;
         std::shared_ptr<FileDialogs> fileDialogs;
         std::shared_ptr<Clipboard> clipboard;

@@ -50,7 +50,7 @@ ImageCrop cropOf(const RecipeImageAsset& image) {
 
 Uuid NotchViewModel::newUuid() const {
     std::array<std::uint8_t, 16> bytes{};
-    services_.random->fill(bytes);
+    services_.idRandom->fill(bytes);
     return Uuid::fromRandomBytes(bytes);
 }
 

@@ -15,6 +15,7 @@ struct ModelHarness {
     std::shared_ptr<RecordingPreferences> preferences = std::make_shared<RecordingPreferences>();
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     std::shared_ptr<ScriptedRandom> random = std::make_shared<ScriptedRandom>();
+    std::shared_ptr<ScriptedRandom> idRandom = std::make_shared<ScriptedRandom>();
     std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
     std::shared_ptr<RecordingFileDialogs> dialogs = std::make_shared<RecordingFileDialogs>();
     std::shared_ptr<RecordingClipboard> clipboard = std::make_shared<RecordingClipboard>();
@@ -30,6 +31,7 @@ struct ModelHarness {
         result.preferences = preferences;
         result.clock = clock;
         result.random = random;
+        result.idRandom = idRandom;
         result.scheduler = scheduler;
         result.fileDialogs = dialogs;
         result.clipboard = clipboard;

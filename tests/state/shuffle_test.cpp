@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
+#include <span>
 
 #include "state/notch_view_model.hpp"
 #include "tests/state/model_harness.hpp"
@@ -112,6 +114,45 @@ TEST(ImageShuffle, WithoutPhotosTheGradientDesignIsShuffled) {
     model->shuffle();
     EXPECT_NE(model->gradientSignature(), signature);
     EXPECT_EQ(model->gradientShuffleHistory().size(), 2u);
+}
+
+// A plain byte stream that counts what it hands out: a seeded source.
+class CountingRandom final : public Random {
+public:
+    void fill(std::span<std::uint8_t> bytes) override {
+        for (auto& byte : bytes) byte = static_cast<std::uint8_t>(given++ * 29 + 3);
+    }
+    std::size_t given = 0;
+};
+
+TEST(Shuffle, ASeededSourceGivesOnlyTheSeedWhenEverythingIsPinned) {
+    // Two designs in a row from a seeded source: the second seed must be the
+    // next eight bytes after the first, however many library entries the
+    // shuffles recorded in between.
+    for (const bool photos : {true, false}) {
+        ModelHarness harness;
+        auto services = harness.services();
+        const auto random = std::make_shared<CountingRandom>();
+        services.random = random;
+        NotchViewModel model(services);
+        EXPECT_EQ(random->given, 8u) << "the start seed";
+        if (photos) {
+            std::vector<ImportedImageAsset> assets;
+            for (const char* name : {"a.png", "b.png"}) assets.push_back(photo(name));
+            model.setImageAssets(std::move(assets));
+            model.setWallpaperSource(WallpaperSource::image);
+        }
+        for (const P pin : everyCase<ShuffleProperty>())
+            if (!model.isPinned(pin)) model.togglePin(pin);
+        model.shuffle();
+        model.shuffle();
+        EXPECT_EQ(random->given, 24u) << (photos ? "photos" : "shapes");
+        // Bytes 16...23 of the stream.
+        std::uint64_t expected = 0;
+        for (int i = 7; i >= 0; --i) expected = expected << 8 | std::uint8_t((16 + i) * 29 + 3);
+        EXPECT_EQ(model.designSeed(), expected);
+        EXPECT_FALSE(model.recipeHistory().empty());
+    }
 }
 
 TEST(Pins, TogglingWritesTheSortedRawValuesEveryTime) {
