@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string_view>
+#include <tuple>
 #include <unordered_set>
+#include <vector>
 
 #include "model/design_options.hpp"
 
@@ -76,18 +79,122 @@ TEST(DesignOptions, ShapeTabListLeavesOutThreeShapes) {
         EXPECT_FALSE(contains(tabs, missing));
 }
 
+template <class E>
+void expectRawValues(const std::vector<std::string_view>& expected) {
+    std::vector<std::string_view> names;
+    for (E value : everyCase<E>()) names.push_back(rawValue(value));
+    EXPECT_EQ(names, expected);
+}
+
+TEST(DesignOptions, RawValuesAreTheStoredNamesInDeclarationOrder) {
+    expectRawValues<WallpaperSource>({"gradient", "image"});
+    expectRawValues<NotchPlacement>({"top", "left", "right", "bottom"});
+    expectRawValues<NotchTab>({"image", "shape", "gradients", "color", "adjust", "style", "animation",
+        "shader", "export", "history"});
+    expectRawValues<GrainGradientPreset>({"aurora", "ember", "ocean", "pastel", "spectrum"});
+    expectRawValues<GrainGradientMode>({"liquid", "bloom", "ribbon", "halftone"});
+    expectRawValues<NotchShape>({"linear", "radial", "smoothGradient", "ribbonBands", "glowDots", "conic",
+        "sine", "sunsetStrip", "diamond", "fractal", "tree", "landscape", "petals", "crystal", "spiral",
+        "kaleidoscope", "topography", "orbit"});
+    expectRawValues<ShuffleProperty>({"palette", "shape", "angle", "spread", "centerX", "centerY", "phase",
+        "frequencyX", "frequencyY", "pixelScale", "dither", "mirror", "warp", "scanlines", "rgbSplit",
+        "image", "imagePixelShape", "imagePixelSize", "imageCellGap"});
+    expectRawValues<DitherMode>({"off", "twoByTwo", "fourByFour", "eightByEight", "sixteenBySixteen",
+        "noise"});
+    expectRawValues<StyleChannel>({"rgb", "red", "green", "blue"});
+    expectRawValues<AnimationProperty>({"angle", "spread", "centerX", "centerY", "phase", "frequencyX",
+        "frequencyY", "warp", "noise", "chroma"});
+    expectRawValues<AnimationWaveform>({"sine", "pingPong", "noise"});
+    expectRawValues<ExportFormat>({"png", "svg"});
+    expectRawValues<ExportResolution>({"hd", "fourK", "sixK"});
+    expectRawValues<ImagePixelLook>({"softDither", "halftone", "poster", "monochrome"});
+    expectRawValues<ImageMosaicTileShape>({"square", "wide", "tall", "brick", "rounded"});
+    expectRawValues<ImageRenderMode>({"pixel", "mosaic"});
+    expectRawValues<ImagePixelShape>({"square", "dot", "diamond"});
+    expectRawValues<ImageDitherStyle>({"none", "bayer4", "bayer8", "noise"});
+    expectRawValues<ImagePaletteMode>({"source", "current", "monochrome"});
+}
+
 TEST(DesignOptions, DisplayTables) {
-    EXPECT_EQ(title(NotchTab::shape), "Forms");
-    EXPECT_EQ(systemImage(NotchTab::adjust), "slider.horizontal.3");
-    EXPECT_EQ(title(NotchShape::kaleidoscope), "Prismatics");
-    EXPECT_EQ(title(NotchShape::orbit), "Orbitals");
-    EXPECT_EQ(title(AnimationProperty::chroma), "Color Shift");
-    EXPECT_EQ(help(AnimationProperty::warp), "Bend the field as it moves");
-    EXPECT_EQ(title(ShuffleProperty::pixelScale), "Cell Size");
-    EXPECT_EQ(title(ShuffleProperty::imagePixelSize), "Cell Size");
-    EXPECT_EQ(title(ShuffleProperty::imageCellGap), "Cell Spacing");
-    for (NotchShape shape : allCases<NotchShape>()) EXPECT_FALSE(title(shape).empty());
-    for (NotchTab tab : everyCase<NotchTab>()) EXPECT_FALSE(systemImage(tab).empty());
+    const std::vector<std::tuple<NotchTab, std::string_view, std::string_view>> tabs{
+        {NotchTab::image, "Image", "photo"},
+        {NotchTab::shape, "Forms", "square.grid.2x2"},
+        {NotchTab::gradients, "Gradient", "circle.lefthalf.filled"},
+        {NotchTab::color, "Palette", "paintpalette"},
+        {NotchTab::adjust, "Tuning", "slider.horizontal.3"},
+        {NotchTab::style, "Finish", "wand.and.stars"},
+        {NotchTab::animation, "Animation", "waveform.path.ecg"},
+        {NotchTab::shader, "Material", "sparkles"},
+        {NotchTab::export_, "Output", "arrow.down.doc"},
+        {NotchTab::history, "History", "clock.arrow.circlepath"},
+    };
+    for (const auto& [tab, text, symbol] : tabs) {
+        EXPECT_EQ(title(tab), text);
+        EXPECT_EQ(systemImage(tab), symbol);
+    }
+    const std::vector<std::pair<NotchShape, std::string_view>> shapes{
+        {NotchShape::linear, "Rayfield"},
+        {NotchShape::radial, "Halo"},
+        {NotchShape::smoothGradient, "Melt"},
+        {NotchShape::ribbonBands, "Strata"},
+        {NotchShape::glowDots, "Embers"},
+        {NotchShape::conic, "Sweep"},
+        {NotchShape::sine, "Pulse"},
+        {NotchShape::sunsetStrip, "Horizon"},
+        {NotchShape::diamond, "Facet"},
+        {NotchShape::fractal, "Branch"},
+        {NotchShape::tree, "Canopy"},
+        {NotchShape::landscape, "Terrain"},
+        {NotchShape::petals, "Bloom"},
+        {NotchShape::crystal, "Prism"},
+        {NotchShape::spiral, "Vortex"},
+        {NotchShape::kaleidoscope, "Prismatics"},
+        {NotchShape::topography, "Contours"},
+        {NotchShape::orbit, "Orbitals"},
+    };
+    for (const auto& [shape, text] : shapes) EXPECT_EQ(title(shape), text);
+    const std::vector<std::tuple<AnimationProperty, std::string_view, std::string_view>> animated{
+        {AnimationProperty::angle, "Twist", "Turn the pattern around its center"},
+        {AnimationProperty::spread, "Reach", "Push the pattern toward the edges"},
+        {AnimationProperty::centerX, "Anchor X", "Move the anchor from left to right"},
+        {AnimationProperty::centerY, "Anchor Y", "Move the anchor from top to bottom"},
+        {AnimationProperty::phase, "Offset", "Slide the pattern through its cycle"},
+        {AnimationProperty::frequencyX, "Density X", "Change horizontal detail density"},
+        {AnimationProperty::frequencyY, "Density Y", "Change vertical detail density"},
+        {AnimationProperty::warp, "Bend", "Bend the field as it moves"},
+        {AnimationProperty::noise, "Grain", "Add and remove surface grain"},
+        {AnimationProperty::chroma, "Color Shift", "Move the color channels apart"},
+    };
+    for (const auto& [property, text, tooltip] : animated) {
+        EXPECT_EQ(title(property), text);
+        EXPECT_EQ(help(property), tooltip);
+    }
+    const std::vector<std::pair<ShuffleProperty, std::string_view>> pins{
+        {ShuffleProperty::palette, "Color Set"},
+        {ShuffleProperty::shape, "Pattern"},
+        {ShuffleProperty::angle, "Twist"},
+        {ShuffleProperty::spread, "Reach"},
+        {ShuffleProperty::centerX, "Anchor X"},
+        {ShuffleProperty::centerY, "Anchor Y"},
+        {ShuffleProperty::phase, "Offset"},
+        {ShuffleProperty::frequencyX, "Density X"},
+        {ShuffleProperty::frequencyY, "Density Y"},
+        {ShuffleProperty::pixelScale, "Cell Size"},
+        {ShuffleProperty::dither, "Texture"},
+        {ShuffleProperty::mirror, "Reflect"},
+        {ShuffleProperty::warp, "Bend"},
+        {ShuffleProperty::scanlines, "Line Texture"},
+        {ShuffleProperty::rgbSplit, "Color Fringe"},
+        {ShuffleProperty::image, "Source"},
+        {ShuffleProperty::imagePixelShape, "Cell Form"},
+        {ShuffleProperty::imagePixelSize, "Cell Size"},
+        {ShuffleProperty::imageCellGap, "Cell Spacing"},
+    };
+    for (const auto& [property, text] : pins) EXPECT_EQ(title(property), text);
+    EXPECT_EQ(tabs.size(), everyCase<NotchTab>().size());
+    EXPECT_EQ(shapes.size(), everyCase<NotchShape>().size());
+    EXPECT_EQ(animated.size(), everyCase<AnimationProperty>().size());
+    EXPECT_EQ(pins.size(), everyCase<ShuffleProperty>().size());
 }
 
 TEST(DesignOptions, AnimationPropertyAppliesByShapeAlone) {

@@ -13,19 +13,60 @@ TEST(Palette, CatalogueMatchesItsTable) {
     const auto& palettes = builtInPalettes();
     ASSERT_EQ(palettes.size(), 48u);
     EXPECT_EQ(&palettes, &builtInPalettes());
-    const std::vector<std::pair<std::string, std::size_t>> expected{
-        {"CRT Night", 3}, {"Phosphor", 3}, {"Amber", 3}, {"Thermal", 5}, {"Signal", 5}, {"VGA Gray", 4},
-        {"Plasma", 6}, {"Deep Scan", 4}, {"Crimson", 4}, {"Retro", 7}, {"Ocean", 4}, {"Neon", 5},
-        {"Sunrise", 7}, {"Ice", 4}, {"Spectrum", 8}, {"Matrix", 3}, {"Vaporwave", 5}, {"Cyberpunk", 5},
-        {"Toxic", 4}, {"Lavender", 4}, {"Copper", 4}, {"Electric", 4}, {"Magma", 5}, {"Arctic", 4},
-        {"Forest", 4}, {"Sunset Strip", 7}, {"Ultraviolet", 5}, {"Rust", 4}, {"Galaxy", 5},
-        {"Synthwave", 6}, {"CGA", 4}, {"Noir", 4}, {"Tidal", 5}, {"Cherry Ember", 5},
-        {"Orchid Bloom", 5}, {"Mosslight", 5}, {"Blueprint", 5}, {"Rose Gold", 5}, {"Dusk", 5},
-        {"Acid Rain", 5}, {"Cobalt Flame", 5}, {"Bubblegum", 5}, {"Sepia Glow", 5}, {"Mint Circuit", 5},
-        {"Solar Flare", 5}, {"Lunar", 5}, {"Prism", 5}, {"Seaglass", 5}};
+    using namespace NamedColor;
+    const std::vector<PaletteDefinition> expected{
+        {"CRT Night", {black, {0.12, 0, 0.68}, white}},
+        {"Phosphor", {black, {0, 0.42, 0.05}, {0.65, 1, 0.65}}},
+        {"Amber", {black, {0.62, 0.28, 0}, {1, 0.78, 0.12}}},
+        {"Thermal", {black, blue, red, orange, white}},
+        {"Signal", {black, blue, cyan, {0.1, 0.85, 0.55}, white}},
+        {"VGA Gray", {black, grey(0.32), grey(0.72), white}},
+        {"Plasma", {black, blue, purple, pink, orange, yellow}},
+        {"Deep Scan", {black, {0, 0.2, 0.7}, {0.2, 0.7, 1}, white}},
+        {"Crimson", {black, red, {1, 0.25, 0.25}, white}},
+        {"Retro", {black, cyan, blue, purple, pink, orange, yellow}},
+        {"Ocean", {black, blue, cyan, white}},
+        {"Neon", {black, pink, cyan, yellow, pink}},
+        {"Sunrise", {black, blue, purple, red, orange, yellow, white}},
+        {"Ice", {white, {0.3, 0.65, 1}, blue, black}},
+        {"Spectrum", {black, red, orange, yellow, green, cyan, blue, purple}},
+        {"Matrix", {black, {0, 0.36, 0}, {0.5, 1, 0.5}}},
+        {"Vaporwave", {black, purple, pink, cyan, white}},
+        {"Cyberpunk", {black, cyan, pink, yellow, white}},
+        {"Toxic", {black, green, {0.65, 1, 0}, yellow}},
+        {"Lavender", {black, purple, {0.7, 0.45, 1}, white}},
+        {"Copper", {black, orange, {0.8, 0.45, 0.25}, white}},
+        {"Electric", {black, blue, cyan, white}},
+        {"Magma", {black, purple, red, orange, yellow}},
+        {"Arctic", {white, cyan, blue, black}},
+        {"Forest", {black, green, {0.45, 0.85, 0.45}, white}},
+        {"Sunset Strip", {black, blue, purple, red, orange, yellow, white}},
+        {"Ultraviolet", {black, {0.18, 0, 0.6}, purple, {0.85, 0.45, 1}, white}},
+        {"Rust", {black, {0.45, 0.1, 0}, orange, white}},
+        {"Galaxy", {black, blue, purple, pink, white}},
+        {"Synthwave", {black, blue, purple, pink, orange, yellow}},
+        {"CGA", {black, cyan, pink, white}},
+        {"Noir", {black, grey(0.22), grey(0.58), white}},
+        {"Tidal", {black, {0.02, 0.16, 0.35}, {0, 0.65, 0.72}, {0.45, 1, 0.85}, white}},
+        {"Cherry Ember", {black, {0.28, 0, 0.04}, {0.78, 0.06, 0.12}, {1, 0.35, 0.18}, {1, 0.75, 0.3}}},
+        {"Orchid Bloom", {black, {0.16, 0, 0.32}, {0.55, 0.05, 0.8}, {0.95, 0.2, 0.75}, {1, 0.75, 0.95}}},
+        {"Mosslight", {black, {0.03, 0.2, 0.08}, {0.2, 0.55, 0.18}, {0.7, 0.95, 0.15}, {1, 0.95, 0.45}}},
+        {"Blueprint", {black, {0, 0.08, 0.25}, {0, 0.35, 0.85}, {0.25, 0.75, 1}, {0.78, 0.93, 1}}},
+        {"Rose Gold", {black, {0.25, 0.04, 0.12}, {0.75, 0.2, 0.3}, {1, 0.52, 0.48}, {1, 0.82, 0.65}}},
+        {"Dusk", {black, {0.05, 0.05, 0.2}, {0.22, 0.2, 0.52}, {0.55, 0.42, 0.82}, {0.9, 0.75, 1}}},
+        {"Acid Rain", {black, {0, 0.24, 0.22}, {0, 0.65, 0.48}, {0.55, 1, 0.4}, {0.9, 1, 0.7}}},
+        {"Cobalt Flame", {black, {0, 0.15, 0.75}, {0, 0.65, 1}, {1, 0.22, 0.08}, {1, 0.8, 0.2}}},
+        {"Bubblegum", {black, {0.4, 0, 0.4}, {1, 0.15, 0.6}, {1, 0.55, 0.8}, {1, 0.9, 1}}},
+        {"Sepia Glow", {black, {0.18, 0.07, 0.02}, {0.5, 0.22, 0.06}, {0.85, 0.48, 0.14}, {1, 0.85, 0.55}}},
+        {"Mint Circuit", {black, {0, 0.2, 0.24}, {0, 0.7, 0.65}, {0.3, 1, 0.88}, {0.85, 1, 0.95}}},
+        {"Solar Flare", {black, {0.35, 0.02, 0}, {0.9, 0.16, 0}, {1, 0.55, 0}, {1, 0.95, 0.55}}},
+        {"Lunar", {black, {0.08, 0.1, 0.18}, {0.28, 0.35, 0.5}, {0.62, 0.72, 0.86}, {0.95, 0.98, 1}}},
+        {"Prism", {black, {0.05, 0.3, 0.65}, {0.65, 0.1, 0.9}, {1, 0.2, 0.5}, {1, 0.85, 0.2}}},
+        {"Seaglass", {black, {0.02, 0.18, 0.24}, {0.1, 0.58, 0.55}, {0.5, 0.9, 0.78}, {0.9, 1, 0.93}}},
+    };
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(palettes[i].name, expected[i].first) << i;
-        EXPECT_EQ(palettes[i].colors.size(), expected[i].second) << palettes[i].name;
+        EXPECT_EQ(palettes[i].name, expected[i].name) << i;
+        EXPECT_EQ(palettes[i].colors, expected[i].colors) << palettes[i].name;
     }
 }
 

@@ -48,6 +48,35 @@ TEST(RecipeJson, FullRecipeRoundTripsAndReEncodesByteForByte) {
     EXPECT_EQ(first.find("null"), std::string::npos);
 }
 
+// The key names are a stored format: every one is checked here by name, so a
+// misspelt key cannot hide behind a round trip through the same code.
+TEST(RecipeJson, DocumentKeysAreTheStoredNamesInAscendingOrder) {
+    const auto document = nlohmann::ordered_json::parse(encodeRecipeDocument(fullRecipe()));
+    const auto keysOf = [](const nlohmann::ordered_json& object) {
+        std::vector<std::string> keys;
+        for (const auto& [key, member] : object.items()) keys.push_back(key);
+        return keys;
+    };
+    EXPECT_EQ(keysOf(document), (std::vector<std::string>{
+        "angle", "animationAmount", "animationLoopDuration", "animationPlaying", "animationProperty",
+        "animationSpeed", "animationWaveform", "brightness", "centerX", "centerY", "channel", "chroma",
+        "contrast", "createdAt", "customPalette", "dither", "exportFormat", "exportResolution",
+        "formatIdentifier", "frequencyX", "frequencyY", "grainGradientActive", "grainGradientFlow",
+        "grainGradientGlow", "grainGradientMode", "grainGradientPreset", "grainGradientScale",
+        "grainGradientWarp", "hue", "id", "image", "imageBrightness", "imageCellGap", "imageColorCount",
+        "imageContrast", "imageDither", "imageLook", "imageMosaic", "imagePaletteMode", "imagePixelShape",
+        "imagePixelSize", "imageSaturation", "invert", "isFavorite", "mirror", "name", "noise", "okLab",
+        "paletteIndex", "phase", "pinnedProperties", "pixelScale", "quantization", "rgbSplit", "scanlines",
+        "seed", "shape", "spread", "version", "vignette", "wallpaperSource", "warp"}));
+    EXPECT_EQ(keysOf(document["image"]),
+              (std::vector<std::string>{"cropCenterX", "cropCenterY", "cropZoom", "fileName", "pngData"}));
+    EXPECT_EQ(keysOf(document["imageMosaic"]),
+              (std::vector<std::string>{"bevel", "cornerRadius", "renderMode", "tileShape", "variation"}));
+    EXPECT_EQ(keysOf(document["customPalette"][0]), (std::vector<std::string>{"blue", "green", "red"}));
+    EXPECT_EQ(document["formatIdentifier"], "com.ombriq.recipe");
+    EXPECT_EQ(document["version"], 5);
+}
+
 TEST(RecipeJson, RequiredOnlyRecipeWritesExactlyTheRequiredKeys) {
     const DesignRecipe recipe = requiredOnlyRecipe();
     const std::string first = encodeRecipeDocument(recipe);
