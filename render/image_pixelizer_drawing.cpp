@@ -30,10 +30,8 @@ struct Point {
 };
 
 // Largest distance between a flattened fill outline and its curve, in
-// pixels: it moves coverage by under one level. The bevel, at most 0.28
-// opaque, damps its outline's error by that much, so it may be coarser.
+// pixels: it moves coverage by about a level at most.
 constexpr double fillFlatness = 0.004;
-constexpr double strokeFlatness = 0.015;
 
 // Collects a closed outline as a polygon, flattening curves finely enough
 // that its exact area coverage is the curve's to within about a level.
@@ -292,6 +290,9 @@ public:
             // A rounded corner's offset is its curve at the offset radius.
             const double half = lineWidth / 2;
             const double r = fill_ == CellFill::rounded ? roundedRadius(width_, height_, radius) : 0;
+            // The bevel's opacity damps its outline's error: the same error in
+            // colour allows a coarser outline.
+            const double strokeFlatness = std::min(fillFlatness / (geometry.bevelAmount * 0.28), 0.05);
             outline(strokeOuter_, width_ + lineWidth, height_ + lineWidth, r + half, -half, strokeFlatness);
             if (width_ > lineWidth && height_ > lineWidth) {
                 outline(strokeInner_, width_ - lineWidth, height_ - lineWidth, std::max(r - half, 0.0), half,
