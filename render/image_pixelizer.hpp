@@ -113,12 +113,12 @@ struct ImagePixelizer {
     // at `scale` pixels per unit (a live canvas passes its size in points and
     // its pixel ratio). The result is opaque. Shapes lie at their exact
     // fractional positions and edge pixels get the exact area each shape
-    // covers (curves flattened to within 0.015 pixel of them), blended
-    // source-over cell by cell in grid order. A rectangle that ends where the
-    // next cell begins paints the shared pixels fully and the next cell blends
-    // over them, so cells without a gap tile seamlessly. Bands of rows are
-    // drawn on up to `threadCount` threads (0: one per core) with identical
-    // results.
+    // covers (curves flattened finely enough to move it by about a level),
+    // blended source-over cell by cell in grid order, fill then bevel. A
+    // rectangle that ends where the next cell begins paints the shared pixels
+    // fully and the next cell blends over them, so cells without a gap tile
+    // seamlessly. Bands of rows are drawn on up to `threadCount` threads
+    // (0: one per core) with identical results.
     // Throws PixelizerError::bitmapUnavailable when the target's rows are too
     // short or memory runs out.
     static void drawGrid(const PixelGrid& grid, const Settings& settings, double width, double height,
