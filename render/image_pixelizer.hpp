@@ -111,13 +111,16 @@ struct ImagePixelizer {
     // Fills the whole target with the grid's background and draws every cell,
     // laid out on a width x height surface that maps onto the target's pixels
     // at `scale` pixels per unit (a live canvas passes its size in points and
-    // its pixel ratio). The result is opaque. Cell boxes snap to whole pixels,
-    // so cells without a gap tile seamlessly; rectangles are plain pixel
-    // writes, while dots, diamonds, rounded corners and bevels blend cairo's
-    // antialiased coverage. Bands of rows are drawn on up to `threadCount`
-    // threads (0: one per core) with identical results.
+    // its pixel ratio). The result is opaque. Shapes lie at their exact
+    // fractional positions and edge pixels get the exact area each shape
+    // covers (curves flattened finely enough to move it by about a level),
+    // blended source-over cell by cell in grid order, fill then bevel. A
+    // rectangle that ends where the next cell begins paints the shared pixels
+    // fully and the next cell blends over them, so cells without a gap tile
+    // seamlessly. Bands of rows are drawn on up to `threadCount` threads
+    // (0: one per core) with identical results.
     // Throws PixelizerError::bitmapUnavailable when the target's rows are too
-    // short or cairo cannot draw.
+    // short or memory runs out.
     static void drawGrid(const PixelGrid& grid, const Settings& settings, double width, double height,
                          double scale, const RGBATarget& target, int threadCount = 0);
 
