@@ -180,6 +180,12 @@ protected:
         ASSERT_GT(glimora, 0);
         ASSERT_TRUE(waitUntil([&] { return x11.desktopWindows().size() == 1; })) << "no desktop window appeared";
         desktop = x11.desktopWindows().front();
+        // The type is set before the window is shown; on a busy machine the
+        // map can land a moment after the window is found.
+        ASSERT_TRUE(waitUntil([&] {
+            XWindowAttributes attributes{};
+            return XGetWindowAttributes(x11.display(), desktop, &attributes) && attributes.map_state == IsViewable;
+        })) << "the desktop window was never shown";
     }
     void TearDown() override {
         stop(glimora);
