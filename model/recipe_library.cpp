@@ -1,17 +1,14 @@
 #include "model/recipe_library.hpp"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <span>
 #include <system_error>
 
-#include "model/iso_date.hpp"
 #include "model/json_text.hpp"
 #include "model/recipe_json.hpp"
 
