@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 
+#include "bench/times_reporter.hpp"
 #include "model/recipe_library.hpp"
 #include "render/pixel_image_buffer.hpp"
 
@@ -116,27 +116,18 @@ BENCHMARK(BM_DecodeLibrary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemcpyLibraryBytes)->Unit(benchmark::kMillisecond);
 
 // Prints the usual table, then each benchmark's time as a multiple of the memcpy baseline.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter final : public TimesReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                seconds_[run.run_name.function_name] = run.GetAdjustedRealTime() * 1e-3;  // ms -> s
-    }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        const auto baseline = seconds_.find("BM_MemcpyLibraryBytes");
-        if (baseline == seconds_.end() || baseline->second <= 0) return;
+        const auto baseline = seconds().find("BM_MemcpyLibraryBytes");
+        if (baseline == seconds().end() || baseline->second <= 0) return;
         std::printf("library: %zu recipes, %zu bytes (photo PNG %zu bytes)\n", library().size(), libraryBytes().size(),
                     library().front().image->pngData->size());
-        for (const auto& [name, seconds] : seconds_)
-            std::printf("%-24s %8.3f ms per library  %7.1f x memcpy  (target < 20 ms)\n", name.c_str(),
-                        seconds * 1e3, seconds / baseline->second);
+        for (const auto& [name, elapsed] : seconds())
+            std::printf("%-24s %8.3f ms per library  %7.1f x memcpy  (target < 20 ms)\n", name.c_str(), elapsed * 1e3,
+                        elapsed / baseline->second);
     }
-
-private:
-    std::map<std::string, double> seconds_;
 };
 
 }  // namespace

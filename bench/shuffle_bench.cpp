@@ -12,9 +12,9 @@
 #include <cstring>
 #include <filesystem>
 #include <future>
-#include <map>
 #include <random>
 
+#include "bench/times_reporter.hpp"
 #include "model/recipe_library.hpp"
 #include "platform/paths.hpp"
 #include "platform/scheduler.hpp"
@@ -159,18 +159,11 @@ BENCHMARK(BM_SavePhotoDesignIntoPhotoLibrary)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EncodeWholePhotoLibrary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemcpyLibraryBytes)->Unit(benchmark::kMillisecond);
 
-class TargetReporter : public benchmark::ConsoleReporter {
+class TargetReporter final : public TimesReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                seconds_[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        const auto ms = [this](const char* name) { return seconds_.count(name) ? seconds_[name] * 1e3 : -1.0; };
+        const auto ms = [this](const char* name) { return milliseconds(name); };
         std::printf("library: 36 photo recipes of 2048 x 1365, %.1f MB of JSON\n",
                     double(fixture().libraryBytes()) / 1e6);
         std::printf("shuffle into the photo library   %8.3f ms  (target < 2 ms)\n", ms("BM_ShuffleIntoPhotoLibrary"));
@@ -181,9 +174,6 @@ public:
                     ms("BM_EncodeWholePhotoLibrary") / ms("BM_SavePhotoDesignIntoPhotoLibrary"));
         std::printf("memcpy of the library bytes      %8.3f ms\n", ms("BM_MemcpyLibraryBytes"));
     }
-
-private:
-    std::map<std::string, double> seconds_;
 };
 
 }  // namespace
