@@ -14,18 +14,6 @@ bool isWhitespaceOrNewline(char32_t c) {
            c == 0x3000;
 }
 
-char32_t decodeAt(std::string_view text, std::size_t offset, std::size_t length) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[offset + i]); };
-    switch (length) {
-    case 1: return byte(0);
-    case 2: return char32_t(byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
-    case 3: return char32_t(byte(0) & 0x0F) << 12 | char32_t(byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-    default:
-        return char32_t(byte(0) & 0x07) << 18 | char32_t(byte(1) & 0x3F) << 12 | char32_t(byte(2) & 0x3F) << 6 |
-               (byte(3) & 0x3F);
-    }
-}
-
 }  // namespace
 
 std::size_t utf8SequenceLength(std::string_view text, std::size_t offset) {
@@ -58,6 +46,18 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t offset) {
     return length;
 }
 
+char32_t utf8CodePoint(std::string_view text, std::size_t offset, std::size_t length) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[offset + i]); };
+    switch (length) {
+    case 1: return byte(0);
+    case 2: return char32_t(byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+    case 3: return char32_t(byte(0) & 0x0F) << 12 | char32_t(byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    default:
+        return char32_t(byte(0) & 0x07) << 18 | char32_t(byte(1) & 0x3F) << 12 | char32_t(byte(2) & 0x3F) << 6 |
+               (byte(3) & 0x3F);
+    }
+}
+
 bool isValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = utf8SequenceLength(text, i);
@@ -87,7 +87,7 @@ std::string_view trimmingWhitespaceAndNewlines(std::string_view text) {
     std::size_t begin = 0;
     while (begin < text.size()) {
         const std::size_t length = utf8SequenceLength(text, begin);
-        if (length == 0 || !isWhitespaceOrNewline(decodeAt(text, begin, length))) break;
+        if (length == 0 || !isWhitespaceOrNewline(utf8CodePoint(text, begin, length))) break;
         begin += length;
     }
     std::size_t end = text.size();
@@ -98,7 +98,7 @@ std::string_view trimmingWhitespaceAndNewlines(std::string_view text) {
                isContinuation(static_cast<unsigned char>(text[start])))
             --start;
         const std::size_t length = utf8SequenceLength(text, start);
-        if (length != end - start || !isWhitespaceOrNewline(decodeAt(text, start, length))) break;
+        if (length != end - start || !isWhitespaceOrNewline(utf8CodePoint(text, start, length))) break;
         end = start;
     }
     return text.substr(begin, end - begin);

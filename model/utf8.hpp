@@ -12,6 +12,10 @@ namespace glimora {
 // when the bytes there are not one (overlong forms and surrogates included).
 std::size_t utf8SequenceLength(std::string_view text, std::size_t offset);
 
+// The code point of the sequence of `length` bytes at `text[offset]`, where
+// `length` is what utf8SequenceLength returned there (never 0).
+char32_t utf8CodePoint(std::string_view text, std::size_t offset, std::size_t length);
+
 bool isValidUtf8(std::string_view text);
 
 // The text with every byte that does not belong to a well-formed sequence

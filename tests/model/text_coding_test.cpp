@@ -71,6 +71,21 @@ TEST(Utf8, ValidationAndReplacement) {
     EXPECT_EQ(replacingInvalidUtf8("Ünïcode"), "Ünïcode");
 }
 
+TEST(Utf8, CodePointsAtEveryLengthBoundaryRoundTrip) {
+    const std::string euro = "\xE2\x82\xAC";
+    EXPECT_EQ(utf8CodePoint(euro, 0, 3), U'\u20AC');
+    const std::pair<char32_t, std::size_t> cases[] = {
+        {0x00, 1},  {0x41, 1},  {0x7F, 1},    {0x80, 2},    {0xE9, 2},     {0x7FF, 2},     {0x800, 3},
+        {0xD7FF, 3}, {0xE000, 3}, {0xFFFD, 3}, {0xFFFF, 3}, {0x10000, 4}, {0x1F600, 4}, {0x10FFFF, 4}};
+    for (const auto& [c, length] : cases) {
+        std::string text = "a";
+        appendUtf8(text, c);
+        ASSERT_EQ(text.size(), 1 + length) << std::hex << std::uint32_t(c);
+        EXPECT_EQ(utf8SequenceLength(text, 1), length) << std::hex << std::uint32_t(c);
+        EXPECT_EQ(utf8CodePoint(text, 1, length), c) << std::hex << std::uint32_t(c);
+    }
+}
+
 TEST(IsoDate, WholeSecondsInUtc) {
     EXPECT_EQ(isoDateText(0), "2001-01-01T00:00:00Z");
     EXPECT_EQ(isoDateText(762514200), "2025-03-01T09:30:00Z");
