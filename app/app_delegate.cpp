@@ -51,11 +51,10 @@ AppDelegate::Environment AppDelegate::Environment::system() {
 AppDelegate::AppDelegate(Environment environment)
     : environment_(std::move(environment)),
       model_(std::make_shared<NotchViewModel>(environment_.modelServices)),
-      updaterController_(environment_.updater),
-      lifetime_(std::make_shared<AppDelegate*>(this)) {}
+      updaterController_(environment_.updater) {}
 
 AppDelegate::~AppDelegate() {
-    lifetime_.reset();
+    // The model may outlive the delegate: it must not call back into it.
     model_->setOnPlacementChange({});
     // The window's content observes the model: let it go while the model is alive.
     wallpaperWindowController_.reset();
@@ -74,9 +73,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         log("Ombriq updater is disabled until SPARKLE_PUBLIC_ED_KEY is configured");
     }
 
-    model_->setOnPlacementChange([self = std::weak_ptr<AppDelegate*>(lifetime_)] {
-        if (const auto delegate = self.lock()) (*delegate)->handlePlacementChange();
-    });
+    model_->setOnPlacementChange([this] { handlePlacementChange(); });
 
     buildStatusItem();
     syncLaunchAtLogin();

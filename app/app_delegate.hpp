@@ -99,8 +99,6 @@ private:
     QAction* launchAtLoginItem_ = nullptr;
     std::map<NotchPlacement, QAction*> notchPlacementMenuItems_;
     std::shared_ptr<Updater> updaterController_;
-    // Callbacks handed to others hold this weakly; it dies with the delegate.
-    std::shared_ptr<AppDelegate*> lifetime_;
 };
 
 }  // namespace glimora

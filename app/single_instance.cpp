@@ -26,29 +26,40 @@ constexpr char activateAnswer[] = "ok\n";
 
 std::string systemMessage(int error) { return std::generic_category().message(error); }
 
+// The caller has checked that the path fits.
+sockaddr_un socketAddress(const std::filesystem::path& socketFile) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketFile.c_str(), socketFile.native().size() + 1);
+    return address;
+}
+
+// What the other end sends up to its first newline, or until `limit` bytes,
+// the deadline or the end of the connection, whichever comes first.
+std::string readLine(int fd, std::size_t limit, std::chrono::steady_clock::time_point deadline) {
+    std::string line;
+    char buffer[16];
+    while (line.size() < limit && line.find('\n') == std::string::npos) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd waiting{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&waiting, 1, int(left.count())) <= 0) break;
+        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        line.append(buffer, std::size_t(got));
+    }
+    return line;
+}
+
 // One attempt: connect, send the request, wait for the answer.
 bool sendActivate(const std::filesystem::path& socketFile, std::chrono::steady_clock::time_point deadline) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, socketFile.c_str(), socketFile.native().size() + 1);
-    bool answered = false;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, activateRequest, sizeof activateRequest - 1, MSG_NOSIGNAL) == ssize_t(sizeof activateRequest - 1)) {
-        std::string reply;
-        char buffer[16];
-        while (reply.find('\n') == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd waiting{fd, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&waiting, 1, int(left.count())) <= 0) break;
-            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-            if (got <= 0) break;
-            reply.append(buffer, std::size_t(got));
-        }
-        answered = reply == activateAnswer;
-    }
+    const sockaddr_un address = socketAddress(socketFile);
+    constexpr auto requestSize = ssize_t(sizeof activateRequest - 1);
+    const bool answered = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                          ::send(fd, activateRequest, requestSize, MSG_NOSIGNAL) == requestSize &&
+                          readLine(fd, sizeof activateAnswer - 1, deadline) == activateAnswer;
     ::close(fd);
     return answered;
 }
@@ -130,9 +141,7 @@ bool SingleInstance::listen(std::function<void()> onActivate) {
     }
     // The lock is ours, so a socket file left there belongs to a copy that died.
     ::unlink(socket.c_str());
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, socket.c_str(), socket.native().size() + 1);
+    const sockaddr_un address = socketAddress(socket);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0) {
         failure_ = "could not listen on “" + socket.string() + "”: " + systemMessage(errno);
         ::close(fd);
@@ -156,18 +165,8 @@ void SingleInstance::acceptConnections() {
         }
         // The caller writes its request right after connecting; a caller that
         // says nothing within a moment is dropped rather than waited for.
-        std::string request;
-        char buffer[16];
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-        while (request.size() < sizeof activateRequest - 1 && request.find('\n') == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd waiting{client, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&waiting, 1, int(left.count())) <= 0) break;
-            const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
-            if (got <= 0) break;
-            request.append(buffer, std::size_t(got));
-        }
+        const std::string request = readLine(client, sizeof activateRequest - 1,
+                                             std::chrono::steady_clock::now() + std::chrono::milliseconds(500));
         const bool isActivate = request == activateRequest;
         if (isActivate) ::send(client, activateAnswer, sizeof activateAnswer - 1, MSG_NOSIGNAL);
         ::close(client);

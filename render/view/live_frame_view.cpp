@@ -18,7 +18,11 @@ void LiveFrameView::invalidate() {
     update();
 }
 
-int LiveFrameView::frameThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
+int LiveFrameView::frameThreads() {
+    // Asked of the system once, not at every frame.
+    static const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    return threads;
+}
 
 void LiveFrameView::paintEvent(QPaintEvent*) {
     if (width() <= 0 || height() <= 0) return;

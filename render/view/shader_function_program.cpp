@@ -75,7 +75,7 @@ bool ShaderFunctionProgram::create(const QByteArray& fragmentBody, const QByteAr
 void ShaderFunctionProgram::bind(const ShaderArguments& arguments, int firstTextureUnit) {
     if (!created_) return;
     program_->bind();
-    palettes_.clear();
+    std::size_t palettesBound = 0;
     int unit = firstTextureUnit;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const ShaderArgument& argument = arguments[i];
@@ -101,23 +101,28 @@ void ShaderFunctionProgram::bind(const ShaderArguments& arguments, int firstText
                     texels[std::size_t(k) * 4 + std::size_t(c)] = std::uint8_t(value * 255.0f + 0.5f);
                 }
             }
-            auto texture = std::make_unique<QOpenGLTexture>(QOpenGLTexture::Target2D);
-            texture->setSize(width, height);
-            texture->setFormat(QOpenGLTexture::RGBA8_UNorm);
-            texture->setMipLevels(1);
-            texture->allocateStorage(QOpenGLTexture::RGBA, QOpenGLTexture::UInt8);
-            texture->setMinMagFilters(QOpenGLTexture::Nearest, QOpenGLTexture::Nearest);
-            texture->setWrapMode(QOpenGLTexture::ClampToEdge);
-            texture->setData(QOpenGLTexture::RGBA, QOpenGLTexture::UInt8, texels.data());
-            texture->bind(uint(unit));
+            if (palettesBound == palettes_.size()) palettes_.emplace_back();
+            Palette& palette = palettes_[palettesBound++];
+            if (!palette.texture || palette.width != width || palette.texels != texels) {
+                auto texture = std::make_unique<QOpenGLTexture>(QOpenGLTexture::Target2D);
+                texture->setSize(width, height);
+                texture->setFormat(QOpenGLTexture::RGBA8_UNorm);
+                texture->setMipLevels(1);
+                texture->allocateStorage(QOpenGLTexture::RGBA, QOpenGLTexture::UInt8);
+                texture->setMinMagFilters(QOpenGLTexture::Nearest, QOpenGLTexture::Nearest);
+                texture->setWrapMode(QOpenGLTexture::ClampToEdge);
+                texture->setData(QOpenGLTexture::RGBA, QOpenGLTexture::UInt8, texels.data());
+                palette = {std::move(texture), width, std::move(texels)};
+            }
+            palette.texture->bind(uint(unit));
             program_->setUniformValue(name.constData(), unit);
             program_->setUniformValue((name + "_count").constData(), count);
-            palettes_.push_back(std::move(texture));
             ++unit;
             break;
         }
         }
     }
+    palettes_.resize(palettesBound);
 }
 
 void ShaderFunctionProgram::draw() {

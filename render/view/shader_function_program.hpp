@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -50,7 +51,14 @@ public:
 private:
     std::unique_ptr<QOpenGLShaderProgram> program_;
     std::unique_ptr<QOpenGLVertexArrayObject> vertexArray_;
-    std::vector<std::unique_ptr<QOpenGLTexture>> palettes_;
+    // One per colour array argument, kept from frame to frame and uploaded
+    // again only when its colours change.
+    struct Palette {
+        std::unique_ptr<QOpenGLTexture> texture;
+        int width = 0;
+        std::vector<std::uint8_t> texels;
+    };
+    std::vector<Palette> palettes_;
     bool created_ = false;
 };
 

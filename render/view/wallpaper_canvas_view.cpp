@@ -56,7 +56,6 @@ WallpaperCanvasView::WallpaperCanvasView(NotchViewModel& model, bool reduceMotio
             choose(false);
         });
     }
-    content_ = canvasContent(canvasInputs(model_, reduceMotion_));
     choose(true);
 }
 

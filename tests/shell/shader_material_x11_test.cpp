@@ -13,6 +13,7 @@
 #include <QOpenGLShaderProgram>
 
 #include <memory>
+#include <utility>
 
 #include "render/shader_patterns.hpp"
 #include "render/view/shader_function_program.hpp"
@@ -180,6 +181,17 @@ TEST_F(GLMaterialTest, PalettesOfAnyLengthReachTheShaderAsATexture) {
         EXPECT_EQ(pixel.red(), shown % 256) << i;
         EXPECT_EQ(pixel.green(), shown / 256) << i;
         EXPECT_EQ(pixel.blue(), (shown * 7) % 256) << i;
+    }
+    // The palette texture is kept between frames: a palette of the same length
+    // but other colours must still replace it.
+    for (ShaderColor& color : colors) std::swap(color[0], color[2]);
+    program.bind({ShaderArgument::colorArray(colors)});
+    program.draw();
+    const QImage changed = target.toImage(false).convertToFormat(QImage::Format_RGBA8888);
+    for (const int i : {1, 1500, 2999}) {
+        const QColor pixel = changed.pixelColor(i % 64, i / 64);
+        EXPECT_EQ(pixel.red(), (i * 7) % 256) << i;
+        EXPECT_EQ(pixel.blue(), i % 256) << i;
     }
     program.destroy();
     fbo_->bind();

@@ -20,14 +20,6 @@
 namespace glimora {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "glimora_shell_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *qobject_cast<QApplication*>(QApplication::instance());
-}
-
 // Runs the event loop for a while: queued change signals, paints, timers.
 void settle(int milliseconds = 0) {
     QEventLoop loop;
@@ -39,7 +31,6 @@ void settle(int milliseconds = 0) {
 class WallpaperCanvasViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        application();
         harness.random->queueRaw({0x5eed5eed5eedULL});  // the design seed
         model = harness.make();
         model->setVignette(false);
