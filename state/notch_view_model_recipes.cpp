@@ -297,10 +297,8 @@ void NotchViewModel::applyRecipe(const DesignRecipe& recipe) {
 
     validateAnimationProperty();
     if (recipe.animationPlaying.value_or(false) && wallpaperSource_ == WallpaperSource::gradient &&
-        !availableAnimationProperties().empty()) {
-        validateAnimationProperty();
+        !availableAnimationProperties().empty())
         toggleAnimation();
-    }
     fire(onLayoutChange_);
 }
 
