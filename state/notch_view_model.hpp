@@ -381,7 +381,6 @@ private:
     // False when the list is known not to be saved (the log has the reason).
     bool saveLibrary();
     void libraryNotSaved();
-    void libraryWriteEnded(std::vector<std::string> logLines, bool saved);
     // Reads and decodes in the background; the result comes back on the main thread.
     void loadShaderSource(const std::filesystem::path& file);
     // Where the export and folder panels open: the output folder, else Downloads.

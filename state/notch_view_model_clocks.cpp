@@ -270,9 +270,6 @@ void NotchViewModel::useCurrentImageAsShaderSource() {
 void NotchViewModel::chooseShaderSource() {
     if (!services_.fileDialogs) return;
     FileDialogs::OpenOptions options;
-    options.canChooseFiles = true;
-    options.canChooseDirectories = false;
-    options.allowsMultipleSelection = false;
     options.allowedTypes = {FileDialogs::FileType::image, FileDialogs::FileType::svg};
     options.prompt = "Use Shader Input";
     options.message = "Choose an image or SVG to fill with the selected material.";

@@ -67,8 +67,6 @@ std::string NotchViewModel::exportFileName() const {
 void NotchViewModel::exportWithSavePanel() {
     if (!services_.fileDialogs) return;
     FileDialogs::SaveOptions options;
-    options.canCreateDirectories = true;
-    options.isExtensionHidden = false;
     options.allowedTypes = {exportFormat_ == ExportFormat::svg ? FileDialogs::FileType::svg
                                                                : FileDialogs::FileType::png};
     options.suggestedFileName = exportFileName();
@@ -182,7 +180,6 @@ void NotchViewModel::chooseOutputFolder(std::function<void(const std::filesystem
     FileDialogs::OpenOptions options;
     options.canChooseFiles = false;
     options.canChooseDirectories = true;
-    options.allowsMultipleSelection = false;
     options.prompt = "Choose Output Folder";
     options.message = "Choose where exported wallpapers should be saved.";
     options.directory = panelStartDirectory();

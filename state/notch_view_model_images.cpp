@@ -40,8 +40,6 @@ struct NotchViewModel::PhotoLoad {
 void NotchViewModel::chooseImageFiles() {
     if (!services_.fileDialogs) return;
     FileDialogs::OpenOptions options;
-    options.canChooseFiles = true;
-    options.canChooseDirectories = false;
     options.allowsMultipleSelection = true;
     options.allowedTypes = {FileDialogs::FileType::image};
     options.prompt = imageAssets_.empty() ? "Import Images" : "Add Images";
@@ -73,8 +71,6 @@ void NotchViewModel::importImageFiles(const std::vector<std::filesystem::path>& 
 void NotchViewModel::choosePhotos() {
     if (!services_.fileDialogs) return;
     FileDialogs::OpenOptions options;
-    options.canChooseFiles = true;
-    options.canChooseDirectories = false;
     options.allowsMultipleSelection = true;
     options.allowedTypes = {FileDialogs::FileType::image};
     options.prompt = "Add Photos";

@@ -45,8 +45,6 @@ void NotchViewModel::exportRecipe(DesignRecipe recipe) { presentRecipeExport(std
 void NotchViewModel::presentRecipeExport(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo) {
     if (!services_.fileDialogs) return;
     FileDialogs::SaveOptions options;
-    options.canCreateDirectories = true;
-    options.isExtensionHidden = false;
     options.allowedTypes = {FileDialogs::FileType::recipeDocument};
     options.suggestedFileName = recipeFileName(recipe);
     options.prompt = "Export Recipe";
@@ -82,9 +80,6 @@ void NotchViewModel::writeRecipe(const std::optional<std::filesystem::path>& url
 void NotchViewModel::chooseRecipeToImport() {
     if (!services_.fileDialogs) return;
     FileDialogs::OpenOptions options;
-    options.canChooseFiles = true;
-    options.canChooseDirectories = false;
-    options.allowsMultipleSelection = false;
     options.allowedTypes = {FileDialogs::FileType::recipeDocument, FileDialogs::FileType::json};
     options.prompt = "Import Recipe";
     options.message = "Open a Ombriq recipe to restore its exact design.";

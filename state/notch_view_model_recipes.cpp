@@ -297,10 +297,8 @@ void NotchViewModel::applyRecipe(const DesignRecipe& recipe) {
 
     validateAnimationProperty();
     if (recipe.animationPlaying.value_or(false) && wallpaperSource_ == WallpaperSource::gradient &&
-        !availableAnimationProperties().empty()) {
-        validateAnimationProperty();
+        !availableAnimationProperties().empty())
         toggleAnimation();
-    }
     fire(onLayoutChange_);
 }
 
@@ -364,8 +362,6 @@ void NotchViewModel::removeRecipe(std::size_t index) {
 
 void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
                                   std::shared_ptr<const PhotoPng> photo) {
-    if (recipeHistoryEntries_.size() != recipeHistory_.size())
-        recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
     if (replacingSameDesign) {
         const std::string signature = recipe.signature();
         for (std::size_t i = 0; i < recipeHistory_.size(); ++i) {
@@ -395,8 +391,6 @@ void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
 }
 
 bool NotchViewModel::saveLibrary() {
-    if (recipeHistoryEntries_.size() != recipeHistory_.size())
-        recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
     if (!libraryWriter_->hasFile()) return true;
     const std::size_t count = std::min(recipeHistory_.size(), recipeHistoryLimit);
     std::vector<RecipeLibraryWriter::EntryRef> entries;
@@ -464,14 +458,12 @@ void NotchViewModel::toggleFavorite(Uuid id) {
     if (found == recipeHistory_.end()) return;
     const auto index = static_cast<std::size_t>(found - recipeHistory_.begin());
     found->isFavorite = !found->isFavorite;
-    if (index < recipeHistoryEntries_.size()) recipeHistoryEntries_[index] = nullptr;
+    recipeHistoryEntries_[index] = nullptr;
     publish(Prop::recipeHistory);
     if (!saveLibrary()) libraryNotSaved();
 }
 
 void NotchViewModel::deleteRecipe(Uuid id) {
-    if (recipeHistoryEntries_.size() != recipeHistory_.size())
-        recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
     for (std::size_t i = recipeHistory_.size(); i-- > 0;) {
         if (recipeHistory_[i].id != id) continue;
         recipeHistory_.erase(recipeHistory_.begin() + static_cast<std::ptrdiff_t>(i));

@@ -30,7 +30,6 @@ public:
     class PhotoPng {
     public:
         explicit PhotoPng(PixelImageBuffer buffer) : buffer_(std::move(buffer)) {}
-        const PixelImageBuffer& buffer() const { return buffer_; }
         // Nothing when the pixels cannot be encoded.
         const std::optional<std::vector<std::uint8_t>>& bytes() const;
         bool isReady() const;
