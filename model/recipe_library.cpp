@@ -20,10 +20,6 @@ void emit(const LogSink& log, const std::string& line) {
     if (log) log(line);
 }
 
-std::string saveFailureLine(const std::string& description) {
-    return "Ombriq recipe history could not be saved: " + description;
-}
-
 struct FileContents {
     bool missing = false;
     std::optional<std::string> failure;  // why an existing file could not be read
@@ -102,6 +98,10 @@ void copyAside(const std::filesystem::path& file, const std::string& bytes, cons
 }
 
 }  // namespace
+
+std::string saveFailureLine(const std::string& description) {
+    return "Ombriq recipe history could not be saved: " + description;
+}
 
 std::optional<std::filesystem::path> recipeHistoryURL(const std::optional<std::filesystem::path>& dataHome) {
     if (!dataHome) return std::nullopt;

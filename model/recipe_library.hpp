@@ -52,6 +52,9 @@ std::vector<DesignRecipe> loadRecipeHistory(const std::optional<std::filesystem:
 
 // Serialises the first 36 recipes (the part that runs on the main thread);
 // nothing when a recipe cannot be encoded, which is logged when a sink is given.
+// The log line of a library save that failed, for every writer of the file.
+std::string saveFailureLine(const std::string& description);
+
 std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& recipes, const LogSink& log = {});
 
 // Creates the folder and replaces the file atomically with the given bytes;

@@ -106,7 +106,7 @@ RecipeLibraryWriter::Outcome RecipeLibraryWriter::write(const std::filesystem::p
     try {
         text = libraryText(entries);
     } catch (const RecipeCodingError& error) {
-        log(std::string("Ombriq recipe history could not be saved: ") + error.what());
+        log(saveFailureLine(error.what()));
         outcome.saved = false;
         return outcome;
     }

@@ -10,16 +10,6 @@ namespace glimora {
 
 namespace {
 
-char32_t decode(std::string_view text, std::size_t offset, std::size_t length) {
-    const auto byte = [&](std::size_t i) { return char32_t(static_cast<unsigned char>(text[offset + i])); };
-    switch (length) {
-    case 1: return byte(0);
-    case 2: return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
-    case 3: return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-    default: return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
-    }
-}
-
 // Case mapping from the C library's built-in UTF-8 locale, never the user's:
 // the same name gives the same words on every desktop.
 locale_t caseLocale() {
@@ -52,7 +42,7 @@ std::string capitalizedWords(std::string_view fileName) {
     bool capitalizeNext = false;
     for (std::size_t i = 0; i < fileName.size();) {
         const std::size_t length = utf8SequenceLength(fileName, i);
-        const char32_t c = length == 0 ? 0xFFFD : decode(fileName, i, length);
+        const char32_t c = length == 0 ? 0xFFFD : utf8CodePoint(fileName, i, length);
         if (length != 0 && isWordBreak(c)) {
             inWord = false;
             i += length;
@@ -86,7 +76,7 @@ std::string recipeDocumentFileName(std::string_view displayName) {
             ++i;
             continue;
         }
-        const char32_t c = decode(displayName, i, length);
+        const char32_t c = utf8CodePoint(displayName, i, length);
         if (c == ' ' || c == '-' || c == '_' || isUnicodeAlphanumeric(c)) kept.append(displayName, i, length);
         i += length;
     }
