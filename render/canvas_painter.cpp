@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <system_error>
-#include <thread>
 
 #ifdef __SSE2__
 #include <immintrin.h>
 #endif
+
+#include "render/parallel_bands.hpp"
 
 namespace glimora::WallpaperRenderer {
 
@@ -299,25 +299,10 @@ void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp) {
 void forEachBand(std::int64_t rows, int threadCount,
                  const std::function<void(std::int64_t, std::int64_t)>& paint) {
     if (rows <= 0) return;
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::int64_t wanted = threadCount > 0 ? threadCount : std::int64_t(cores);
+    const std::int64_t wanted = threadCount > 0 ? threadCount : defaultThreadCount();
     const std::int64_t bands = std::clamp<std::int64_t>(std::min(wanted, rows / minimumBandRows), 1, 64);
-    auto band = [&](std::int64_t i) { paint(rows * i / bands, rows * (i + 1) / bands); };
-    if (bands == 1) {
-        band(0);
-        return;
-    }
-    std::vector<std::thread> workers;
-    workers.reserve(std::size_t(bands - 1));
-    for (std::int64_t i = 1; i < bands; ++i) {
-        try {
-            workers.emplace_back(band, i);
-        } catch (const std::system_error&) {
-            band(i);  // no thread to spare: this one paints it
-        }
-    }
-    band(0);
-    for (auto& worker : workers) worker.join();
+    glimora::forEachBand(int(bands), threadCount,
+                         [&](int i) { paint(rows * i / bands, rows * (i + 1) / bands); });
 }
 
 }  // namespace glimora::WallpaperRenderer

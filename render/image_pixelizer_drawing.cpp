@@ -1,14 +1,12 @@
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "render/image_pixelizer.hpp"
+#include "render/parallel_bands.hpp"
 
 namespace glimora {
 
@@ -638,33 +636,16 @@ void ImagePixelizer::drawGrid(const PixelGrid& grid, const Settings& settings, d
     const CellGeometry geometry(grid, settings, width, height);
     const DrawingPlan plan(grid, geometry, scale);
 
-    unsigned bands =
-        threadCount > 0 ? unsigned(threadCount) : std::max(1u, std::thread::hardware_concurrency());
-    bands = unsigned(std::clamp<std::int64_t>(std::min<std::int64_t>(bands, target.height / 32), 1, 64));
-    std::atomic<bool> failed = false;
-    auto paintBand = [&](unsigned band) {
-        try {
+    const int wanted = threadCount > 0 ? threadCount : defaultThreadCount();
+    const std::int64_t bands =
+        std::clamp<std::int64_t>(std::min<std::int64_t>(wanted, target.height / 32), 1, 64);
+    try {
+        forEachBand(int(bands), threadCount, [&](int band) {
             BandPainter(plan, target, target.height * band / bands, target.height * (band + 1) / bands).paint();
-        } catch (const std::bad_alloc&) {
-            failed = true;
-        }
-    };
-    if (bands == 1) {
-        paintBand(0);
-    } else {
-        std::vector<std::thread> workers;
-        workers.reserve(bands - 1);
-        for (unsigned band = 1; band < bands; ++band) {
-            try {
-                workers.emplace_back(paintBand, band);
-            } catch (const std::system_error&) {
-                paintBand(band);  // no thread to spare: this one paints it
-            }
-        }
-        paintBand(0);
-        for (auto& worker : workers) worker.join();
+        });
+    } catch (const std::bad_alloc&) {
+        throw PixelizerError::bitmapUnavailable;
     }
-    if (failed) throw PixelizerError::bitmapUnavailable;
 }
 
 PixelImageBuffer ImagePixelizer::renderImage(const PixelImageBuffer& buffer, const Settings& settings,

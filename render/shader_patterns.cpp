@@ -83,26 +83,18 @@ float vnoise(vec2 p) {
 // Octaves turned against each other so that the lattice does not show.
 vec2 nextOctave(vec2 p) { return vec2{1.6f * p.x - 1.2f * p.y, 1.2f * p.x + 1.6f * p.y} + vec2{5.3f, 1.7f}; }
 
-float fbm3(vec2 p) {
+// Divided by the sum of the amplitudes, so the result keeps the range of one octave.
+template <int octaves>
+float fbm(vec2 p) {
+    constexpr float amplitudeSum = 1.0f - 1.0f / float(1 << octaves);
     float s = 0.0f;
     float amplitude = 0.5f;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < octaves; ++i) {
         s += amplitude * vnoise(p);
         p = nextOctave(p);
         amplitude *= 0.5f;
     }
-    return s / 0.875f;
-}
-
-float fbm5(vec2 p) {
-    float s = 0.0f;
-    float amplitude = 0.5f;
-    for (int i = 0; i < 5; ++i) {
-        s += amplitude * vnoise(p);
-        p = nextOctave(p);
-        amplitude *= 0.5f;
-    }
-    return s / 0.96875f;
+    return s / amplitudeSum;
 }
 
 // The design's shape as a broad tone layout under the pattern.
@@ -177,10 +169,10 @@ float field(const ShaderMaterialUniforms& u, vec2 P) {
     float v = 0.0f;
     if (pattern == 0) {
         const vec2 a = n + vec2{std::cos(t * 31.0f), std::sin(t * 37.0f)} * 0.8f;
-        const float n1 = fbm3(a);
+        const float n1 = fbm<3>(a);
         const vec2 b =
             n * 1.3f + vec2{n1 * 2.2f, -n1 * 1.7f} + vec2{std::sin(t * 41.0f), std::cos(t * 43.0f)} * 0.5f;
-        const float n2 = fbm3(b);
+        const float n2 = fbm<3>(b);
         v = 0.5f + 0.5f * std::sin(n2 * 7.0f + n1 * 2.0f + phase);
     } else if (pattern == 1) {
         const float w1 = std::sin(q.x * 3.1f + std::sin(q.y * 1.7f + t * 53.0f) * 1.1f + t * 47.0f + phase);
@@ -226,8 +218,8 @@ float field(const ShaderMaterialUniforms& u, vec2 P) {
         v = facet * (0.45f + 0.55f * edge);
     } else {
         const vec2 a = n * 0.7f + vec2{std::cos(t * 13.0f), std::sin(t * 13.0f)} * 1.1f;
-        const float w = fbm3(a * 0.6f + vec2{std::sin(t * 11.0f), std::cos(t * 11.0f)} * 0.3f);
-        const float cloud = fbm5(a + vec2{w * 1.4f + phase * 0.25f, -w});
+        const float w = fbm<3>(a * 0.6f + vec2{std::sin(t * 11.0f), std::cos(t * 11.0f)} * 0.3f);
+        const float cloud = fbm<5>(a + vec2{w * 1.4f + phase * 0.25f, -w});
         v = smoothstep(0.3f, 0.78f, cloud);
     }
     return mix(v, shapeTerm(shape, uv, reach), 0.28f);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 namespace glimora::WallpaperRenderer {
@@ -177,6 +178,17 @@ TEST(CanvasPainter, BandsCoverEveryRowOnce) {
         });
         for (const auto& count : visits) ASSERT_EQ(count.load(), 1);
     }
+}
+
+TEST(CanvasPainter, AFailingBandReachesTheCallerAfterTheOthersPaint) {
+    std::atomic<std::int64_t> painted = 0;
+    EXPECT_THROW(forEachBand(1000, 4,
+                             [&](std::int64_t begin, std::int64_t end) {
+                                 if (begin == 0) throw std::runtime_error("first band");
+                                 painted += end - begin;
+                             }),
+                 std::runtime_error);
+    EXPECT_EQ(painted.load(), 750);
 }
 
 }  // namespace
