@@ -65,6 +65,9 @@ private:
     std::int64_t outHeight_;
 };
 
+// A row of straight-alpha RGBA laid over opaque white as RGB, rounded.
+void flattenRow(const std::uint8_t* rgba, std::uint8_t* rgb, std::size_t width);
+
 // Each throws ImagePixelizer::PixelizerError::invalidImage on bad data.
 PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize);
 PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxPixelSize);

@@ -81,7 +81,8 @@ bool pngReadRow(PngSession* s, std::uint8_t* row) {
     throw ImagePixelizer::PixelizerError::invalidImage;
 }
 
-// Straight alpha over opaque white, rounded.
+}  // namespace
+
 void flattenRow(const std::uint8_t* rgba, std::uint8_t* rgb, std::size_t width) {
     for (std::size_t x = 0; x < width; ++x, rgba += 4, rgb += 3) {
         const unsigned alpha = rgba[3];
@@ -89,8 +90,6 @@ void flattenRow(const std::uint8_t* rgba, std::uint8_t* rgb, std::size_t width) 
         for (int c = 0; c < 3; ++c) rgb[c] = std::uint8_t((rgba[c] * alpha + white + 127) / 255);
     }
 }
-
-}  // namespace
 
 bool isPng(std::span<const std::uint8_t> data) {
     return data.size() >= 8 && png_sig_cmp(data.data(), 0, 8) == 0;

@@ -18,14 +18,6 @@ namespace glimora {
 namespace {
 
 // Straight alpha over opaque white, rounded, as the core's PNG decoder does.
-void flattenRow(const std::uint8_t* rgba, std::uint8_t* rgb, std::int64_t width) {
-    for (std::int64_t x = 0; x < width; ++x, rgba += 4, rgb += 3) {
-        const unsigned alpha = rgba[3];
-        const unsigned white = 255 * (255 - alpha);
-        for (int c = 0; c < 3; ++c) rgb[c] = std::uint8_t((rgba[c] * alpha + white + 127) / 255);
-    }
-}
-
 bool withinLimits(QSize size) {
     const std::int64_t width = size.width(), height = size.height();
     return width >= 1 && height >= 1 && width <= PixelImageBuffer::maxDeclaredSide &&
@@ -64,7 +56,7 @@ std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t
         image_decoding::ImageResampler resampler(source, image_decoding::fittedSize(source, limit), 1);
         std::vector<std::uint8_t> row(std::size_t(source.width) * 3);
         for (int y = 0; y < image.height(); ++y) {
-            flattenRow(image.constScanLine(y), row.data(), source.width);
+            image_decoding::flattenRow(image.constScanLine(y), row.data(), std::size_t(source.width));
             resampler.pushRow(row.data());
         }
         return resampler.finish();
