@@ -1,5 +1,5 @@
 // The shader material's six patterns on the CPU: the twin of the GLSL
-// programs "shaderMaterial" and "shaderImage" (render/view/shader_material.frag),
+// programs "shaderMaterial" and "shaderImage" (views/shader_material.frag),
 // formula for formula and in single precision, so the two agree to within a
 // few levels per channel. Used by the tests and wherever no OpenGL context
 // can be made.

@@ -1,6 +1,6 @@
 #include "windows/desktop_content.hpp"
 
-#include "render/view/wallpaper_canvas_view.hpp"
+#include "views/wallpaper_canvas_view.hpp"
 
 namespace glimora {
 

@@ -16,10 +16,10 @@
 #include <utility>
 
 #include "render/shader_patterns.hpp"
-#include "render/view/shader_function_program.hpp"
-#include "render/view/shader_material_renderer.hpp"
-#include "render/view/shader_material_view.hpp"
-#include "render/view/wallpaper_canvas_view.hpp"
+#include "views/shader_function_program.hpp"
+#include "views/shader_material_renderer.hpp"
+#include "views/shader_material_view.hpp"
+#include "views/wallpaper_canvas_view.hpp"
 #include "tests/state/model_harness.hpp"
 
 namespace glimora {

@@ -1,4 +1,4 @@
-#include "render/view/wallpaper_canvas_view.hpp"
+#include "views/wallpaper_canvas_view.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include "model/palette.hpp"
 #include "render/cell_color.hpp"
 #include "render/cell_grid.hpp"
-#include "render/view/animated_pixel_gradient_view.hpp"
-#include "render/view/live_canvas_view.hpp"
-#include "render/view/procedural_gradient_view.hpp"
-#include "render/view/shader_material_view.hpp"
+#include "views/animated_pixel_gradient_view.hpp"
+#include "views/live_canvas_view.hpp"
+#include "views/procedural_gradient_view.hpp"
+#include "views/shader_material_view.hpp"
 #include "state/wallpaper_snapshot.hpp"
 #include "tests/state/model_harness.hpp"
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "render/live_canvas.hpp"
-#include "render/view/wallpaper_canvas_view.hpp"
+#include "views/wallpaper_canvas_view.hpp"
 #include "state/wallpaper_snapshot.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/state/model_harness.hpp"

@@ -1,4 +1,4 @@
-#include "render/view/procedural_gradient_view.hpp"
+#include "views/procedural_gradient_view.hpp"
 
 #include "state/wallpaper_snapshot.hpp"
 

@@ -1,4 +1,4 @@
-#include "render/view/live_canvas_view.hpp"
+#include "views/live_canvas_view.hpp"
 
 #include "state/wallpaper_snapshot.hpp"
 

@@ -1,4 +1,4 @@
-#include "render/view/shader_material_view.hpp"
+#include "views/shader_material_view.hpp"
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -11,8 +11,8 @@
 #include <cmath>
 
 #include "render/shader_patterns.hpp"
-#include "render/view/live_frame_view.hpp"
-#include "render/view/shader_material_renderer.hpp"
+#include "views/live_frame_view.hpp"
+#include "views/shader_material_renderer.hpp"
 #include "state/desktop_canvas_inputs.hpp"
 
 namespace glimora {

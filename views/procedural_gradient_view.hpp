@@ -5,7 +5,7 @@
 #pragma once
 
 #include "render/shader_arguments.hpp"
-#include "render/view/live_frame_view.hpp"
+#include "views/live_frame_view.hpp"
 #include "state/notch_view_model.hpp"
 
 namespace glimora {

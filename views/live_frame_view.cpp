@@ -1,4 +1,4 @@
-#include "render/view/live_frame_view.hpp"
+#include "views/live_frame_view.hpp"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "render/view/wallpaper_canvas_view.hpp"
+#include "views/wallpaper_canvas_view.hpp"
 
 #include <QStackedLayout>
 #include <QTimer>
@@ -6,10 +6,10 @@
 #include <cmath>
 
 #include "platform/qt/desktop_motion_setting.hpp"
-#include "render/view/animated_pixel_gradient_view.hpp"
-#include "render/view/live_canvas_view.hpp"
-#include "render/view/procedural_gradient_view.hpp"
-#include "render/view/shader_material_view.hpp"
+#include "views/animated_pixel_gradient_view.hpp"
+#include "views/live_canvas_view.hpp"
+#include "views/procedural_gradient_view.hpp"
+#include "views/shader_material_view.hpp"
 #include "state/desktop_canvas_inputs.hpp"
 
 namespace glimora {

@@ -1,4 +1,4 @@
-#include "render/view/shader_function_program.hpp"
+#include "views/shader_function_program.hpp"
 
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>

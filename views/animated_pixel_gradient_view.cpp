@@ -1,4 +1,4 @@
-#include "render/view/animated_pixel_gradient_view.hpp"
+#include "views/animated_pixel_gradient_view.hpp"
 
 #include "state/wallpaper_snapshot.hpp"
 

@@ -1,4 +1,4 @@
-#include "render/view/shader_material_renderer.hpp"
+#include "views/shader_material_renderer.hpp"
 
 #include <QFile>
 #include <QOpenGLContext>

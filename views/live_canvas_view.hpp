@@ -2,7 +2,7 @@
 // a snapshot taken at every frame, either as set or at the clock's time.
 #pragma once
 
-#include "render/view/live_frame_view.hpp"
+#include "views/live_frame_view.hpp"
 #include "state/notch_view_model.hpp"
 
 namespace glimora {

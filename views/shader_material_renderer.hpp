@@ -11,7 +11,7 @@
 
 #include "render/pixel_image_buffer.hpp"
 #include "render/shader_arguments.hpp"
-#include "render/view/shader_function_program.hpp"
+#include "views/shader_function_program.hpp"
 
 class QOpenGLTexture;
 
