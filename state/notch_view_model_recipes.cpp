@@ -363,9 +363,11 @@ void NotchViewModel::removeRecipe(std::size_t index) {
 void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
                                   std::shared_ptr<const PhotoPng> photo) {
     if (replacingSameDesign) {
-        const std::string signature = recipe.signature();
+        // Under canonical equivalence: a photo name spelt with a combining
+        // accent is the same design as one with the precomposed letter.
+        const std::string signature = recipe.canonicalSignature();
         for (std::size_t i = 0; i < recipeHistory_.size(); ++i) {
-            if (recipeHistory_[i].signature() != signature) continue;
+            if (recipeHistory_[i].canonicalSignature() != signature) continue;
             recipe.isFavorite = recipe.isFavorite || recipeHistory_[i].isFavorite;
             removeRecipe(i);
             break;
