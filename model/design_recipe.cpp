@@ -50,7 +50,9 @@ public:
         appendBool(separator().text, value);
         return *this;
     }
-    std::string form(const std::string& value) const { return canonical_ ? normalizedToNFC(value) : value; }
+    std::string form(std::string_view value) const {
+        return canonical_ ? normalizedToNFC(value) : std::string(value);
+    }
 
 private:
     bool canonical_;
