@@ -6,7 +6,6 @@
 #include <span>
 
 #include "render/image_decoding.hpp"
-#include "render/image_pixelizer.hpp"
 #include "tests/fuzz/image_decoder_checks.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,10 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int orientation = glimora::image_decoding::exifOrientation(bytes);
     GLIMORA_FUZZ_CHECK(orientation >= 1 && orientation <= 8);
     constexpr int maxPixelSize = 96;
-    try {
-        glimora::fuzz::checkDecodedPicture(glimora::image_decoding::decodeJpeg(bytes, maxPixelSize), maxPixelSize);
-    } catch (glimora::ImagePixelizer::PixelizerError error) {
-        GLIMORA_FUZZ_CHECK(error == glimora::ImagePixelizer::PixelizerError::invalidImage);
-    }
+    glimora::fuzz::checkCoreDecoder(
+        [bytes](int size) { return glimora::image_decoding::decodeJpeg(bytes, size); }, maxPixelSize);
     return 0;
 }
