@@ -178,7 +178,8 @@ std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& 
 }
 
 bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile, const std::string& bytes,
-                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction) {
+                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction,
+                            const AtomicFile::OpenFunction& openFunction) {
     if (!libraryFile) return true;
     if (bytes.size() > recipeHistoryFileSizeLimit) {
         emit(log, saveFailureLine("the library would be larger than 1 GiB (" + std::to_string(bytes.size()) +
@@ -192,7 +193,7 @@ bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryF
         emit(log, saveFailureLine("Could not create the folder “" + folder.string() + "”: " + error.message()));
         return false;
     }
-    if (const auto failure = AtomicFile::write(*libraryFile, bytes, writeFunction)) {
+    if (const auto failure = AtomicFile::write(*libraryFile, bytes, writeFunction, openFunction)) {
         emit(log, saveFailureLine(failure->description()));
         return false;
     }
@@ -201,11 +202,12 @@ bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryF
 
 bool saveRecipeHistory(const std::vector<DesignRecipe>& recipes,
                        const std::optional<std::filesystem::path>& libraryFile, const LogSink& log,
-                       const AtomicFile::WriteFunction& writeFunction) {
+                       const AtomicFile::WriteFunction& writeFunction,
+                       const AtomicFile::OpenFunction& openFunction) {
     if (!libraryFile) return true;
     const auto bytes = encodeRecipeHistory(recipes, log);
     if (!bytes) return false;
-    return writeRecipeHistoryFile(libraryFile, *bytes, log, writeFunction);
+    return writeRecipeHistoryFile(libraryFile, *bytes, log, writeFunction, openFunction);
 }
 
 }  // namespace glimora
