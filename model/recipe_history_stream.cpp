@@ -14,7 +14,7 @@ namespace glimora {
 namespace {
 
 // Read this much at a time; an element longer than this grows the buffer.
-constexpr std::size_t chunkSize = std::size_t(4) << 20;
+constexpr std::size_t chunkSize = std::size_t(1) << 20;
 
 // The whole text allows this nesting; an element alone sits one level higher.
 constexpr std::size_t elementMaxDepth = 127;
