@@ -439,7 +439,8 @@ private:
     std::vector<RecipeLibraryWriter::EntryRef> recipeHistoryEntries_;
     std::unique_ptr<RecipeLibraryWriter> libraryWriter_;
     bool recipeHistoryLoading_ = false;
-    // A save was asked for while the library was being read: it is made once the list is in.
+    // The list changed while the library was being read: the two are joined
+    // and saved once it is in.
     bool librarySaveWaiting_ = false;
     // The PNG of each loaded photo, made once: a shuffle through photos
     // records each photo again and again. Keyed by the pixels, which are

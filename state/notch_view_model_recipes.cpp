@@ -391,12 +391,13 @@ void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
 }
 
 bool NotchViewModel::saveLibrary() {
-    if (!libraryWriter_->hasFile()) return true;
     if (recipeHistoryLoading_) {
-        // Writing now would replace the file with what was made since start.
+        // Writing now would replace the file with what was made since start;
+        // the list read must also take in what was made meanwhile.
         librarySaveWaiting_ = true;
         return true;
     }
+    if (!libraryWriter_->hasFile()) return true;
     const std::size_t count = std::min(recipeHistory_.size(), recipeHistoryLimit);
     std::vector<RecipeLibraryWriter::EntryRef> entries;
     entries.reserve(count);

@@ -114,6 +114,17 @@ TEST_F(BackgroundLibraryLoad, RecipesSavedMeanwhileJoinTheLibraryInsteadOfReplac
     EXPECT_EQ(model->activeRecipeID(), model->recipeHistory().front().id);
 }
 
+TEST_F(BackgroundLibraryLoad, WithoutADataFolderTheRecipesMadeMeanwhileStayInTheList) {
+    harness.library = storedRecipes(2);
+    auto services = harness.services();  // no data folder: nothing is ever written
+    services.loadRecipeHistoryInBackground = true;
+    NotchViewModel model(services);
+    model.saveToLibrary("Made early");
+    harness.scheduler->runUntilIdle();
+    EXPECT_EQ(namesOf(model.recipeHistory()), (std::vector<std::string>{"Made early", "Stored 0", "Stored 1"}));
+    EXPECT_EQ(harness.libraryLoads, 1);
+}
+
 TEST_F(BackgroundLibraryLoad, AFullLibraryMakesRoomAsIfTheRecipeWereSavedAfterwards) {
     // Every other stored recipe is a favourite: the last one that is not goes.
     const auto stored = storedRecipes(recipeHistoryLimit, 2);
