@@ -23,10 +23,10 @@ inline std::vector<std::uint8_t> syntheticPhotoPng(int width, int height, std::u
         for (int x = 0; x < width; ++x) {
             state ^= state << 13, state ^= state >> 17, state ^= state << 5;
             std::uint8_t* p = &rgba[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4];
-            const int grain = int(state % 23) - 11;
+            const int grain = int(state % 9) - 4;
             p[0] = std::uint8_t(std::clamp(40 + (x * 160) / width + grain + int(seed % 40), 0, 255));
-            p[1] = std::uint8_t(std::clamp(30 + (y * 170) / height + int((state >> 8) % 23) - 11, 0, 255));
-            p[2] = std::uint8_t(std::clamp(200 - ((x + y) * 120) / (width + height) + int((state >> 16) % 23) - 11, 0, 255));
+            p[1] = std::uint8_t(std::clamp(30 + (y * 170) / height + int((state >> 8) % 9) - 4, 0, 255));
+            p[2] = std::uint8_t(std::clamp(200 - ((x + y) * 120) / (width + height) + int((state >> 16) % 9) - 4, 0, 255));
             p[3] = 255;
         }
     }
@@ -72,6 +72,7 @@ inline std::size_t writePhotoLibrary(const std::filesystem::path& file, int coun
     for (int i = 0; i < count; ++i) recipes.push_back(photoRecipe(i, syntheticPhotoPng(2048, 1536, std::uint32_t(i))));
     const auto text = encodeRecipeHistory(recipes);
     recipes.clear();
+    std::filesystem::create_directories(file.parent_path());
     if (!text || AtomicFile::write(file, *text)) return 0;
     return text->size();
 }
