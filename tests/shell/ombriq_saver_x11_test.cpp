@@ -22,6 +22,7 @@
 #include "model/recipe_library.hpp"
 #include "render/image_decoding.hpp"
 #include "render/png_encoder.hpp"
+#include "tests/saver/saver_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"
 
 extern char** environ;
@@ -36,24 +37,11 @@ double secondsSince(Clock::time_point start) {
 }
 
 DesignRecipe brightRecipe() {
-    DesignRecipe recipe;
-    recipe.id = *Uuid::parse("11111111-2222-4333-8444-555555555555");
-    recipe.name = "Bright";
-    recipe.formatIdentifier = recipeFormatIdentifier;
-    recipe.wallpaperSource = "gradient";
+    DesignRecipe recipe = test::gradientRecipe("Bright", 45);
     recipe.paletteIndex = 3;  // black, blue, red, orange, white: a swapped channel shows
     recipe.shape = "radial";
-    recipe.angle = 45;
     recipe.spread = 160;
-    recipe.centerX = 50;
-    recipe.centerY = 50;
-    recipe.frequencyX = 4;
-    recipe.frequencyY = 2;
-    recipe.pixelScale = 3;
-    recipe.quantization = 6;
-    recipe.contrast = 100;
-    recipe.dither = "none";
-    recipe.channel = "rgb";
+    recipe.vignette = false;
     return recipe;
 }
 
