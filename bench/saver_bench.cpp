@@ -21,14 +21,15 @@
 #include <thread>
 #include <vector>
 
-#include "bench/photo_library_fixture.hpp"
+#include "bench/heavy_library.hpp"
+#include "model/atomic_file.hpp"
+#include "model/recipe_library.hpp"
 
 extern char** environ;
 
 namespace {
 
 using namespace glimora;
-using namespace glimora::bench;
 using SteadyTime = std::chrono::steady_clock;
 
 double since(SteadyTime::time_point start) {
@@ -140,8 +141,7 @@ void BM_SaverFirstFrameWithPhotoLibrary(benchmark::State& state) {
     Window1080 window;
     if (!window.ok()) return state.SkipWithError("no X display");
     const auto home = homeWith("photos");
-    static const std::size_t bytes = writePhotoLibrary(libraryIn(home));
-    if (bytes == 0) return state.SkipWithError("could not write the library");
+    static const std::size_t bytes = heavy_library::write(home / ".local/share").bytes;
     for (auto _ : state) {
         window.clear();
         const auto start = SteadyTime::now();
@@ -173,7 +173,7 @@ void BM_SaverAnimatingShape(benchmark::State& state) {
     Window1080 window;
     if (!window.ok()) return state.SkipWithError("no X display");
     const auto home = homeWith("shape");
-    DesignRecipe shape = photoRecipe(0, {});
+    DesignRecipe shape = heavy_library::photoRecipe(0);
     shape.wallpaperSource = "gradient";
     shape.image.reset();
     shape.shape = "linear";

@@ -7,10 +7,8 @@
 
 #include <string>
 
-#include "model/json_text.hpp"
-#include "model/recipe_json.hpp"
+#include "model/recipe_history_stream.hpp"
 #include "model/recipe_library.hpp"
-#include "saver/json_array_splitter.hpp"
 #include "saver/screen_saver_settings.hpp"
 
 namespace glimora {
@@ -27,11 +25,9 @@ std::vector<std::filesystem::path> recipeHistoryCandidates(const std::optional<s
 
 namespace {
 
-// The file read a piece at a time and decoded a recipe at a time, so at most
-// one recipe's text and parsed form are in memory beside the recipes. Like
-// the application's reader: every element must be JSON, the elements that
-// are no valid recipe are left out, and the first 36 valid ones are kept.
-// Nothing when the file cannot be read or is no JSON array.
+// The file read a piece at a time and decoded a recipe at a time, so the
+// file's text and JSON tree are never in memory beside the recipes. Nothing
+// when the file cannot be read or is no JSON array.
 std::optional<std::vector<DesignRecipe>> readLibraryFile(const std::filesystem::path& file) {
     // Non-blocking, so that a FIFO in the file's place cannot hang the saver.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -44,42 +40,24 @@ std::optional<std::vector<DesignRecipe>> readLibraryFile(const std::filesystem::
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || std::uintmax_t(info.st_size) > recipeHistoryFileSizeLimit)
         return std::nullopt;
 
-    std::vector<DesignRecipe> recipes;
-    bool malformed = false;
-    const auto decode = [&](std::string_view text) {
-        if (malformed) return;
-        nlohmann::json value;
-        try {
-            // One level is the array's.
-            value = JsonText::parse(text, 127);
-        } catch (const JsonText::Error&) {
-            malformed = true;
-            return;
-        }
-        if (recipes.size() >= recipeHistoryLimit) return;
-        try {
-            recipes.push_back(recipeFromJson(value));
-        } catch (const RecipeCodingError&) {
-            // Not a recipe this version reads: left out, as the application does.
+    bool failed = false;
+    std::uintmax_t total = 0;
+    const RecipeHistoryByteSource source = [&](char* buffer, std::size_t capacity) -> std::size_t {
+        if (failed) return 0;
+        for (;;) {
+            const ssize_t count = ::read(fd, buffer, capacity);
+            if (count < 0 && errno == EINTR) continue;
+            total += count > 0 ? std::uintmax_t(count) : 0;
+            if (count < 0 || total > recipeHistoryFileSizeLimit) {
+                failed = true;
+                return 0;
+            }
+            return std::size_t(count);
         }
     };
-    JsonArraySplitter splitter;
-    std::vector<char> chunk(std::size_t(4) << 20);
-    std::uintmax_t total = 0;
-    for (;;) {
-        const ssize_t count = ::read(fd, chunk.data(), chunk.size());
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        if (count == 0) break;
-        total += std::uintmax_t(count);
-        if (total > recipeHistoryFileSizeLimit) return std::nullopt;
-        if (!splitter.feed(std::string_view(chunk.data(), std::size_t(count)), decode) || malformed)
-            return std::nullopt;
-    }
-    if (!splitter.finished()) return std::nullopt;
-    return recipes;
+    auto decoding = decodeRecipeHistoryStream(source, {});
+    if (failed || !decoding) return std::nullopt;
+    return std::move(decoding->recipes);
 }
 
 }  // namespace
