@@ -6,7 +6,7 @@
 #include <QMenu>
 
 #include "platform/autostart_entry.hpp"
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 #include "platform/qt/qt_clipboard.hpp"
 #include "platform/qt/qt_file_dialogs.hpp"
 #include "platform/qt/qt_image_decoder.hpp"
@@ -127,9 +127,19 @@ void AppDelegate::openScreenSaverBundle() {
                                           "Build Ombriq with the Screen Saver target before setting it up.");
         return;
     }
-    if (!environment_.screenSaver->open(*saver) && environment_.alerts)
-        environment_.alerts->runModal("Could not open Screen Saver settings",
-                                      "Open the Ombriq.saver file from the app bundle to add it in System Settings.");
+    if (!environment_.screenSaver->open(*saver)) {
+        if (environment_.alerts)
+            environment_.alerts->runModal("Could not open Screen Saver settings",
+                                          "Open the Ombriq.saver file from the app bundle to add it in System Settings.");
+        return;
+    }
+    // The saver's own dialog is up; how to hand it to XScreenSaver is told once.
+    Preferences& preferences = *model_->services().preferences;
+    const auto told = preferences.value(screenSaverSetupToldKey);
+    if (told && told->is_boolean() && told->get<bool>()) return;
+    if (environment_.alerts)
+        environment_.alerts->runModal(std::string(screenSaverSetupTitle), std::string(screenSaverSetupText));
+    preferences.setValue(screenSaverSetupToldKey, true);
 }
 
 }  // namespace glimora

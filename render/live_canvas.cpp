@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -99,13 +100,26 @@ void drawCellGrid(const WallpaperExportSettings& settings, const CanvasContext& 
     forEachBand(context.pixels.height, context.threadCount, [&](std::int64_t rowBegin, std::int64_t rowEnd) {
         const CanvasBand band = bandOf(context, rowBegin, rowEnd);
         fillBand(band, black);
+        // A pixel row below the reach of the cell row above, covered whole by
+        // its own cell row, comes out as every other such row of that cell
+        // row: it is painted once and copied (most of a frame's rows).
+        const std::size_t rowBytes = std::size_t(pixelWidth) * 4;
+        std::int64_t aboveEnd = rowBegin;
         for (std::int64_t r = 0; r < rows; ++r) {
             const double top = h * double(r);
             const double bottom = top + h + cellGrowth;
             const RowRange range = rowsOf(top, bottom, scale, rowBegin, rowEnd);
+            const std::uint8_t* whole = nullptr;
             for (std::int64_t y = range.begin; y < range.end; ++y) {
                 std::uint8_t* row = rowPointer(context.pixels, y);
                 const float coverage = rowCoverage(y, top, bottom, scale);
+                if (coverage == 1.0f && y >= aboveEnd) {
+                    if (whole) {
+                        std::memcpy(row, whole, rowBytes);
+                        continue;
+                    }
+                    whole = row;  // painted just below
+                }
                 const RGB* rowColors = colors.data() + r * columns;
                 for (std::int64_t c = 0; c < columns; ++c) {
                     paintSpan(row, cells[std::size_t(c)], rowColors[c], coverage);
@@ -115,6 +129,7 @@ void drawCellGrid(const WallpaperExportSettings& settings, const CanvasContext& 
                     }
                 }
             }
+            aboveEnd = range.end;
         }
         if (settings.scanlines) {
             const double bandHeight = std::max(0.12 * h, 0.8);

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 #include "platform/qt/qt_clipboard.hpp"
 #include "platform/qt/qt_file_dialogs.hpp"
 #include "platform/qt/qt_scheduler.hpp"

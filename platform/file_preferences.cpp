@@ -1,4 +1,4 @@
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 
 #include <fcntl.h>
 #include <stdio.h>
