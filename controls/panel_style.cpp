@@ -25,7 +25,9 @@ QFont::Weight qtWeight(FontWeight weight) {
 
 int alphaOf(double percent) {
     if (!std::isfinite(percent)) return 0;
-    return std::clamp(static_cast<int>(std::round(percent * 2.55)), 0, 255);
+    // percent x 255 / 100 rather than x 2.55: 2.55 is not exact in binary,
+    // and 90 x 2.55 would round a true half (229.5) down.
+    return static_cast<int>(std::round(std::clamp(percent * 255 / 100, 0.0, 255.0)));
 }
 
 double screenDpi() {

@@ -12,15 +12,12 @@
 
 #include "controls/notch_button.hpp"
 #include "controls/panel_symbols.hpp"
+#include "tests/support/platform_fakes.hpp"
 
 namespace glimora {
 namespace {
 
-class RecordingLogger final : public Logger {
-public:
-    void log(std::string_view line) override { lines.emplace_back(line); }
-    std::vector<std::string> lines;
-};
+using test::RecordingLogger;
 
 // Paints only what the widget draws itself, on transparent pixels.
 QImage render(QWidget& widget) {
@@ -41,6 +38,8 @@ TEST(PanelStyleTest, ColoursAreWhiteAtRoundedOpacitiesAndTheOneAccent) {
     EXPECT_EQ(whitePercent(42), QColor(255, 255, 255, 107));  // 107.1
     EXPECT_EQ(whitePercent(72).alpha(), 184);                 // 183.6 rounds up
     EXPECT_EQ(whitePercent(0.1).alpha(), 0);
+    EXPECT_EQ(whitePercent(90).alpha(), 230);  // 229.5, a true half, rounds away from zero
+    EXPECT_EQ(whitePercent(10).alpha(), 26);   // 25.5
     EXPECT_EQ(whiteOpacity(0.92).alpha(), 235);
     EXPECT_EQ(whitePercent(100).alpha(), 255);
     EXPECT_EQ(whitePercent(400).alpha(), 255);
