@@ -1,9 +1,11 @@
 #include "controls/pixel_mosaics.hpp"
 
+#include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <numbers>
 
 #include "controls/panel_style.hpp"
@@ -38,6 +40,96 @@ QColor colorAt(const std::vector<Color>& colors, std::size_t index) {
 }
 
 std::vector<Color> read(const ColorsSource& source) { return source ? source() : std::vector<Color>{}; }
+
+// The premultiplied pixel of a colour scaled by a coverage in 0...1.
+QRgb premultiplied(const QColor& color, double coverage) {
+    const double a = color.alphaF() * coverage;
+    const auto channel = [a](int value) { return int(std::lround(value * a)); };
+    return qRgba(channel(color.red()), channel(color.green()), channel(color.blue()), int(std::lround(255 * a)));
+}
+
+// Signed distance from p to the outline of a rounded rectangle (negative inside).
+double roundedRectDistance(QPointF p, const QRectF& rect, double radius) {
+    const double r = std::clamp(radius, 0.0, std::min(rect.width(), rect.height()) / 2);
+    const double qx = std::abs(p.x() - rect.center().x()) - (rect.width() / 2 - r);
+    const double qy = std::abs(p.y() - rect.center().y()) - (rect.height() / 2 - r);
+    return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - r;
+}
+
+double coverageOf(double distance) { return std::clamp(0.5 - distance, 0.0, 1.0); }
+
+struct Border {
+    QColor color;
+    double width;
+};
+
+// A grid of cells in `frame`, clipped to a rounded rectangle with an
+// antialiased edge, and optionally a border stroked centred on that edge,
+// as one image of `size`. Each pixel takes the cell under its centre (later
+// cells overlap earlier ones, so the cell to the right or below wins) and
+// its edge coverage from the distance to the outline. Computed here rather
+// than with clip paths and strokes: the raster engine hands antialiased
+// fills of many spans to its thread pool, which costs milliseconds per
+// tile on a busy machine.
+QImage renderMosaic(QSize size, const QRectF& frame, double radius, int rows, int columns,
+                    const std::function<QColor(int, int)>& cellColor, const std::optional<Border>& border) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    if (size.isEmpty() || !(frame.width() > 0 && frame.height() > 0)) return image;
+    std::vector<QColor> cells(std::size_t(rows * columns));
+    std::vector<QRgb> solid(cells.size());
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            const std::size_t i = std::size_t(r * columns + c);
+            cells[i] = cellColor(r, c);
+            solid[i] = premultiplied(cells[i], 1);
+        }
+    const double w = frame.width() / columns, h = frame.height() / rows;
+    // Pixels farther than this inside the outline are wholly inside and
+    // untouched by the border.
+    const double margin = 1 + (border ? border->width / 2 : 0);
+    // The column under each pixel centre and its distance to the nearer side.
+    std::vector<int> columnAt(std::size_t(size.width()));
+    std::vector<double> sideDistance(std::size_t(size.width()));
+    for (int x = 0; x < size.width(); ++x) {
+        const double px = x + 0.5;
+        columnAt[std::size_t(x)] = std::clamp(int(std::floor((px - frame.left()) / w)), 0, columns - 1);
+        sideDistance[std::size_t(x)] = std::min(px - frame.left(), frame.right() - px);
+    }
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const double py = y + 0.5;
+        const int row = std::clamp(int(std::floor((py - frame.top()) / h)), 0, rows - 1);
+        const QRgb* rowSolid = solid.data() + std::size_t(row * columns);
+        const QColor* rowCells = cells.data() + std::size_t(row * columns);
+        const double dy = std::min(py - frame.top(), frame.bottom() - py);
+        const bool innerRow = dy > margin;
+        const bool clearOfCorners = dy > radius;
+        for (int x = 0; x < size.width(); ++x) {
+            const int column = columnAt[std::size_t(x)];
+            const double dx = sideDistance[std::size_t(x)];
+            if (innerRow && dx > margin && (clearOfCorners || dx > radius)) {
+                line[x] = rowSolid[column];
+                continue;
+            }
+            const double distance = roundedRectDistance(QPointF(x + 0.5, py), frame, radius);
+            const double clip = coverageOf(distance);
+            QRgb pixel = clip >= 1 ? rowSolid[column] : clip > 0 ? premultiplied(rowCells[column], clip) : 0;
+            if (border) {
+                const double ring = coverageOf(std::abs(distance) - border->width / 2);
+                if (ring > 0) {
+                    const QRgb over = premultiplied(border->color, std::min(ring, 1.0));
+                    const int keep = 255 - qAlpha(over);
+                    const auto mix = [keep](int top, int below) { return top + (below * keep + 127) / 255; };
+                    pixel = qRgba(mix(qRed(over), qRed(pixel)), mix(qGreen(over), qGreen(pixel)),
+                                  mix(qBlue(over), qBlue(pixel)), mix(qAlpha(over), qAlpha(pixel)));
+                }
+            }
+            line[x] = pixel;
+        }
+    }
+    return image;
+}
 
 }  // namespace
 
@@ -102,12 +194,14 @@ void PixelSwatch::sync() {
     std::vector<Color> colors = read(source_);
     if (colors == colors_) return;
     colors_ = std::move(colors);
+    image_ = QImage();
     update();
 }
 
 void PixelSwatch::setSize(double size) {
     size_ = std::isfinite(size) && size > 0 ? size : 0;
     setFixedSize(sizeHint());
+    image_ = QImage();
     update();
 }
 
@@ -120,17 +214,13 @@ QColor PixelSwatch::cellColor(int row, int column) const {
 }
 
 void PixelSwatch::paintEvent(QPaintEvent*) {
+    if (image_.size() != size()) {
+        const double width = size_, height = size_ * 0.68;
+        const QRectF frame((this->width() - width) / 2, (this->height() - height) / 2, width, height);
+        image_ = renderMosaic(size(), frame, 4, 3, 5, [this](int r, int c) { return cellColor(r, c); }, std::nullopt);
+    }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const double width = size_, height = size_ * 0.68;
-    const QRectF frame((this->width() - width) / 2, (this->height() - height) / 2, width, height);
-    QPainterPath clip;
-    clip.addRoundedRect(frame, 4, 4);
-    painter.setClipPath(clip);
-    const double w = width / 5, h = height / 3;
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 5; ++c)
-            painter.fillRect(QRectF(frame.left() + w * c, frame.top() + h * r, w + 0.5, h + 0.5), cellColor(r, c));
+    painter.drawImage(0, 0, image_);
 }
 
 // PixelThumbnail
@@ -155,12 +245,14 @@ void PixelThumbnail::sync() {
     if (colors == colors_ && selected == selected_) return;
     colors_ = std::move(colors);
     selected_ = selected;
+    image_ = QImage();
     update();
 }
 
 void PixelThumbnail::setTileHeight(double height) {
     height_ = std::isfinite(height) && height > 0 ? height : 0;
     setFixedHeight(static_cast<int>(std::ceil(height_)));
+    image_ = QImage();
     updateGeometry();
     update();
 }
@@ -177,21 +269,13 @@ QColor PixelThumbnail::borderColor() const { return selected_ ? whitePercent(90)
 double PixelThumbnail::borderWidth() const { return selected_ ? 1.5 : 1; }
 
 void PixelThumbnail::paintEvent(QPaintEvent*) {
+    if (image_.size() != size()) {
+        const QRectF frame(0, (height() - height_) / 2, width(), height_);
+        image_ = renderMosaic(size(), frame, 8, 6, 12, [this](int r, int c) { return cellColor(r, c); },
+                              Border{borderColor(), borderWidth()});
+    }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF frame(0, (height() - height_) / 2, width(), height_);
-    QPainterPath outline;
-    outline.addRoundedRect(frame, 8, 8);
-    painter.save();
-    painter.setClipPath(outline);
-    const double w = frame.width() / 12, h = frame.height() / 6;
-    for (int r = 0; r < 6; ++r)
-        for (int c = 0; c < 12; ++c)
-            painter.fillRect(QRectF(frame.left() + w * c, frame.top() + h * r, w + 0.7, h + 0.7), cellColor(r, c));
-    painter.restore();
-    QPen pen(borderColor(), borderWidth(), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    pen.setMiterLimit(10);
-    painter.strokePath(outline, pen);
+    painter.drawImage(0, 0, image_);
 }
 
 }  // namespace glimora

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
 
 #include <functional>
@@ -59,6 +60,7 @@ private:
     ColorsSource source_;
     std::vector<Color> colors_;
     double size_;
+    QImage image_;  // the drawn mosaic, made again after a change or a resize
 };
 
 class PixelThumbnail : public QWidget {
@@ -92,6 +94,7 @@ private:
     std::vector<Color> colors_;
     bool selected_ = false;
     double height_;
+    QImage image_;  // the drawn tile, made again after a change or a resize
 };
 
 }  // namespace glimora

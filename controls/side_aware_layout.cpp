@@ -45,18 +45,36 @@ double shapeTileHeight(int columnCount, bool isSideLayout, double availableWidth
     return t < 26 ? 26 : std::min(t, 40.0);
 }
 
+// HandLaidWidget
+
+HandLaidWidget::HandLaidWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+bool HandLaidWidget::event(QEvent* event) {
+    // A child asking for another size (a caption that wraps) is laid out again.
+    if (event->type() == QEvent::LayoutRequest) relayout();
+    return QWidget::event(event);
+}
+
+void HandLaidWidget::setLaidOutSize(QSize size) {
+    if (size == size_) return;
+    size_ = size;
+    setFixedSize(size_);
+    updateGeometry();
+}
+
 // SideAwareSliderPair
 
 SideAwareSliderPair::SideAwareSliderPair(bool isSideLayout, double availableWidth, double compactWidth,
                                          double spacing, QWidget* first, QWidget* second, QWidget* parent)
-    : QWidget(parent),
+    : HandLaidWidget(parent),
       isSideLayout_(isSideLayout),
       availableWidth_(finiteWidth(availableWidth)),
       compactWidth_(finiteWidth(compactWidth)),
       spacing_(spacing),
       first_(first),
       second_(second) {
-    setAttribute(Qt::WA_TranslucentBackground);
     for (QWidget* child : {first_, second_})
         if (child) child->setParent(this);
     relayout();
@@ -67,14 +85,6 @@ void SideAwareSliderPair::setLayoutInputs(bool isSideLayout, double availableWid
     availableWidth_ = finiteWidth(availableWidth);
     compactWidth_ = finiteWidth(compactWidth);
     relayout();
-}
-
-QSize SideAwareSliderPair::sizeHint() const { return size_; }
-
-bool SideAwareSliderPair::event(QEvent* event) {
-    // A child asking for another size (a caption that wraps) is laid out again.
-    if (event->type() == QEvent::LayoutRequest) relayout();
-    return QWidget::event(event);
 }
 
 void SideAwareSliderPair::relayout() {
@@ -97,25 +107,19 @@ void SideAwareSliderPair::relayout() {
         if (second_) place(*second_, compactWidth_ + pairGap, 0, compactWidth_, rowHeight);
         height = rowHeight;
     }
-    const QSize size(int(std::round(availableWidth_)), height);
-    if (size != size_) {
-        size_ = size;
-        setFixedSize(size_);
-        updateGeometry();
-    }
+    setLaidOutSize(QSize(int(std::round(availableWidth_)), height));
 }
 
 // SideAwareSliderGrid
 
 SideAwareSliderGrid::SideAwareSliderGrid(bool isSideLayout, double availableWidth, int columnCount, double spacing,
                                          std::vector<QWidget*> cells, QWidget* parent)
-    : QWidget(parent),
+    : HandLaidWidget(parent),
       isSideLayout_(isSideLayout),
       availableWidth_(finiteWidth(availableWidth)),
       columnCount_(columnCount),
       spacing_(spacing),
       cells_(std::move(cells)) {
-    setAttribute(Qt::WA_TranslucentBackground);
     std::erase(cells_, nullptr);
     for (QWidget* cell : cells_) cell->setParent(this);
     relayout();
@@ -129,13 +133,6 @@ void SideAwareSliderGrid::setLayoutInputs(bool isSideLayout, double availableWid
 }
 
 int SideAwareSliderGrid::effectiveColumnCount() const { return isSideLayout_ ? 1 : std::max(columnCount_, 1); }
-
-QSize SideAwareSliderGrid::sizeHint() const { return size_; }
-
-bool SideAwareSliderGrid::event(QEvent* event) {
-    if (event->type() == QEvent::LayoutRequest) relayout();
-    return QWidget::event(event);
-}
 
 void SideAwareSliderGrid::relayout() {
     const int columns = effectiveColumnCount();
@@ -153,12 +150,7 @@ void SideAwareSliderGrid::relayout() {
             place(*cells_[i], columnStep * double(i - start), y, columnWidth, rowHeight);
         y += rowHeight;
     }
-    const QSize size(int(std::round(availableWidth_)), int(std::ceil(y)));
-    if (size != size_) {
-        size_ = size;
-        setFixedSize(size_);
-        updateGeometry();
-    }
+    setLaidOutSize(QSize(int(std::round(availableWidth_)), int(std::ceil(y))));
 }
 
 }  // namespace glimora

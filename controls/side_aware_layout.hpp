@@ -29,7 +29,25 @@ double compactPairWidth(double availableWidth);
 // cell width times 0.46 kept within 26...40. A count below 1 counts as 1.
 double shapeTileHeight(int columnCount, bool isSideLayout, double availableWidth);
 
-class SideAwareSliderPair : public QWidget {
+// A widget that places its children by hand: it lays them out again when
+// one of them asks for another size, and is exactly as large as the result.
+class HandLaidWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    QSize sizeHint() const override { return size_; }
+
+protected:
+    explicit HandLaidWidget(QWidget* parent);
+    bool event(QEvent* event) override;
+    virtual void relayout() = 0;
+    void setLaidOutSize(QSize size);
+
+private:
+    QSize size_;
+};
+
+class SideAwareSliderPair : public HandLaidWidget {
     Q_OBJECT
 
 public:
@@ -40,13 +58,8 @@ public:
     QWidget* first() const { return first_; }
     QWidget* second() const { return second_; }
 
-    QSize sizeHint() const override;
-
-protected:
-    bool event(QEvent* event) override;
-
 private:
-    void relayout();
+    void relayout() override;
 
     bool isSideLayout_;
     double availableWidth_;
@@ -54,10 +67,9 @@ private:
     double spacing_;
     QWidget* first_;
     QWidget* second_;
-    QSize size_;
 };
 
-class SideAwareSliderGrid : public QWidget {
+class SideAwareSliderGrid : public HandLaidWidget {
     Q_OBJECT
 
 public:
@@ -68,20 +80,14 @@ public:
     const std::vector<QWidget*>& cells() const { return cells_; }
     int effectiveColumnCount() const;
 
-    QSize sizeHint() const override;
-
-protected:
-    bool event(QEvent* event) override;
-
 private:
-    void relayout();
+    void relayout() override;
 
     bool isSideLayout_;
     double availableWidth_;
     int columnCount_;
     double spacing_;
     std::vector<QWidget*> cells_;
-    QSize size_;
 };
 
 }  // namespace glimora
