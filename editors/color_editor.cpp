@@ -15,6 +15,7 @@
 #include "controls/side_aware_layout.hpp"
 #include "editors/color_well.hpp"
 #include "editors/editor_controls.hpp"
+#include "editors/editor_painting.hpp"
 #include "editors/shared_color_dialog.hpp"
 
 namespace glimora {
@@ -35,24 +36,6 @@ constexpr std::array<SliderSpec, 4> toneSpecs{{
 constexpr int startPaletteIndex = 26;
 
 int customIndex() { return int(builtInPalettes().size()); }
-
-QLinearGradient horizontalGradient(const std::vector<Color>& colors, const QRectF& box) {
-    QLinearGradient gradient(box.topLeft(), box.topRight());
-    const std::size_t count = colors.size();
-    for (std::size_t i = 0; i < count; ++i)
-        gradient.setColorAt(count == 1 ? 0.0 : double(i) / double(count - 1),
-                            SharedColorDialog::toQColor(colors[i]));
-    return gradient;
-}
-
-void strokeRounded(QPainter& painter, const QRectF& box, double radius, const QColor& color, double width) {
-    const double half = width / 2;
-    QPainterPath outline;
-    outline.addRoundedRect(box.adjusted(half, half, -half, -half), radius, radius);
-    painter.setPen(QPen(color, width));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(outline);
-}
 
 }  // namespace
 
@@ -78,8 +61,8 @@ void PaletteTile::paintEvent(QPaintEvent*) {
     const QRectF box(rect());
     QPainterPath shape;
     shape.addRoundedRect(box, 5, 5);
-    painter.fillPath(shape, horizontalGradient(builtInPalettes()[std::size_t(index_)].colors, box));
-    if (selected_) strokeRounded(painter, box, 5, whitePercent(90), 1.5);
+    painter.fillPath(shape, colorGradient(builtInPalettes()[std::size_t(index_)].colors, box.topLeft(), box.topRight()));
+    if (selected_) strokeRoundedInside(painter, box, 5, whitePercent(90), 1.5);
 }
 
 CustomPaletteButton::CustomPaletteButton(QWidget* parent) : QAbstractButton(parent) {
@@ -111,14 +94,14 @@ void CustomPaletteButton::paintEvent(QPaintEvent*) {
     QPainterPath shape;
     shape.addRoundedRect(box, 7, 7);
     // No stops: no colours, only the title and the frame.
-    if (!colors_.empty()) painter.fillPath(shape, horizontalGradient(colors_, box));
+    if (!colors_.empty()) painter.fillPath(shape, colorGradient(colors_, box.topLeft(), box.topRight()));
     painter.setPen(whitePercent(92));
     painter.setFont(font());
     painter.drawText(box.adjusted(8, 0, -8, 0), Qt::AlignLeft | Qt::AlignVCenter, text());
     if (selected_)
-        strokeRounded(painter, box, 7, whitePercent(92), 1.3);
+        strokeRoundedInside(painter, box, 7, whitePercent(92), 1.3);
     else
-        strokeRounded(painter, box, 7, whitePercent(8), 1);
+        strokeRoundedInside(painter, box, 7, whitePercent(8), 1);
 }
 
 void ColorEditor::useCustomPalette(NotchViewModel& model) {
@@ -202,7 +185,7 @@ void ColorEditor::modelChanged(const NotchViewModelBridge::PropSet& props) {
     if (NotchViewModelBridge::contains(props, Prop::customPaletteStops)) {
         syncWells();
         // The dialog follows the stop it edits, or closes when it is gone.
-        SharedColorDialog::instance().refresh();
+        if (SharedColorDialog* shared = SharedColorDialog::existingInstance()) shared->refresh();
     }
     for (const Prop prop : {Prop::paletteIndex, Prop::customPaletteStops, Prop::pinnedProperties, Prop::hue,
                             Prop::brightness, Prop::contrast, Prop::noise})

@@ -19,8 +19,8 @@ ColorWell::ColorWell(const QString& title, Read read, Write write, QWidget* pare
 
 ColorWell::~ColorWell() {
     // A dialog left editing a well that is gone would write to nothing.
-    auto& shared = SharedColorDialog::instance();
-    if (shared.isTargeting(this)) shared.close();
+    SharedColorDialog* shared = SharedColorDialog::existingInstance();
+    if (shared && shared->isTargeting(this)) shared->close();
 }
 
 void ColorWell::setColor(const Color& color) {

@@ -9,24 +9,17 @@
 #include <cmath>
 
 #include "controls/panel_style.hpp"
-#include "editors/shared_color_dialog.hpp"
+#include "controls/pixel_mosaics.hpp"
+#include "editors/editor_painting.hpp"
 
 namespace glimora {
 
 namespace {
 
 QColor withOpacity(const Color& color, double opacity) {
-    QColor result = SharedColorDialog::toQColor(color);
+    QColor result = paletteQColor(color);
     result.setAlphaF(float(opacity));
     return result;
-}
-
-QLinearGradient paletteGradient(const std::vector<Color>& colors, QPointF from, QPointF to) {
-    QLinearGradient gradient(from, to);
-    const std::size_t count = colors.size();
-    for (std::size_t i = 0; i < count; ++i)
-        gradient.setColorAt(count == 1 ? 0.0 : double(i) / double(count - 1), withOpacity(colors[i], 1));
-    return gradient;
 }
 
 // One box-blur pass along rows or columns of premultiplied pixels.
@@ -120,16 +113,12 @@ void GradientThumbnail::paintEvent(QPaintEvent*) {
     painter.setClipPath(outline);
     drawContent(painter, box.size());
     painter.restore();
-    const double line = selected_ ? 1.4 : 1.0;
-    painter.setPen(QPen(whitePercent(selected_ ? 92 : 8), line));
-    QPainterPath stroke;
-    stroke.addRoundedRect(box.adjusted(line / 2, line / 2, -line / 2, -line / 2), 7, 7);
-    painter.drawPath(stroke);
+    strokeRoundedInside(painter, box, 7, whitePercent(selected_ ? 92 : 8), selected_ ? 1.4 : 1.0);
 }
 
 void SmoothGradientThumbnail::drawContent(QPainter& painter, const QSizeF& size) const {
     const QPointF bottomRight(size.width(), size.height());
-    painter.fillRect(QRectF(QPointF(0, 0), size), paletteGradient(colors().colors, {0, 0}, bottomRight));
+    painter.fillRect(QRectF(QPointF(0, 0), size), colorGradient(colors().colors, {0, 0}, bottomRight));
     drawBlurred(painter, size, 5, [&](QPainter& layer) {
         layer.fillRect(QRectF(QPointF(0, 0), size),
                        fadingGlow(bottomRight, 2, 74,
@@ -151,7 +140,7 @@ void GrainGradientThumbnail::drawContent(QPainter& painter, const QSizeF& size) 
     const ThumbnailColors& c = colors();
     switch (mode_) {
     case GrainGradientMode::liquid:
-        painter.fillRect(box, paletteGradient(c.colors, {0, 0}, bottomRight));
+        painter.fillRect(box, colorGradient(c.colors, {0, 0}, bottomRight));
         drawBlurred(painter, size, 7, [&](QPainter& layer) {
             layer.fillRect(box, fadingGlow(bottomRight, 1, 80,
                                            {{0, withOpacity(c.accent, 0.72)}, {1, QColor(0, 0, 0, 0)}}));
@@ -186,7 +175,7 @@ void GrainGradientThumbnail::drawContent(QPainter& painter, const QSizeF& size) 
         break;
     }
     case GrainGradientMode::halftone: {
-        painter.fillRect(box, paletteGradient(c.colors, {0, 0}, bottomRight));
+        painter.fillRect(box, colorGradient(c.colors, {0, 0}, bottomRight));
         painter.save();
         painter.setCompositionMode(QPainter::CompositionMode_Screen);
         painter.setPen(Qt::NoPen);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "editors/editor_painting.hpp"
 
 namespace glimora {
 
@@ -42,13 +43,8 @@ void OptionChip::paintEvent(QPaintEvent*) {
     const double fill = selected_ ? look_.fillOn : look_.fillOff;
     if (fill > 0) painter.fillPath(shape, whiteOpacity(fill));
     const double stroke = selected_ ? look_.strokeOn : look_.strokeOff;
-    if (stroke > 0 && look_.strokeWidth > 0) {
-        const double half = look_.strokeWidth / 2;
-        QPainterPath outline;
-        outline.addRoundedRect(box.adjusted(half, half, -half, -half), radius, radius);
-        painter.setPen(QPen(whiteOpacity(stroke), look_.strokeWidth));
-        painter.drawPath(outline);
-    }
+    if (stroke > 0 && look_.strokeWidth > 0)
+        strokeRoundedInside(painter, box, radius, whiteOpacity(stroke), look_.strokeWidth);
     painter.setPen(whiteOpacity(selected_ ? look_.textOpacityOn : look_.textOpacityOff));
     painter.setFont(font());
     const QRectF textBox = box.adjusted(look_.sidePadding, 0, -look_.sidePadding, 0);

@@ -34,6 +34,8 @@ SharedColorDialog& SharedColorDialog::instance() {
 
 SharedColorDialog::~SharedColorDialog() { delete dialog_; }
 
+SharedColorDialog* SharedColorDialog::existingInstance() { return sharedInstance; }
+
 QColorDialog* SharedColorDialog::dialog() {
     if (!dialog_) {
         dialog_ = new QColorDialog;

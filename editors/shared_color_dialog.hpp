@@ -36,6 +36,8 @@ public:
 
     // The dialog of this application, made on first use.
     static SharedColorDialog& instance();
+    // The dialog if it was made and the application still runs; else null.
+    static SharedColorDialog* existingInstance();
     ~SharedColorDialog() override;
 
     // Points the dialog at `target` and shows it at the target's colour;
