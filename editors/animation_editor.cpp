@@ -101,8 +101,10 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
     chipScroller_->setFrameShape(QFrame::NoFrame);
     chipScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     chipScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    chipScroller_->setWidgetResizable(true);
-    chipScroller_->setFixedHeight(32);
+    // The strip keeps the chips' own widths; when they are wider than the
+    // row it scrolls sideways (by the wheel) instead of squeezing them.
+    chipScroller_->setWidgetResizable(false);
+    chipScroller_->setFixedHeight(26);
     chipScroller_->viewport()->setAutoFillBackground(false);
     auto* chipStrip = new QWidget;
     chipStrip->setAutoFillBackground(false);
@@ -117,7 +119,6 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
         chips->addWidget(chip);
         propertyChips_[std::size_t(property)] = chip;
     }
-    chips->addStretch(1);
     chipScroller_->setWidget(chipStrip);
     chipRow->addWidget(chipScroller_, 1);
 
@@ -195,6 +196,7 @@ void AnimationEditor::sync() {
         chip->setVisible(std::find(available.begin(), available.end(), property) != available.end());
         chip->setSelected(m.animationProperty() == property);
     }
+    chipScroller_->widget()->adjustSize();
     const bool playing = m.animationPlaying();
     play_->setSymbol(playing ? QStringLiteral("pause.fill") : QStringLiteral("play.fill"), 10, FontWeight::semibold);
     play_->setAccessibleName(playing ? QStringLiteral("Pause animation") : QStringLiteral("Play animation"));

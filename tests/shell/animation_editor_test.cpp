@@ -43,6 +43,22 @@ TEST_F(AnimationEditorTest, ThePropertyChipsFollowTheShape) {
     EXPECT_EQ(offeredProperties(&editor), propertyTitles);
 }
 
+TEST_F(AnimationEditorTest, ChipsKeepTheirWidthAndScrollBesideThePlayButton) {
+    model->selectShape(NotchShape::spiral);
+    auto& editor = show(test::sideInputs(240));
+    auto* play = test::findNamed<QAbstractButton>(&editor, "Play animation");
+    EXPECT_EQ(play->mapTo(&editor, QPoint(0, 0)).x() + play->width(), 240) << "at the row's right end";
+    for (OptionChip* chip : test::visibleChildren<OptionChip>(&editor))
+        if (std::find(propertyTitles.begin(), propertyTitles.end(), chip->text()) != propertyTitles.end())
+            EXPECT_GE(chip->width(), chip->sizeHint().width()) << chip->text().toStdString();
+    model->selectShape(NotchShape::radial);  // two chips fewer: the strip shrinks
+    test::settle();
+    auto* strip = test::findNamed<OptionChip>(&editor, "Reach")->parentWidget();
+    int widths = 0;
+    for (OptionChip* chip : test::visibleChildren<OptionChip>(strip)) widths += chip->width() + 5;
+    EXPECT_EQ(strip->width(), widths - 5);
+}
+
 TEST_F(AnimationEditorTest, AChipSelectsItsPropertyAndTheHelpLineDescribesTheModelsProperty) {
     model->selectShape(NotchShape::spiral);
     auto& editor = show();
