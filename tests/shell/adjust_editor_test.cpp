@@ -130,5 +130,35 @@ TEST_F(AdjustEditorTest, ChangesMadeElsewhereShowInTheSameWidgets) {
     EXPECT_EQ(test::innermostNamed(&editor, "Twist"), twist) << "the linear rows were not made again";
 }
 
+TEST_F(AdjustEditorTest, ADragKeepsGoingThroughANewWidthAndAShapeChangedElsewhere) {
+    auto& editor = show(test::topInputs(480));
+    QWidget* twist = test::innermostNamed(&editor, "Twist");
+    const auto at = [&](double share) { return QPointF(4 + (twist->width() - 8) * share, 4); };
+    test::sendMouse(twist, QEvent::MouseButtonPress, at(0.25), Qt::LeftButton);
+    EXPECT_EQ(model->angle(), 90);
+
+    editor.setInputs(test::sideInputs(260));  // the side editor's handle moves
+    test::settle();
+    EXPECT_EQ(test::innermostNamed(&editor, "Twist"), twist) << "the dragged slider was kept";
+    EXPECT_EQ(twist->width(), 260);
+    test::sendMouse(twist, QEvent::MouseMove, at(0.5), Qt::LeftButton);
+    EXPECT_EQ(model->angle(), 180);
+
+    // A shape from elsewhere swaps the rows; the dragged slider is only hidden.
+    model->setShape(NotchShape::conic);
+    test::settle();
+    EXPECT_FALSE(twist->isVisibleTo(&editor));
+    test::sendMouse(twist, QEvent::MouseMove, at(0.75), Qt::LeftButton);
+    test::sendMouse(twist, QEvent::MouseButtonRelease, at(0.75), Qt::NoButton);
+    test::settle();
+    QWidget* conicTwist = test::innermostNamed(&editor, "Twist");
+    ASSERT_NE(conicTwist, nullptr);
+    EXPECT_NE(conicTwist, twist);
+    writes.reset();
+    test::pressTrack(conicTwist, 1);
+    EXPECT_EQ(model->angle(), 360);
+    EXPECT_EQ(writes.of(Prop::angle), 1);
+}
+
 }  // namespace
 }  // namespace glimora
