@@ -4,21 +4,14 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include "panel/tab_placeholder_editor.hpp"
+
 namespace glimora {
 
 NotchPlaceholderView::NotchPlaceholderView(NotchViewModelBridge& bridge, QWidget* parent)
-    : QWidget(parent), bridge_(bridge), title_(new QLabel(this)) {
+    : QWidget(parent), bridge_(bridge), title_(makePlaceholderTitle(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::StrongFocus);
-    title_->setAlignment(Qt::AlignCenter);
-    title_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    QFont font = title_->font();
-    font.setPixelSize(12);
-    font.setWeight(QFont::DemiBold);
-    title_->setFont(font);
-    QPalette palette = title_->palette();
-    palette.setColor(QPalette::WindowText, QColor(255, 255, 255, 235));
-    title_->setPalette(palette);
     QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [this](const NotchViewModelBridge::PropSet& props) {
         if (NotchViewModelBridge::contains(props, NotchViewModel::Prop::selectedTab)) sync();
     });
@@ -27,10 +20,7 @@ NotchPlaceholderView::NotchPlaceholderView(NotchViewModelBridge& bridge, QWidget
 
 QString NotchPlaceholderView::titleText() const { return title_->text(); }
 
-void NotchPlaceholderView::sync() {
-    const std::string_view name = title(bridge_.model().selectedTab());
-    title_->setText(QString::fromUtf8(name.data(), qsizetype(name.size())));
-}
+void NotchPlaceholderView::sync() { setPlaceholderTitle(*title_, bridge_.model().selectedTab()); }
 
 void NotchPlaceholderView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

@@ -5,20 +5,30 @@
 
 namespace glimora {
 
-TabPlaceholderEditor::TabPlaceholderEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs,
-                                           QWidget* parent)
-    : TabEditor(bridge, inputs, parent), tab_(tab), title_(new QLabel) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    const std::string_view name = title(tab);
-    title_->setText(QString::fromUtf8(name.data(), qsizetype(name.size())));
-    title_->setAlignment(Qt::AlignCenter);
-    QFont font = title_->font();
+QLabel* makePlaceholderTitle(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont font = label->font();
     font.setPixelSize(12);
     font.setWeight(QFont::DemiBold);
-    title_->setFont(font);
-    QPalette palette = title_->palette();
+    label->setFont(font);
+    QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(255, 255, 255, 235));
-    title_->setPalette(palette);
+    label->setPalette(palette);
+    return label;
+}
+
+void setPlaceholderTitle(QLabel& label, NotchTab tab) {
+    const std::string_view name = title(tab);
+    label.setText(QString::fromUtf8(name.data(), qsizetype(name.size())));
+}
+
+TabPlaceholderEditor::TabPlaceholderEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs,
+                                           QWidget* parent)
+    : TabEditor(bridge, inputs, parent), tab_(tab), title_(makePlaceholderTitle()) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setPlaceholderTitle(*title_, tab);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(title_);

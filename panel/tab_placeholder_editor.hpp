@@ -8,6 +8,11 @@ class QLabel;
 
 namespace glimora {
 
+// A tab's title as the placeholders show it: centred, white, 12 px semibold;
+// mouse clicks go to the view below it.
+QLabel* makePlaceholderTitle(QWidget* parent = nullptr);
+void setPlaceholderTitle(QLabel& label, NotchTab tab);
+
 class TabPlaceholderEditor final : public TabEditor {
 public:
     TabPlaceholderEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs,
