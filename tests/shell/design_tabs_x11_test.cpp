@@ -1,7 +1,7 @@
 // A change made through a control of each design tab, with real X input,
 // shows on the desktop window: its pixels become those of the same design
-// exported by the glimora-render program. Each editor is hosted in a plain
-// top-level window over the desktop window, as the panel would host it.
+// exported by the glimora-render program. Each editor is shown by the panel's
+// tab routing, in a plain top-level window over the desktop window.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -21,13 +21,9 @@
 #include <memory>
 #include <string>
 
-#include "editors/adjust_editor.hpp"
-#include "editors/animation_editor.hpp"
-#include "editors/color_editor.hpp"
-#include "editors/grain_gradient_editor.hpp"
-#include "editors/shape_editor.hpp"
-#include "editors/style_editor.hpp"
+#include "editors/design_tab_editors.hpp"
 #include "model/recipe_json.hpp"
+#include "panel/selected_tab_content.hpp"
 #include "render/cell_grid.hpp"
 #include "render/pixel_image_buffer.hpp"
 #include "state/wallpaper_snapshot.hpp"
@@ -113,15 +109,19 @@ protected:
         desktop->show();
     }
 
-    template <class Editor>
-    Editor* host(const EditorInputs& inputs = {480, false, 5, 7}) {
+    // Selects the tab and shows its editor through the panel's tab routing,
+    // laid out as the top panel lays it out, in a window of its own.
+    QWidget* host(NotchTab tab) {
+        model->setSelectedTab(tab);
         panel = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
         panel->setAttribute(Qt::WA_StyledBackground);
         panel->setStyleSheet(QStringLiteral("background: black;"));
-        auto* editor = new Editor(*bridge, inputs, panel.get());
-        editor->move(10, 10);
-        panel->setGeometry(0, 0, int(inputs.availableWidth) + 20, 560);
+        auto* content = new SelectedTabContent(*bridge, {480, 5, false}, panel.get());
+        content->setEditorFactory(makeDesignTabEditor);
+        content->setGeometry(10, 10, 480, 540);
+        panel->setGeometry(0, 0, 500, 560);
         panel->show();
+        QWidget* editor = content->editor();
         EXPECT_TRUE(processEventsUntil([&] { return panel->isVisible() && editor->isVisible(); }, 5000));
         processEventsUntil([] { return false; }, 300);  // mapped and painted
         return editor;
@@ -210,7 +210,7 @@ protected:
 };
 
 TEST_F(DesignTabsOnTheDesktop, AShapeTileChangesTheDesktop) {
-    auto* editor = host<ShapeEditor>();
+    auto* editor = host(NotchTab::shape);
     const QImage before = expectDesktopShows(current(), "shape-before");
     QWidget* sweep = named(editor, QStringLiteral("Sweep"));
     ASSERT_NE(sweep, nullptr);
@@ -220,21 +220,22 @@ TEST_F(DesignTabsOnTheDesktop, AShapeTileChangesTheDesktop) {
     EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
 }
 
-TEST_F(DesignTabsOnTheDesktop, AGradientTileChangesTheDesktop) {
-    auto* editor = host<GrainGradientEditor>();
-    const QImage before = expectDesktopShows(current(), "gradients-before");
-    QWidget* fluid = named(editor, QStringLiteral("Fluid"));
-    ASSERT_NE(fluid, nullptr);
-    xClick(fluid);
-    ASSERT_TRUE(processEventsUntil([&] { return model->grainGradientActive(); }, 5000));
+TEST_F(DesignTabsOnTheDesktop, AGrainTileChangesTheDesktop) {
+    auto* editor = host(NotchTab::gradients);
     // The grain gradient's desktop view grains the colours its own way: a
     // few levels of difference are its grain, not another design.
+    const QImage before = expectDesktopShows(current(), "gradients-before", 16);
+    ASSERT_TRUE(model->grainGradientActive()) << "the tab shows the grain gradient";
+    QWidget* radiance = named(editor, QStringLiteral("Radiance"));
+    ASSERT_NE(radiance, nullptr);
+    xClick(radiance);
+    ASSERT_TRUE(processEventsUntil([&] { return model->grainGradientMode() == GrainGradientMode::bloom; }, 5000));
     const QImage after = expectDesktopShows(current(), "gradients-after", 16);
     EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
 }
 
 TEST_F(DesignTabsOnTheDesktop, APaletteTileChangesTheDesktop) {
-    auto* editor = host<ColorEditor>();
+    auto* editor = host(NotchTab::color);
     const QImage before = expectDesktopShows(current(), "color-before");
     QWidget* retro = named(editor, QStringLiteral("Retro"));
     ASSERT_NE(retro, nullptr);
@@ -246,7 +247,7 @@ TEST_F(DesignTabsOnTheDesktop, APaletteTileChangesTheDesktop) {
 
 TEST_F(DesignTabsOnTheDesktop, ATuningSliderChangesTheDesktop) {
     model->selectShape(NotchShape::diamond);
-    auto* editor = host<AdjustEditor>();
+    auto* editor = host(NotchTab::adjust);
     const QImage before = expectDesktopShows(current(), "adjust-before");
     QWidget* anchor = named(editor, QStringLiteral("Anchor X"));
     ASSERT_NE(anchor, nullptr);
@@ -257,7 +258,7 @@ TEST_F(DesignTabsOnTheDesktop, ATuningSliderChangesTheDesktop) {
 }
 
 TEST_F(DesignTabsOnTheDesktop, AChannelChipChangesTheDesktop) {
-    auto* editor = host<StyleEditor>();
+    auto* editor = host(NotchTab::style);
     const QImage before = expectDesktopShows(current(), "style-before");
     QWidget* red = named(editor, QStringLiteral("R"));
     ASSERT_NE(red, nullptr);
@@ -271,7 +272,7 @@ TEST_F(DesignTabsOnTheDesktop, ThePlayButtonAnimatesTheDesktop) {
     // A shape the desktop animates on its live canvas, on a clock that stands
     // still, so that the frame on show is known.
     model->selectShape(NotchShape::ribbonBands);
-    auto* editor = host<AnimationEditor>();
+    auto* editor = host(NotchTab::animation);
     const QImage before = expectDesktopShows(current(), "animation-before");
     QWidget* play = named(editor, QStringLiteral("Play animation"));
     ASSERT_NE(play, nullptr);
