@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "editors/design_tab_editors.hpp"
@@ -198,7 +199,25 @@ protected:
         return changed;
     }
 
-    // The same check, for a design that must differ from the one before.
+    // Shows the tab, checks the desktop, clicks the named control (a slider's
+    // track at a share of its width), waits for the model to take the change
+    // and checks that the desktop shows the new design, visibly changed.
+    void clickAndCompare(NotchTab tab, const char* control, std::optional<double> trackShare,
+                         const std::function<bool()>& changed, int tolerance = 0) {
+        const std::string step(rawValue(tab));
+        QWidget* editor = host(tab);
+        const QImage before = expectDesktopShows(current(), step + "-before", tolerance);
+        QWidget* target = named(editor, QString::fromUtf8(control));
+        ASSERT_NE(target, nullptr) << control;
+        if (trackShare)
+            xClickTrack(target, *trackShare);
+        else
+            xClick(target);
+        ASSERT_TRUE(processEventsUntil(changed, 5000)) << control;
+        const QImage after = expectDesktopShows(current(), step + "-after", tolerance);
+        EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
+    }
+
     DesignRecipe current() const { return model->makeRecipe("Desktop", false); }
 
     test::ModelHarness harness;
@@ -210,62 +229,28 @@ protected:
 };
 
 TEST_F(DesignTabsOnTheDesktop, AShapeTileChangesTheDesktop) {
-    auto* editor = host(NotchTab::shape);
-    const QImage before = expectDesktopShows(current(), "shape-before");
-    QWidget* sweep = named(editor, QStringLiteral("Sweep"));
-    ASSERT_NE(sweep, nullptr);
-    xClick(sweep);
-    ASSERT_TRUE(processEventsUntil([&] { return model->shape() == NotchShape::conic; }, 5000));
-    const QImage after = expectDesktopShows(current(), "shape-after");
-    EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
+    clickAndCompare(NotchTab::shape, "Sweep", std::nullopt, [&] { return model->shape() == NotchShape::conic; });
 }
 
 TEST_F(DesignTabsOnTheDesktop, AGrainTileChangesTheDesktop) {
-    auto* editor = host(NotchTab::gradients);
     // The grain gradient's desktop view grains the colours its own way: a
     // few levels of difference are its grain, not another design.
-    const QImage before = expectDesktopShows(current(), "gradients-before", 16);
-    ASSERT_TRUE(model->grainGradientActive()) << "the tab shows the grain gradient";
-    QWidget* radiance = named(editor, QStringLiteral("Radiance"));
-    ASSERT_NE(radiance, nullptr);
-    xClick(radiance);
-    ASSERT_TRUE(processEventsUntil([&] { return model->grainGradientMode() == GrainGradientMode::bloom; }, 5000));
-    const QImage after = expectDesktopShows(current(), "gradients-after", 16);
-    EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
+    clickAndCompare(NotchTab::gradients, "Radiance", std::nullopt,
+                    [&] { return model->grainGradientMode() == GrainGradientMode::bloom; }, 16);
+    EXPECT_TRUE(model->grainGradientActive()) << "the tab shows the grain gradient";
 }
 
 TEST_F(DesignTabsOnTheDesktop, APaletteTileChangesTheDesktop) {
-    auto* editor = host(NotchTab::color);
-    const QImage before = expectDesktopShows(current(), "color-before");
-    QWidget* retro = named(editor, QStringLiteral("Retro"));
-    ASSERT_NE(retro, nullptr);
-    xClick(retro);
-    ASSERT_TRUE(processEventsUntil([&] { return model->paletteIndex() == 9; }, 5000));
-    const QImage after = expectDesktopShows(current(), "color-after");
-    EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
+    clickAndCompare(NotchTab::color, "Retro", std::nullopt, [&] { return model->paletteIndex() == 9; });
 }
 
 TEST_F(DesignTabsOnTheDesktop, ATuningSliderChangesTheDesktop) {
     model->selectShape(NotchShape::diamond);
-    auto* editor = host(NotchTab::adjust);
-    const QImage before = expectDesktopShows(current(), "adjust-before");
-    QWidget* anchor = named(editor, QStringLiteral("Anchor X"));
-    ASSERT_NE(anchor, nullptr);
-    xClickTrack(anchor, 0.2);
-    ASSERT_TRUE(processEventsUntil([&] { return model->centerX() != 50; }, 5000));
-    const QImage after = expectDesktopShows(current(), "adjust-after");
-    EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
+    clickAndCompare(NotchTab::adjust, "Anchor X", 0.2, [&] { return model->centerX() == 20; });
 }
 
 TEST_F(DesignTabsOnTheDesktop, AChannelChipChangesTheDesktop) {
-    auto* editor = host(NotchTab::style);
-    const QImage before = expectDesktopShows(current(), "style-before");
-    QWidget* red = named(editor, QStringLiteral("R"));
-    ASSERT_NE(red, nullptr);
-    xClick(red);
-    ASSERT_TRUE(processEventsUntil([&] { return model->channel() == StyleChannel::red; }, 5000));
-    const QImage after = expectDesktopShows(current(), "style-after");
-    EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
+    clickAndCompare(NotchTab::style, "R", std::nullopt, [&] { return model->channel() == StyleChannel::red; });
 }
 
 TEST_F(DesignTabsOnTheDesktop, ThePlayButtonAnimatesTheDesktop) {
