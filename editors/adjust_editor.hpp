@@ -7,7 +7,7 @@
 // one the user is dragging.
 #pragma once
 
-#include <map>
+#include <memory>
 #include <vector>
 
 #include "editors/adjust_rows.hpp"

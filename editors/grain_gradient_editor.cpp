@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "controls/notch_slider.hpp"

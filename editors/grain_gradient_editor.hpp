@@ -3,7 +3,6 @@
 // built once; the model's state decides which one shows.
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "editors/slider_spec.hpp"

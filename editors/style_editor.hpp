@@ -6,9 +6,6 @@
 
 #include "editors/tab_editor.hpp"
 
-class QBoxLayout;
-class QHBoxLayout;
-
 namespace glimora {
 
 class NotchSlider;
