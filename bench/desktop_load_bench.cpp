@@ -2,7 +2,7 @@
 // desktop window with the live canvas, idle and with a shape animating, over a
 // few seconds of the real event loop. Run it on a display (scripts/bench uses
 // Xvfb when there is none); the window is the application's own.
-#include <benchmark/benchmark.h>
+#include "bench/shell_bench.hpp"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -16,32 +16,19 @@
 #include <fstream>
 #include <memory>
 
-#include "platform/preferences.hpp"
 #include "state/notch_view_model.hpp"
 #include "windows/wallpaper_window_controller.hpp"
 
 namespace {
 
 using namespace glimora;
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using namespace glimora::bench;
 
 double residentMiB() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-std::shared_ptr<NotchViewModel> makeModel() {
-    NotchViewModel::Services services;
-    services.preferences = std::make_shared<MemoryPreferences>();  // never the user's settings
-    return std::make_shared<NotchViewModel>(services);
 }
 
 // Runs the event loop for `seconds` and reports the share of one core used.
@@ -79,10 +66,4 @@ BENCHMARK(BM_DesktopAnimatingLinear)->Iterations(1)->UseManualTime()->Unit(bench
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return glimora::bench::runShellBenchmarks(argc, argv); }

@@ -1,0 +1,330 @@
+// The notch panel of the running application under a real X server and
+// window manager, driven by real X input (xdotool): run by ctest inside
+// `xvfb-run` at 1920x1080, with an openbox of the test's own.
+#include "tests/shell/x11_harness.hpp"
+
+#include "geometry/notch_outline.hpp"
+
+#include <X11/extensions/shape.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+namespace {
+
+using namespace glimora::x11test;
+using namespace std::chrono_literals;
+
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new WindowManager);
+
+std::filesystem::path preferencesFile() {
+    return std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "glimora" / "preferences.json";
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs xdotool with these arguments and waits for it.
+bool xdotool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{"xdotool"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const pid_t pid = spawn(command);
+    const auto code = pid > 0 ? waitForExit(pid, 10s) : std::nullopt;
+    return code && *code == 0;
+}
+
+bool clickAt(int x, int y, int button = 1) {
+    return xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
+}
+
+struct GlimoraRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+GlimoraRun runGlimora(const std::vector<std::string>& arguments) {
+    const std::string output = std::filesystem::path(std::getenv("HOME")) / "glimora-output.txt";
+    std::vector<std::string> command{GLIMORA_BINARY};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const pid_t pid = spawn(command, output);
+    GlimoraRun run;
+    const auto code = pid > 0 ? waitForExit(pid, 15s) : std::nullopt;
+    if (!code) stop(pid);
+    run.exitCode = code.value_or(-1);
+    run.output = readFile(output);
+    return run;
+}
+
+class NotchPanelX11 : public ::testing::Test {
+protected:
+    void TearDown() override {
+        stop(glimora);
+        glimora = -1;
+        waitUntil([&] { return x11.windowsNamed("Glimora Notch").empty(); }, 5s);
+        std::filesystem::remove(preferencesFile());
+        for (const Window window : ownWindows) XDestroyWindow(x11.display(), window);
+        ownWindows.clear();
+        focusHolder = 0;
+        XSync(x11.display(), False);
+    }
+
+    // Starts the application with the panel at this edge and waits for it.
+    void start(const std::string& placement) {
+        std::filesystem::create_directories(preferencesFile().parent_path());
+        std::ofstream(preferencesFile()) << "{\"launchAtLogin\": false, \"notchPlacement\": \"" << placement << "\"}";
+        // Another program has the focus, so none falls back onto the new panel.
+        if (!focusHolder) focusHolder = otherWindow(100, 600, 300, 200);
+        ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(focusHolder)}));
+        glimora = spawn({GLIMORA_BINARY});
+        ASSERT_GT(glimora, 0);
+        ASSERT_TRUE(waitUntil([&] {
+            const auto found = x11.windowsNamed("Glimora Notch");
+            if (found.empty() || !x11.isViewable(found.front())) return false;
+            panel = found.front();
+            return true;
+        })) << "no notch panel appeared";
+    }
+
+    bool frameBecomes(const Frame& expected, std::chrono::milliseconds timeout = 10s) {
+        return waitUntil([&] { return x11.frame(panel) == expected; }, timeout);
+    }
+
+    // A window of another program (this test's own connection), at a place
+    // the window manager is asked to respect.
+    Window otherWindow(int x, int y, int width, int height, long events = 0, bool decorated = true) {
+        Display* display = x11.display();
+        const Window window = XCreateSimpleWindow(display, x11.root(), x, y, unsigned(width), unsigned(height), 0,
+                                                  0, 0x3366AA);
+        XSizeHints hints{};
+        hints.flags = USPosition | USSize;
+        hints.x = x;
+        hints.y = y;
+        hints.width = width;
+        hints.height = height;
+        XSetWMNormalHints(display, window, &hints);
+        XStoreName(display, window, "Another Program");
+        if (!decorated) {
+            // Motif hints: decorations given, none of them.
+            const long motif[5] = {2, 0, 0, 0, 0};
+            XChangeProperty(display, window, x11.atom("_MOTIF_WM_HINTS"), x11.atom("_MOTIF_WM_HINTS"), 32,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(motif), 5);
+        }
+        XSelectInput(display, window, events | StructureNotifyMask);
+        XMapWindow(display, window);
+        XSync(display, False);
+        ownWindows.push_back(window);
+        waitUntil([&] { return x11.isViewable(window); });
+        return window;
+    }
+
+    int buttonPressesOn(Window window) {
+        XSync(x11.display(), False);
+        int presses = 0;
+        XEvent event;
+        while (XCheckTypedWindowEvent(x11.display(), window, ButtonPress, &event)) ++presses;
+        return presses;
+    }
+
+    X11 x11;
+    pid_t glimora = -1;
+    Window panel = 0;
+    std::vector<Window> ownWindows;
+    Window focusHolder = 0;
+};
+
+TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
+    struct Expected {
+        Frame collapsed, expanded;
+    };
+    const std::map<std::string, Expected> placements = {
+        {"top", {{800, 0, 320, 28}, {580, 0, 760, 300}}},
+        {"bottom", {{800, 1052, 320, 28}, {580, 780, 760, 300}}},
+        {"left", {{0, 430, 68, 220}, {0, 220, 322, 640}}},
+        {"right", {{1852, 430, 68, 220}, {1598, 220, 322, 640}}},
+    };
+    for (const auto& [placement, expected] : placements) {
+        SCOPED_TRACE(placement);
+        ASSERT_NO_FATAL_FAILURE(start(placement));
+        EXPECT_TRUE(frameBecomes(expected.collapsed)) << x11.frame(panel);
+        x11.screenshot("collapsed-" + placement);
+        // Shown without taking the focus.
+        std::this_thread::sleep_for(200ms);
+        EXPECT_EQ(x11.activeWindow(), focusHolder);
+        const auto states = x11.property(panel, "_NET_WM_STATE", XA_ATOM);
+        for (const char* state : {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+            EXPECT_NE(std::find(states.begin(), states.end(), x11.atom(state)), states.end()) << state;
+
+        // A click on the collapsed panel opens it; from its first move the
+        // spring settles within a second.
+        const Frame c = expected.collapsed;
+        const auto clicked = Clock::now();
+        ASSERT_TRUE(clickAt(c.x + c.width / 2, c.y + c.height / 2));
+        ASSERT_TRUE(waitUntil([&] { return x11.frame(panel) != c; })) << "the panel did not move";
+        const auto moved = Clock::now();
+        EXPECT_TRUE(frameBecomes(expected.expanded)) << x11.frame(panel);
+        const auto settled = Clock::now();
+        const auto ms = [](auto duration) {
+            return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
+        };
+        EXPECT_LT(ms(settled - moved), 1000) << "the spring took " << ms(settled - moved) << " ms";
+        std::printf("%s: settled %lld ms after its first move, %lld ms after the click\n", placement.c_str(),
+                    ms(settled - moved), ms(settled - clicked));
+        x11.screenshot("expanded-" + placement);
+        EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 3s)) << "the open panel takes the focus";
+        TearDown();
+    }
+}
+
+TEST_F(NotchPanelX11, AClickOutsideTheOutlineReachesTheWindowBelow) {
+    ASSERT_NO_FATAL_FAILURE(start("top"));
+    ASSERT_TRUE(frameBecomes({800, 0, 320, 28}));
+    const Window below = otherWindow(560, 0, 800, 120, ButtonPressMask, false);
+    // The panel stays above it.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto order = x11.stacking();
+        return std::find(order.begin(), order.end(), below) < std::find(order.begin(), order.end(), panel);
+    }));
+    buttonPressesOn(below);
+    ASSERT_EQ(x11.frame(below), (Frame{560, 0, 800, 120}));
+    // Panel (1, 27): in the rounded-off corner, outside the outline.
+    ASSERT_TRUE(clickAt(801, 27));
+    EXPECT_TRUE(waitUntil([&] { return buttonPressesOn(below) == 1; }, 3s)) << "the click did not pass through";
+    // Panel (160, 27) and (5, 5): inside.
+    ASSERT_TRUE(clickAt(960, 27));
+    ASSERT_TRUE(frameBecomes({580, 0, 760, 300}));  // that click opened the panel
+    EXPECT_EQ(buttonPressesOn(below), 0);
+    // The window's shape is the outline, which bounds where it takes input:
+    // one band of rectangles per curved row and one for the straight middle.
+    int count = 0, ordering = 0;
+    XRectangle* rectangles = XShapeGetRectangles(x11.display(), panel, ShapeBounding, &count, &ordering);
+    const auto outline = glimora::notchOutline(glimora::NotchPlacement::top, 760, 300, 30, 25).pixelRectangles(760, 300);
+    ASSERT_EQ(std::size_t(count), outline.size());
+    for (int i = 0; i < count; ++i) {
+        const glimora::PixelRect r{rectangles[i].x, rectangles[i].y, rectangles[i].width, rectangles[i].height};
+        EXPECT_NE(std::find(outline.begin(), outline.end(), r), outline.end()) << r.x << "," << r.y;
+    }
+    if (rectangles) XFree(rectangles);
+    x11.screenshot("click-through-expanded");
+    // The open outline's flare, (5, 3), lets the click through as well.
+    ASSERT_TRUE(clickAt(580 + 5, 3));
+    EXPECT_TRUE(waitUntil([&] { return buttonPressesOn(below) == 1; }, 3s));
+
+}
+
+TEST_F(NotchPanelX11, CollapsesWhenAnotherProgramIsActivatedButNotWhileItsOwnDialogIsOpen) {
+    ASSERT_NO_FATAL_FAILURE(start("top"));
+    ASSERT_TRUE(frameBecomes({800, 0, 320, 28}));
+    const Window other = otherWindow(200, 400, 400, 300);
+    ASSERT_TRUE(clickAt(960, 14));
+    ASSERT_TRUE(frameBecomes({580, 0, 760, 300}));
+    ASSERT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 3s));
+
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(other)}));
+    EXPECT_TRUE(frameBecomes({800, 0, 320, 28}, 5s)) << x11.frame(panel);
+    x11.screenshot("collapsed-after-other-program");
+
+    // Open again, then its settings window (Ctrl+, on the panel).
+    ASSERT_TRUE(clickAt(960, 14));
+    ASSERT_TRUE(frameBecomes({580, 0, 760, 300}));
+    ASSERT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 3s));
+    ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
+    ASSERT_TRUE(waitUntil([&] { return !x11.windowsNamed("Notch Position").empty(); }, 5s))
+        << "Ctrl+, opened no settings window";
+    const Window settings = x11.windowsNamed("Notch Position").front();
+    ASSERT_TRUE(waitUntil([&] { return x11.isViewable(settings); }));
+
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(other)}));
+    ASSERT_TRUE(waitUntil([&] { return x11.activeWindow() == other; }, 3s));
+    std::this_thread::sleep_for(700ms);
+    EXPECT_EQ(x11.frame(panel), (Frame{580, 0, 760, 300})) << "closed while its dialog was open";
+    x11.screenshot("open-with-settings-window");
+}
+
+TEST_F(NotchPanelX11, SettingsFromTheCommandLineMoveThePanelLeftAndKeepIt) {
+    ASSERT_NO_FATAL_FAILURE(start("top"));
+    ASSERT_TRUE(frameBecomes({800, 0, 320, 28}));
+    const GlimoraRun second = runGlimora({"--settings"});
+    EXPECT_EQ(second.exitCode, 0) << second.output;
+    ASSERT_TRUE(waitUntil([&] { return !x11.windowsNamed("Notch Position").empty(); }, 5s))
+        << "the running copy opened no settings window";
+    const Window settings = x11.windowsNamed("Notch Position").front();
+    ASSERT_TRUE(waitUntil([&] { return x11.isViewable(settings); }));
+    EXPECT_EQ(x11.windowsNamed("Glimora Notch").size(), 1u) << "a second copy started";
+    const Frame window = x11.frame(settings);
+    EXPECT_EQ(std::pair(window.width, window.height), std::pair(360, 220));
+    x11.screenshot("settings-window");
+
+    // The radio group has the focus on "Top"; the next row down is "Left".
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(settings)}));
+    ASSERT_TRUE(waitUntil([&] { return x11.activeWindow() == settings; }, 3s));
+    ASSERT_TRUE(xdotool({"key", "Down"}));
+    EXPECT_TRUE(frameBecomes({0, 430, 68, 220}, 5s)) << x11.frame(panel);
+    EXPECT_TRUE(waitUntil([&] { return readFile(preferencesFile()).find("\"left\"") != std::string::npos; }, 3s))
+        << readFile(preferencesFile());
+    x11.screenshot("settings-chose-left");
+
+    // The next start keeps it.
+    stop(glimora);
+    ASSERT_TRUE(waitUntil([&] { return x11.windowsNamed("Glimora Notch").empty(); }, 5s));
+    glimora = spawn({GLIMORA_BINARY});
+    ASSERT_TRUE(waitUntil([&] {
+        const auto found = x11.windowsNamed("Glimora Notch");
+        return !found.empty() && x11.isViewable(found.front()) && x11.frame(found.front()) == Frame{0, 430, 68, 220};
+    })) << "the placement was not kept";
+}
+
+TEST_F(NotchPanelX11, WithoutATrayARightClickOpensTheStatusMenu) {
+    ASSERT_NO_FATAL_FAILURE(start("top"));
+    ASSERT_TRUE(frameBecomes({800, 0, 320, 28}));
+    const auto popups = [&] {
+        // Menus are override-redirect windows, outside the client list.
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        std::vector<Window> found;
+        XSync(x11.display(), False);
+        XQueryTree(x11.display(), x11.root(), &rootReturn, &parent, &children, &count);
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (XGetWindowAttributes(x11.display(), children[i], &attributes) && attributes.override_redirect &&
+                attributes.map_state == IsViewable && attributes.height > 100)
+                found.push_back(children[i]);
+        }
+        if (children) XFree(children);
+        return found;
+    };
+    ASSERT_TRUE(popups().empty());
+    ASSERT_TRUE(clickAt(960, 14, 3));
+    ASSERT_TRUE(waitUntil([&] { return popups().size() == 1; }, 5s)) << "no menu opened";
+    const Frame menu = x11.frame(popups().front());
+    EXPECT_GT(menu.height, 150);  // eleven items
+    x11.screenshot("status-menu-on-panel");
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    EXPECT_TRUE(waitUntil([&] { return popups().empty(); }, 3s));
+    // The right click did not open the panel.
+    EXPECT_EQ(x11.frame(panel), (Frame{800, 0, 320, 28}));
+}
+
+TEST_F(NotchPanelX11, HelpVersionAndUnknownOptionsNeverReachTheRunningCopy) {
+    ASSERT_NO_FATAL_FAILURE(start("top"));
+    const GlimoraRun help = runGlimora({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.output.starts_with("Usage: glimora")) << help.output;
+    const GlimoraRun version = runGlimora({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.output.starts_with("glimora ")) << version.output;
+    const GlimoraRun unknown = runGlimora({"--frobnicate"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.output, "glimora: unknown option '--frobnicate' (see glimora --help)\n");
+    // None of them opened anything in the running copy.
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(x11.windowsNamed("Notch Position").empty());
+    EXPECT_EQ(x11.frame(panel), (Frame{800, 0, 320, 28}));
+}
+
+}  // namespace
