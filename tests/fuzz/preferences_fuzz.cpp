@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 #include "tests/fuzz/fuzz_check.hpp"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "model/recipe_library.hpp"
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 #include "tests/kill/save_kill_samples.hpp"
 #include "tests/support/temp_dir.hpp"
 

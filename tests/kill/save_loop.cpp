@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "model/recipe_library.hpp"
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 #include "tests/kill/save_kill_samples.hpp"
 
 namespace {
