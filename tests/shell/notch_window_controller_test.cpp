@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "panel/notch_placeholder_view.hpp"
+#include "panel/notch_root_view.hpp"
 #include "panel/notch_window_controller.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/state/model_harness.hpp"
@@ -181,9 +182,11 @@ TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
 
 TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBeSwapped) {
     controller->bringNotchToFront();
-    auto* placeholder = dynamic_cast<NotchPlaceholderView*>(panel().contentView());
+    auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->size(), QSize(320, 28));
+    auto* placeholder = dynamic_cast<NotchPlaceholderView*>(root->shellView());
     ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->geometry().size(), QSize(320, 28));
     EXPECT_EQ(placeholder->titleText(), QString::fromUtf8(title(NotchTab::shape).data()));
     model->setSelectedTab(NotchTab::history);
     ASSERT_TRUE(processEventsUntil(
@@ -191,11 +194,13 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
 
     model->setExpanded(true);
     ASSERT_TRUE(settle());
+    EXPECT_EQ(root->shownShell(), ShellView::expandedEditor);
     // 35 on either side at the top.
-    EXPECT_EQ(placeholder->mapTo(&panel(), QPoint(0, 0)), QPoint(35, 0));
-    EXPECT_EQ(placeholder->size(), QSize(760 - 70, 336));
+    EXPECT_EQ(root->mapTo(&panel(), QPoint(0, 0)), QPoint(35, 0));
+    EXPECT_EQ(root->size(), QSize(760 - 70, 336));
+    ASSERT_TRUE(processEventsUntil([&] { return root->shellView() && root->shellView()->size() == QSize(690, 336); }));
 
-    QPointer<QWidget> old = placeholder;
+    QPointer<QWidget> old = root;
     auto* replacement = new QWidget;
     panel().setContentView(replacement);
     EXPECT_TRUE(old.isNull());
@@ -205,10 +210,12 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
 
 TEST_F(NotchWindowControllerTest, ClickingTheCollapsedPlaceholderOpensThePanel) {
     controller->bringNotchToFront();
-    QWidget* content = panel().contentView();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(160, 14), content->mapToGlobal(QPointF(160, 14)),
+    auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
+    ASSERT_NE(root, nullptr);
+    QWidget* shell = root->shellView();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(160, 14), shell->mapToGlobal(QPointF(160, 14)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(content, &press);
+    QCoreApplication::sendEvent(shell, &press);
     EXPECT_TRUE(model->expanded());
 }
 
