@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "geometry/panel_frame.hpp"
+#include "panel/compact_capsule.hpp"
 #include "panel/notch_placeholder_view.hpp"
 
 namespace glimora {
@@ -50,6 +51,7 @@ void NotchRootView::rebuild() {
     const NotchViewModel& model = bridge_.model();
     shown_ = shellViewFor(model.notchPlacement(), model.expanded());
     QWidget* made = factory_ ? factory_(shown_, bridge_) : nullptr;
+    if (!made && shown_ == ShellView::compactCapsule) made = new CompactCapsule(bridge_);
     if (!made) made = new NotchPlaceholderView(bridge_);
     if (shell_) {
         // The old view may hold the mouse grab: it goes once the event is done.

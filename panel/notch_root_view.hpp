@@ -20,8 +20,8 @@ ShellView shellViewFor(NotchPlacement placement, bool expanded);
 
 class NotchRootView final : public QWidget {
 public:
-    // Makes a shell view; until the shell views arrive each is a
-    // NotchPlaceholderView.
+    // Makes a shell view; nothing: the capsule, or for the shell views still
+    // to come a NotchPlaceholderView.
     using ShellFactory = std::function<QWidget*(ShellView, NotchViewModelBridge&)>;
 
     // The bridge must outlive the view.

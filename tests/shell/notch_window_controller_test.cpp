@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 
+#include "panel/compact_capsule.hpp"
 #include "panel/notch_placeholder_view.hpp"
 #include "panel/notch_root_view.hpp"
 #include "panel/notch_window_controller.hpp"
@@ -185,16 +186,16 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
     auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->size(), QSize(320, 28));
-    auto* placeholder = dynamic_cast<NotchPlaceholderView*>(root->shellView());
-    ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->titleText(), QString::fromUtf8(title(NotchTab::shape).data()));
+    EXPECT_NE(dynamic_cast<CompactCapsule*>(root->shellView()), nullptr);
     model->setSelectedTab(NotchTab::history);
-    ASSERT_TRUE(processEventsUntil(
-        [&] { return placeholder->titleText() == QString::fromUtf8(title(NotchTab::history).data()); }));
 
     model->setExpanded(true);
     ASSERT_TRUE(settle());
     EXPECT_EQ(root->shownShell(), ShellView::expandedEditor);
+    ASSERT_TRUE(processEventsUntil([&] {
+        auto* placeholder = dynamic_cast<NotchPlaceholderView*>(root->shellView());
+        return placeholder && placeholder->titleText() == QString::fromUtf8(title(NotchTab::history).data());
+    }));
     // 35 on either side at the top.
     EXPECT_EQ(root->mapTo(&panel(), QPoint(0, 0)), QPoint(35, 0));
     EXPECT_EQ(root->size(), QSize(760 - 70, 336));
@@ -209,11 +210,13 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
 }
 
 TEST_F(NotchWindowControllerTest, ClickingTheCollapsedPlaceholderOpensThePanel) {
+    model->setNotchPlacement(NotchPlacement::left);
     controller->bringNotchToFront();
     auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
     ASSERT_NE(root, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return root->shownShell() == ShellView::sideCompactRail; }));
     QWidget* shell = root->shellView();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(160, 14), shell->mapToGlobal(QPointF(160, 14)),
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(34, 110), shell->mapToGlobal(QPointF(34, 110)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(shell, &press);
     EXPECT_TRUE(model->expanded());
