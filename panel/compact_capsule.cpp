@@ -2,14 +2,11 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
-
-#include <cmath>
 
 #include "controls/notch_button.hpp"
 #include "controls/panel_symbols.hpp"
 #include "controls/pixel_mosaics.hpp"
+#include "panel/side_identity_glyph.hpp"
 
 namespace glimora {
 
@@ -18,29 +15,6 @@ namespace {
 constexpr int identityEdge = 18;
 
 QString qText(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-
-// The picture scaled to fill 18 x 18, rounded by 6 and outlined in white 18 %.
-QPixmap thumbnailPixmap(const PixelImageBuffer& preview, qreal scale) {
-    const QImage image(preview.bytes().data(), int(preview.width), int(preview.height), int(preview.width * 4),
-                       QImage::Format_RGBA8888);
-    const int side = int(std::ceil(identityEdge * scale));
-    const QImage filled =
-        image.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath rounded;
-    rounded.addRoundedRect(QRectF(0, 0, side, side), 6 * scale, 6 * scale);
-    painter.setClipPath(rounded);
-    painter.drawImage(QPointF((side - filled.width()) / 2.0, (side - filled.height()) / 2.0), filled);
-    painter.setClipping(false);
-    painter.setPen(QPen(whiteOpacity(0.18), scale));
-    painter.drawPath(rounded);
-    painter.end();
-    pixmap.setDevicePixelRatio(scale);
-    return pixmap;
-}
 
 }  // namespace
 
@@ -119,18 +93,14 @@ void CompactCapsule::sync() {
     expand_->setSymbol(expandSymbol(model.notchPlacement()), 10, FontWeight::bold);
     const bool image = model.wallpaperSource() == WallpaperSource::image;
     const ImportedImageAsset* asset = model.currentImageAsset();
-    const PixelImageBuffer* preview = image && asset && asset->preview ? &*asset->preview : nullptr;
-    // A preview whose bytes do not hold its size is no picture.
-    if (preview && (preview->width <= 0 || preview->height <= 0 || preview->width > 65536 ||
-                    preview->bytes().size() < std::size_t(preview->width * preview->height * 4)))
-        preview = nullptr;
+    const PixelImageBuffer* preview = identityPreview(model);
 
     thumbnail_->setVisible(preview != nullptr);
     photoSymbol_->setVisible(image && !preview);
     swatch_->setVisible(!image);
     name_->setVisible(!image);
     if (preview && preview->rgba != shownPreview_)
-        thumbnail_->setPixmap(thumbnailPixmap(*preview, devicePixelRatioF()));
+        thumbnail_->setPixmap(roundedThumbnail(*preview, identityEdge, 6, devicePixelRatioF()));
     shownPreview_ = preview ? preview->rgba : nullptr;
     if (image) {
         identity_->setToolTip(qText(asset ? asset->fileName : std::string()) + QStringLiteral(" · ") +
