@@ -6,13 +6,25 @@
 
 #include "geometry/panel_frame.hpp"
 #include "panel/compact_capsule.hpp"
-#include "panel/notch_placeholder_view.hpp"
+#include "panel/expanded_editor.hpp"
+#include "panel/side_compact_rail.hpp"
+#include "panel/side_expanded_editor.hpp"
 
 namespace glimora {
 
 ShellView shellViewFor(NotchPlacement placement, bool expanded) {
     if (isSidePlacement(placement)) return expanded ? ShellView::sideExpandedEditor : ShellView::sideCompactRail;
     return expanded ? ShellView::expandedEditor : ShellView::compactCapsule;
+}
+
+QWidget* NotchRootView::makeShellView(ShellView view, NotchViewModelBridge& bridge) {
+    switch (view) {
+    case ShellView::compactCapsule: return new CompactCapsule(bridge);
+    case ShellView::expandedEditor: return new ExpandedEditor(bridge, 0, 5);
+    case ShellView::sideCompactRail: return new SideCompactRail(bridge, 30);
+    case ShellView::sideExpandedEditor: return new SideExpandedEditor(bridge, 64, 40);
+    }
+    return new CompactCapsule(bridge);
 }
 
 double NotchRootView::contentTopInset(const NotchViewModel& model) {
@@ -51,8 +63,7 @@ void NotchRootView::rebuild() {
     const NotchViewModel& model = bridge_.model();
     shown_ = shellViewFor(model.notchPlacement(), model.expanded());
     QWidget* made = factory_ ? factory_(shown_, bridge_) : nullptr;
-    if (!made && shown_ == ShellView::compactCapsule) made = new CompactCapsule(bridge_);
-    if (!made) made = new NotchPlaceholderView(bridge_);
+    if (!made) made = makeShellView(shown_, bridge_);
     if (shell_) {
         // The old view may hold the mouse grab: it goes once the event is done.
         shell_->hide();

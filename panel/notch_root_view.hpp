@@ -20,14 +20,17 @@ ShellView shellViewFor(NotchPlacement placement, bool expanded);
 
 class NotchRootView final : public QWidget {
 public:
-    // Makes a shell view; nothing: the capsule, or for the shell views still
-    // to come a NotchPlaceholderView.
+    // Makes a shell view in place of the panel's own (tests); nothing: the
+    // panel's own view.
     using ShellFactory = std::function<QWidget*(ShellView, NotchViewModelBridge&)>;
 
     // The bridge must outlive the view.
     explicit NotchRootView(NotchViewModelBridge& bridge, QWidget* parent = nullptr);
 
     void setShellFactory(ShellFactory factory);
+
+    // The panel's own view of each kind, with its layout numbers.
+    static QWidget* makeShellView(ShellView view, NotchViewModelBridge& bridge);
 
     ShellView shownShell() const { return shown_; }
     QWidget* shellView() const { return shell_; }

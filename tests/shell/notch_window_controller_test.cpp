@@ -8,7 +8,10 @@
 #include <QPointer>
 
 #include "panel/compact_capsule.hpp"
-#include "panel/notch_placeholder_view.hpp"
+#include "controls/notch_button.hpp"
+#include "panel/expanded_editor.hpp"
+#include "panel/side_compact_rail.hpp"
+#include "panel/tab_placeholder_editor.hpp"
 #include "panel/notch_root_view.hpp"
 #include "panel/notch_window_controller.hpp"
 #include "tests/shell/qt_application.hpp"
@@ -193,7 +196,8 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
     ASSERT_TRUE(settle());
     EXPECT_EQ(root->shownShell(), ShellView::expandedEditor);
     ASSERT_TRUE(processEventsUntil([&] {
-        auto* placeholder = dynamic_cast<NotchPlaceholderView*>(root->shellView());
+        auto* editor = dynamic_cast<ExpandedEditor*>(root->shellView());
+        auto* placeholder = editor ? dynamic_cast<TabPlaceholderEditor*>(editor->tabContent()->editor()) : nullptr;
         return placeholder && placeholder->titleText() == QString::fromUtf8(title(NotchTab::history).data());
     }));
     // 35 on either side at the top.
@@ -209,17 +213,17 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
     EXPECT_EQ(replacement->size(), QSize(690, 336));
 }
 
-TEST_F(NotchWindowControllerTest, ClickingTheCollapsedPlaceholderOpensThePanel) {
+TEST_F(NotchWindowControllerTest, TheRailsExpandButtonOpensTheSidePanel) {
     model->setNotchPlacement(NotchPlacement::left);
     controller->bringNotchToFront();
     auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
     ASSERT_NE(root, nullptr);
     ASSERT_TRUE(processEventsUntil([&] { return root->shownShell() == ShellView::sideCompactRail; }));
-    QWidget* shell = root->shellView();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(34, 110), shell->mapToGlobal(QPointF(34, 110)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(shell, &press);
+    auto* rail = dynamic_cast<SideCompactRail*>(root->shellView());
+    ASSERT_NE(rail, nullptr);
+    rail->expandButton()->click();
     EXPECT_TRUE(model->expanded());
+    EXPECT_TRUE(processEventsUntil([&] { return root->shownShell() == ShellView::sideExpandedEditor; }));
 }
 
 TEST_F(NotchWindowControllerTest, LosingFocusClosesThePanelUnlessItsOwnWindowsAreUp) {
