@@ -104,10 +104,11 @@ protected:
 
     // A window of another program (this test's own connection), at a place
     // the window manager is asked to respect.
-    Window otherWindow(int x, int y, int width, int height, long events = 0, bool decorated = true) {
+    Window otherWindow(int x, int y, int width, int height, long events = 0, bool decorated = true,
+                       unsigned long color = 0x3366AA) {
         Display* display = x11.display();
         const Window window = XCreateSimpleWindow(display, x11.root(), x, y, unsigned(width), unsigned(height), 0,
-                                                  0, 0x3366AA);
+                                                  0, color);
         XSizeHints hints{};
         hints.flags = USPosition | USSize;
         hints.x = x;
@@ -130,6 +131,38 @@ protected:
         return window;
     }
 
+    // Inside the outline, at `inside` of the panel, the near-black surface;
+    // at a corner of the window outside the outline, the window below it.
+    void checkPixels(const Frame& frame, QPoint inside) {
+        int count = 0, ordering = 0;
+        XRectangle* rectangles = XShapeGetRectangles(x11.display(), panel, ShapeBounding, &count, &ordering);
+        const auto inShape = [&](int x, int y) {
+            for (int i = 0; i < count; ++i)
+                if (x >= rectangles[i].x && x < rectangles[i].x + rectangles[i].width && y >= rectangles[i].y &&
+                    y < rectangles[i].y + rectangles[i].height)
+                    return true;
+            return false;
+        };
+        EXPECT_TRUE(inShape(inside.x(), inside.y())) << inside.x() << "," << inside.y();
+        const unsigned long surface = x11.pixel(frame.x + inside.x(), frame.y + inside.y());
+        const auto channel = [](unsigned long rgb, int shift) { return int((rgb >> shift) & 0xFF); };
+        EXPECT_TRUE(channel(surface, 16) <= 24 && channel(surface, 8) <= 24 && channel(surface, 0) <= 24)
+            << std::hex << surface;
+        bool outsideChecked = false;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(frame.width - 1, 0), QPoint(0, frame.height - 1),
+                                    QPoint(frame.width - 1, frame.height - 1)}) {
+            if (inShape(corner.x(), corner.y())) continue;
+            EXPECT_EQ(x11.pixel(frame.x + corner.x(), frame.y + corner.y()), backdropColor)
+                << corner.x() << "," << corner.y();
+            outsideChecked = true;
+            break;
+        }
+        EXPECT_TRUE(outsideChecked) << "no corner of the window lies outside the outline";
+        if (rectangles) XFree(rectangles);
+    }
+
+    static constexpr unsigned long backdropColor = 0x2A7F62;
+
     int buttonPressesOn(Window window) {
         XSync(x11.display(), False);
         int presses = 0;
@@ -149,6 +182,17 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
     struct Expected {
         Frame collapsed, expanded;
     };
+    // Points of the panel where nothing but its black surface is drawn:
+    // beside the docked edge, clear of the controls and of the white rim.
+    struct Inside {
+        QPoint collapsed, expanded;
+    };
+    const std::map<std::string, Inside> insidePoints = {
+        {"top", {{160, 2}, {380, 2}}},
+        {"bottom", {{160, 25}, {380, 297}}},
+        {"left", {{34, 110}, {100, 60}}},
+        {"right", {{34, 110}, {222, 60}}},
+    };
     const std::map<std::string, Expected> placements = {
         {"top", {{800, 0, 320, 28}, {580, 0, 760, 300}}},
         {"bottom", {{800, 1052, 320, 28}, {580, 780, 760, 300}}},
@@ -157,9 +201,12 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
     };
     for (const auto& [placement, expected] : placements) {
         SCOPED_TRACE(placement);
+        // What lies below the panel: a window of one known colour.
+        otherWindow(0, 0, 1920, 1080, 0, false, backdropColor);
         ASSERT_NO_FATAL_FAILURE(start(placement));
         EXPECT_TRUE(frameBecomes(expected.collapsed)) << x11.frame(panel);
         screenshot("collapsed-" + placement);
+        checkPixels(expected.collapsed, insidePoints.at(placement).collapsed);
         // Shown without taking the focus.
         std::this_thread::sleep_for(200ms);
         EXPECT_EQ(x11.activeWindow(), focusHolder);
@@ -182,7 +229,9 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
                 ASSERT_TRUE(frameBecomes(c, 5s)) << x11.frame(panel);
             }
             const auto clicked = Clock::now();
-            ASSERT_TRUE(clickAt(c.x + c.width / 2, c.y + c.height / 2));
+            // The capsule opens from its identity, the rail from its Expand button.
+            const bool side = placement == "left" || placement == "right";
+            ASSERT_TRUE(clickAt(c.x + c.width / 2, side ? c.y + c.height - 30 - 16 : c.y + c.height / 2));
             ASSERT_TRUE(waitUntil([&] { return x11.frame(panel) != c; })) << "the panel did not move";
             const auto moved = Clock::now();
             EXPECT_TRUE(frameBecomes(expected.expanded)) << x11.frame(panel);
@@ -193,6 +242,7 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
         }
         EXPECT_LT(best, 1000) << "the spring took " << best << " ms";
         screenshot("expanded-" + placement);
+        checkPixels(expected.expanded, insidePoints.at(placement).expanded);
         EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 3s)) << "the open panel takes the focus";
         TearDown();
     }
