@@ -6,6 +6,7 @@
 #include "geometry/notch_outline.hpp"
 
 #include <X11/extensions/shape.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <filesystem>
@@ -246,6 +247,48 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
         EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 3s)) << "the open panel takes the focus";
         TearDown();
     }
+}
+
+TEST_F(NotchPanelX11, DraggingTheWidthGripWidensThePanelLiveAndStoresTheWidthAtRelease) {
+    ASSERT_NO_FATAL_FAILURE(start("right"));
+    const Frame collapsed{1852, 430, 68, 220};
+    ASSERT_TRUE(frameBecomes(collapsed)) << x11.frame(panel);
+    // The rail's Expand button.
+    ASSERT_TRUE(clickAt(collapsed.x + collapsed.width / 2, collapsed.y + collapsed.height - 30 - 16));
+    const Frame open{1598, 220, 322, 640};
+    ASSERT_TRUE(frameBecomes(open)) << x11.frame(panel);
+    std::this_thread::sleep_for(400ms);
+    // The grip: a faint grey capsule on the inner edge, halfway down.
+    const int middle = open.y + open.height / 2;
+    int grip = -1;
+    for (int x = open.x; x < open.x + 40 && grip < 0; ++x) {
+        const unsigned long rgb = x11.pixel(x, middle);
+        const int green = int((rgb >> 8) & 0xFF);
+        if (green >= 25 && green <= 110 && ((rgb >> 16) & 0xFF) == unsigned(green)) grip = x;
+    }
+    ASSERT_GE(grip, 0) << "no grip on the panel's inner edge";
+    screenshot("side-width-grip");
+
+    // Press on the grip and drag toward the screen's middle.
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(grip), std::to_string(middle), "mousedown", "1"}));
+    for (int step = 1; step <= 5; ++step)
+        ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(grip - step * 20), std::to_string(middle)}));
+    // The panel follows while the button is still down; nothing is stored yet.
+    EXPECT_TRUE(waitUntil([&] { return x11.frame(panel).width == 422; }, 5s)) << x11.frame(panel);
+    EXPECT_EQ(x11.frame(panel).x, 1920 - 422);
+    screenshot("side-width-dragging");
+    EXPECT_EQ(readFile(preferencesFile()).find("sideExpandedWidth"), std::string::npos);
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(grip - 130), std::to_string(middle)}));
+    EXPECT_TRUE(waitUntil([&] { return x11.frame(panel).width == 452; }, 5s)) << x11.frame(panel);
+    EXPECT_EQ(readFile(preferencesFile()).find("sideExpandedWidth"), std::string::npos);
+
+    // At the release the last width is stored.
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return readFile(preferencesFile()).find("sideExpandedWidth") != std::string::npos; }, 5s));
+    const auto stored = nlohmann::json::parse(readFile(preferencesFile()));
+    EXPECT_EQ(stored.at("sideExpandedWidth"), nlohmann::json(452.0));
+    EXPECT_EQ(x11.frame(panel).width, 452);
+    screenshot("side-width-released");
 }
 
 TEST_F(NotchPanelX11, AClickOutsideTheOutlineReachesTheWindowBelow) {
