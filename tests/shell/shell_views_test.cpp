@@ -36,6 +36,14 @@ struct ShellViewsTest : ::testing::Test {
     std::unique_ptr<NotchViewModel> model = harness.make();
     NotchViewModelBridge bridge{*model};
 
+    // Whether a click on the button gives a new design.
+    bool shuffles(NotchButton& button) const {
+        const std::string before = model->gradientSignature();
+        const auto seed = model->designSeed();
+        button.click();
+        return model->gradientSignature() != before || model->designSeed() != seed;
+    }
+
     long sideWidthWrites() const {
         return std::count(harness.preferences->writes.begin(), harness.preferences->writes.end(),
                           std::string(sideExpandedWidthKey));
@@ -99,10 +107,7 @@ TEST_F(ShellViewsTest, TheHeaderButtonsShuffleAndCloseAndAShortPanelKeepsTheHead
     editor.show();
     EXPECT_EQ(editor.scrollArea()->height(), 0);
     EXPECT_EQ(editor.closeButton()->geometry(), QRect(760 - 28, 7, 28, 28));
-    const std::string before = model->gradientSignature();
-    const auto seed = model->designSeed();
-    editor.randomizeButton()->click();
-    EXPECT_TRUE(model->gradientSignature() != before || model->designSeed() != seed);
+    EXPECT_TRUE(shuffles(*editor.randomizeButton()));
     EXPECT_TRUE(model->expanded());
     editor.closeButton()->click();
     EXPECT_FALSE(model->expanded());
@@ -166,10 +171,7 @@ TEST_F(ShellViewsTest, TheSideTabColumnSelectsTabsAndActs) {
     ASSERT_TRUE(processEventsUntil([&] { return !lit(*tabs[8]); }));
     EXPECT_TRUE(std::none_of(tabs.begin(), tabs.end(), [](NotchButton* b) { return lit(*b); }));
 
-    const std::string before = model->gradientSignature();
-    const auto seed = model->designSeed();
-    list.randomizeButton()->click();
-    EXPECT_TRUE(model->gradientSignature() != before || model->designSeed() != seed);
+    EXPECT_TRUE(shuffles(*list.randomizeButton()));
     EXPECT_TRUE(model->expanded());
     list.collapseButton()->click();
     EXPECT_FALSE(model->expanded());
@@ -259,10 +261,7 @@ TEST_F(ShellViewsTest, TheRailShowsTheIdentityAndItsButtons) {
     model->setNotchPlacement(NotchPlacement::right);
     ASSERT_TRUE(processEventsUntil([&] { return rail.expandButton()->symbol() == "chevron.left"; }));
 
-    const std::string before = model->gradientSignature();
-    const auto seed = model->designSeed();
-    rail.randomizeButton()->click();
-    EXPECT_TRUE(model->gradientSignature() != before || model->designSeed() != seed);
+    EXPECT_TRUE(shuffles(*rail.randomizeButton()));
     EXPECT_FALSE(model->expanded());
     ASSERT_TRUE(processEventsUntil([&] { return rail.glyph()->swatch()->colors() == model->activePalette().colors; }));
     rail.expandButton()->click();
