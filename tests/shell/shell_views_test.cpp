@@ -132,6 +132,11 @@ TEST_F(ShellViewsTest, TheSideEditorsColumnsFollowThePlacement) {
     EXPECT_EQ(content->inputs().columns, 2);
     EXPECT_TRUE(content->inputs().isSideLayout);
     EXPECT_EQ(editor.tabContent()->mapTo(editor.contentScroll()->widget(), QPoint(0, 0)), QPoint(24, 40));
+    // A new width lays the same editor out again: nothing is rebuilt.
+    editor.resize(437, 640);
+    EXPECT_EQ(editor.tabContent()->editor(), content);
+    EXPECT_EQ(content->inputs().availableWidth, 325);
+    editor.resize(337, 640);
 
     model->setNotchPlacement(NotchPlacement::right);
     ASSERT_TRUE(processEventsUntil([&] { return editor.tabList()->x() == 273; }));
