@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "panel/notch_placeholder_view.hpp"
+#include "panel/notch_root_view.hpp"
 
 namespace glimora {
 
@@ -29,7 +29,7 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> mod
     surface->setAttachedCornerRadius(0);
     surface->setInnerCornerRadius(19);
     surface->setStrokeOpacity(0.07);
-    panel_->setContentView(new NotchPlaceholderView(*bridge_));
+    panel_->setContentView(new NotchRootView(*bridge_));
 
     frameTimer_->setTimerType(Qt::PreciseTimer);
     QObject::connect(frameTimer_.get(), &QTimer::timeout, frameTimer_.get(), [this] { stepSpring(frameInterval_); });

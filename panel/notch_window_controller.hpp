@@ -26,8 +26,8 @@ namespace glimora {
 
 class NotchWindowController {
 public:
-    // A fresh model when none is given. Builds the panel with a placeholder
-    // content but neither shows it nor lays it out.
+    // A fresh model when none is given. Builds the panel with its root view
+    // but neither shows it nor lays it out.
     explicit NotchWindowController(std::shared_ptr<NotchViewModel> model = nullptr);
     ~NotchWindowController();
     NotchWindowController(const NotchWindowController&) = delete;

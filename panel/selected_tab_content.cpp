@@ -34,6 +34,23 @@ EditorInputs SelectedTabContent::editorInputs(NotchTab tab, const Layout& layout
     return inputs;
 }
 
+TabEditor* SelectedTabContent::makeTabEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs) {
+    // One line per tab: its own editor replaces the placeholder when it lands.
+    switch (tab) {
+    case NotchTab::image: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::shape: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::gradients: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::color: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::adjust: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::style: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::animation: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::shader: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::export_: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::history: return new TabPlaceholderEditor(tab, bridge, inputs);
+    }
+    return new TabPlaceholderEditor(tab, bridge, inputs);
+}
+
 SelectedTabContent::SelectedTabContent(NotchViewModelBridge& bridge, const Layout& layout, QWidget* parent)
     : QWidget(parent), bridge_(bridge), layout_(layout) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -60,7 +77,7 @@ void SelectedTabContent::rebuild() {
     shownTab_ = bridge_.model().selectedTab();
     const EditorInputs inputs = editorInputs(shownTab_, layout_);
     TabEditor* made = factory_ ? factory_(shownTab_, bridge_, inputs) : nullptr;
-    if (!made) made = new TabPlaceholderEditor(shownTab_, bridge_, inputs);
+    if (!made) made = makeTabEditor(shownTab_, bridge_, inputs);
     if (editor_) {
         // The old editor may hold the mouse grab: it goes once the event is done.
         editor_->hide();

@@ -25,8 +25,7 @@ public:
         friend bool operator==(const Layout&, const Layout&) = default;
     };
 
-    // Makes the editor of a tab; tabs without their own editor yet get a
-    // TabPlaceholderEditor.
+    // Makes the editor of a tab in place of the panel's own (tests).
     using EditorFactory = std::function<TabEditor*(NotchTab, NotchViewModelBridge&, const EditorInputs&)>;
 
     // The bridge must outlive the view.
@@ -37,6 +36,10 @@ public:
     void setEditorFactory(EditorFactory factory);
 
     TabEditor* editor() const { return editor_; }
+
+    // The panel's own editor of a tab; tabs without their own editor yet get
+    // a TabPlaceholderEditor.
+    static TabEditor* makeTabEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs);
 
     // The inputs a tab's editor gets from these layout numbers.
     static EditorInputs editorInputs(NotchTab tab, const Layout& layout);

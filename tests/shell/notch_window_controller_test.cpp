@@ -7,7 +7,12 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-#include "panel/notch_placeholder_view.hpp"
+#include "panel/compact_capsule.hpp"
+#include "controls/notch_button.hpp"
+#include "panel/expanded_editor.hpp"
+#include "panel/side_compact_rail.hpp"
+#include "panel/tab_placeholder_editor.hpp"
+#include "panel/notch_root_view.hpp"
 #include "panel/notch_window_controller.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/state/model_harness.hpp"
@@ -181,21 +186,26 @@ TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
 
 TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBeSwapped) {
     controller->bringNotchToFront();
-    auto* placeholder = dynamic_cast<NotchPlaceholderView*>(panel().contentView());
-    ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->geometry().size(), QSize(320, 28));
-    EXPECT_EQ(placeholder->titleText(), QString::fromUtf8(title(NotchTab::shape).data()));
+    auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->size(), QSize(320, 28));
+    EXPECT_NE(dynamic_cast<CompactCapsule*>(root->shellView()), nullptr);
     model->setSelectedTab(NotchTab::history);
-    ASSERT_TRUE(processEventsUntil(
-        [&] { return placeholder->titleText() == QString::fromUtf8(title(NotchTab::history).data()); }));
 
     model->setExpanded(true);
     ASSERT_TRUE(settle());
+    EXPECT_EQ(root->shownShell(), ShellView::expandedEditor);
+    ASSERT_TRUE(processEventsUntil([&] {
+        auto* editor = dynamic_cast<ExpandedEditor*>(root->shellView());
+        auto* placeholder = editor ? dynamic_cast<TabPlaceholderEditor*>(editor->tabContent()->editor()) : nullptr;
+        return placeholder && placeholder->titleText() == QString::fromUtf8(title(NotchTab::history).data());
+    }));
     // 35 on either side at the top.
-    EXPECT_EQ(placeholder->mapTo(&panel(), QPoint(0, 0)), QPoint(35, 0));
-    EXPECT_EQ(placeholder->size(), QSize(760 - 70, 336));
+    EXPECT_EQ(root->mapTo(&panel(), QPoint(0, 0)), QPoint(35, 0));
+    EXPECT_EQ(root->size(), QSize(760 - 70, 336));
+    ASSERT_TRUE(processEventsUntil([&] { return root->shellView() && root->shellView()->size() == QSize(690, 336); }));
 
-    QPointer<QWidget> old = placeholder;
+    QPointer<QWidget> old = root;
     auto* replacement = new QWidget;
     panel().setContentView(replacement);
     EXPECT_TRUE(old.isNull());
@@ -203,13 +213,17 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
     EXPECT_EQ(replacement->size(), QSize(690, 336));
 }
 
-TEST_F(NotchWindowControllerTest, ClickingTheCollapsedPlaceholderOpensThePanel) {
+TEST_F(NotchWindowControllerTest, TheRailsExpandButtonOpensTheSidePanel) {
+    model->setNotchPlacement(NotchPlacement::left);
     controller->bringNotchToFront();
-    QWidget* content = panel().contentView();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(160, 14), content->mapToGlobal(QPointF(160, 14)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(content, &press);
+    auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
+    ASSERT_NE(root, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return root->shownShell() == ShellView::sideCompactRail; }));
+    auto* rail = dynamic_cast<SideCompactRail*>(root->shellView());
+    ASSERT_NE(rail, nullptr);
+    rail->expandButton()->click();
     EXPECT_TRUE(model->expanded());
+    EXPECT_TRUE(processEventsUntil([&] { return root->shownShell() == ShellView::sideExpandedEditor; }));
 }
 
 TEST_F(NotchWindowControllerTest, LosingFocusClosesThePanelUnlessItsOwnWindowsAreUp) {

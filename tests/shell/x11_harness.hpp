@@ -179,6 +179,16 @@ public:
 
     bool hasWindowManager() const { return !property(root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty(); }
 
+    // The screen's colour at (x, y) as 0xRRGGBB.
+    unsigned long pixel(int x, int y) const {
+        XSync(display_, False);
+        XImage* image = XGetImage(display_, root(), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return 0;
+        const unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFFu;
+        XDestroyImage(image);
+        return value;
+    }
+
     // The whole screen as it is now, written as a PNG under the build
     // folder's test artefacts; the path is printed.
     void screenshot(const std::string& name) const {
