@@ -31,6 +31,8 @@ AppDelegate::Environment AppDelegate::Environment::system() {
     services.clipboard = std::make_shared<QtClipboard>();
     services.decodeImage = decodePictureWithQtFallback;
     services.loadRecipeHistory = recipeHistoryLoader(paths, logger, RecipeHistoryAccess::readWrite);
+    // A full library is hundreds of megabytes: the desktop must not wait for it.
+    services.loadRecipeHistoryInBackground = true;
 
     environment.updaterConfiguration = UpdaterConfiguration::compiledIn();
     environment.updater = std::make_shared<DisabledUpdater>(logger);

@@ -409,6 +409,12 @@ void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
 }
 
 bool NotchViewModel::saveLibrary() {
+    if (recipeHistoryLoading_) {
+        // Writing now would replace the file with what was made since start;
+        // the list read must also take in what was made meanwhile.
+        librarySaveWaiting_ = true;
+        return true;
+    }
     if (!libraryWriter_->hasFile()) return true;
     const std::size_t count = std::min(recipeHistory_.size(), recipeHistoryLimit);
     std::vector<RecipeLibraryWriter::EntryRef> entries;
@@ -428,6 +434,36 @@ bool NotchViewModel::saveLibrary() {
     if (!outcome) return true;
     for (const std::string& line : outcome->logLines) services_.logger->log(line);
     return outcome->saved;
+}
+
+void NotchViewModel::loadRecipeHistoryInBackground() {
+    recipeHistoryLoading_ = true;
+    services_.scheduler->background([load = services_.loadRecipeHistory,
+                                     scheduler = std::weak_ptr<Scheduler>(services_.scheduler), self = weakSelf()] {
+        if (self.expired()) return;
+        // Shared, so that handing the list over never copies its photos.
+        auto recipes = std::make_shared<std::vector<DesignRecipe>>(load());
+        if (const auto main = scheduler.lock())
+            main->post([self, recipes] {
+                if (NotchViewModel* model = self.get()) model->recipeHistoryLoaded(std::move(*recipes));
+            });
+    });
+}
+
+void NotchViewModel::recipeHistoryLoaded(std::vector<DesignRecipe> loaded) {
+    recipeHistoryLoading_ = false;
+    if (!std::exchange(librarySaveWaiting_, false)) {
+        setRecipeHistory(std::move(loaded));
+        return;
+    }
+    // What was saved meanwhile goes in front, newest first, as if it had been
+    // saved after the file was read: the same design replaces its stored
+    // copy and the oldest give way past 36.
+    std::vector<DesignRecipe> made = std::exchange(recipeHistory_, std::move(loaded));
+    recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
+    for (auto recipe = made.rbegin(); recipe != made.rend(); ++recipe) insertRecipe(std::move(*recipe), true);
+    publish(Prop::recipeHistory);
+    if (!saveLibrary()) libraryNotSaved();
 }
 
 void NotchViewModel::libraryNotSaved() { setRecipeStatus("Could not save library"); }
