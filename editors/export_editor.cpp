@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "controls/notch_button.hpp"
+#include "editors/editor_layout.hpp"
 #include "controls/toggles.hpp"
 
 namespace glimora {
@@ -27,14 +28,6 @@ QString resolutionTitle(ExportResolution resolution) {
     return {};
 }
 
-QHBoxLayout* row(QVBoxLayout* column, int spacing) {
-    auto* layout = new QHBoxLayout;
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    column->addLayout(layout);
-    return layout;
-}
-
 }  // namespace
 
 double ExportEditor::halfWidth(double availableWidth) { return std::max(0.0, (availableWidth - 8) / 2); }
@@ -44,14 +37,9 @@ double ExportEditor::copyWidth(double availableWidth) { return std::max(0.0, (av
 ExportEditor::ExportEditor(NotchViewModelBridge& bridge, const EditorInputs& layoutInputs, QWidget* parent)
     : TabEditor(bridge, layoutInputs, parent) {
     NotchViewModel& m = model();
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(12);
-    column->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    // Never squeezed below its rows: the host scrolls a tab taller than the panel.
-    column->setSizeConstraint(QLayout::SetMinimumSize);
+    QVBoxLayout* column = editorColumn(this, 12);
 
-    QHBoxLayout* formats = row(column, 8);
+    QHBoxLayout* formats = addEditorRow(column, 8);
     for (const ExportFormat format : {ExportFormat::png, ExportFormat::svg}) {
         auto* chip = new ExportChoice(
             formatTitle(format), [&m, format] { return m.exportFormat() == format; },
@@ -62,7 +50,7 @@ ExportEditor::ExportEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     }
     formats->addStretch(1);
 
-    QHBoxLayout* resolutions = row(column, 8);
+    QHBoxLayout* resolutions = addEditorRow(column, 8);
     for (const ExportResolution resolution : {ExportResolution::hd, ExportResolution::fourK, ExportResolution::sixK}) {
         auto* chip = new ExportChoice(
             resolutionTitle(resolution), [&m, resolution] { return m.exportResolution() == resolution; },
@@ -81,7 +69,7 @@ ExportEditor::ExportEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     folderButton_->setHorizontalPadding(10);
     column->addWidget(folderButton_);
 
-    QHBoxLayout* actions = row(column, 6);
+    QHBoxLayout* actions = addEditorRow(column, 6);
     exportButton_ = new NotchButton(NotchButton::Look::primary, [&m] { m.exportWithSavePanel(); }, this);
     exportButton_->setSymbol(QStringLiteral("arrow.down.to.line"), 10, FontWeight::semibold);
     exportButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -9,6 +9,7 @@
 
 #include "controls/notch_button.hpp"
 #include "editors/editor_controls.hpp"
+#include "editors/editor_layout.hpp"
 #include "editors/recipe_row.hpp"
 
 namespace glimora {
@@ -17,41 +18,18 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-QHBoxLayout* row(QVBoxLayout* column, int spacing) {
-    auto* layout = new QHBoxLayout;
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    column->addLayout(layout);
-    return layout;
-}
-
-NotchButton* secondaryButton(const QString& text, const QString& symbol, std::function<void()> action,
-                             QWidget* parent) {
-    auto* button = new NotchButton(NotchButton::Look::secondary, std::move(action), parent);
-    button->setText(text);
-    button->setAccessibleName(text);
-    button->setSymbol(symbol, 10, FontWeight::medium);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    return button;
-}
-
 }  // namespace
 
 HistoryEditor::HistoryEditor(NotchViewModelBridge& bridge, const EditorInputs& layoutInputs, QWidget* parent)
     : TabEditor(bridge, layoutInputs, parent) {
     NotchViewModel& m = model();
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(10);
-    column->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    // Never squeezed below its rows: the host scrolls a tab taller than the panel.
-    column->setSizeConstraint(QLayout::SetMinimumSize);
+    QVBoxLayout* column = editorColumn(this, 10);
 
     auto* spacer = new QWidget(this);
     spacer->setFixedHeight(6);
     column->addWidget(spacer);
 
-    QHBoxLayout* nameRow = row(column, 6);
+    QHBoxLayout* nameRow = addEditorRow(column, 6);
     nameField_ = new QLineEdit(this);
     nameField_->setPlaceholderText(QStringLiteral("Name this design"));
     nameField_->setAccessibleName(QStringLiteral("Name this design"));
@@ -71,12 +49,12 @@ HistoryEditor::HistoryEditor(NotchViewModelBridge& bridge, const EditorInputs& l
     saveButton_->setFixedSize(76, 32);
     nameRow->addWidget(saveButton_);
 
-    QHBoxLayout* fileRow = row(column, 6);
-    NotchButton* importButton = secondaryButton(QStringLiteral("Import .ombriq"), QStringLiteral("arrow.down.doc"),
+    QHBoxLayout* fileRow = addEditorRow(column, 6);
+    NotchButton* importButton = wideButton(NotchButton::Look::secondary, QStringLiteral("Import .ombriq"), QStringLiteral("arrow.down.doc"),
                                                 [&m] { m.chooseRecipeToImport(); }, this);
     importButton->setToolTip(QStringLiteral("Open a .ombriq recipe exported from Ombriq or shared by another user"));
     fileRow->addWidget(importButton, 1);
-    fileRow->addWidget(secondaryButton(QStringLiteral("Export .ombriq"), QStringLiteral("arrow.up.doc"),
+    fileRow->addWidget(wideButton(NotchButton::Look::secondary, QStringLiteral("Export .ombriq"), QStringLiteral("arrow.up.doc"),
                                        [&m] { m.exportCurrentRecipe(); }, this),
                        1);
 

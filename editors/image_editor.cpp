@@ -15,6 +15,7 @@
 #include "controls/side_aware_layout.hpp"
 #include "controls/small_views.hpp"
 #include "editors/editor_controls.hpp"
+#include "editors/editor_layout.hpp"
 #include "editors/image_crop_preview.hpp"
 #include "editors/option_chip.hpp"
 #include "editors/photos_import_button.hpp"
@@ -186,12 +187,7 @@ QString ImageEditor::title(ImagePixelShape shape) {
 ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layoutInputs, QWidget* parent)
     : TabEditor(bridge, layoutInputs, parent) {
     NotchViewModel& m = model();
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(10);
-    column->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    // Never squeezed below its rows: the host scrolls a tab taller than the panel.
-    column->setSizeConstraint(QLayout::SetMinimumSize);
+    QVBoxLayout* column = editorColumn(this, 10);
 
     auto* spacer = new QWidget(this);
     spacer->setFixedHeight(10);

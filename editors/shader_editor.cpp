@@ -12,6 +12,7 @@
 #include "controls/side_aware_layout.hpp"
 #include "editors/color_well.hpp"
 #include "editors/editor_controls.hpp"
+#include "editors/editor_layout.hpp"
 #include "editors/editor_painting.hpp"
 #include "editors/shared_color_dialog.hpp"
 
@@ -44,24 +45,6 @@ void writeColor(NotchViewModel& model, Prop property, const Color& color) {
     case Prop::shaderMidColor: return model.setShaderMidColor(color);
     default: return model.setShaderHighlightColor(color);
     }
-}
-
-NotchButton* wideButton(NotchButton::Look look, const QString& text, const QString& symbol,
-                        std::function<void()> action, QWidget* parent) {
-    auto* button = new NotchButton(look, std::move(action), parent);
-    button->setText(text);
-    button->setAccessibleName(text);
-    button->setSymbol(symbol, 10, FontWeight::medium);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    return button;
-}
-
-QHBoxLayout* row(QVBoxLayout* column, int spacing) {
-    auto* layout = new QHBoxLayout;
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    column->addLayout(layout);
-    return layout;
 }
 
 }  // namespace
@@ -168,15 +151,10 @@ void ShaderColorPicker::paintEvent(QPaintEvent*) {
 ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& layoutInputs, QWidget* parent)
     : TabEditor(bridge, layoutInputs, parent) {
     NotchViewModel& m = model();
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(9);
-    column->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    // Never squeezed below its rows: the host scrolls a tab taller than the panel.
-    column->setSizeConstraint(QLayout::SetMinimumSize);
+    QVBoxLayout* column = editorColumn(this, 9);
 
     // 1. Patterns and playback.
-    QHBoxLayout* patternRow = row(column, 8);
+    QHBoxLayout* patternRow = addEditorRow(column, 8);
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -208,7 +186,7 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     patternRow->addWidget(playButton_);
 
     // 2. Colours.
-    QHBoxLayout* colorRow = row(column, 6);
+    QHBoxLayout* colorRow = addEditorRow(column, 6);
     colors_ = {new ShaderColorPicker(QStringLiteral("Base"), m, Prop::shaderBaseColor, this),
                new ShaderColorPicker(QStringLiteral("Mid"), m, Prop::shaderMidColor, this),
                new ShaderColorPicker(QStringLiteral("Edge Light"), m, Prop::shaderHighlightColor, this)};
@@ -224,7 +202,7 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     }
 
     // 6. Sources.
-    QHBoxLayout* sources = row(column, 6);
+    QHBoxLayout* sources = addEditorRow(column, 6);
     sources->addWidget(wideButton(NotchButton::Look::secondary, QStringLiteral("Full desktop"),
                                   QStringLiteral("rectangle.inset.filled"), [&m] { m.useFullDesktopMaterial(); }, this),
                        1);
@@ -241,7 +219,7 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     column->addWidget(currentImageButton_);
 
     // 8. Desktop.
-    QHBoxLayout* desktop = row(column, 6);
+    QHBoxLayout* desktop = addEditorRow(column, 6);
     desktopButton_ = wideButton(NotchButton::Look::primary, {}, QStringLiteral("sparkles"),
                                 [&m] { m.activateShaderMaterial(); }, this);
     desktop->addWidget(desktopButton_, 1);
