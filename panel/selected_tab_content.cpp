@@ -5,7 +5,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "panel/tab_placeholder_editor.hpp"
+#include "editors/adjust_editor.hpp"
+#include "editors/animation_editor.hpp"
+#include "editors/color_editor.hpp"
+#include "editors/export_editor.hpp"
+#include "editors/grain_gradient_editor.hpp"
+#include "editors/history_editor.hpp"
+#include "editors/image_editor.hpp"
+#include "editors/shader_editor.hpp"
+#include "editors/shape_editor.hpp"
+#include "editors/style_editor.hpp"
 
 namespace glimora {
 
@@ -35,20 +44,19 @@ EditorInputs SelectedTabContent::editorInputs(NotchTab tab, const Layout& layout
 }
 
 TabEditor* SelectedTabContent::makeTabEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs) {
-    // One line per tab: its own editor replaces the placeholder when it lands.
     switch (tab) {
-    case NotchTab::image: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::shape: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::gradients: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::color: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::adjust: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::style: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::animation: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::shader: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::export_: return new TabPlaceholderEditor(tab, bridge, inputs);
-    case NotchTab::history: return new TabPlaceholderEditor(tab, bridge, inputs);
+    case NotchTab::image: return new ImageEditor(bridge, inputs);
+    case NotchTab::shape: return new ShapeEditor(bridge, inputs);
+    case NotchTab::gradients: return new GrainGradientEditor(bridge, inputs);
+    case NotchTab::color: return new ColorEditor(bridge, inputs);
+    case NotchTab::adjust: return new AdjustEditor(bridge, inputs);
+    case NotchTab::style: return new StyleEditor(bridge, inputs);
+    case NotchTab::animation: return new AnimationEditor(bridge, inputs);
+    case NotchTab::shader: return new ShaderEditor(bridge, inputs);
+    case NotchTab::export_: return new ExportEditor(bridge, inputs);
+    case NotchTab::history: return new HistoryEditor(bridge, inputs);
     }
-    return new TabPlaceholderEditor(tab, bridge, inputs);
+    return new ShapeEditor(bridge, inputs);
 }
 
 SelectedTabContent::SelectedTabContent(NotchViewModelBridge& bridge, const Layout& layout, QWidget* parent)

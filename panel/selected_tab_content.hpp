@@ -37,8 +37,7 @@ public:
 
     TabEditor* editor() const { return editor_; }
 
-    // The panel's own editor of a tab; tabs without their own editor yet get
-    // a TabPlaceholderEditor.
+    // The panel's own editor of a tab.
     static TabEditor* makeTabEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs);
 
     // The inputs a tab's editor gets from these layout numbers.

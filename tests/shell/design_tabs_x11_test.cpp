@@ -22,7 +22,6 @@
 #include <optional>
 #include <string>
 
-#include "editors/design_tab_editors.hpp"
 #include "model/recipe_json.hpp"
 #include "panel/selected_tab_content.hpp"
 #include "render/cell_grid.hpp"
@@ -118,7 +117,6 @@ protected:
         panel->setAttribute(Qt::WA_StyledBackground);
         panel->setStyleSheet(QStringLiteral("background: black;"));
         auto* content = new SelectedTabContent(*bridge, {480, 5, false}, panel.get());
-        content->setEditorFactory(makeDesignTabEditor);
         content->setGeometry(10, 10, 480, 540);
         panel->setGeometry(0, 0, 500, 560);
         panel->show();

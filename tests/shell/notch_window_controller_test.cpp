@@ -11,7 +11,7 @@
 #include "controls/notch_button.hpp"
 #include "panel/expanded_editor.hpp"
 #include "panel/side_compact_rail.hpp"
-#include "panel/tab_placeholder_editor.hpp"
+#include "editors/history_editor.hpp"
 #include "panel/notch_root_view.hpp"
 #include "panel/notch_window_controller.hpp"
 #include "tests/shell/qt_application.hpp"
@@ -197,8 +197,7 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
     EXPECT_EQ(root->shownShell(), ShellView::expandedEditor);
     ASSERT_TRUE(processEventsUntil([&] {
         auto* editor = dynamic_cast<ExpandedEditor*>(root->shellView());
-        auto* placeholder = editor ? dynamic_cast<TabPlaceholderEditor*>(editor->tabContent()->editor()) : nullptr;
-        return placeholder && placeholder->titleText() == QString::fromUtf8(title(NotchTab::history).data());
+        return editor && dynamic_cast<HistoryEditor*>(editor->tabContent()->editor()) != nullptr;
     }));
     // 35 on either side at the top.
     EXPECT_EQ(root->mapTo(&panel(), QPoint(0, 0)), QPoint(35, 0));

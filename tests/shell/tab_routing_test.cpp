@@ -2,10 +2,21 @@
 // and the clipped middle column it is shown in.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QPointer>
 
 #include "panel/selected_tab_content.hpp"
-#include "panel/tab_placeholder_editor.hpp"
+#include "editors/adjust_editor.hpp"
+#include "editors/animation_editor.hpp"
+#include "editors/color_editor.hpp"
+#include "editors/export_editor.hpp"
+#include "editors/grain_gradient_editor.hpp"
+#include "editors/image_editor.hpp"
+#include "editors/style_editor.hpp"
+#include "editors/history_editor.hpp"
+#include "editors/shader_editor.hpp"
+#include "editors/shape_editor.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/state/model_harness.hpp"
 
@@ -45,19 +56,16 @@ TEST(TabRouting, TheSelectedTabsEditorIsReplacedWhenTheTabChanges) {
     SelectedTabContent content(bridge, topLayout);
     content.resize(750, 300);
     content.show();
-    auto* first = dynamic_cast<TabPlaceholderEditor*>(content.editor());
+    auto* first = dynamic_cast<ShapeEditor*>(content.editor());
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->tab(), NotchTab::shape);
-    EXPECT_EQ(first->titleText(), QString::fromUtf8(title(NotchTab::shape).data()));
     EXPECT_EQ(first->inputs(), SelectedTabContent::editorInputs(NotchTab::shape, topLayout));
     EXPECT_EQ(first->geometry(), QRect(0, 0, 750, 300));
 
     QPointer<TabEditor> old = first;
     model->setSelectedTab(NotchTab::history);
     ASSERT_TRUE(processEventsUntil([&] { return content.editor() != old; }));
-    auto* second = dynamic_cast<TabPlaceholderEditor*>(content.editor());
+    auto* second = dynamic_cast<HistoryEditor*>(content.editor());
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->tab(), NotchTab::history);
     EXPECT_EQ(second->inputs(), SelectedTabContent::editorInputs(NotchTab::history, topLayout));
     // The old one goes once the event loop is back (it may hold the mouse).
     EXPECT_TRUE(processEventsUntil([&] { return old.isNull(); }));
@@ -65,8 +73,7 @@ TEST(TabRouting, TheSelectedTabsEditorIsReplacedWhenTheTabChanges) {
     // The shader tab has no button but its editor is shown when selected.
     model->setSelectedTab(NotchTab::shader);
     ASSERT_TRUE(processEventsUntil([&] {
-        auto* editor = dynamic_cast<TabPlaceholderEditor*>(content.editor());
-        return editor && editor->tab() == NotchTab::shader;
+        return dynamic_cast<ShaderEditor*>(content.editor()) != nullptr;
     }));
 }
 
@@ -98,11 +105,32 @@ TEST(TabRouting, AFactoryBuildsTheTabsThatHaveTheirOwnEditor) {
         return tab == NotchTab::adjust ? new TabEditor(b, inputs) : nullptr;
     });
     ASSERT_EQ(made.size(), 1u);
-    EXPECT_NE(dynamic_cast<TabPlaceholderEditor*>(content.editor()), nullptr);  // shape: none of its own
+    EXPECT_NE(dynamic_cast<ShapeEditor*>(content.editor()), nullptr);  // the factory made none: the panel's own
     model->setSelectedTab(NotchTab::adjust);
     ASSERT_TRUE(processEventsUntil([&] { return made.size() == 2; }));
     EXPECT_EQ(made.back().first, NotchTab::adjust);
-    EXPECT_EQ(dynamic_cast<TabPlaceholderEditor*>(content.editor()), nullptr);
+    EXPECT_EQ(dynamic_cast<AdjustEditor*>(content.editor()), nullptr);
+}
+
+TEST(TabRouting, EveryTabGetsItsOwnEditorWithItsInputs) {
+    test::ModelHarness harness;
+    auto model = harness.make();
+    NotchViewModelBridge bridge(*model);
+    const EditorInputs inputs{300, true, 2, 7};
+    auto make = [&](NotchTab tab) {
+        return std::unique_ptr<TabEditor>(SelectedTabContent::makeTabEditor(tab, bridge, inputs));
+    };
+    EXPECT_NE(dynamic_cast<ImageEditor*>(make(NotchTab::image).get()), nullptr);
+    EXPECT_NE(dynamic_cast<ShapeEditor*>(make(NotchTab::shape).get()), nullptr);
+    EXPECT_NE(dynamic_cast<GrainGradientEditor*>(make(NotchTab::gradients).get()), nullptr);
+    EXPECT_NE(dynamic_cast<ColorEditor*>(make(NotchTab::color).get()), nullptr);
+    EXPECT_NE(dynamic_cast<AdjustEditor*>(make(NotchTab::adjust).get()), nullptr);
+    EXPECT_NE(dynamic_cast<StyleEditor*>(make(NotchTab::style).get()), nullptr);
+    EXPECT_NE(dynamic_cast<AnimationEditor*>(make(NotchTab::animation).get()), nullptr);
+    EXPECT_NE(dynamic_cast<ShaderEditor*>(make(NotchTab::shader).get()), nullptr);
+    EXPECT_NE(dynamic_cast<ExportEditor*>(make(NotchTab::export_).get()), nullptr);
+    EXPECT_NE(dynamic_cast<HistoryEditor*>(make(NotchTab::history).get()), nullptr);
+    EXPECT_EQ(make(NotchTab::adjust)->inputs(), inputs);
 }
 
 TEST(ExpandedTabContent, SideColumnsAreAtMostHalfTheRow) {
