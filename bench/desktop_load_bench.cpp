@@ -1,6 +1,7 @@
 // What the desktop costs while it runs: CPU use and resident memory of the
-// desktop window with the live canvas, idle and with a shape animating, over a
-// few seconds of the real event loop. Run it on a display (scripts/bench uses
+// desktop window, idle, with every shape animating (plain, and with chroma,
+// split bands and scanlines) and with the shader material drawn on the
+// processor, each over five seconds of the real event loop. Run it on a display (scripts/bench uses
 // Xvfb when there is none); the window is the application's own.
 #include <benchmark/benchmark.h>
 
@@ -14,7 +15,9 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/preferences.hpp"
 #include "state/notch_view_model.hpp"
@@ -45,11 +48,11 @@ std::shared_ptr<NotchViewModel> makeModel() {
 }
 
 // Runs the event loop for `seconds` and reports the share of one core used.
-void measure(benchmark::State& state, bool animate) {
+void measure(benchmark::State& state, const std::function<void(NotchViewModel&)>& setUp) {
     auto model = makeModel();
     WallpaperWindowController controller(model);
     controller.show();
-    if (animate) model->toggleAnimation();
+    setUp(*model);
     // Let the first frames and the window mapping settle before measuring.
     QEventLoop settle;
     QTimer::singleShot(1000, &settle, &QEventLoop::quit);
@@ -68,19 +71,59 @@ void measure(benchmark::State& state, bool animate) {
         state.counters["cpu_percent_of_core"] = 100.0 * (cpuSeconds() - cpuBefore) / elapsed;
     }
     state.counters["resident_MiB"] = residentMiB();
-    state.counters["animating"] = model->animationPlaying() ? 1 : 0;
+    state.counters["animating"] = model->animationPlaying() || model->shaderPlaying() ? 1 : 0;
 }
 
-void BM_DesktopIdle(benchmark::State& state) { measure(state, false); }
-void BM_DesktopAnimatingLinear(benchmark::State& state) { measure(state, true); }
+struct NamedShape {
+    NotchShape shape;
+    const char* name;
+};
 
-BENCHMARK(BM_DesktopIdle)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-BENCHMARK(BM_DesktopAnimatingLinear)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+constexpr NamedShape allShapes[] = {
+    {NotchShape::linear, "linear"},         {NotchShape::radial, "radial"},
+    {NotchShape::smoothGradient, "smoothGradient"}, {NotchShape::ribbonBands, "ribbonBands"},
+    {NotchShape::glowDots, "glowDots"},     {NotchShape::conic, "conic"},
+    {NotchShape::sine, "sine"},             {NotchShape::sunsetStrip, "sunsetStrip"},
+    {NotchShape::diamond, "diamond"},       {NotchShape::fractal, "fractal"},
+    {NotchShape::tree, "tree"},             {NotchShape::landscape, "landscape"},
+    {NotchShape::petals, "petals"},         {NotchShape::crystal, "crystal"},
+    {NotchShape::spiral, "spiral"},         {NotchShape::kaleidoscope, "kaleidoscope"},
+    {NotchShape::topography, "topography"}, {NotchShape::orbit, "orbit"}};
+
+void animate(NotchViewModel& model, NotchShape shape, bool effects) {
+    model.selectShape(shape);
+    if (effects) {
+        model.setChroma(12);
+        model.setRgbSplit(true);
+        model.setScanlines(true);
+    }
+    if (!model.animationPlaying()) model.toggleAnimation();
+}
+
+void registerAll() {
+    const auto add = [](const std::string& name, std::function<void(NotchViewModel&)> setUp) {
+        benchmark::RegisterBenchmark(name.c_str(), [setUp](benchmark::State& state) { measure(state, setUp); })
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kSecond);
+    };
+    add("BM_DesktopIdle", [](NotchViewModel&) {});
+    for (const auto& [shape, shapeName] : allShapes) {
+        const std::string name(shapeName);
+        add("BM_DesktopAnimating/" + name, [shape](NotchViewModel& model) { animate(model, shape, false); });
+        add("BM_DesktopAnimatingEffects/" + name,
+            [shape](NotchViewModel& model) { animate(model, shape, true); });
+    }
+    // The material on the processor: OpenGL here is absent or a software
+    // rasterizer, which the view declines in favour of its CPU twin.
+    add("BM_DesktopMaterialProcessor", [](NotchViewModel& model) { model.activateShaderMaterial(); });
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    registerAll();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

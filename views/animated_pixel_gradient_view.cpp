@@ -12,10 +12,10 @@ ShaderArguments AnimatedPixelGradientView::shaderArguments(double time) const {
                                           double(height()), model_.animationProgress(time));
 }
 
-void AnimatedPixelGradientView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width,
-                                          double height) {
+std::span<const WallpaperRenderer::PixelRect> AnimatedPixelGradientView::drawFrame(
+    const WallpaperRenderer::CanvasContext& context, double width, double height) {
     const double time = model_.services().clock->now();
-    WallpaperRenderer::draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
+    return frames().draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
 }
 
 }  // namespace glimora

@@ -13,10 +13,11 @@ void LiveCanvasView::setTimed(bool timed) {
     invalidate();
 }
 
-void LiveCanvasView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height) {
+std::span<const WallpaperRenderer::PixelRect> LiveCanvasView::drawFrame(
+    const WallpaperRenderer::CanvasContext& context, double width, double height) {
     std::optional<double> time;
     if (timed_) time = model_.services().clock->now();
-    WallpaperRenderer::draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
+    return frames().draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
 }
 
 }  // namespace glimora

@@ -11,9 +11,10 @@ ShaderArguments ProceduralGradientView::shaderArguments() const {
     return grainGradientArguments(makeExportSettings(model_), double(width()), double(height()));
 }
 
-void ProceduralGradientView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width,
-                                       double height) {
+std::span<const WallpaperRenderer::PixelRect> ProceduralGradientView::drawFrame(
+    const WallpaperRenderer::CanvasContext& context, double width, double height) {
     WallpaperRenderer::drawLiveGrainGradient(context, makeExportSettings(model_), width, height);
+    return frames().drewWhole(context);
 }
 
 }  // namespace glimora
