@@ -21,12 +21,6 @@ constexpr RGB black{0, 0, 0};
 // antialiased neighbours; later cells cover the overlap.
 constexpr double grainCellGrowth = 0.55;
 
-bool drawable(const CanvasContext& context, double width, double height) {
-    const CanvasPixels& p = context.pixels;
-    return width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height) && context.scale > 0 &&
-           std::isfinite(context.scale) && p.data && p.width > 0 && p.height > 0 && p.stride >= p.width * 4;
-}
-
 CanvasBand bandOf(const CanvasContext& context, std::int64_t rowBegin, std::int64_t rowEnd) {
     return {context.pixels, rowBegin, rowEnd, context.scale};
 }
@@ -74,6 +68,12 @@ struct GrainCellPaint {
 };
 
 }  // namespace
+
+bool drawable(const CanvasContext& context, double width, double height) {
+    const CanvasPixels& p = context.pixels;
+    return width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height) && context.scale > 0 &&
+           std::isfinite(context.scale) && p.data && p.width > 0 && p.height > 0 && p.stride >= p.width * 4;
+}
 
 void fillLiveCellColors(const WallpaperExportSettings& settings, const CellGrid& grid, int threadCount,
                         std::span<RGB> colors) {

@@ -31,6 +31,9 @@ void draw(const WallpaperExportSettings& settings, const CanvasContext& context,
 
 class LiveCellGrid;
 
+// Whether a canvas of width x height points has area and its pixels can be drawn.
+bool drawable(const CanvasContext& context, double width, double height);
+
 // The live colours of every cell of `grid`, row by row from the top, on up
 // to `threadCount` threads.
 void fillLiveCellColors(const WallpaperExportSettings& settings, const CellGrid& grid, int threadCount,

@@ -11,12 +11,6 @@ namespace {
 // slightly larger rectangles cost less than many slivers.
 constexpr std::int64_t runGap = 2;
 
-bool drawable(const CanvasContext& context, double width, double height) {
-    const CanvasPixels& p = context.pixels;
-    return width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height) && context.scale > 0 &&
-           std::isfinite(context.scale) && p.data && p.width > 0 && p.height > 0 && p.stride >= p.width * 4;
-}
-
 }  // namespace
 
 std::span<const PixelRect> LiveCanvasFrames::drewWhole(const CanvasContext& context) {

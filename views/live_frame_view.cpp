@@ -32,7 +32,7 @@ int LiveFrameView::frameThreads() {
 void LiveFrameView::renderPending() {
     queued_ = false;
     // A view off screen draws when it shows again (its paint asks).
-    if (!dirty_ || !isVisible() || width() <= 0 || height() <= 0) return;
+    if (!dirty_ || suspended_ || !isVisible() || width() <= 0 || height() <= 0) return;
     const QRegion changed = render();
     if (!changed.isEmpty()) update(changed);
 }
@@ -68,7 +68,7 @@ void LiveFrameView::paintEvent(QPaintEvent* event) {
     if (width() <= 0 || height() <= 0) return;
     const qreal ratio = devicePixelRatioF();
     const QSize pixels(std::max(1, qRound(width() * ratio)), std::max(1, qRound(height() * ratio)));
-    if (dirty_ || frame_.size() != pixels) {
+    if ((dirty_ && !suspended_) || frame_.size() != pixels) {
         const QRegion changed = render();
         // What changed beyond this paint's region follows in the next one.
         const QRegion rest = changed - event->region();

@@ -25,6 +25,9 @@ public:
     // Draws a new frame at the next turn of the event loop (or paint).
     void invalidate();
 
+    // While suspended, a frame asked for waits (nobody can see the view).
+    void setSuspended(bool suspended) { suspended_ = suspended; }
+
     // How many frames were drawn so far, and how many of them changed no pixel.
     int framesDrawn() const { return framesDrawn_; }
     int unchangedFrames() const { return unchangedFrames_; }
@@ -59,6 +62,7 @@ private:
     QRegion changed_;
     bool dirty_ = true;
     bool queued_ = false;
+    bool suspended_ = false;
     int framesDrawn_ = 0;
     int unchangedFrames_ = 0;
 };

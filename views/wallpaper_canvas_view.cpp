@@ -73,6 +73,9 @@ bool WallpaperCanvasView::isAnimating() const { return frameTimer_->isActive(); 
 void WallpaperCanvasView::setCovered(bool covered) {
     if (covered == covered_) return;
     covered_ = covered;
+    for (LiveFrameView* view : {static_cast<LiveFrameView*>(canvas_), static_cast<LiveFrameView*>(gradient_),
+                                static_cast<LiveFrameView*>(animation_)})
+        view->setSuspended(covered_);
     if (covered_) {
         frameTimer_->stop();
         return;
