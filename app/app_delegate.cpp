@@ -1,12 +1,14 @@
 #include "app/app_delegate.hpp"
 
+#include "app/notch_placement_settings_view.hpp"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 
 #include "platform/autostart_entry.hpp"
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 #include "platform/qt/qt_clipboard.hpp"
 #include "platform/qt/qt_file_dialogs.hpp"
 #include "platform/qt/qt_image_decoder.hpp"
@@ -31,6 +33,8 @@ AppDelegate::Environment AppDelegate::Environment::system() {
     services.clipboard = std::make_shared<QtClipboard>();
     services.decodeImage = decodePictureWithQtFallback;
     services.loadRecipeHistory = recipeHistoryLoader(paths, logger, RecipeHistoryAccess::readWrite);
+    // A full library is hundreds of megabytes: the desktop must not wait for it.
+    services.loadRecipeHistoryInBackground = true;
 
     environment.updaterConfiguration = UpdaterConfiguration::compiledIn();
     environment.updater = std::make_shared<DisabledUpdater>(logger);
@@ -43,6 +47,9 @@ AppDelegate::Environment AppDelegate::Environment::system() {
     environment.makeWallpaperWindowController = [](std::shared_ptr<NotchViewModel> model) {
         return std::make_unique<WallpaperWindowController>(std::move(model));
     };
+    environment.makeNotchWindowController = [](std::shared_ptr<NotchViewModel> model) {
+        return std::make_unique<NotchWindowController>(std::move(model));
+    };
     environment.setAccessoryActivationPolicy = [] { QGuiApplication::setQuitOnLastWindowClosed(false); };
     environment.terminate = [] { QCoreApplication::quit(); };
     return environment;
@@ -51,12 +58,15 @@ AppDelegate::Environment AppDelegate::Environment::system() {
 AppDelegate::AppDelegate(Environment environment)
     : environment_(std::move(environment)),
       model_(std::make_shared<NotchViewModel>(environment_.modelServices)),
+      bridge_(std::make_unique<NotchViewModelBridge>(*model_)),
       updaterController_(environment_.updater) {}
 
 AppDelegate::~AppDelegate() {
     // The model may outlive the delegate: it must not call back into it.
     model_->setOnPlacementChange({});
-    // The window's content observes the model: let it go while the model is alive.
+    // The windows observe the model: let them go while the model is alive.
+    delete settingsWindow_;
+    notchWindowController_.reset();
     wallpaperWindowController_.reset();
 }
 
@@ -81,13 +91,30 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (environment_.makeWallpaperWindowController)
         wallpaperWindowController_ = environment_.makeWallpaperWindowController(model_);
     if (wallpaperWindowController_) wallpaperWindowController_->show();
-    // The notch panel comes after the desktop window; it is not built yet.
+
+    if (environment_.makeNotchWindowController) notchWindowController_ = environment_.makeNotchWindowController(model_);
+    if (!notchWindowController_) return;
+    notchWindowController_->panel()->setOnSettingsRequest([this] { showSettingsWindow(); });
+    // Without a tray the status menu would be out of reach: the panel offers it.
+    if (!statusItem_ || !statusItem_->isAvailable()) notchWindowController_->panel()->setContextMenu(statusMenu_.get());
+    notchWindowController_->bringNotchToFront();
 }
 
 void AppDelegate::handleReopen() {
-    // Without the notch panel there is nothing to bring forward but the
-    // desktop window, refitted in case the screens changed meanwhile.
+    // The desktop window is refitted in case the screens changed meanwhile.
     if (wallpaperWindowController_) wallpaperWindowController_->show();
+    if (notchWindowController_) notchWindowController_->bringNotchToFront();
+}
+
+void AppDelegate::showSettingsWindow() {
+    if (!settingsWindow_) {
+        // With the panel as its parent it keeps the open panel open.
+        QWidget* parent = notchWindowController_ ? notchWindowController_->panel() : nullptr;
+        settingsWindow_ = makeNotchPlacementSettingsWindow(*bridge_, parent);
+    }
+    settingsWindow_->show();
+    settingsWindow_->raise();
+    settingsWindow_->activateWindow();
 }
 
 bool AppDelegate::isUpdaterConfigured() const { return environment_.updaterConfiguration.isConfigured(); }
@@ -125,9 +152,19 @@ void AppDelegate::openScreenSaverBundle() {
                                           "Build Ombriq with the Screen Saver target before setting it up.");
         return;
     }
-    if (!environment_.screenSaver->open(*saver) && environment_.alerts)
-        environment_.alerts->runModal("Could not open Screen Saver settings",
-                                      "Open the Ombriq.saver file from the app bundle to add it in System Settings.");
+    if (!environment_.screenSaver->open(*saver)) {
+        if (environment_.alerts)
+            environment_.alerts->runModal("Could not open Screen Saver settings",
+                                          "Open the Ombriq.saver file from the app bundle to add it in System Settings.");
+        return;
+    }
+    // The saver's own dialog is up; how to hand it to XScreenSaver is told once.
+    Preferences& preferences = *model_->services().preferences;
+    const auto told = preferences.value(screenSaverSetupToldKey);
+    if (told && told->is_boolean() && told->get<bool>()) return;
+    if (environment_.alerts)
+        environment_.alerts->runModal(std::string(screenSaverSetupTitle), std::string(screenSaverSetupText));
+    preferences.setValue(screenSaverSetupToldKey, true);
 }
 
 }  // namespace glimora

@@ -8,21 +8,32 @@
 #include <memory>
 #include <string_view>
 
+#include <QPointer>
+
 #include "app/alert_presenter.hpp"
 #include "app/screen_saver_bundle.hpp"
 #include "app/status_item.hpp"
 #include "app/updater.hpp"
+#include "panel/notch_window_controller.hpp"
 #include "platform/login_item.hpp"
 #include "state/notch_view_model.hpp"
 #include "windows/wallpaper_window_controller.hpp"
 
 class QAction;
 class QMenu;
+class QWidget;
 
 namespace glimora {
 
 // The user's wish to start at login; absent means yes.
 inline constexpr std::string_view launchAtLoginKey = "launchAtLogin";
+// Whether the user was told how to add Ombriq to XScreenSaver.
+inline constexpr std::string_view screenSaverSetupToldKey = "screenSaverSetupTold";
+inline constexpr std::string_view screenSaverSetupTitle = "Add Ombriq to XScreenSaver";
+inline constexpr std::string_view screenSaverSetupText =
+    "Ombriq runs as a program of XScreenSaver. Add the line \"ombriq-saver -root\" to the programs "
+    "in ~/.xscreensaver (after installing, it is listed as \"Ombriq\" in XScreenSaver's settings), "
+    "then choose it there. Its own settings are in the window that just opened.";
 
 class AppDelegate {
 public:
@@ -37,6 +48,8 @@ public:
         std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
         std::function<std::unique_ptr<WallpaperWindowController>(std::shared_ptr<NotchViewModel>)>
             makeWallpaperWindowController;
+        std::function<std::unique_ptr<NotchWindowController>(std::shared_ptr<NotchViewModel>)>
+            makeNotchWindowController;
         // The accessory policy: no taskbar entry, and closing a window never ends the program.
         std::function<void()> setAccessoryActivationPolicy;
         // Ends the program.
@@ -54,10 +67,12 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     // The start-up sequence: accessory policy, updater, placement callback,
-    // status item, launch at login, desktop window.
+    // status item, launch at login, desktop window, notch panel.
     void applicationDidFinishLaunching();
     // Another start of the program asked this one to come to the front.
     void handleReopen();
+    // The "Notch Position" settings window, made on first use, brought forward.
+    void showSettingsWindow();
 
     bool isUpdaterConfigured() const;
     void syncLaunchAtLogin();
@@ -77,6 +92,8 @@ public:
 
     const std::shared_ptr<NotchViewModel>& model() const { return model_; }
     WallpaperWindowController* wallpaperWindowController() const { return wallpaperWindowController_.get(); }
+    NotchWindowController* notchWindowController() const { return notchWindowController_.get(); }
+    QWidget* settingsWindow() const { return settingsWindow_; }
     // The status menu, also for the panel to offer; null before buildStatusItem().
     QMenu* statusMenu() const { return statusMenu_.get(); }
     QAction* launchAtLoginItem() const { return launchAtLoginItem_; }
@@ -93,6 +110,10 @@ private:
     Environment environment_;
     std::shared_ptr<NotchViewModel> model_;
     std::unique_ptr<WallpaperWindowController> wallpaperWindowController_;
+    // The settings window's view of the model; it outlives the window.
+    std::unique_ptr<NotchViewModelBridge> bridge_;
+    std::unique_ptr<NotchWindowController> notchWindowController_;
+    QPointer<QWidget> settingsWindow_;
     std::unique_ptr<QMenu> statusMenu_;
     // After the menu, so the item lets go of the menu first.
     std::unique_ptr<StatusItem> statusItem_;

@@ -7,7 +7,10 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <cstdio>
+
 #include "app/app_delegate.hpp"
+#include "app/command_line.hpp"
 #include "app/single_instance.hpp"
 
 namespace {
@@ -37,14 +40,24 @@ void quitOnTerminationSignals(QObject& context) {
 
 int main(int argc, char* argv[]) {
     using namespace glimora;
-    SystemLogger logger;
+    // Help, the version and a mistyped option answer at once and never reach a running copy.
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    switch (commandLine.action) {
+    case CommandLine::Action::help: std::fputs(helpText().c_str(), stdout); return 0;
+    case CommandLine::Action::version: std::fputs(versionText().c_str(), stdout); return 0;
+    case CommandLine::Action::invalid: std::fprintf(stderr, "%s\n", commandLine.error.c_str()); return 1;
+    case CommandLine::Action::run: break;
+    }
+    const auto request =
+        commandLine.openSettings ? SingleInstance::Request::openSettings : SingleInstance::Request::activate;
 
+    SystemLogger logger;
     // Settled before anything reads or writes the user's files.
     std::unique_ptr<SingleInstance> instance;
     if (const auto folder = SingleInstance::defaultRuntimeFolder()) {
         instance = std::make_unique<SingleInstance>(*folder);
         if (instance->claim() == SingleInstance::Role::secondary) {
-            if (!instance->askPrimaryToActivate(3000))
+            if (!instance->askPrimary(request, 3000))
                 logger.log("Glimora is already running but did not answer; this start ends");
             return 0;
         }
@@ -63,8 +76,15 @@ int main(int argc, char* argv[]) {
     quitOnTerminationSignals(application);
 
     AppDelegate delegate(AppDelegate::Environment::system());
-    if (instance && !instance->listen([&delegate] { delegate.handleReopen(); }))
+    const auto answer = [&delegate](SingleInstance::Request later) {
+        if (later == SingleInstance::Request::openSettings)
+            delegate.showSettingsWindow();
+        else
+            delegate.handleReopen();
+    };
+    if (instance && !instance->listen(answer))
         logger.log("Glimora will not hear from later starts: " + instance->failure().value_or("unknown reason"));
     delegate.applicationDidFinishLaunching();
+    if (commandLine.openSettings) delegate.showSettingsWindow();
     return application.exec();
 }

@@ -10,10 +10,12 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <system_error>
 #include <thread>
 
@@ -21,8 +23,14 @@ namespace glimora {
 
 namespace {
 
-constexpr char activateRequest[] = "activate\n";
-constexpr char activateAnswer[] = "ok\n";
+constexpr std::string_view activateRequest = "activate\n";
+constexpr std::string_view settingsRequest = "settings\n";
+constexpr std::string_view requestAnswer = "ok\n";
+constexpr std::size_t longestRequest = std::max(activateRequest.size(), settingsRequest.size());
+
+std::string_view requestText(SingleInstance::Request request) {
+    return request == SingleInstance::Request::openSettings ? settingsRequest : activateRequest;
+}
 
 std::string systemMessage(int error) { return std::generic_category().message(error); }
 
@@ -52,14 +60,15 @@ std::string readLine(int fd, std::size_t limit, std::chrono::steady_clock::time_
 }
 
 // One attempt: connect, send the request, wait for the answer.
-bool sendActivate(const std::filesystem::path& socketFile, std::chrono::steady_clock::time_point deadline) {
+bool sendRequest(const std::filesystem::path& socketFile, std::string_view request,
+                 std::chrono::steady_clock::time_point deadline) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
     const sockaddr_un address = socketAddress(socketFile);
-    constexpr auto requestSize = ssize_t(sizeof activateRequest - 1);
+    const auto requestSize = ssize_t(request.size());
     const bool answered = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-                          ::send(fd, activateRequest, requestSize, MSG_NOSIGNAL) == requestSize &&
-                          readLine(fd, sizeof activateAnswer - 1, deadline) == activateAnswer;
+                          ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == requestSize &&
+                          readLine(fd, requestAnswer.size(), deadline) == requestAnswer;
     ::close(fd);
     return answered;
 }
@@ -114,19 +123,19 @@ SingleInstance::Role SingleInstance::claim() {
     return Role::primary;
 }
 
-bool SingleInstance::askPrimaryToActivate(int timeoutMilliseconds) {
+bool SingleInstance::askPrimary(Request request, int timeoutMilliseconds) {
     const auto socket = socketFile();
     if (socket.native().size() >= sizeof(sockaddr_un::sun_path)) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (sendActivate(socket, deadline)) return true;
+        if (sendRequest(socket, requestText(request), deadline)) return true;
         // The running copy may not be listening yet.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
 }
 
-bool SingleInstance::listen(std::function<void()> onActivate) {
+bool SingleInstance::listen(std::function<void(Request)> onRequest) {
     const auto socket = socketFile();
     // Without the lock the socket there may be another copy's: leave it alone.
     if (!holdsLock_) return false;
@@ -149,7 +158,7 @@ bool SingleInstance::listen(std::function<void()> onActivate) {
     }
     ::chmod(socket.c_str(), 0600);
     listenDescriptor_ = fd;
-    onActivate_ = std::move(onActivate);
+    onRequest_ = std::move(onRequest);
     listenNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(listenNotifier_.get(), &QSocketNotifier::activated, listenNotifier_.get(),
                      [this] { acceptConnections(); });
@@ -165,12 +174,14 @@ void SingleInstance::acceptConnections() {
         }
         // The caller writes its request right after connecting; a caller that
         // says nothing within a moment is dropped rather than waited for.
-        const std::string request = readLine(client, sizeof activateRequest - 1,
-                                             std::chrono::steady_clock::now() + std::chrono::milliseconds(500));
-        const bool isActivate = request == activateRequest;
-        if (isActivate) ::send(client, activateAnswer, sizeof activateAnswer - 1, MSG_NOSIGNAL);
+        const std::string text =
+            readLine(client, longestRequest, std::chrono::steady_clock::now() + std::chrono::milliseconds(500));
+        std::optional<Request> request;
+        if (text == activateRequest) request = Request::activate;
+        if (text == settingsRequest) request = Request::openSettings;
+        if (request) ::send(client, requestAnswer.data(), requestAnswer.size(), MSG_NOSIGNAL);
         ::close(client);
-        if (isActivate && onActivate_) onActivate_();
+        if (request && onRequest_) onRequest_(*request);
     }
 }
 

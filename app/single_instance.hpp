@@ -18,6 +18,8 @@ namespace glimora {
 class SingleInstance {
 public:
     enum class Role { primary, secondary };
+    // What a later start asks of the running copy.
+    enum class Request { activate, openSettings };
 
     explicit SingleInstance(std::filesystem::path runtimeFolder);
     ~SingleInstance();
@@ -30,10 +32,14 @@ public:
     Role claim();
     // Secondary: asks the running copy to come to the front, waiting up to the
     // timeout for it to answer (it may still be starting); whether it did.
-    bool askPrimaryToActivate(int timeoutMilliseconds);
+    bool askPrimaryToActivate(int timeoutMilliseconds) { return askPrimary(Request::activate, timeoutMilliseconds); }
+    bool askPrimary(Request request, int timeoutMilliseconds);
     // Primary holding the lock, once a QCoreApplication exists: answers later
-    // starts; each request runs `onActivate` on the main thread. Whether it listens.
-    bool listen(std::function<void()> onActivate);
+    // starts; each request runs `onRequest` on the main thread. Whether it listens.
+    bool listen(std::function<void(Request)> onRequest);
+    bool listen(std::function<void()> onActivate) {
+        return listen([onActivate = std::move(onActivate)](Request) { onActivate(); });
+    }
 
     const std::optional<std::string>& failure() const { return failure_; }
     std::filesystem::path lockFile() const { return folder_ / "glimora.lock"; }
@@ -52,7 +58,7 @@ private:
     std::optional<std::string> failure_;
     int listenDescriptor_ = -1;
     std::unique_ptr<QSocketNotifier> listenNotifier_;
-    std::function<void()> onActivate_;
+    std::function<void(Request)> onRequest_;
 };
 
 }  // namespace glimora

@@ -31,6 +31,8 @@ void SystemTrayStatusItem::show(QMenu* menu, const QIcon& icon, const QString& t
     trayIcon_->show();
 }
 
+bool SystemTrayStatusItem::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
 namespace {
 
 QPixmap drawIcon(int size) {

@@ -19,6 +19,8 @@ public:
     virtual ~StatusItem() = default;
     // Shows the item with its icon, tooltip and menu (the menu stays the caller's).
     virtual void show(QMenu* menu, const QIcon& icon, const QString& toolTip) = 0;
+    // Whether the desktop shows it; without, its menu needs another way in.
+    virtual bool isAvailable() const { return true; }
 };
 
 // A QSystemTrayIcon. Where the desktop has no tray it says so in the log once;
@@ -28,6 +30,7 @@ public:
     explicit SystemTrayStatusItem(std::shared_ptr<Logger> logger);
     ~SystemTrayStatusItem() override;
     void show(QMenu* menu, const QIcon& icon, const QString& toolTip) override;
+    bool isAvailable() const override;
 
 private:
     std::shared_ptr<Logger> logger_;

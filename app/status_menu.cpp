@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "app/app_delegate.hpp"
+#include "app/notch_placement_settings_view.hpp"
 
 namespace glimora {
 
@@ -31,8 +32,7 @@ void AppDelegate::buildStatusItem() {
     item("Show Gradient Controls", [this] { showGradientControls(); });
     QMenu* placements = menu->addMenu(QStringLiteral("Notch Position"));
     for (const NotchPlacement placement : allCases<NotchPlacement>()) {
-        QAction* choice = placements->addAction(QString::fromUtf8(placementTitle(placement).data(),
-                                                                  qsizetype(placementTitle(placement).size())));
+        QAction* choice = placements->addAction(placementTitleText(placement));
         choice->setData(QString::fromUtf8(rawValue(placement).data(), qsizetype(rawValue(placement).size())));
         choice->setCheckable(true);
         QObject::connect(choice, &QAction::triggered, menu, [this, choice] { selectNotchPlacement(choice); });
@@ -70,12 +70,13 @@ void AppDelegate::updatePlacementMenuState() {
 void AppDelegate::showGradientControls() {
     model_->setExpanded(true);
     model_->setSelectedTab(NotchTab::shape);
-    // The notch panel, once it exists, is brought to the front here.
+    if (notchWindowController_) notchWindowController_->bringNotchToFront();
 }
 
 void AppDelegate::showRecipeLibrary() {
     model_->setExpanded(true);
     model_->setSelectedTab(NotchTab::history);
+    if (notchWindowController_) notchWindowController_->bringNotchToFront();
 }
 
 void AppDelegate::selectNotchPlacement(QAction* sender) {

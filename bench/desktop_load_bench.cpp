@@ -3,15 +3,11 @@
 // split bands and scanlines) and with the shader material drawn on the
 // processor, each over five seconds of the real event loop. Run it on a display (scripts/bench uses
 // Xvfb when there is none); the window is the application's own.
-#include <benchmark/benchmark.h>
+#include "bench/shell_bench.hpp"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <chrono>
 #include <fstream>
@@ -19,32 +15,19 @@
 #include <memory>
 #include <string>
 
-#include "platform/preferences.hpp"
 #include "state/notch_view_model.hpp"
 #include "windows/wallpaper_window_controller.hpp"
 
 namespace {
 
 using namespace glimora;
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using namespace glimora::bench;
 
 double residentMiB() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-std::shared_ptr<NotchViewModel> makeModel() {
-    NotchViewModel::Services services;
-    services.preferences = std::make_shared<MemoryPreferences>();  // never the user's settings
-    return std::make_shared<NotchViewModel>(services);
 }
 
 // Runs the event loop for `seconds` and reports the share of one core used.
@@ -54,18 +37,14 @@ void measure(benchmark::State& state, const std::function<void(NotchViewModel&)>
     controller.show();
     setUp(*model);
     // Let the first frames and the window mapping settle before measuring.
-    QEventLoop settle;
-    QTimer::singleShot(1000, &settle, &QEventLoop::quit);
-    settle.exec();
+    runEventLoopFor(1000);
 
     const double seconds = 5;
     for (auto _ : state) {
         const double cpuBefore = cpuSeconds();
         QElapsedTimer wall;
         wall.start();
-        QEventLoop loop;
-        QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
-        loop.exec();
+        runEventLoopFor(int(seconds * 1000));
         const double elapsed = double(wall.nsecsElapsed()) / 1e9;
         state.SetIterationTime(elapsed);
         state.counters["cpu_percent_of_core"] = 100.0 * (cpuSeconds() - cpuBefore) / elapsed;
@@ -122,10 +101,6 @@ void registerAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
     registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return glimora::bench::runShellBenchmarks(argc, argv);
 }

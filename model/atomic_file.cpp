@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,14 +40,38 @@ std::filesystem::path temporaryName(const std::filesystem::path& file) {
     return folderOf(file) / name;
 }
 
+// Temporaries of `file` left by writers that died before their rename (a
+// kill, a power cut): named as temporaryName makes them, by a process that no
+// longer runs. Temporaries of this process and of live ones are in use.
+void removeAbandonedTemporaries(const std::filesystem::path& file) {
+    const std::string prefix = "." + file.filename().string() + ".tmp-";
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folderOf(file), error);
+    if (error) return;
+    for (const auto& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        long pid = 0;
+        int used = 0;
+        if (std::sscanf(name.c_str() + prefix.size(), "%ld-%*lu-%*llx%n", &pid, &used) != 1 || pid <= 0 ||
+            name.size() != prefix.size() + std::size_t(used))
+            continue;
+        if (pid == long(::getpid())) continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
+        std::error_code ignored;
+        std::filesystem::remove(entry.path(), ignored);
+    }
+}
+
 long systemWrite(int fd, const void* data, std::size_t size) { return long(::write(fd, data, size)); }
 
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::filesystem::path& target) {
+    TemporaryFile(const std::filesystem::path& target, const AtomicFile::OpenFunction& openFunction) {
+        constexpr int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
         for (int attempt = 0; attempt < 100; ++attempt) {
             path_ = temporaryName(target);
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            fd_ = openFunction ? openFunction(path_.c_str(), flags, 0666) : ::open(path_.c_str(), flags, 0666);
             if (fd_ >= 0 || errno != EEXIST) break;
         }
         if (fd_ < 0) error_ = lastError();
@@ -125,8 +150,9 @@ std::string AtomicFile::Error::description() const {
 }
 
 std::optional<AtomicFile::Error> AtomicFile::write(const std::filesystem::path& file, std::string_view bytes,
-                                                   const WriteFunction& writeFunction) {
-    TemporaryFile temporary(file);
+                                                   const WriteFunction& writeFunction,
+                                                   const OpenFunction& openFunction) {
+    TemporaryFile temporary(file, openFunction);
     if (!temporary.isOpen()) return Error{Step::createTemporary, temporary.error(), file};
 
     struct stat existing {};
@@ -138,6 +164,7 @@ std::optional<AtomicFile::Error> AtomicFile::write(const std::filesystem::path& 
     if (!temporary.close()) return Error{Step::flush, lastError(), file};
     if (::rename(temporary.path().c_str(), file.c_str()) != 0) return Error{Step::replace, lastError(), file};
     temporary.keep();
+    removeAbandonedTemporaries(file);
     if (const auto failure = flushFolder(folderOf(file))) return Error{Step::flushFolder, *failure, file};
     return std::nullopt;
 }

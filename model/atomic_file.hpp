@@ -30,14 +30,20 @@ struct AtomicFile {
     // Same contract as write(2): bytes written, or -1 with errno set. Tests
     // pass one that fails part-way to stand in for a full or failing disk.
     using WriteFunction = std::function<long(int fd, const void* data, std::size_t size)>;
+    // Same contract as open(2), for creating the temporary file: a descriptor,
+    // or -1 with errno set. Tests pass one that fails, as a folder the process
+    // may not write into does even where permission bits do not stop it (root).
+    using OpenFunction = std::function<int(const char* path, int flags, unsigned mode)>;
 
     // Replaces (or creates) `file` with `bytes`; nothing on success. On failure
     // before the rename the old file is untouched and the temporary is removed;
     // a failure to flush the folder is reported with the new file in place.
-    // The folder must exist. An existing file's permission bits are kept; a new
-    // file gets 0666 less the umask.
+    // A successful write also removes temporaries of `file` left by writers
+    // killed before their rename. The folder must exist. An existing file's
+    // permission bits are kept; a new file gets 0666 less the umask.
     static std::optional<Error> write(const std::filesystem::path& file, std::string_view bytes,
-                                      const WriteFunction& writeFunction = {});
+                                      const WriteFunction& writeFunction = {},
+                                      const OpenFunction& openFunction = {});
 };
 
 // Where an unreadable file is kept: "<name>.unreadable-<UTC time>", then

@@ -103,6 +103,14 @@ struct DesignRecipe {
     std::string displayName() const;
     // A text that stands for the design alone (no identity, name, date or PNG bytes).
     std::string signature() const;
+    // The signature with each text field in Normalization Form C. Two of them
+    // are equal exactly when the signatures are canonically equivalent: a file
+    // name with a precomposed "é" names the same photo as one with "e" and a
+    // combining accent, as documents from other systems may write it.
+    std::string canonicalSignature() const;
+    // Whether the two recipes hold the same design: their signatures are equal
+    // under canonical equivalence.
+    bool hasSameDesign(const DesignRecipe& other) const;
 };
 
 inline constexpr const char* recipeFormatIdentifier = "com.ombriq.recipe";

@@ -1,6 +1,7 @@
 #include "model/recipe_library.hpp"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <system_error>
 
 #include "model/json_text.hpp"
+#include "model/recipe_history_stream.hpp"
 #include "model/recipe_json.hpp"
 
 namespace glimora {
@@ -28,47 +30,103 @@ struct FileContents {
 
 std::string systemMessage(int error) { return std::error_code(error, std::generic_category()).message(); }
 
-FileContents readLibraryFile(const std::filesystem::path& file) {
-    FileContents contents;
+// The library file opened for reading, or why not.
+struct OpenFile {
+    int fd = -1;
+    bool missing = false;
+    std::optional<std::string> failure;
+
+    OpenFile() = default;
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+void openLibraryFile(const std::filesystem::path& file, OpenFile& opened) {
     // Non-blocking, so that a FIFO in the file's place cannot hang start-up.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT) contents.missing = true;
-        else contents.failure = systemMessage(errno);
-        return contents;
+    opened.fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (opened.fd < 0) {
+        if (errno == ENOENT) opened.missing = true;
+        else opened.failure = systemMessage(errno);
+        return;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        contents.failure = systemMessage(errno);
+    if (::fstat(opened.fd, &info) != 0) {
+        opened.failure = systemMessage(errno);
     } else if (!S_ISREG(info.st_mode)) {
-        contents.failure = "it is not a regular file";
+        opened.failure = "it is not a regular file";
     } else if (std::uint64_t(info.st_size) > recipeHistoryFileSizeLimit) {
-        contents.failure = "it is larger than 1 GiB (" + std::to_string(info.st_size) + " bytes)";
-    } else {
-        contents.bytes.resize(std::size_t(info.st_size));
-        std::size_t filled = 0;
-        while (true) {
-            if (filled == contents.bytes.size()) {
-                // The file may have grown since fstat; read on, but never past the limit.
-                if (filled > recipeHistoryFileSizeLimit) {
-                    contents.failure = "it is larger than 1 GiB";
-                    break;
-                }
-                contents.bytes.resize(std::min(filled + 65536, recipeHistoryFileSizeLimit + 1));
-            }
-            const ssize_t n = ::read(fd, contents.bytes.data() + filled, contents.bytes.size() - filled);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                contents.failure = systemMessage(errno);
+        opened.failure = "it is larger than 1 GiB (" + std::to_string(info.st_size) + " bytes)";
+    }
+}
+
+FileContents readLibraryFile(const std::filesystem::path& file) {
+    FileContents contents;
+    OpenFile opened;
+    openLibraryFile(file, opened);
+    contents.missing = opened.missing;
+    contents.failure = opened.failure;
+    if (opened.fd < 0 || opened.failure) return contents;
+    struct stat info {};
+    ::fstat(opened.fd, &info);
+    contents.bytes.resize(std::size_t(info.st_size));
+    std::size_t filled = 0;
+    while (true) {
+        if (filled == contents.bytes.size()) {
+            // The file may have grown since fstat; read on, but never past the limit.
+            if (filled > recipeHistoryFileSizeLimit) {
+                contents.failure = "it is larger than 1 GiB";
                 break;
             }
-            if (n == 0) break;
-            filled += std::size_t(n);
+            contents.bytes.resize(std::min(filled + 65536, recipeHistoryFileSizeLimit + 1));
         }
-        contents.bytes.resize(filled);
+        const ssize_t n = ::read(opened.fd, contents.bytes.data() + filled, contents.bytes.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            contents.failure = systemMessage(errno);
+            break;
+        }
+        if (n == 0) break;
+        filled += std::size_t(n);
     }
-    ::close(fd);
+    contents.bytes.resize(filled);
     return contents;
+}
+
+// Decodes the file as it is read, never holding all of it. Nothing when it
+// cannot be read or is not a well-formed array: the whole-text path says why.
+std::optional<RecipeHistoryDecoding> streamLibraryFile(const std::filesystem::path& file, bool& missing,
+                                                       const LogSink& log) {
+    OpenFile opened;
+    openLibraryFile(file, opened);
+    missing = opened.missing;
+    if (opened.fd < 0 || opened.failure) return std::nullopt;
+    bool failed = false;
+    std::size_t total = 0;
+    const RecipeHistoryByteSource source = [&](char* buffer, std::size_t capacity) -> std::size_t {
+        while (!failed) {
+            const ssize_t n = ::read(opened.fd, buffer, capacity);
+            if (n < 0 && errno == EINTR) continue;
+            total += n > 0 ? std::size_t(n) : 0;
+            if (n < 0 || total > recipeHistoryFileSizeLimit) break;
+            return std::size_t(n);
+        }
+        failed = true;
+        return 0;
+    };
+    // Skip lines are held back until the whole file is known to be readable.
+    std::vector<std::string> lines;
+    auto decoding = decodeRecipeHistoryStream(source, [&lines](std::string_view line) { lines.emplace_back(line); });
+    if (failed || !decoding) return std::nullopt;
+    for (const auto& line : lines) emit(log, line);
+#ifdef __GLIBC__
+    // The photos stay for as long as the program runs; the freed pages of
+    // the element texts between them would otherwise stay resident too.
+    ::malloc_trim(0);
+#endif
+    return decoding;
 }
 
 void moveAside(const std::filesystem::path& file, const std::string& reason, const LogSink& log) {
@@ -137,6 +195,16 @@ RecipeHistoryDecoding decodeRecipeHistory(std::string_view bytes, const LogSink&
 std::vector<DesignRecipe> loadRecipeHistory(const std::optional<std::filesystem::path>& libraryFile,
                                             const LogSink& log, RecipeHistoryAccess access) {
     if (!libraryFile) return {};
+    bool missing = false;
+    if (auto streamed = streamLibraryFile(*libraryFile, missing, log)) {
+        if (streamed->skipped > 0 && access == RecipeHistoryAccess::readWrite) {
+            const FileContents contents = readLibraryFile(*libraryFile);
+            if (!contents.missing && !contents.failure) copyAside(*libraryFile, contents.bytes, log);
+        }
+        return std::move(streamed->recipes);
+    }
+    if (missing) return {};
+
     FileContents contents = readLibraryFile(*libraryFile);
     if (contents.missing) return {};
 
@@ -178,7 +246,8 @@ std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& 
 }
 
 bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile, const std::string& bytes,
-                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction) {
+                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction,
+                            const AtomicFile::OpenFunction& openFunction) {
     if (!libraryFile) return true;
     if (bytes.size() > recipeHistoryFileSizeLimit) {
         emit(log, saveFailureLine("the library would be larger than 1 GiB (" + std::to_string(bytes.size()) +
@@ -192,7 +261,7 @@ bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryF
         emit(log, saveFailureLine("Could not create the folder “" + folder.string() + "”: " + error.message()));
         return false;
     }
-    if (const auto failure = AtomicFile::write(*libraryFile, bytes, writeFunction)) {
+    if (const auto failure = AtomicFile::write(*libraryFile, bytes, writeFunction, openFunction)) {
         emit(log, saveFailureLine(failure->description()));
         return false;
     }
@@ -201,11 +270,12 @@ bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryF
 
 bool saveRecipeHistory(const std::vector<DesignRecipe>& recipes,
                        const std::optional<std::filesystem::path>& libraryFile, const LogSink& log,
-                       const AtomicFile::WriteFunction& writeFunction) {
+                       const AtomicFile::WriteFunction& writeFunction,
+                       const AtomicFile::OpenFunction& openFunction) {
     if (!libraryFile) return true;
     const auto bytes = encodeRecipeHistory(recipes, log);
     if (!bytes) return false;
-    return writeRecipeHistoryFile(libraryFile, *bytes, log, writeFunction);
+    return writeRecipeHistoryFile(libraryFile, *bytes, log, writeFunction, openFunction);
 }
 
 }  // namespace glimora

@@ -58,14 +58,17 @@ std::string saveFailureLine(const std::string& description);
 std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& recipes, const LogSink& log = {});
 
 // Creates the folder and replaces the file atomically with the given bytes;
-// logs and returns false on failure. `writeFunction` stands in for write(2) in tests.
+// logs and returns false on failure. `writeFunction` and `openFunction` stand
+// in for write(2) and open(2) in tests.
 bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile, const std::string& bytes,
-                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction = {});
+                            const LogSink& log, const AtomicFile::WriteFunction& writeFunction = {},
+                            const AtomicFile::OpenFunction& openFunction = {});
 
 // encodeRecipeHistory then writeRecipeHistoryFile; true when the file now holds the list
 // (also true when there is no library location, as nothing was asked to be written).
 bool saveRecipeHistory(const std::vector<DesignRecipe>& recipes,
                        const std::optional<std::filesystem::path>& libraryFile, const LogSink& log,
-                       const AtomicFile::WriteFunction& writeFunction = {});
+                       const AtomicFile::WriteFunction& writeFunction = {},
+                       const AtomicFile::OpenFunction& openFunction = {});
 
 }  // namespace glimora

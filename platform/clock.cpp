@@ -9,4 +9,16 @@ double SystemClock::now() const {
     return std::chrono::duration<double>(sinceEpoch).count() - referenceDateUnixSeconds;
 }
 
+namespace {
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+SteadyClock::SteadyClock() : start_(SystemClock().now()), steadyStart_(steadySeconds()) {}
+
+double SteadyClock::now() const { return start_ + (steadySeconds() - steadyStart_); }
+
 }  // namespace glimora

@@ -18,4 +18,17 @@ public:
     double now() const override;
 };
 
+// The wall-clock time at construction, then moved on by the monotonic clock
+// only: a step of the system's clock neither freezes nor skips what is timed
+// with it.
+class SteadyClock final : public Clock {
+public:
+    SteadyClock();
+    double now() const override;
+
+private:
+    double start_;
+    double steadyStart_;
+};
+
 }  // namespace glimora

@@ -75,4 +75,10 @@ PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxP
 bool isJpeg(std::span<const std::uint8_t> data);
 bool isPng(std::span<const std::uint8_t> data);
 
+// False for a PNG with a chunk (other than pixel data) that claims more bytes
+// than the data holds: libpng would allocate the claimed size (up to 2 GiB
+// for a file of a few hundred bytes) before finding the data short. True for
+// anything that is not a PNG.
+bool pngChunksFitTheData(std::span<const std::uint8_t> data);
+
 }  // namespace glimora::image_decoding

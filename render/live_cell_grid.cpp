@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace glimora::WallpaperRenderer {
 
@@ -119,17 +120,33 @@ void LiveCellGrid::paint(std::span<const RGB> colors, const PixelRect& clip) con
     }
 
     const double h = grid_.cellHeight;
+    // A pixel row below the reach of the cell row above, covered whole by its
+    // own cell row, comes out as every other such row of that cell row: it is
+    // painted once and copied (most of a frame's rows).
+    const std::size_t offset = std::size_t(x0) * 4;
+    const std::size_t clipBytes = std::size_t(x1 - x0) * 4;
+    std::int64_t aboveEnd = 0;
     for (std::int64_t r = 0; r < grid_.rows; ++r) {
         const CoverageSpan& rows = rows_[std::size_t(r)];
+        const std::int64_t reachAbove = aboveEnd;
+        if (!rows.empty()) aboveEnd = rows.end;
         const std::int64_t rowBegin = std::max(rows.begin, y0);
         const std::int64_t rowEnd = std::min(rows.end, y1);
         if (rows.empty() || rowBegin >= rowEnd) continue;
         const double top = h * double(r);
         const double bottom = top + h + cellGrowth;
         const RGB* rowColors = colors.data() + r * grid_.columns;
+        const std::uint8_t* whole = nullptr;
         for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
             std::uint8_t* row = rowPointer(pixels_, y);
             const float coverage = rowCoverage(y, top, bottom, scale_);
+            if (coverage == 1.0f && y >= reachAbove) {
+                if (whole) {
+                    std::memcpy(row + offset, whole + offset, clipBytes);
+                    continue;
+                }
+                whole = row;  // painted just below
+            }
             for (std::int64_t c = firstColumn; c < endColumn; ++c) {
                 const auto i = std::size_t(c);
                 paintSpanClipped(row, cells_[i], rowColors[c], coverage, x0, x1);

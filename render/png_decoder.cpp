@@ -1,6 +1,7 @@
 // PNG through libpng. As with libjpeg, errors arrive by longjmp, so each call
 // into libpng sits in a small function that owns the setjmp and holds only
 // plain data; buffers and cleanup live in the C++ caller.
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
@@ -95,7 +96,25 @@ bool isPng(std::span<const std::uint8_t> data) {
     return data.size() >= 8 && png_sig_cmp(data.data(), 0, 8) == 0;
 }
 
+bool pngChunksFitTheData(std::span<const std::uint8_t> data) {
+    if (!isPng(data)) return true;
+    std::size_t offset = 8;
+    while (data.size() - offset >= 8) {
+        const std::uint8_t* chunk = data.data() + offset;
+        const std::uint64_t length = (std::uint64_t(chunk[0]) << 24) | (std::uint64_t(chunk[1]) << 16) |
+                                     (std::uint64_t(chunk[2]) << 8) | std::uint64_t(chunk[3]);
+        const bool imageData = std::equal(chunk + 4, chunk + 8, "IDAT");
+        const std::uint64_t left = data.size() - offset - 8;
+        // Pixel data is streamed, so a cut-off last IDAT is the reader's to judge.
+        if (length + 4 > left) return imageData;
+        if (std::equal(chunk + 4, chunk + 8, "IEND")) return true;
+        offset += std::size_t(length) + 12;
+    }
+    return true;
+}
+
 PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxPixelSize) {
+    if (!pngChunksFitTheData(data)) invalid();
     PngSession session;
     PngGuard guard{&session};
     session.input = {data.data(), data.size(), 0};

@@ -45,7 +45,10 @@ NotchViewModel::NotchViewModel(Services services)
     setCustomSideExpandedWidth(loadSideExpandedWidth(preferences));
     setPinnedProperties(loadPinnedProperties(preferences));
     setOutputFolderURL(loadOutputFolderURL(preferences, *services_.bookmarks));
-    setRecipeHistory(services_.loadRecipeHistory ? services_.loadRecipeHistory() : std::vector<DesignRecipe>{});
+    if (services_.loadRecipeHistory && services_.loadRecipeHistoryInBackground && services_.scheduler)
+        loadRecipeHistoryInBackground();
+    else
+        setRecipeHistory(services_.loadRecipeHistory ? services_.loadRecipeHistory() : std::vector<DesignRecipe>{});
     // The first shuffle must not come back to the design shown at start.
     gradientShuffleHistory_.insert(gradientSignature());
 }

@@ -77,6 +77,11 @@ public:
         std::shared_ptr<Paths> paths;
         std::shared_ptr<Logger> logger;
         RecipeHistoryLoader loadRecipeHistory;
+        // With a scheduler, the loader runs in the background so that start-up
+        // never waits for the library; the list arrives on the main thread a
+        // little later, and saves of the library wait for it. Without, the
+        // list is there when the constructor returns.
+        bool loadRecipeHistoryInBackground = false;
         ImageDecoder decodeImage;
         AtomicFile::WriteFunction writeExport;
     };
@@ -150,6 +155,10 @@ public:
 #undef GLIMORA_DECLARE_ACCESSORS
 #undef GLIMORA_DECLARE_ACCESSORS_observed
 #undef GLIMORA_DECLARE_ACCESSORS_plain
+
+    // The library is being read in the background; recipeHistory holds only
+    // what was saved since start until it arrives.
+    bool isLoadingRecipeHistory() const { return recipeHistoryLoading_; }
 
     // Plain properties: no change notification.
     bool isPresentingPhotoPicker() const { return isPresentingPhotoPicker_; }
@@ -374,6 +383,11 @@ private:
     void photoEncoded(const std::shared_ptr<const PhotoPng>& photo);
     void presentRecipeExport(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo);
     std::shared_ptr<const PhotoPng> photoAwaitedBy(const DesignRecipe& recipe) const;
+    // The PNG of the recipe's photo: its own bytes, or, for a copy of a library
+    // entry taken while that PNG was still being made in the background, the
+    // bytes the encode makes (waiting for them) or has since given the entry.
+    // Null when there are none. Valid until the model next changes.
+    const std::vector<std::uint8_t>* entryPngData(const DesignRecipe& recipe) const;
     // The library edits below keep recipeHistoryEntries_ in step with the list.
     void insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
                       std::shared_ptr<const PhotoPng> photo = nullptr);
@@ -381,6 +395,8 @@ private:
     // False when the list is known not to be saved (the log has the reason).
     bool saveLibrary();
     void libraryNotSaved();
+    void loadRecipeHistoryInBackground();
+    void recipeHistoryLoaded(std::vector<DesignRecipe> loaded);
     // Reads and decodes in the background; the result comes back on the main thread.
     void loadShaderSource(const std::filesystem::path& file);
     // Where the export and folder panels open: the output folder, else Downloads.
@@ -427,6 +443,10 @@ private:
     // recipeHistory_ (null: not made yet).
     std::vector<RecipeLibraryWriter::EntryRef> recipeHistoryEntries_;
     std::unique_ptr<RecipeLibraryWriter> libraryWriter_;
+    bool recipeHistoryLoading_ = false;
+    // The list changed while the library was being read: the two are joined
+    // and saved once it is in.
+    bool librarySaveWaiting_ = false;
     // The PNG of each loaded photo, made once: a shuffle through photos
     // records each photo again and again. Keyed by the pixels, which are
     // never changed once made.

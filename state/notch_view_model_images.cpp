@@ -43,7 +43,7 @@ void NotchViewModel::chooseImageFiles() {
     options.allowsMultipleSelection = true;
     options.allowedTypes = {FileDialogs::FileType::image};
     options.prompt = imageAssets_.empty() ? "Import Images" : "Add Images";
-    options.message = "Choose one or more images to pixelize locally on your Mac.";
+    options.message = "Choose one or more images to pixelize locally on this computer.";
     services_.fileDialogs->open(options, [self = weakSelf()](std::vector<std::filesystem::path> urls) {
         NotchViewModel* model = self.get();
         if (!model || urls.empty()) return;

@@ -40,7 +40,14 @@ void NotchViewModel::exportCurrentRecipe() {
     presentRecipeExport(std::move(recipe), std::move(photo));
 }
 
-void NotchViewModel::exportRecipe(DesignRecipe recipe) { presentRecipeExport(std::move(recipe), nullptr); }
+void NotchViewModel::exportRecipe(DesignRecipe recipe) {
+    // A library entry whose photo is still being encoded is written with that
+    // PNG once it is ready, as the entry itself will hold it.
+    auto photo = photoAwaitedBy(recipe);
+    if (!photo && recipe.image && !recipe.image->pngData)
+        if (const std::vector<std::uint8_t>* png = entryPngData(recipe)) recipe.image->pngData = *png;
+    presentRecipeExport(std::move(recipe), std::move(photo));
+}
 
 void NotchViewModel::presentRecipeExport(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo) {
     if (!services_.fileDialogs) return;

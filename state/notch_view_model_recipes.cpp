@@ -105,6 +105,21 @@ std::shared_ptr<const RecipeLibraryWriter::PhotoPng> NotchViewModel::photoAwaite
     return nullptr;
 }
 
+const std::vector<std::uint8_t>* NotchViewModel::entryPngData(const DesignRecipe& recipe) const {
+    if (!recipe.image) return nullptr;
+    if (recipe.image->pngData) return &*recipe.image->pngData;
+    if (const auto photo = photoAwaitedBy(recipe)) {
+        // Made here when the background has not started on it, otherwise
+        // waited for: either way the same bytes the entry is about to get.
+        const auto& bytes = photo->bytes();
+        return bytes ? &*bytes : nullptr;
+    }
+    for (const DesignRecipe& entry : recipeHistory_)
+        if (entry.id == recipe.id && entry.image && entry.image->pngData && entry.signature() == recipe.signature())
+            return &*entry.image->pngData;
+    return nullptr;
+}
+
 void NotchViewModel::photoEncoded(const std::shared_ptr<const PhotoPng>& photo) {
     bool changed = false;
     for (const AwaitedPhoto& awaited : awaitedPhotos_) {
@@ -312,9 +327,10 @@ void NotchViewModel::restoreRecipeImage(const DesignRecipe& recipe) {
     const ImageCrop crop = cropOf(image);
 
     std::optional<PixelImageBuffer> decoded;
-    if (image.pngData && services_.decodeImage) {
+    const std::vector<std::uint8_t>* png = entryPngData(recipe);
+    if (png && services_.decodeImage) {
         try {
-            decoded = services_.decodeImage(*image.pngData, recipeImageMaxPixelSize);
+            decoded = services_.decodeImage(*png, recipeImageMaxPixelSize);
         } catch (...) {
             decoded.reset();
         }
@@ -363,9 +379,11 @@ void NotchViewModel::removeRecipe(std::size_t index) {
 void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
                                   std::shared_ptr<const PhotoPng> photo) {
     if (replacingSameDesign) {
-        const std::string signature = recipe.signature();
+        // Under canonical equivalence: a photo name spelt with a combining
+        // accent is the same design as one with the precomposed letter.
+        const std::string signature = recipe.canonicalSignature();
         for (std::size_t i = 0; i < recipeHistory_.size(); ++i) {
-            if (recipeHistory_[i].signature() != signature) continue;
+            if (recipeHistory_[i].canonicalSignature() != signature) continue;
             recipe.isFavorite = recipe.isFavorite || recipeHistory_[i].isFavorite;
             removeRecipe(i);
             break;
@@ -391,6 +409,12 @@ void NotchViewModel::insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
 }
 
 bool NotchViewModel::saveLibrary() {
+    if (recipeHistoryLoading_) {
+        // Writing now would replace the file with what was made since start;
+        // the list read must also take in what was made meanwhile.
+        librarySaveWaiting_ = true;
+        return true;
+    }
     if (!libraryWriter_->hasFile()) return true;
     const std::size_t count = std::min(recipeHistory_.size(), recipeHistoryLimit);
     std::vector<RecipeLibraryWriter::EntryRef> entries;
@@ -410,6 +434,36 @@ bool NotchViewModel::saveLibrary() {
     if (!outcome) return true;
     for (const std::string& line : outcome->logLines) services_.logger->log(line);
     return outcome->saved;
+}
+
+void NotchViewModel::loadRecipeHistoryInBackground() {
+    recipeHistoryLoading_ = true;
+    services_.scheduler->background([load = services_.loadRecipeHistory,
+                                     scheduler = std::weak_ptr<Scheduler>(services_.scheduler), self = weakSelf()] {
+        if (self.expired()) return;
+        // Shared, so that handing the list over never copies its photos.
+        auto recipes = std::make_shared<std::vector<DesignRecipe>>(load());
+        if (const auto main = scheduler.lock())
+            main->post([self, recipes] {
+                if (NotchViewModel* model = self.get()) model->recipeHistoryLoaded(std::move(*recipes));
+            });
+    });
+}
+
+void NotchViewModel::recipeHistoryLoaded(std::vector<DesignRecipe> loaded) {
+    recipeHistoryLoading_ = false;
+    if (!std::exchange(librarySaveWaiting_, false)) {
+        setRecipeHistory(std::move(loaded));
+        return;
+    }
+    // What was saved meanwhile goes in front, newest first, as if it had been
+    // saved after the file was read: the same design replaces its stored
+    // copy and the oldest give way past 36.
+    std::vector<DesignRecipe> made = std::exchange(recipeHistory_, std::move(loaded));
+    recipeHistoryEntries_.assign(recipeHistory_.size(), nullptr);
+    for (auto recipe = made.rbegin(); recipe != made.rend(); ++recipe) insertRecipe(std::move(*recipe), true);
+    publish(Prop::recipeHistory);
+    if (!saveLibrary()) libraryNotSaved();
 }
 
 void NotchViewModel::libraryNotSaved() { setRecipeStatus("Could not save library"); }

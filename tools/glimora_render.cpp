@@ -34,6 +34,9 @@ struct BadInput {
     std::string message;
 };
 
+// --help anywhere among the options: print the usage, render nothing.
+struct HelpRequested {};
+
 struct Options {
     std::filesystem::path recipe;
     std::filesystem::path out;
@@ -79,6 +82,7 @@ Options parseArguments(int argc, char* argv[]) {
             optionsEnded = true;
             continue;
         }
+        if (argument == "--help" || argument == "-h") throw HelpRequested{};
         // Each option takes a value, as the next argument or after "=".
         std::string_view name = argument, value;
         bool hasValue = false;
@@ -153,6 +157,12 @@ void render(const Options& options) {
 int main(int argc, char* argv[]) {
     try {
         render(parseArguments(argc, argv));
+        return 0;
+    } catch (const HelpRequested&) {
+        std::printf("%s\n\n%s\n", usage,
+                    "Renders a recipe document (.ombriq) to OUT, replaced atomically, through the\n"
+                    "application's own export. The format and resolution default to the recipe's.\n"
+                    "Exit status 0 on success, 1 on bad input (nothing is written then).");
         return 0;
     } catch (const BadInput& error) {
         std::fprintf(stderr, "glimora-render: %s\n", error.message.c_str());

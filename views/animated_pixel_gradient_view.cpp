@@ -1,5 +1,6 @@
 #include "views/animated_pixel_gradient_view.hpp"
 
+#include "state/desktop_canvas_frame.hpp"
 #include "state/wallpaper_snapshot.hpp"
 
 namespace glimora {
@@ -14,8 +15,8 @@ ShaderArguments AnimatedPixelGradientView::shaderArguments(double time) const {
 
 std::span<const WallpaperRenderer::PixelRect> AnimatedPixelGradientView::drawFrame(
     const WallpaperRenderer::CanvasContext& context, double width, double height) {
-    const double time = model_.services().clock->now();
-    return frames().draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
+    return drawDesktopCanvasFrame(model_, CanvasContent::animatedGradient, model_.services().clock->now(), context,
+                                  width, height, frames());
 }
 
 }  // namespace glimora

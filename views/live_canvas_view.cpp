@@ -1,6 +1,6 @@
 #include "views/live_canvas_view.hpp"
 
-#include "state/wallpaper_snapshot.hpp"
+#include "state/desktop_canvas_frame.hpp"
 
 namespace glimora {
 
@@ -15,9 +15,8 @@ void LiveCanvasView::setTimed(bool timed) {
 
 std::span<const WallpaperRenderer::PixelRect> LiveCanvasView::drawFrame(
     const WallpaperRenderer::CanvasContext& context, double width, double height) {
-    std::optional<double> time;
-    if (timed_) time = model_.services().clock->now();
-    return frames().draw(makeExportSettings(model_, std::nullopt, time), context, width, height);
+    return drawDesktopCanvasFrame(model_, timed_ ? CanvasContent::timelineCanvas : CanvasContent::stillCanvas,
+                                  model_.services().clock->now(), context, width, height, frames());
 }
 
 }  // namespace glimora

@@ -1,5 +1,6 @@
 #include "views/procedural_gradient_view.hpp"
 
+#include "state/desktop_canvas_frame.hpp"
 #include "state/wallpaper_snapshot.hpp"
 
 namespace glimora {
@@ -13,8 +14,8 @@ ShaderArguments ProceduralGradientView::shaderArguments() const {
 
 std::span<const WallpaperRenderer::PixelRect> ProceduralGradientView::drawFrame(
     const WallpaperRenderer::CanvasContext& context, double width, double height) {
-    WallpaperRenderer::drawLiveGrainGradient(context, makeExportSettings(model_), width, height);
-    return frames().drewWhole(context);
+    return drawDesktopCanvasFrame(model_, CanvasContent::grainGradient, model_.services().clock->now(), context,
+                                  width, height, frames());
 }
 
 }  // namespace glimora

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cctype>
 
@@ -40,17 +41,24 @@ DesktopMotionSetting::DesktopMotionSetting(QObject* parent) : QObject(parent) {
     }
     const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
     if (gsettings.isEmpty()) return;
-    QProcess query;
-    query.start(gsettings, {QStringLiteral("get"), QLatin1String(gnomeSchema), QLatin1String(gnomeKey)});
-    if (!query.waitForFinished(2000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) {
-        query.kill();
-        query.waitForFinished(500);
-        return;  // no such schema here: the desktop has no setting
-    }
-    const QByteArray value = query.readAllStandardOutput();
-    reduceMotion_ =
-        reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size()))).value_or(false);
-    watchGnome(gsettings);
+    // Asked without waiting: the desktop window is made at start-up, and a
+    // process answers in tens of milliseconds at best. Until it does, motion
+    // is not reduced; the answer comes within the first few frames.
+    auto* query = new QProcess(this);
+    connect(query, &QProcess::finished, this, [this, query, gsettings](int exitCode, QProcess::ExitStatus status) {
+        query->deleteLater();
+        if (status != QProcess::NormalExit || exitCode != 0) return;  // no such schema here: no setting
+        const QByteArray value = query->readAllStandardOutput();
+        if (const auto reduce = reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size()))))
+            update(*reduce);
+        watchGnome(gsettings);
+    });
+    connect(query, &QProcess::errorOccurred, query, [query](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) query->deleteLater();
+    });
+    // A query that hangs is given up, as the desktop then has no setting to offer.
+    QTimer::singleShot(2000, query, [query] { query->kill(); });
+    query->start(gsettings, {QStringLiteral("get"), QLatin1String(gnomeSchema), QLatin1String(gnomeKey)});
 }
 
 DesktopMotionSetting::~DesktopMotionSetting() {

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_file_dialogs.hpp"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QImageReader>
@@ -56,7 +57,9 @@ QStringList QtFileDialogs::nameFilters(const std::vector<FileType>& types) {
 
 QFileDialog* QtFileDialogs::makeDialog(const std::string& prompt, const std::string& message,
                                        const std::optional<std::filesystem::path>& directory) const {
-    auto* dialog = new QFileDialog;
+    // Opened from the notch panel it has the panel as its parent, which keeps
+    // the open panel open while the dialog has the focus.
+    auto* dialog = new QFileDialog(QApplication::activeWindow());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog, !useNativeDialogs_);
     // A file dialog has no message line; its title carries the message.

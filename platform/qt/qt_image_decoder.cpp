@@ -28,6 +28,7 @@ bool withinLimits(QSize size) {
 
 std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t> data, int maxPixelSize) {
     if (data.empty() || data.size() > std::size_t(INT32_MAX)) return std::nullopt;
+    if (!image_decoding::pngChunksFitTheData(data)) return std::nullopt;
     // Qt refuses images above 256 MB by default; the limits above allow up to
     // 2^28 pixels of four bytes, which the reader may then hold at once.
     static std::once_flag raisedLimit;

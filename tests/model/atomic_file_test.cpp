@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,6 +52,47 @@ TEST(AtomicFile, CreatesAndReplacesFiles) {
     EXPECT_FALSE(AtomicFile::write(file, ""));
     EXPECT_EQ(contentsOf(file), "");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+// A process id that no process has now: a child that has exited and been reaped.
+pid_t deadProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+TEST(AtomicFile, ASuccessfulWriteRemovesTemporariesOfKilledWriters) {
+    TempDir dir;
+    const fs::path file = dir.path() / "recipes.json";
+    const auto temporary = [&](long pid) {
+        return dir.path() / (".recipes.json.tmp-" + std::to_string(pid) + "-3-5f3a");
+    };
+    const fs::path abandoned = temporary(long(deadProcessId()));
+    const fs::path ours = temporary(long(::getpid()));
+    const fs::path live = temporary(1);  // init runs as long as the machine does
+    const fs::path otherFile = dir.path() / (".other.json.tmp-" + std::to_string(long(deadProcessId())) + "-0-1");
+    const fs::path lookalike = temporary(long(deadProcessId())).string() + "-copy";
+    for (const auto& path : {abandoned, ours, live, otherFile, lookalike}) writeFile(path, "partial");
+
+    EXPECT_FALSE(AtomicFile::write(file, "saved"));
+    EXPECT_EQ(contentsOf(file), "saved");
+    EXPECT_FALSE(fs::exists(abandoned));
+    // In use, or not a temporary of this file: kept.
+    EXPECT_TRUE(fs::exists(ours));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_TRUE(fs::exists(otherFile));
+    EXPECT_TRUE(fs::exists(lookalike));
+}
+
+TEST(AtomicFile, AFailedWriteLeavesAbandonedTemporariesAlone) {
+    TempDir dir;
+    const fs::path file = dir.path() / "recipes.json";
+    const fs::path abandoned = dir.path() / (".recipes.json.tmp-" + std::to_string(long(deadProcessId())) + "-0-1");
+    writeFile(abandoned, "partial");
+    EXPECT_TRUE(AtomicFile::write(file, "never whole", failingAfter(4)));
+    EXPECT_TRUE(fs::exists(abandoned));
 }
 
 TEST(AtomicFile, KeepsThePermissionsOfTheFileItReplaces) {

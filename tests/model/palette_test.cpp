@@ -96,7 +96,9 @@ TEST(Palette, PickedColourBecomesAClampedStop) {
     EXPECT_EQ(CustomPaletteStop::fromColor({nan, 0.25, std::numeric_limits<double>::infinity()}),
               (CustomPaletteStop{0, 0.25, 1}));
     EXPECT_NE((CustomPaletteStop{0.5, 0.5, 0.5}), (CustomPaletteStop{0.5, 0.5, std::nextafter(0.5, 1.0)}));
-    EXPECT_EQ(std::vector<CustomPaletteStop>{}, std::vector<CustomPaletteStop>{});
+    // The ends of the range and values within it pass unchanged; huge values clamp.
+    EXPECT_EQ(CustomPaletteStop::fromColor({0, 1, 0.999}), (CustomPaletteStop{0, 1, 0.999}));
+    EXPECT_EQ(CustomPaletteStop::fromColor({-1e300, 1e300, 0.0625}), (CustomPaletteStop{0, 1, 0.0625}));
 }
 
 TEST(NotchMetrics, SidePanelWidthPerTab) {

@@ -202,18 +202,19 @@ void expectFailedSave(const fs::path& file, const std::string& before, const Log
 TEST_F(RecipeLibrary, SaveIntoAReadOnlyFolderFails) {
     ASSERT_TRUE(saveRecipeHistory(numberedRecipes(3), file, log.sink()));
     const std::string before = contentsOf(file);
-    ::chmod(file.parent_path().c_str(), 0555);
-    // Root (and CAP_DAC_OVERRIDE) writes through permission bits; the
-    // fault-injecting test below covers the same path for such runs.
-    const fs::path probe = file.parent_path() / "probe";
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(probe.c_str());
-        GTEST_SKIP() << "permission bits do not stop this process from writing (running as root)";
-    }
-    expectFailedSave(file, before, log, saveRecipeHistory(numberedRecipes(5), file, log.sink()));
+    // What creating the temporary file in a read-only folder does, for any
+    // user (root writes through permission bits).
+    int opens = 0;
+    const auto readOnlyFolder = [&opens](const char*, int, unsigned) {
+        ++opens;
+        errno = EACCES;
+        return -1;
+    };
+    expectFailedSave(file, before, log, saveRecipeHistory(numberedRecipes(5), file, log.sink(), {}, readOnlyFolder));
+    EXPECT_EQ(opens, 1);
+    EXPECT_NE(log.lines[0].find("Could not create a temporary file next to"), std::string::npos) << log.lines[0];
     EXPECT_NE(log.lines[0].find("Permission denied"), std::string::npos) << log.lines[0];
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(RecipeLibrary, SaveThatFailsPartWayThroughTheWrite) {

@@ -2,52 +2,72 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <set>
+#include <string>
 
 namespace glimora {
 namespace {
 
-bool gpuSkipsShape(NotchShape shape) {
-    return shape == NotchShape::smoothGradient || shape == NotchShape::ribbonBands ||
-           shape == NotchShape::glowDots;
+using Source = WallpaperSource;
+using Shape = NotchShape;
+using Content = CanvasContent;
+
+struct Case {
+    CanvasInputs inputs;
+    Content content;
+    bool redrawsWithClock;
+};
+
+// Inputs: material active, material playing, grain active, source, animation
+// playing, reduce motion, shape.
+const Case cases[] = {
+    {{false, false, false, Source::gradient, false, false, Shape::linear}, Content::stillCanvas, false},
+    {{false, false, false, Source::image, false, false, Shape::linear}, Content::stillCanvas, false},
+    {{false, true, false, Source::gradient, false, false, Shape::linear}, Content::stillCanvas, false},
+    {{true, false, false, Source::gradient, false, false, Shape::linear}, Content::shaderMaterial, false},
+    {{true, true, false, Source::gradient, false, false, Shape::linear}, Content::shaderMaterial, true},
+    {{true, true, false, Source::image, true, false, Shape::glowDots}, Content::shaderMaterial, true},
+    {{true, true, false, Source::gradient, false, true, Shape::linear}, Content::shaderMaterial, false},
+    {{true, false, true, Source::gradient, true, false, Shape::linear}, Content::shaderMaterial, false},
+    {{false, false, true, Source::gradient, false, false, Shape::linear}, Content::grainGradient, false},
+    {{false, true, true, Source::image, true, false, Shape::linear}, Content::grainGradient, false},
+    {{false, false, false, Source::gradient, true, false, Shape::linear}, Content::animatedGradient, true},
+    {{false, false, false, Source::gradient, true, false, Shape::conic}, Content::animatedGradient, true},
+    {{false, false, false, Source::gradient, true, true, Shape::linear}, Content::stillCanvas, false},
+    {{false, false, false, Source::gradient, true, false, Shape::smoothGradient}, Content::timelineCanvas, true},
+    {{false, false, false, Source::gradient, true, false, Shape::ribbonBands}, Content::timelineCanvas, true},
+    {{false, false, false, Source::gradient, true, false, Shape::glowDots}, Content::timelineCanvas, true},
+    {{false, false, false, Source::gradient, true, true, Shape::glowDots}, Content::stillCanvas, false},
+    {{false, false, false, Source::image, true, false, Shape::linear}, Content::timelineCanvas, false},
+    {{false, false, false, Source::image, true, false, Shape::smoothGradient}, Content::timelineCanvas, false},
+    {{false, false, false, Source::image, true, true, Shape::linear}, Content::stillCanvas, false},
+};
+
+std::string describe(const CanvasInputs& in) {
+    return std::string("shader ") + (in.shaderActive ? "on" : "off") + (in.shaderPlaying ? " playing" : "") +
+           " grain " + (in.grainGradientActive ? "on" : "off") + " source " +
+           std::string(rawValue(in.wallpaperSource)) + " playing " + (in.animationPlaying ? "yes" : "no") +
+           " reduce " + (in.reduceMotion ? "yes" : "no") + " shape " + std::string(rawValue(in.shape));
 }
 
-// Every combination of material, grain, source, playing, reduced motion and
-// shape (with the material clock both running and stopped).
-template <class Check>
-void forEveryCombination(Check check) {
-    for (const bool shader : {false, true})
-        for (const bool shaderPlaying : {false, true})
-            for (const bool grain : {false, true})
-                for (const WallpaperSource source : everyCase<WallpaperSource>())
-                    for (const bool playing : {false, true})
-                        for (const bool reduce : {false, true})
-                            for (const NotchShape shape : allCases<NotchShape>())
-                                check(CanvasInputs{shader, shaderPlaying, grain, source, playing, reduce,
-                                                   shape});
-}
-
-TEST(CanvasContent, ChoiceForEveryCombination) {
-    std::map<CanvasContent, int> seen;
-    forEveryCombination([&](const CanvasInputs& in) {
-        const CanvasContent content = canvasContent(in);
-        ++seen[content];
-        const bool running = in.animationPlaying && !in.reduceMotion;
-        CanvasContent expected = CanvasContent::stillCanvas;
-        if (in.shaderActive) {
-            expected = CanvasContent::shaderMaterial;
-        } else if (in.grainGradientActive) {
-            expected = CanvasContent::grainGradient;
-        } else if (running) {
-            const bool gpu = in.wallpaperSource == WallpaperSource::gradient && !gpuSkipsShape(in.shape);
-            expected = gpu ? CanvasContent::animatedGradient : CanvasContent::timelineCanvas;
-        }
-        ASSERT_EQ(content, expected) << "shader " << in.shaderActive << " grain " << in.grainGradientActive
-                                     << " source " << rawValue(in.wallpaperSource) << " playing "
-                                     << in.animationPlaying << " reduce " << in.reduceMotion << " shape "
-                                     << rawValue(in.shape);
-    });
+TEST(CanvasContent, ChoiceAndRedrawForATableOfCases) {
+    std::set<Content> seen;
+    for (const Case& each : cases) {
+        EXPECT_EQ(canvasContent(each.inputs), each.content) << describe(each.inputs);
+        EXPECT_EQ(canvasRedrawsWithClock(each.inputs), each.redrawsWithClock) << describe(each.inputs);
+        seen.insert(each.content);
+    }
     EXPECT_EQ(seen.size(), 5u);  // every drawing is reachable
+}
+
+TEST(CanvasContent, APlayingGradientAnimatesEveryShapeButThree) {
+    const std::set<Shape> drawnOnTheTimeline = {Shape::smoothGradient, Shape::ribbonBands, Shape::glowDots};
+    for (const Shape shape : allCases<Shape>()) {
+        const CanvasInputs in{false, false, false, Source::gradient, true, false, shape};
+        EXPECT_EQ(canvasContent(in),
+                  drawnOnTheTimeline.contains(shape) ? Content::timelineCanvas : Content::animatedGradient)
+            << rawValue(shape);
+    }
 }
 
 TEST(CanvasContent, TheSpecialCasesOfTheDesktop) {
@@ -72,23 +92,12 @@ TEST(CanvasContent, TheSpecialCasesOfTheDesktop) {
     EXPECT_EQ(canvasContent(in), CanvasContent::shaderMaterial);
 }
 
-TEST(CanvasContent, OnlyDrawingsThatChangeWithTheClockRedrawOnATimer) {
-    forEveryCombination([](const CanvasInputs& in) {
-        const bool ticks = canvasRedrawsWithClock(in);
-        switch (canvasContent(in)) {
-        case CanvasContent::shaderMaterial: EXPECT_EQ(ticks, in.shaderPlaying && !in.reduceMotion); break;
-        case CanvasContent::animatedGradient: EXPECT_TRUE(ticks); break;
-        case CanvasContent::timelineCanvas:
-            // A photo is the same at every instant.
-            EXPECT_EQ(ticks, in.wallpaperSource == WallpaperSource::gradient);
-            break;
-        case CanvasContent::grainGradient:
-        case CanvasContent::stillCanvas: EXPECT_FALSE(ticks); break;
-        }
-        if (in.reduceMotion) {
-            EXPECT_FALSE(ticks);
-        }
-    });
+TEST(CanvasContent, ReducedMotionStopsEveryTimer) {
+    for (const Case& each : cases) {
+        CanvasInputs in = each.inputs;
+        in.reduceMotion = true;
+        EXPECT_FALSE(canvasRedrawsWithClock(in)) << describe(in);
+    }
 }
 
 }  // namespace

@@ -331,6 +331,44 @@ TEST(PixelImageBufferLoad, PngExifOrientationIsApplied) {
     EXPECT_EQ(pixelAt(buffer, 2, 1).red, 5);
 }
 
+// A chunk of `type` whose length field claims `claimed` bytes, followed by `data`.
+Bytes pngChunk(const char* type, std::uint32_t claimed, const Bytes& data) {
+    Bytes chunk = {std::uint8_t(claimed >> 24), std::uint8_t(claimed >> 16), std::uint8_t(claimed >> 8),
+                   std::uint8_t(claimed)};
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    return chunk;
+}
+
+TEST(PixelImageBufferLoad, AChunkClaimingMoreThanTheFileHoldsIsRefusedBeforeReading) {
+    const Bytes png = test::encodeRgbaPng(6, 4, [](int x, int y) {
+        return std::array<std::uint8_t, 4>{std::uint8_t(x * 40), std::uint8_t(y * 60), 9, 255};
+    });
+    ASSERT_TRUE(image_decoding::pngChunksFitTheData(png));
+    const std::size_t afterHeader = 8 + 8 + 13 + 4;
+    // A text chunk that says 1.6 GB in a file of a few hundred bytes: libpng
+    // would reserve the whole claim before finding the data short.
+    for (const char* type : {"tEXt", "eXIf", "iCCP", "zzZz"}) {
+        Bytes damaged = png;
+        const Bytes chunk = pngChunk(type, 1'627'389'989u, Bytes(20, 'x'));
+        damaged.insert(damaged.begin() + std::ptrdiff_t(afterHeader), chunk.begin(), chunk.end());
+        EXPECT_FALSE(image_decoding::pngChunksFitTheData(damaged)) << type;
+        EXPECT_EQ(loadError(damaged), Error::invalidImage) << type;
+    }
+    // Cut in the middle of its pixel data, the file is the decoder's to judge.
+    const Bytes cut(png.begin(), png.end() - 20);
+    EXPECT_TRUE(image_decoding::pngChunksFitTheData(cut));
+    // A chunk that ends exactly at the end of the data fits; one byte more does not.
+    Bytes exact(png.begin(), png.begin() + std::ptrdiff_t(afterHeader));
+    const Bytes last = pngChunk("tEXt", 4, {'a', 0, 'b', 'c', 1, 2, 3, 4});
+    exact.insert(exact.end(), last.begin(), last.end());
+    EXPECT_TRUE(image_decoding::pngChunksFitTheData(exact));
+    exact.pop_back();
+    EXPECT_FALSE(image_decoding::pngChunksFitTheData(exact));
+    // Anything not a PNG is not this check's business.
+    EXPECT_TRUE(image_decoding::pngChunksFitTheData(Bytes{0xFF, 0xD8, 0xFF}));
+}
+
 TEST(PixelImageBufferLoad, NonImagesAndDamagedFilesAreInvalid) {
     const std::string text = "Glimora notes: this is plain text, not a photo.\n";
     EXPECT_EQ(loadError(Bytes(text.begin(), text.end())), Error::invalidImage);

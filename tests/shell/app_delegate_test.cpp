@@ -334,8 +334,15 @@ TEST(ScreenSaverSetup, FoundSaverIsOpenedAndAFailedOpenSaysSo) {
     harness.screenSaver->location = "/opt/glimora/bin/ombriq-saver";
     auto delegate = harness.make();
     delegate->openScreenSaverBundle();
-    EXPECT_TRUE(harness.alerts->alerts.empty());
     EXPECT_EQ(harness.screenSaver->opened, std::vector<std::filesystem::path>{"/opt/glimora/bin/ombriq-saver"});
+    // The first time only, the user learns how to add the saver to XScreenSaver.
+    ASSERT_EQ(harness.alerts->alerts.size(), 1u);
+    EXPECT_EQ(harness.alerts->alerts[0].first, "Add Ombriq to XScreenSaver");
+    EXPECT_NE(harness.alerts->alerts[0].second.find("\"ombriq-saver -root\""), std::string::npos);
+    delegate->openScreenSaverBundle();
+    EXPECT_EQ(harness.screenSaver->opened.size(), 2u);
+    EXPECT_EQ(harness.alerts->alerts.size(), 1u);
+    harness.alerts->alerts.clear();
 
     harness.screenSaver->opens = false;
     delegate->openScreenSaverBundle();
@@ -352,11 +359,17 @@ TEST(ScreenSaverSetup, SaverIsLookedForBesideTheApplication) {
     OmbriqSaverBundle bundle(folder.path());
     EXPECT_EQ(bundle.locate(), std::nullopt);
     const auto saver = folder.path() / "ombriq-saver";
-    test::writeFile(saver, "#!/bin/sh\nexit 0\n");
+    const auto arguments = folder.path() / "arguments";
+    test::writeFile(saver, "#!/bin/sh\necho \"$@\" > '" + arguments.string() + ".tmp' && /bin/mv '" + arguments.string() +
+                               ".tmp' '" + arguments.string() + "'\n");
     EXPECT_EQ(bundle.locate(), std::nullopt);  // not executable
     std::filesystem::permissions(saver, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
     EXPECT_EQ(bundle.locate(), saver);
     EXPECT_TRUE(bundle.open(saver));
+    // It runs the saver's configuration dialog.
+    ASSERT_TRUE(test::processEventsUntil([&] { return std::filesystem::exists(arguments); }));
+    const auto given = test::readFile(arguments);
+    EXPECT_EQ(std::string(given.begin(), given.end()), "--configure\n");
     EXPECT_FALSE(bundle.open(folder.path() / "missing"));
 
     // Along PATH when not beside the application.

@@ -73,6 +73,8 @@ public:
         toolTip = shownToolTip;
         if (onShow_) onShow_();
     }
+    bool isAvailable() const override { return available; }
+    bool available = true;
     QMenu* menu = nullptr;
     QIcon icon;
     QString toolTip;
@@ -127,6 +129,10 @@ struct AppHarness {
     std::shared_ptr<RecordingAlerts> alerts = std::make_shared<RecordingAlerts>();
     UpdaterConfiguration updaterConfiguration;
     FakeStatusItem* statusItem = nullptr;
+    // Whether the status item says the desktop shows it.
+    bool trayAvailable = true;
+    // Whether the delegate builds the notch panel (on a 1920x1080 screen).
+    bool withNotchPanel = false;
     int terminations = 0;
     // Whether the placement callback was in place when the status item was shown.
     std::optional<bool> placementCallbackAtStatusItem;
@@ -147,11 +153,19 @@ struct AppHarness {
                 placementCallbackAtStatusItem = static_cast<bool>(delegate->model()->onPlacementChange());
             });
             statusItem = item.get();
+            item->available = trayAvailable;
             return item;
         };
         environment.makeWallpaperWindowController = [this](std::shared_ptr<NotchViewModel> shared) {
             return std::make_unique<JournalWallpaperWindowController>(std::move(shared), journal);
         };
+        if (withNotchPanel)
+            environment.makeNotchWindowController = [this](std::shared_ptr<NotchViewModel> shared) {
+                journal.push_back("notch.create");
+                auto controller = std::make_unique<NotchWindowController>(std::move(shared));
+                controller->setScreenOverride(ScreenDescription{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, 0, {}, {}});
+                return controller;
+            };
         environment.setAccessoryActivationPolicy = [this] { journal.push_back("activationPolicy.accessory"); };
         environment.terminate = [this] { ++terminations; };
         auto made = std::make_unique<AppDelegate>(std::move(environment));

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/shell/qt_application.hpp"
 
 #include "tests/support/temp_dir.hpp"
 
@@ -31,6 +37,50 @@ TEST(DesktopMotionSetting, KdeAnimationSpeedZeroMeansReducedMotion) {
     EXPECT_EQ(DesktopMotionSetting::reduceMotionFromKde(path), false);
     write("[General]\nColorScheme=Breeze\n");
     EXPECT_EQ(DesktopMotionSetting::reduceMotionFromKde(path), std::nullopt);
+}
+
+// A gsettings that takes its time to answer "false" and then watches.
+class SlowGsettings {
+public:
+    explicit SlowGsettings(const char* answer) : path_(qgetenv("PATH")) {
+        const auto script = folder_.path() / "gsettings";
+        std::ofstream(script) << "#!/bin/sh\n"
+                                 "if [ \"$1\" = get ]; then sleep 0.4; echo "
+                              << answer << "; exit 0; fi\n"
+                                           "exec sleep 30\n";
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        qputenv("PATH", QByteArray::fromStdString(folder_.path().string()) + ":" + path_);
+    }
+    ~SlowGsettings() { qputenv("PATH", path_); }
+
+private:
+    test::TempDir folder_;
+    QByteArray path_;
+};
+
+// Made with the desktop window at start-up: it must not wait for the answer.
+TEST(DesktopMotionSetting, TheDesktopIsAskedWithoutWaitingAndTheAnswerArrivesAsAChange) {
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    {
+        SlowGsettings gsettings("false");
+        QElapsedTimer clock;
+        clock.start();
+        DesktopMotionSetting setting;
+        EXPECT_LT(clock.elapsed(), 300) << "the constructor waited for gsettings";
+        EXPECT_FALSE(setting.reduceMotion());
+        std::vector<bool> changes;
+        QObject::connect(&setting, &DesktopMotionSetting::changed, [&changes](bool reduce) { changes.push_back(reduce); });
+        EXPECT_TRUE(test::processEventsUntil([&] { return setting.reduceMotion(); }));
+        EXPECT_EQ(changes, std::vector<bool>{true});
+    }
+    {
+        SlowGsettings gsettings("true");
+        DesktopMotionSetting setting;
+        test::processEventsFor(800);
+        EXPECT_FALSE(setting.reduceMotion());
+    }
+    qputenv("XDG_CURRENT_DESKTOP", desktop);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The desktop window under a real X server and window manager: run by ctest
 // inside `xvfb-run`, with an openbox of the test's own.
+#include "tests/shell/x11_harness.hpp"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -21,100 +23,9 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-pid_t spawn(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
-}
-
-// The exit code, or nothing when the process is still running at the deadline.
-std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    while (Clock::now() < deadline) {
-        int status = 0;
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return std::nullopt;
-}
-
-void stop(pid_t pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    if (!waitForExit(pid, std::chrono::seconds(5))) {
-        kill(pid, SIGKILL);
-        waitForExit(pid, std::chrono::seconds(5));
-    }
-}
-
-template <class Condition>
-bool waitUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    const auto deadline = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-class X11 {
-public:
-    X11() : display_(XOpenDisplay(nullptr)) {}
-    ~X11() {
-        if (display_) XCloseDisplay(display_);
-    }
-    Display* display() const { return display_; }
-    Window root() const { return DefaultRootWindow(display_); }
-    Atom atom(const char* name) const { return XInternAtom(display_, name, False); }
-
-    std::vector<unsigned long> property(Window window, const char* name, Atom type) const {
-        Atom actualType = 0;
-        int format = 0;
-        unsigned long count = 0, remaining = 0;
-        unsigned char* data = nullptr;
-        std::vector<unsigned long> values;
-        XSync(display_, False);
-        if (XGetWindowProperty(display_, window, atom(name), 0, 1024, False, type, &actualType, &format, &count,
-                               &remaining, &data) == Success &&
-            data && format == 32) {
-            const auto* longs = reinterpret_cast<const unsigned long*>(data);
-            values.assign(longs, longs + count);
-        }
-        if (data) XFree(data);
-        return values;
-    }
-
-    // Managed windows, bottom to top.
-    std::vector<Window> stacking() const {
-        const auto values = property(root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
-        return {values.begin(), values.end()};
-    }
-
-    std::vector<Window> desktopWindows() const {
-        std::vector<Window> found;
-        const Atom desktopType = atom("_NET_WM_WINDOW_TYPE_DESKTOP");
-        for (const Window window : stacking()) {
-            const auto types = property(window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
-            if (!types.empty() && types.front() == desktopType) found.push_back(window);
-        }
-        return found;
-    }
-
-    bool hasWindowManager() const { return !property(root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty(); }
-
-private:
-    Display* display_;
-};
+using namespace glimora::x11test;
 
 // Changes the screen size as a display settings panel would: the one output
 // of Xvfb gets a mode of that size (made when missing), and the screen follows.
@@ -152,23 +63,6 @@ bool resizeScreen(Display* display, unsigned width, unsigned height) {
     XRRFreeScreenResources(resources);
     return status == RRSetConfigSuccess;
 }
-
-// One openbox for the whole program, as a session would have.
-class WindowManager final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under xvfb-run";
-        X11 x11;
-        ASSERT_NE(x11.display(), nullptr);
-        pid_ = spawn({"openbox", "--sm-disable"});
-        ASSERT_GT(pid_, 0) << "openbox could not be started";
-        ASSERT_TRUE(waitUntil([&] { return x11.hasWindowManager(); })) << "openbox did not come up";
-    }
-    void TearDown() override { stop(pid_); }
-
-private:
-    pid_t pid_ = -1;
-};
 
 [[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new WindowManager);
 

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 #include "platform/qt/qt_clipboard.hpp"
 #include "platform/qt/qt_file_dialogs.hpp"
 #include "platform/qt/qt_scheduler.hpp"
@@ -88,6 +88,26 @@ TEST(FilePreferences, UnreadableFileIsMovedAsideAndNothingIsLost) {
         if (entry.path().filename().string().starts_with("preferences.json.unreadable-")) ++kept;
     }
     EXPECT_EQ(kept, 3);
+}
+
+TEST(FilePreferences, AFileNestedTooDeeplyIsMovedAsideNotFollowedDownTheStack) {
+    test::TempDir folder;
+    const auto file = folder.path() / "preferences.json";
+    // Two million levels, well under the size cap.
+    constexpr std::size_t depth = 2'000'000;
+    test::writeFile(file, "{\"notchPlacement\": \"left\", \"deep\": " + std::string(depth, '[') +
+                              std::string(depth, ']') + "}");
+    auto logger = std::make_shared<test::RecordingLogger>();
+    FilePreferences preferences(file, logger);
+    EXPECT_EQ(preferences.value("notchPlacement"), std::nullopt);
+    ASSERT_EQ(logger->lines.size(), 1u);
+    EXPECT_TRUE(logger->lines[0].starts_with("Glimora preferences could not be read (not JSON)")) << logger->lines[0];
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    // Nesting any setting could have still reads.
+    test::writeFile(file, "{\"notchPlacement\": \"left\", \"deep\": " + std::string(40, '[') +
+                              std::string(40, ']') + "}");
+    EXPECT_EQ(FilePreferences(file, nullptr).stringValue("notchPlacement"), "left");
 }
 
 TEST(FilePreferences, ValuesJsonCannotHoldAreRefusedOrMadeValid) {

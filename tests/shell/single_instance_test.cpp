@@ -98,6 +98,22 @@ TEST(SingleInstance, NoAnswerWhenNobodyListensAndStrangersAreIgnored) {
     EXPECT_EQ(activations, 0);
 }
 
+TEST(SingleInstance, ALaterStartCanAskForTheSettingsWindow) {
+    test::TempDir folder;
+    SingleInstance running(folder.path());
+    ASSERT_EQ(running.claim(), Role::primary);
+    std::vector<SingleInstance::Request> heard;
+    ASSERT_TRUE(running.listen([&](SingleInstance::Request request) { heard.push_back(request); }));
+    SingleInstance later(folder.path());
+    ASSERT_EQ(later.claim(), Role::secondary);
+    auto answer = std::async(std::launch::async,
+                             [&] { return later.askPrimary(SingleInstance::Request::openSettings, 3000); });
+    test::processEventsUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    EXPECT_TRUE(answer.get());
+    EXPECT_TRUE(askWhileServing(later));
+    EXPECT_EQ(heard, (std::vector{SingleInstance::Request::openSettings, SingleInstance::Request::activate}));
+}
+
 TEST(SingleInstance, RuntimeFolderIsTheUsersOwn) {
     // test_main points XDG_RUNTIME_DIR at the test's temporary home.
     const auto folder = SingleInstance::defaultRuntimeFolder();

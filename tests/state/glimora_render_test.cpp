@@ -207,6 +207,18 @@ TEST(GlimoraRender, BadInputExitsOneWithOneLineAndWritesNothing) {
     EXPECT_TRUE(entries(home.path()).empty());
 }
 
+TEST(GlimoraRender, HelpPrintsTheUsageAndRendersNothing) {
+    test::TempDir home;
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"recipe.ombriq", "--help", "-o", "out.png"}}) {
+        const ToolRun run = runRender(arguments, home.path());
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.standardOutput.starts_with("usage: glimora-render RECIPE -o OUT")) << run.standardOutput;
+        EXPECT_EQ(run.standardError, "");
+    }
+    EXPECT_TRUE(entries(home.path()).empty());
+}
+
 TEST(GlimoraRender, ReplacesAnExistingFileWhole) {
     test::TempDir home, dir;
     const auto out = dir.path() / "wall.svg";

@@ -218,7 +218,7 @@ TEST(ImageImport, OpenPanelAsksForPicturesAndImportsTheChoice) {
     EXPECT_TRUE(request.allowsMultipleSelection);
     EXPECT_EQ(request.allowedTypes, std::vector{FileDialogs::FileType::image});
     EXPECT_EQ(request.prompt, "Import Images");
-    EXPECT_EQ(request.message, "Choose one or more images to pixelize locally on your Mac.");
+    EXPECT_EQ(request.message, "Choose one or more images to pixelize locally on this computer.");
     harness.dialogs->completeOpen({});
     EXPECT_EQ(model->imageStatus(), "");
 

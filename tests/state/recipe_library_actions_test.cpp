@@ -249,6 +249,54 @@ TEST_F(LibraryOnDisk, PhotoBytesAreMadeInTheBackgroundAndReachBothListAndFile) {
     EXPECT_EQ(makeModel()->recipeHistory(), model->recipeHistory());
 }
 
+TEST_F(LibraryOnDisk, APhotoNameSpeltEitherWayIsOneDesignAndKeepsItsOwnBytes) {
+    const auto model = makeModel();
+    const PixelImageBuffer picture = test::solidImage(4, 3);
+    const auto show = [&](const std::string& name) {
+        model->setImageAssets({{Uuid{}, name, picture, std::nullopt, {}}});
+        model->setWallpaperSource(WallpaperSource::image);
+    };
+    // "Café.png" precomposed, then with e and a combining acute, as a
+    // document from another system may name it.
+    show("Caf\u00E9.png");
+    model->saveToLibrary("Composed");
+    model->toggleFavorite(model->recipeHistory().front().id);
+    show("Cafe\u0301.png");
+    model->saveToLibrary("Decomposed");
+    ASSERT_EQ(namesOf(model->recipeHistory()), std::vector<std::string>{"Decomposed"});
+    EXPECT_TRUE(model->recipeHistory().front().isFavorite);
+    EXPECT_EQ(model->recipeHistory().front().image->fileName, "Cafe\u0301.png");
+
+    // Hangul syllables and their jamo; a Vietnamese name with two marks on a letter.
+    show("\uD55C\uAE00.png");
+    model->saveToLibrary("Hangul");
+    show("\u1112\u1161\u11AB\u1100\u1173\u11AF.png");
+    model->saveToLibrary("Hangul again");
+    show("Vi\u1EC7t.png");
+    model->saveToLibrary("Viet");
+    show("Vie\u0302\u0323t.png");
+    model->saveToLibrary("Viet again");
+    EXPECT_EQ(namesOf(model->recipeHistory()),
+              (std::vector<std::string>{"Viet again", "Hangul again", "Decomposed"}));
+
+    // Other letters are other designs; the same bytes are the same design.
+    show("Cafe.png");
+    model->saveToLibrary("Plain");
+    show("Caf\u00E8.png");
+    model->saveToLibrary("Grave");
+    model->saveToLibrary("Grave again");
+    EXPECT_EQ(namesOf(model->recipeHistory()),
+              (std::vector<std::string>{"Grave again", "Plain", "Viet again",
+                                        "Hangul again", "Decomposed"}));
+
+    // The file keeps every name as it was given.
+    harness.scheduler->runUntilIdle();
+    const auto reloaded = makeModel()->recipeHistory();
+    ASSERT_EQ(reloaded.size(), 5u);
+    EXPECT_EQ(reloaded[2].image->fileName, "Vie\u0302\u0323t.png");
+    EXPECT_EQ(reloaded[4].image->fileName, "Cafe\u0301.png");
+}
+
 TEST_F(LibraryOnDisk, ADamagedLibraryIsMovedAsideAndNeverOverwritten) {
     test::writeFile(file, "[{\"id\": oops");
     const auto model = makeModel();

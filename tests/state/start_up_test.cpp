@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
 #include "state/notch_view_model.hpp"
+#include "tests/render/image_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 #include "tests/state/model_harness.hpp"
 
 namespace glimora {
@@ -197,6 +200,29 @@ TEST(Teardown, PendingStatusResetsAreCancelledAndNothingRunsAfter) {
 }
 
 TEST(Teardown, DialogCompletionAfterTheModelIsGoneDoesNothing) {
+    test::TempDir folder;
+    const auto picture = folder.path() / "picture.png";
+    const auto png = test::encodeRgbaPng(4, 3, [](int, int) { return std::array<std::uint8_t, 4>{10, 20, 30, 255}; });
+    test::writeFile(picture, std::string(png.begin(), png.end()));
+
+    // With the model alive the same completion reads and decodes the file,
+    // so the check below is on a path that really runs.
+    {
+        ModelHarness harness;
+        int decodes = 0;
+        harness.decoder = [&decodes](std::span<const std::uint8_t> data, int size) -> std::optional<PixelImageBuffer> {
+            ++decodes;
+            return PixelImageBuffer::load(data, size);
+        };
+        auto model = harness.make();
+        model->chooseShaderSource();
+        harness.dialogs->completeOpen({picture});
+        EXPECT_EQ(harness.scheduler->pendingBackground(), 1u);
+        harness.scheduler->runUntilIdle();
+        EXPECT_EQ(decodes, 1);
+        EXPECT_NE(model->shaderStatus(), "Could not read that file");
+    }
+
     ModelHarness harness;
     harness.decoder = [](std::span<const std::uint8_t>, int) -> std::optional<PixelImageBuffer> {
         ADD_FAILURE() << "decoded for a model that no longer exists";
@@ -205,9 +231,10 @@ TEST(Teardown, DialogCompletionAfterTheModelIsGoneDoesNothing) {
     auto model = harness.make();
     model->chooseShaderSource();
     model.reset();
-    harness.dialogs->completeOpen({"/tmp/picture.png"});
-    harness.scheduler->runUntilIdle();
+    harness.dialogs->completeOpen({picture});
     EXPECT_EQ(harness.scheduler->pendingBackground(), 0u);
+    EXPECT_EQ(harness.scheduler->pendingPosted(), 0u);
+    harness.scheduler->runUntilIdle();
 }
 
 TEST(StatusReset, ReturnsToTheRestingTextAfterItsDelayAndANewerStatusGetsAFullDelay) {

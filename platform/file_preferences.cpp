@@ -1,4 +1,4 @@
-#include "platform/qt/file_preferences.hpp"
+#include "platform/file_preferences.hpp"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -12,12 +12,16 @@
 
 #include "model/atomic_file.hpp"
 #include "model/iso_date.hpp"
+#include "model/json_text.hpp"
 #include "model/utf8.hpp"
 #include "platform/file_read.hpp"
 
 namespace glimora {
 
 namespace {
+
+// Far deeper than any setting; a file nested deeper is not read.
+constexpr std::size_t maxNesting = 64;
 
 bool holdsOnlyFiniteNumbers(const nlohmann::json& value) {
     if (value.is_number_float()) return std::isfinite(value.get<double>());
@@ -72,12 +76,19 @@ void FilePreferences::load() {
     if (!std::filesystem::exists(file_, error)) return;
     std::string reason;
     if (const auto bytes = readFileLimited(file_, fileByteLimit)) {
-        auto parsed = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
-        if (parsed.is_object()) {
-            values_ = storable(parsed);
+        // Our own strict reader: its bounded nesting keeps a hostile file from
+        // recursing through the stack in storable() below.
+        std::optional<nlohmann::json> parsed;
+        try {
+            parsed = JsonText::parse(
+                std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), maxNesting);
+        } catch (const JsonText::Error&) {
+        }
+        if (parsed && parsed->is_object()) {
+            values_ = storable(*parsed);
             return;
         }
-        reason = parsed.is_discarded() ? "not JSON" : "not a JSON object";
+        reason = parsed ? "not a JSON object" : "not JSON";
     } else {
         reason = "unreadable or larger than 8 MiB";
     }

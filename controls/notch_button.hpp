@@ -1,0 +1,90 @@
+// The panel's one push button, custom painted in one of four looks:
+//   icon       label white 85 % pressed / 42 %, radius 7 behind it at white 12 % / 0.1 %
+//              (the faint normal fill keeps the whole square clickable);
+//   primary    10-px semibold, black label, at least 32 high, radius 8, white 78 % / 94 %;
+//   secondary  10-px medium, label white 90 % / 55 %, at least 32 high, radius 8, white 13 % / 8 %;
+//   plain      no background of its own (an optional fill set by the caller), white label.
+// Pressed is QAbstractButton::isDown(); only opacities change, nothing animates.
+//
+// Use:
+//   auto* close = new NotchButton(NotchButton::Look::icon, [&] { model.setExpanded(false); });
+//   close->setSymbol("xmark", 11, FontWeight::semibold);
+//   close->setLabelColor(whiteOpacity(0.42));   // the label's own colour wins over the look's
+//   close->setFixedSize(28, 28); close->setToolTip("Close");
+// A label may be a leading symbol, a text and a trailing symbol pushed to the
+// right edge (set the alignment to AlignLeft for a row stretched to the full
+// width). For richer labels give the button a layout of child widgets that
+// are transparent for mouse events; the button still paints its background.
+#pragma once
+
+#include <QAbstractButton>
+
+#include <functional>
+#include <optional>
+
+#include "controls/panel_style.hpp"
+
+namespace glimora {
+
+class NotchButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    enum class Look { plain, icon, primary, secondary };
+
+    explicit NotchButton(Look look, std::function<void()> action = {}, QWidget* parent = nullptr);
+
+    Look look() const { return look_; }
+    void setAction(std::function<void()> action) { action_ = std::move(action); }
+
+    // An empty name removes the symbol.
+    void setSymbol(const QString& name, double pixelSize, FontWeight weight);
+    void setTrailingSymbol(const QString& name, double pixelSize, FontWeight weight);
+    const QString& symbol() const { return symbol_.name; }
+    // The text's font; each look has its own default.
+    void setTextFont(const QFont& font);
+    // A colour for the label in both states, in place of the look's own.
+    void setLabelColor(std::optional<QColor> color);
+    // A background for the plain look (a selected tab, a chip).
+    void setFill(std::optional<QColor> color, double cornerRadius);
+    void setContentAlignment(Qt::Alignment alignment);
+    void setSpacing(double spacing);
+    void setHorizontalPadding(double padding);
+    // The text shrinks down to this share of its size before it is elided.
+    void setMinimumTextScale(double scale);
+
+    // What is painted now, for the current pressed state.
+    QColor labelColor() const;
+    std::optional<QColor> backgroundColor() const;
+    double cornerRadius() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct SymbolSpec {
+        QString name;
+        double pixelSize = 0;
+        FontWeight weight = FontWeight::regular;
+    };
+
+    double symbolWidth(const SymbolSpec& symbol) const;
+
+    Look look_;
+    std::function<void()> action_;
+    SymbolSpec symbol_;
+    SymbolSpec trailing_;
+    QFont textFont_;
+    std::optional<QColor> labelColor_;
+    std::optional<QColor> fill_;
+    double fillRadius_ = 0;
+    Qt::Alignment alignment_ = Qt::AlignCenter;
+    double spacing_ = 6;
+    double padding_ = 0;
+    double minimumTextScale_ = 1;
+};
+
+}  // namespace glimora

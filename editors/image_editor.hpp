@@ -1,0 +1,84 @@
+// The "Image" tab: imports photos (files or the Pictures folder), shows the
+// current one with its count and pin, reframes it (crop preview and "Crop
+// Scale"), and sets the photo pixelizer: render mode, look, palette mode,
+// dither, pixel or tile shape and nine values. Every widget is made once and
+// shown, hidden or re-read in place as the model changes.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+#include "editors/tab_editor.hpp"
+
+class QLabel;
+class QWidget;
+
+namespace glimora {
+
+class ImageCropPreview;
+class ImageThumbnail;
+class NotchButton;
+class NotchSlider;
+class OptionChip;
+class PhotosImportButton;
+class PinButton;
+class SideAwareSliderGrid;
+
+class ImageEditor : public TabEditor {
+    Q_OBJECT
+
+public:
+    ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& inputs, QWidget* parent = nullptr);
+
+    // The empty state's line.
+    static QString emptyStateText();
+    // The chip titles, in the order of the cases.
+    static QString title(ImageRenderMode mode);
+    static QString title(ImagePixelLook look);
+    static QString title(ImagePaletteMode mode);
+    static QString title(ImageDitherStyle style);
+    static QString title(ImageMosaicTileShape shape);
+    static QString title(ImagePixelShape shape);
+
+    ImageCropPreview* cropPreview() const { return cropPreview_; }
+
+protected:
+    void inputsChanged() override;
+    void modelChanged(const NotchViewModelBridge::PropSet& props) override;
+
+private:
+    void layOut();
+    void sync();
+
+    NotchButton* fileButton_;
+    PhotosImportButton* photosButton_;
+    NotchButton* clearButton_;
+    QLabel* emptyText_;
+    QWidget* currentRow_;
+    ImageThumbnail* thumbnail_;
+    QLabel* fileName_;
+    QLabel* countLabel_;
+    PinButton* imagePin_;
+    QWidget* resetRow_;
+    ImageCropPreview* cropPreview_;
+    NotchSlider* cropScale_;
+    std::vector<QWidget*> imageRows_;  // rows 4 to 13, shown only with photos
+    std::array<OptionChip*, 2> modeChips_{};
+    std::array<OptionChip*, 4> lookChips_{};
+    std::array<OptionChip*, 3> paletteChips_{};
+    std::array<OptionChip*, 4> ditherChips_{};
+    std::vector<NotchSlider*> mainSliders_;
+    SideAwareSliderGrid* mainGrid_;
+    QWidget* mosaicBlock_;
+    std::array<OptionChip*, 5> tileChips_{};
+    std::vector<NotchSlider*> mosaicSliders_;
+    SideAwareSliderGrid* mosaicGrid_;
+    QWidget* pixelBlock_;
+    PinButton* pixelShapePin_;
+    std::array<NotchButton*, 3> pixelShapeChips_{};
+    QLabel* status_;
+};
+
+}  // namespace glimora

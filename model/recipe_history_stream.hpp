@@ -1,0 +1,25 @@
+// Decoding the library file as its bytes arrive: the elements of the array are
+// cut out one at a time and decoded on their own, so that a library of photo
+// recipes (hundreds of megabytes of Base64) is never held whole in memory, as
+// text or as a JSON tree.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+
+#include "model/recipe_library.hpp"
+
+namespace glimora {
+
+// Fills up to `capacity` bytes of `buffer`; returns how many, 0 at the end.
+using RecipeHistoryByteSource = std::function<std::size_t(char* buffer, std::size_t capacity)>;
+
+// The same recipes, skip count and log lines as decodeRecipeHistory of the
+// whole text, reading it from `source` in pieces. Nothing (and nothing logged)
+// when the text is not a well-formed JSON array: the caller then decodes the
+// whole text the usual way, which says why.
+std::optional<RecipeHistoryDecoding> decodeRecipeHistoryStream(const RecipeHistoryByteSource& source,
+                                                               const LogSink& log);
+
+}  // namespace glimora

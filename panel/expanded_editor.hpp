@@ -1,0 +1,60 @@
+// The open panel at the top or bottom edge: a 41-px header of the nine tab
+// buttons (sharing the width), Randomize and Close, above a vertically
+// scrolling area with the selected tab's editor. It holds no state of its
+// own; with `shader` selected (no button selects it) no button is lit.
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+#include "panel/selected_tab_content.hpp"
+
+class QScrollArea;
+
+namespace glimora {
+
+class NotchButton;
+
+// A vertical scroll area without indicators or background of its own, for
+// the panel's black surface.
+QScrollArea* makePanelScrollArea(QWidget* parent);
+
+// Sizes the scrolled widget to the viewport's width and at least its height,
+// taller when `contentHeight` asks for more.
+void fitScrolledWidget(QScrollArea& scroll, int contentHeight);
+
+class ExpandedEditor final : public QWidget {
+public:
+    static constexpr int headerHeight = 41;
+
+    // The bridge must outlive the view.
+    ExpandedEditor(NotchViewModelBridge& bridge, double headerHorizontalInset, double tabEdgeBoxWidth,
+                   QWidget* parent = nullptr);
+
+    // In NotchTab's allCases order.
+    const std::vector<NotchButton*>& tabButtons() const { return tabs_; }
+    NotchButton* randomizeButton() const { return randomize_; }
+    NotchButton* closeButton() const { return close_; }
+    QScrollArea* scrollArea() const { return scroll_; }
+    SelectedTabContent* tabContent() const { return content_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void sync();
+    void layoutParts();
+
+    NotchViewModelBridge& bridge_;
+    double headerInset_;
+    double edgeBox_;
+    std::vector<NotchButton*> tabs_;
+    NotchButton* randomize_;
+    NotchButton* close_;
+    QScrollArea* scroll_;
+    ExpandedTabContent* columns_;
+    SelectedTabContent* content_;
+};
+
+}  // namespace glimora

@@ -1,0 +1,71 @@
+#include "panel/notch_panel.hpp"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QShortcut>
+
+#include "platform/qt/x11_window_hints.hpp"
+
+namespace glimora {
+
+NotchPanel::NotchPanel()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint),
+      content_(new NotchWindowContentView(this)) {
+    setObjectName(QStringLiteral("GlimoraNotchPanel"));
+    setWindowTitle(QStringLiteral("Glimora Notch"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::StrongFocus);
+    resize(280, 46);
+    content_->surfaceView()->setOnOutlineChange([this] { updateInputShape(); });
+
+    auto* settings = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
+    settings->setContext(Qt::WindowShortcut);
+    QObject::connect(settings, &QShortcut::activated, this, [this] {
+        if (onSettingsRequest_) onSettingsRequest_();
+    });
+
+    // The window-manager hints go on the native window before its first map.
+    winId();
+    setX11WindowHints(*this, nullptr,
+                      {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
+                       "_NET_WM_STATE_SKIP_PAGER"});
+}
+
+void NotchPanel::setContentView(QWidget* view) { content_->hostingClipView()->setHostedView(view); }
+
+void NotchPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    content_->setGeometry(rect());
+}
+
+QRegion NotchPanel::inputShape() const {
+    const auto& outline = content_->surfaceView()->outline();
+    if (!outline) return QRegion(rect());
+    QRegion region;
+    const auto rectangles = outline->pixelRectangles(width(), height());
+    QList<QRect> rects;
+    rects.reserve(qsizetype(rectangles.size()));
+    for (const PixelRect& r : rectangles) rects.append(QRect(r.x, r.y, r.width, r.height));
+    region.setRects(rects.constData(), int(rects.size()));
+    return region;
+}
+
+void NotchPanel::updateInputShape() {
+    const QRegion shape = inputShape();
+    // An empty mask would mean "no mask" and make the whole window take input.
+    if (shape.isEmpty()) return;
+    setMask(shape);
+}
+
+void NotchPanel::contextMenuEvent(QContextMenuEvent* event) {
+    if (!contextMenu_ || !content_->hitTest(content_->mapFrom(this, event->pos()))) {
+        event->ignore();
+        return;
+    }
+    contextMenu_->popup(event->globalPos());
+    event->accept();
+}
+
+}  // namespace glimora

@@ -1,0 +1,53 @@
+// The notch panel's window: frameless, always on top, a tool window with no
+// taskbar or pager entry, on every workspace, shown without taking focus.
+// Its size is set by hand by its controller; nothing inside imposes one.
+// The outline of its surface is also its input shape, so a click outside
+// the outline reaches whatever lies below.
+#pragma once
+
+#include <functional>
+
+#include <QMenu>
+#include <QPointer>
+#include <QWidget>
+
+#include "panel/notch_panel_views.hpp"
+
+
+namespace glimora {
+
+class NotchPanel final : public QWidget {
+public:
+    NotchPanel();
+
+    NotchWindowContentView* windowContentView() const { return content_; }
+    NotchSurfaceBackgroundView* surfaceView() const { return content_->surfaceView(); }
+
+    // The one root widget of what the panel shows; the panel takes ownership
+    // and deletes the previous one. It is sized to the panel's content area.
+    void setContentView(QWidget* view);
+    QWidget* contentView() const { return content_->hostingClipView()->hostedView(); }
+
+    // The menu a right click opens; none: no context menu. Not owned.
+    void setContextMenu(QMenu* menu) { contextMenu_ = menu; }
+    QMenu* contextMenu() const { return contextMenu_; }
+
+    // Ctrl+, while the panel has focus.
+    void setOnSettingsRequest(std::function<void()> callback) { onSettingsRequest_ = std::move(callback); }
+
+    // The region that takes input, in the panel's coordinates.
+    QRegion inputShape() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void updateInputShape();
+
+    NotchWindowContentView* content_;
+    QPointer<QMenu> contextMenu_;
+    std::function<void()> onSettingsRequest_;
+};
+
+}  // namespace glimora

@@ -1,0 +1,216 @@
+#include "panel/notch_window_controller.hpp"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+
+#include "panel/notch_root_view.hpp"
+
+namespace glimora {
+
+namespace {
+
+PanelRect panelRect(const QRect& rect) { return {double(rect.x()), double(rect.y()), double(rect.width()), double(rect.height())}; }
+
+}  // namespace
+
+NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> model)
+    : model_(model ? std::move(model) : std::make_shared<NotchViewModel>()),
+      bridge_(std::make_unique<NotchViewModelBridge>(*model_)),
+      panel_(std::make_unique<NotchPanel>()),
+      frameTimer_(std::make_unique<QTimer>()),
+      self_(std::make_shared<NotchWindowController*>(this)) {
+    auto* surface = panel_->surfaceView();
+    surface->setPlacement(model_->notchPlacement());
+    surface->setAttachedCornerRadius(0);
+    surface->setInnerCornerRadius(19);
+    surface->setStrokeOpacity(0.07);
+    panel_->setContentView(new NotchRootView(*bridge_));
+
+    frameTimer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(frameTimer_.get(), &QTimer::timeout, frameTimer_.get(), [this] { stepSpring(frameInterval_); });
+
+    const std::weak_ptr<NotchWindowController*> weak = self_;
+    model_->setOnLayoutChange([weak] {
+        if (const auto self = weak.lock()) (*self)->handleLayoutChange();
+    });
+    model_->setOnSideWidthChange([weak] {
+        if (const auto self = weak.lock()) (*self)->handleSideWidthChange();
+    });
+
+    auto* application = qGuiApp;
+    QObject::connect(application, &QGuiApplication::focusWindowChanged, panel_.get(),
+                     [this](QWindow* window) { handleFocusWindowChange(window); });
+    QObject::connect(application, &QGuiApplication::primaryScreenChanged, panel_.get(),
+                     [this] { handleScreenParametersChange(); });
+    QObject::connect(application, &QGuiApplication::screenAdded, panel_.get(), [this](QScreen* added) {
+        observeScreen(added);
+        handleScreenParametersChange();
+    });
+    QObject::connect(application, &QGuiApplication::screenRemoved, panel_.get(),
+                     [this] { handleScreenParametersChange(); });
+    for (QScreen* each : QGuiApplication::screens()) observeScreen(each);
+}
+
+NotchWindowController::~NotchWindowController() {
+    frameTimer_->stop();
+    // The callbacks left on the model hold only a weak reference.
+    self_.reset();
+}
+
+void NotchWindowController::observeScreen(QScreen* screen) {
+    const auto changed = [this] { handleScreenParametersChange(); };
+    QObject::connect(screen, &QScreen::geometryChanged, panel_.get(), changed);
+    QObject::connect(screen, &QScreen::availableGeometryChanged, panel_.get(), changed);
+    QObject::connect(screen, &QScreen::refreshRateChanged, panel_.get(), changed);
+}
+
+QScreen* NotchWindowController::qtScreen() const {
+    if (const QWindow* window = panel_->windowHandle(); window && window->screen()) return window->screen();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) return primary;
+    const auto screens = QGuiApplication::screens();
+    return screens.isEmpty() ? nullptr : screens.front();
+}
+
+std::optional<ScreenDescription> NotchWindowController::currentScreen() const {
+    if (screenOverride_) return screenOverride_;
+    const QScreen* screen = qtScreen();
+    if (!screen) return std::nullopt;
+    // No camera housing on this desktop: no top inset, no areas beside one.
+    ScreenDescription description;
+    description.frame = panelRect(screen->geometry());
+    description.visibleFrame = panelRect(screen->availableGeometry());
+    return description;
+}
+
+void NotchWindowController::bringNotchToFront() {
+    updateMetrics(false);
+    if (model_->expanded()) {
+        activatePanel();
+    } else {
+        panel_->show();
+        panel_->raise();
+    }
+}
+
+void NotchWindowController::activatePanel() {
+    panel_->show();
+    panel_->raise();
+    panel_->activateWindow();
+}
+
+void NotchWindowController::updateMetrics(bool animated) {
+    model_->setMetrics(measureNotchMetrics(currentScreen()));
+    applyLayout(animated, false);
+}
+
+void NotchWindowController::applyLayout(bool animated, bool expansionChanged) {
+    const auto screen = currentScreen();
+    if (!screen) return;
+    const PanelLayout layout = panelLayout(PanelLayoutInputs::of(*model_));
+
+    panel_->windowContentView()->setHostingInsets(QMarginsF(layout.hostingInset, 0, layout.hostingInset, 0));
+    auto* surface = panel_->surfaceView();
+    surface->setPlacement(model_->notchPlacement());
+    surface->setAttachedCornerRadius(layout.attachedCornerRadius);
+    surface->setInnerCornerRadius(layout.innerCornerRadius);
+    surface->setStrokeOpacity(layout.strokeOpacity);
+
+    const PanelRect target =
+        panelFrame(screen->frame, screen->visibleFrame, model_->notchPlacement(), layout.width, layout.height);
+    spring_.setTarget(target, expansionChanged ? PanelSpring::expansionResponse : PanelSpring::layoutResponse);
+
+    if (animated && panel_->isVisible()) {
+        if (!isDisplayLinkRunning()) spring_.seed(panelRect(panel_->geometry()));
+        startDisplayLink();
+    } else {
+        finishSpring();
+    }
+}
+
+void NotchWindowController::handleLayoutChange() {
+    const bool wasExpanded = lastExpandedState_;
+    lastExpandedState_ = model_->expanded();
+    applyLayout(true, wasExpanded != lastExpandedState_);
+    if (model_->expanded() && !wasExpanded) activatePanel();
+}
+
+void NotchWindowController::handleSideWidthChange() { applyLayout(false, false); }
+
+void NotchWindowController::handleFocusWindowChange(QWindow* window) {
+    if (window) return;
+    // Focus passing between two of our own windows can go through "none" for
+    // a moment: decide once the event loop has settled.
+    QMetaObject::invokeMethod(
+        panel_.get(),
+        [this] {
+            if (!QGuiApplication::focusWindow()) handleResignKey();
+        },
+        Qt::QueuedConnection);
+}
+
+bool NotchWindowController::hasOpenDialog() const {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window == panel_.get() || !window->isVisible()) continue;
+        for (const QWidget* parent = window->parentWidget(); parent; parent = parent->parentWidget())
+            if (parent == panel_.get()) return true;
+    }
+    return QApplication::activeModalWidget() != nullptr;
+}
+
+void NotchWindowController::handleResignKey() {
+    if (!model_->expanded() || model_->isPresentingPhotoPicker() || hasOpenDialog()) return;
+    model_->setExpanded(false);
+}
+
+void NotchWindowController::handleScreenParametersChange() {
+    if (screenChangePending_) return;
+    screenChangePending_ = true;
+    // Queued on the panel: a controller gone by then takes the call with it.
+    QMetaObject::invokeMethod(
+        panel_.get(),
+        [this] {
+            screenChangePending_ = false;
+            updateMetrics(false);
+        },
+        Qt::QueuedConnection);
+}
+
+void NotchWindowController::startDisplayLink() {
+    if (isDisplayLinkRunning()) return;
+    const QScreen* screen = qtScreen();
+    const double rate = screen ? screen->refreshRate() : 0;
+    // A rate the screen does not know ticks at 60 Hz and steps the spring by
+    // the smallest step.
+    frameInterval_ = std::isfinite(rate) && rate > 0 ? 1.0 / rate : 0;
+    const double tickSeconds = frameInterval_ > 0 ? frameInterval_ : 1.0 / 60;
+    frameTimer_->setInterval(std::max(1, int(std::lround(tickSeconds * 1000))));
+    frameTimer_->start();
+}
+
+bool NotchWindowController::isDisplayLinkRunning() const { return frameTimer_->isActive(); }
+
+void NotchWindowController::stepSpring(double interval) {
+    if (spring_.step(interval)) {
+        finishSpring();
+        return;
+    }
+    setPanelFrame(spring_.frame());
+}
+
+void NotchWindowController::finishSpring() {
+    frameTimer_->stop();
+    spring_.finish();
+    setPanelFrame(spring_.target());
+}
+
+void NotchWindowController::setPanelFrame(const PanelRect& frame) {
+    const PixelRect pixels = wholePixels(frame);
+    panel_->setGeometry(pixels.x, pixels.y, pixels.width, pixels.height);
+}
+
+}  // namespace glimora

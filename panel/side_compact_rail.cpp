@@ -1,0 +1,50 @@
+#include "panel/side_compact_rail.hpp"
+
+#include <QVBoxLayout>
+
+#include "controls/notch_button.hpp"
+#include "panel/compact_capsule.hpp"
+#include "panel/side_identity_glyph.hpp"
+
+namespace glimora {
+
+SideCompactRail::SideCompactRail(NotchViewModelBridge& bridge, double curveSafeInset, QWidget* parent)
+    : QWidget(parent), bridge_(bridge) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    glyph_ = new SideIdentityGlyph(bridge_, 28);
+
+    randomize_ = new NotchButton(NotchButton::Look::icon, [this] { bridge_.model().shuffle(); });
+    randomize_->setSymbol(QStringLiteral("shuffle"), 12, FontWeight::semibold);
+    randomize_->setFixedSize(32, 32);
+    randomize_->setToolTip(QStringLiteral("Randomize"));
+    randomize_->setAccessibleName(QStringLiteral("Randomize"));
+
+    expand_ = new NotchButton(NotchButton::Look::icon,
+                              [this] { bridge_.model().setExpanded(!bridge_.model().expanded()); });
+    expand_->setLabelColor(whiteOpacity(0.38));
+    expand_->setFixedSize(32, 32);
+    expand_->setToolTip(QStringLiteral("Expand"));
+    expand_->setAccessibleName(QStringLiteral("Expand"));
+
+    auto* column = new QVBoxLayout(this);
+    const int inset = int(std::lround(curveSafeInset));
+    column->setContentsMargins(0, inset, 0, inset);
+    column->setSpacing(10);
+    column->addWidget(glyph_, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    column->addWidget(randomize_, 0, Qt::AlignHCenter);
+    column->addWidget(expand_, 0, Qt::AlignHCenter);
+    // The panel sets the size; the column never asks for one.
+    column->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(0, 0);
+
+    const auto sync = [this] {
+        expand_->setSymbol(CompactCapsule::expandSymbol(bridge_.model().notchPlacement()), 11, FontWeight::bold);
+    };
+    QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [this, sync](const NotchViewModelBridge::PropSet& props) {
+        if (NotchViewModelBridge::contains(props, NotchViewModel::Prop::notchPlacement)) sync();
+    });
+    sync();
+}
+
+}  // namespace glimora

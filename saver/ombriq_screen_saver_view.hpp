@@ -1,0 +1,101 @@
+// Ombriq's life cycle: the saved recipes shown one after another, in a fresh
+// random order each pass, on an editor state of the saver's own. The host
+// (the X11 program, the offscreen run, tests) calls startAnimation,
+// animateOneFrame every 1/30 s and stopAnimation, and asks for the pixels
+// with drawFrame; no Qt and no window here.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "model/design_recipe.hpp"
+#include "platform/clock.hpp"
+#include "platform/logger.hpp"
+#include "platform/preferences.hpp"
+#include "platform/random.hpp"
+#include "render/canvas_content.hpp"
+#include "render/live_canvas.hpp"
+#include "state/notch_view_model.hpp"
+
+namespace glimora {
+
+// Stops the model's gradient animation: not playing (published), no start
+// time, no paused progress.
+void stopAnimationClock(NotchViewModel& model);
+
+// Applies a recipe for the saver: every design field as applyRecipe does,
+// then the animation clock stopped; with `animate` and a gradient design
+// whose shape can move, the recipe's animation settings (clamped, defaults
+// for the missing ones) are set and the animation starts from its beginning.
+// A recipe made from a photo is shown still even when its photo could not be
+// restored (the model then falls back to a gradient of leftover values).
+void applyRecipeForScreenSaver(NotchViewModel& model, const DesignRecipe& recipe, bool animate);
+
+class OmbriqScreenSaverView {
+public:
+    struct Environment {
+        // Intervals and the animation are timed on it: give a steady clock.
+        std::shared_ptr<Clock> clock;
+        // The order of showing; missing: the system source.
+        std::shared_ptr<Random> random;
+        // The saver's three settings, read while it runs.
+        std::shared_ptr<Preferences> settings;
+        std::shared_ptr<Logger> logger;
+        // Photos are decoded only when their recipe is shown; missing: the core decoders.
+        NotchViewModel::ImageDecoder decodeImage;
+    };
+
+    // `library` is the library as read once (loadRecipeHistoryCandidates);
+    // the favourites rule is applied here. The first recipe is applied before
+    // this returns.
+    OmbriqScreenSaverView(Environment environment, std::vector<DesignRecipe> library, bool isPreview);
+    ~OmbriqScreenSaverView();
+    OmbriqScreenSaverView(const OmbriqScreenSaverView&) = delete;
+    OmbriqScreenSaverView& operator=(const OmbriqScreenSaverView&) = delete;
+
+    bool isPreview() const { return isPreview_; }
+    static constexpr bool hasConfigureSheet() { return true; }
+    // The host's timer period.
+    static constexpr double animationTimeInterval = 1.0 / 30.0;
+
+    void startAnimation();
+    void stopAnimation();
+    void animateOneFrame();
+    void advanceRecipe();
+    void showCurrentRecipe();
+
+    // Called with every recipe applied (also again for the same one).
+    void setOnRecipeApplied(std::function<void(const DesignRecipe&)> callback) {
+        onRecipeApplied_ = std::move(callback);
+    }
+
+    // Drawing: whether the picture changed since the last drawFrame (a change
+    // of the design, or a drawing that moves with the clock), and the frame.
+    bool needsDisplay() const;
+    void drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height);
+    CanvasContent content() const;
+
+    NotchViewModel& model() { return *model_; }
+    const NotchViewModel& model() const { return *model_; }
+    const std::vector<DesignRecipe>& recipes() const { return recipes_; }
+    const std::vector<int>& recipeOrder() const { return recipeOrder_; }
+    int recipePosition() const { return recipePosition_; }
+    double lastArtworkChange() const { return lastArtworkChange_; }
+
+private:
+    std::vector<int> shuffledOrder();
+
+    Environment environment_;
+    bool isPreview_;
+    std::unique_ptr<NotchViewModel> model_;
+    std::vector<DesignRecipe> recipes_;
+    std::vector<int> recipeOrder_;
+    int recipePosition_ = 0;
+    double lastArtworkChange_ = 0;
+    bool designChanged_ = true;
+    NotchViewModel::ListenerId listener_ = 0;
+    std::function<void(const DesignRecipe&)> onRecipeApplied_;
+};
+
+}  // namespace glimora

@@ -1,0 +1,86 @@
+#include "saver/screen_saver_library.hpp"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "model/recipe_history_stream.hpp"
+#include "model/recipe_library.hpp"
+#include "saver/screen_saver_settings.hpp"
+
+namespace glimora {
+
+std::vector<std::filesystem::path> recipeHistoryCandidates(const std::optional<std::filesystem::path>& home,
+                                                           const std::optional<std::filesystem::path>& dataHome) {
+    std::vector<std::filesystem::path> candidates;
+    if (home && !home->empty())
+        candidates.push_back(*home / ".var" / "app" / std::string(applicationIdentifier) / "data" / "Ombriq" /
+                             "recipes.json");
+    if (const auto own = recipeHistoryURL(dataHome)) candidates.push_back(*own);
+    return candidates;
+}
+
+namespace {
+
+// The file read a piece at a time and decoded a recipe at a time, so the
+// file's text and JSON tree are never in memory beside the recipes. Nothing
+// when the file cannot be read or is no JSON array.
+std::optional<std::vector<DesignRecipe>> readLibraryFile(const std::filesystem::path& file) {
+    // Non-blocking, so that a FIFO in the file's place cannot hang the saver.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || std::uintmax_t(info.st_size) > recipeHistoryFileSizeLimit)
+        return std::nullopt;
+
+    bool failed = false;
+    std::uintmax_t total = 0;
+    const RecipeHistoryByteSource source = [&](char* buffer, std::size_t capacity) -> std::size_t {
+        if (failed) return 0;
+        for (;;) {
+            const ssize_t count = ::read(fd, buffer, capacity);
+            if (count < 0 && errno == EINTR) continue;
+            total += count > 0 ? std::uintmax_t(count) : 0;
+            if (count < 0 || total > recipeHistoryFileSizeLimit) {
+                failed = true;
+                return 0;
+            }
+            return std::size_t(count);
+        }
+    };
+    auto decoding = decodeRecipeHistoryStream(source, {});
+    if (failed || !decoding) return std::nullopt;
+    return std::move(decoding->recipes);
+}
+
+}  // namespace
+
+std::vector<DesignRecipe> loadRecipeHistoryCandidates(const std::vector<std::filesystem::path>& candidates) {
+    for (const auto& candidate : candidates) {
+        try {
+            if (auto recipes = readLibraryFile(candidate)) return std::move(*recipes);
+        } catch (const std::exception&) {
+            // No memory for it: the next one.
+        }
+    }
+    return {};
+}
+
+std::vector<DesignRecipe> loadScreenSaverRecipes(std::vector<DesignRecipe> all, const Preferences& settings) {
+    if (!favoritesOnly(settings)) return all;
+    std::vector<DesignRecipe> favorites;
+    for (auto& recipe : all)
+        if (recipe.isFavorite) favorites.push_back(std::move(recipe));
+    if (!favorites.empty()) return favorites;
+    // Nothing was moved out when no recipe is a favourite.
+    return all;
+}
+
+}  // namespace glimora

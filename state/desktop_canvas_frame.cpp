@@ -1,0 +1,44 @@
+#include "state/desktop_canvas_frame.hpp"
+
+#include "state/wallpaper_snapshot.hpp"
+
+namespace glimora {
+
+namespace {
+
+WallpaperExportSettings frameSettings(const NotchViewModel& model, CanvasContent content, double now) {
+    switch (content) {
+    case CanvasContent::animatedGradient:
+    case CanvasContent::timelineCanvas:
+        return makeExportSettings(model, std::nullopt, now);
+    case CanvasContent::grainGradient:
+    case CanvasContent::shaderMaterial:
+    case CanvasContent::stillCanvas:
+        break;
+    }
+    return makeExportSettings(model);
+}
+
+}  // namespace
+
+void drawDesktopCanvasFrame(const NotchViewModel& model, CanvasContent content, double now,
+                            const WallpaperRenderer::CanvasContext& context, double width, double height) {
+    const WallpaperExportSettings settings = frameSettings(model, content, now);
+    if (content == CanvasContent::grainGradient)
+        WallpaperRenderer::drawLiveGrainGradient(context, settings, width, height);
+    else
+        WallpaperRenderer::draw(settings, context, width, height);
+}
+
+std::span<const WallpaperRenderer::PixelRect> drawDesktopCanvasFrame(
+    const NotchViewModel& model, CanvasContent content, double now, const WallpaperRenderer::CanvasContext& context,
+    double width, double height, WallpaperRenderer::LiveCanvasFrames& frames) {
+    const WallpaperExportSettings settings = frameSettings(model, content, now);
+    if (content == CanvasContent::grainGradient) {
+        WallpaperRenderer::drawLiveGrainGradient(context, settings, width, height);
+        return frames.drewWhole(context);
+    }
+    return frames.draw(settings, context, width, height);
+}
+
+}  // namespace glimora

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "geometry/notch_outline.hpp"
+
+namespace glimora {
+namespace {
+
+bool inside(const NotchOutline& outline, double x, double y) { return outline.contains({x, y}); }
+
+TEST(NotchOutline, CollapsedTopCapsuleRoundsOnlyItsFreeCorners) {
+    const auto outline = notchOutline(NotchPlacement::top, 320, 28, 0, 19);
+    EXPECT_FALSE(inside(outline, 1, 27));
+    EXPECT_FALSE(inside(outline, 318, 27));
+    EXPECT_TRUE(inside(outline, 5, 5));
+    EXPECT_TRUE(inside(outline, 160, 27));
+    // No flare: the top corners are square.
+    EXPECT_TRUE(inside(outline, 0.5, 0.5));
+    EXPECT_TRUE(inside(outline, 319.5, 0.5));
+    EXPECT_FALSE(inside(outline, 160, 28.5));
+    EXPECT_FALSE(inside(outline, -0.5, 10));
+}
+
+TEST(NotchOutline, ExpandedTopPanelFlaresIntoTheEdge) {
+    const auto outline = notchOutline(NotchPlacement::top, 760, 300, 30, 25);
+    EXPECT_FALSE(inside(outline, 5, 3));
+    EXPECT_FALSE(inside(outline, 31, 299));
+    EXPECT_TRUE(inside(outline, 20, 3));
+    EXPECT_TRUE(inside(outline, 31, 280));
+    // The flat bottom edge runs from 55 to 705; the sides stand at 30 and 730.
+    EXPECT_TRUE(inside(outline, 56, 299.5));
+    EXPECT_TRUE(inside(outline, 704, 299.5));
+    EXPECT_FALSE(inside(outline, 29, 150));
+    EXPECT_TRUE(inside(outline, 31, 150));
+    EXPECT_TRUE(inside(outline, 729, 150));
+    EXPECT_FALSE(inside(outline, 731, 150));
+    EXPECT_FALSE(inside(outline, 755, 3));
+    EXPECT_TRUE(inside(outline, 740, 3));
+}
+
+TEST(NotchOutline, SidesAndBottomAreTheTopOutlineTurned) {
+    const auto left = notchOutline(NotchPlacement::left, 68, 220, 40, 34);
+    EXPECT_FALSE(inside(left, 1, 2));
+    EXPECT_TRUE(inside(left, 34, 110));
+    // The flare lies along x = 0: the top and bottom ends flare at the edge.
+    EXPECT_TRUE(inside(left, 2, 12));
+    EXPECT_FALSE(inside(left, 60, 8));
+    EXPECT_FALSE(inside(left, 67, 2));
+
+    const auto right = notchOutline(NotchPlacement::right, 68, 220, 40, 34);
+    EXPECT_FALSE(inside(right, 67, 2));
+    EXPECT_TRUE(inside(right, 34, 110));
+    EXPECT_TRUE(inside(right, 66, 12));
+    EXPECT_FALSE(inside(right, 8, 8));
+
+    const auto bottom = notchOutline(NotchPlacement::bottom, 760, 300, 30, 25);
+    EXPECT_FALSE(inside(bottom, 5, 297));
+    EXPECT_TRUE(inside(bottom, 20, 297));
+    EXPECT_FALSE(inside(bottom, 31, 1));
+    EXPECT_TRUE(inside(bottom, 31, 20));
+}
+
+TEST(NotchOutline, RadiiAreLimitedByTheSize) {
+    // 40 x 20: a = min(30, 10, 5) = 5, b = min(25, 10, 10) = 10.
+    const auto outline = topNotchOutline(40, 20, 30, 25);
+    ASSERT_EQ(outline.segments.size(), 8u);
+    EXPECT_EQ(outline.segments[0].end, (OutlinePoint{5, 5}));
+    EXPECT_EQ(outline.segments[1].end, (OutlinePoint{5, 10}));
+    EXPECT_EQ(outline.segments[2].end, (OutlinePoint{15, 20}));
+    EXPECT_EQ(outline.segments.back().end, outline.start);
+}
+
+// The input shape and the hit test must agree on every pixel.
+TEST(NotchOutline, PixelRectanglesHoldExactlyThePixelsWhoseCentresAreInside) {
+    struct Case {
+        NotchPlacement placement;
+        int width, height;
+        double attached, inner;
+    };
+    for (const Case& c : {Case{NotchPlacement::top, 320, 28, 0, 19}, Case{NotchPlacement::top, 760, 300, 30, 25},
+                          Case{NotchPlacement::bottom, 760, 226, 30, 25}, Case{NotchPlacement::left, 68, 220, 40, 34},
+                          Case{NotchPlacement::right, 322, 640, 40, 34}, Case{NotchPlacement::top, 373, 61, 30, 25}}) {
+        const auto outline = notchOutline(c.placement, c.width, c.height, c.attached, c.inner);
+        std::vector<char> covered(std::size_t(c.width * c.height), 0);
+        for (const PixelRect& r : outline.pixelRectangles(c.width, c.height))
+            for (int y = r.y; y < r.y + r.height; ++y)
+                for (int x = r.x; x < r.x + r.width; ++x) {
+                    ASSERT_TRUE(x >= 0 && y >= 0 && x < c.width && y < c.height);
+                    ASSERT_EQ(covered[std::size_t(y * c.width + x)]++, 0) << "rectangles overlap";
+                }
+        int mismatches = 0, count = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const bool in = outline.contains({x + 0.5, y + 0.5});
+                count += in;
+                mismatches += in != bool(covered[std::size_t(y * c.width + x)]);
+            }
+        EXPECT_EQ(mismatches, 0) << c.width << "x" << c.height;
+        EXPECT_GT(count, c.width * c.height * 3 / 4) << "most of the panel is the outline";
+        EXPECT_LT(count, c.width * c.height);
+    }
+}
+
+TEST(NotchOutline, RectanglesMergeRowsThatShareTheirSpans) {
+    const auto outline = notchOutline(NotchPlacement::top, 760, 300, 30, 25);
+    const auto rectangles = outline.pixelRectangles(760, 300);
+    // One rectangle per curved row plus one for the straight middle.
+    EXPECT_LT(rectangles.size(), 70u);
+    bool hasMiddle = false;
+    for (const auto& r : rectangles) hasMiddle |= r.x == 30 && r.width == 700 && r.height > 200;
+    EXPECT_TRUE(hasMiddle);
+    EXPECT_TRUE(outline.pixelRectangles(0, 0).empty());
+}
+
+}  // namespace
+}  // namespace glimora

@@ -1,0 +1,207 @@
+#include "editors/history_editor.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QKeyEvent>
+
+#include "controls/notch_button.hpp"
+#include "controls/pixel_mosaics.hpp"
+#include "editors/recipe_row.hpp"
+#include "tests/shell/editor_fixture.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace glimora {
+namespace {
+
+using HistoryEditorTest = test::EditorFixture<HistoryEditor>;
+
+bool showsText(QWidget* root, const QString& text) {
+    for (QLabel* label : test::visibleChildren<QLabel>(root))
+        if (label->text() == text) return true;
+    return false;
+}
+
+void typeInto(QWidget* field, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+    }
+}
+
+void pressReturn(QWidget* field) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &press);
+}
+
+QAction* menuItem(RecipeRow* row, const QString& text) {
+    for (QAction* action : row->actionsMenu()->actions())
+        if (action->text() == text) return action;
+    return nullptr;
+}
+
+DesignRecipe gradientRecipe(NotchViewModel& model, int paletteIndex, const std::string& shape) {
+    DesignRecipe recipe = model.makeRecipe("Stored", false);
+    recipe.paletteIndex = paletteIndex;
+    recipe.shape = shape;
+    return recipe;
+}
+
+TEST_F(HistoryEditorTest, AnEmptyLibraryShowsTheTwoLinesAndNoRow) {
+    auto& editor = show();
+    EXPECT_TRUE(showsText(&editor, "Your saved designs will appear here."));
+    EXPECT_TRUE(showsText(&editor, "Shuffle or save the current design to start a local library."));
+    EXPECT_TRUE(editor.rows().empty());
+    EXPECT_NE(test::findNamed(&editor, "Import .ombriq"), nullptr);
+    EXPECT_EQ(test::findNamed(&editor, "Import .ombriq")->toolTip(),
+              "Open a .ombriq recipe exported from Ombriq or shared by another user");
+    EXPECT_NE(test::findNamed(&editor, "Export .ombriq"), nullptr);
+}
+
+TEST_F(HistoryEditorTest, SavesFromTheButtonAndFromReturnListNewestFirstAndShowTheStatus) {
+    auto& editor = show();
+    QLineEdit* field = editor.nameField();
+    EXPECT_EQ(field->placeholderText(), "Name this design");
+    typeInto(field, "Dusk");
+    EXPECT_EQ(model->recipeName(), "Dusk");
+    test::click(test::findNamed(&editor, "Save"));
+    test::settle();
+    ASSERT_EQ(editor.rows().size(), 1u);
+    EXPECT_EQ(editor.rows()[0]->content().title, "Dusk");
+    EXPECT_FALSE(model->recipeStatus().empty());
+    EXPECT_TRUE(showsText(&editor, QString::fromStdString(model->recipeStatus())));
+    EXPECT_FALSE(showsText(&editor, "Your saved designs will appear here."));
+    RecipeRow* dusk = editor.rows()[0];
+
+    // Return saves as well; a blank name takes the design's own name.
+    model->setShape(NotchShape::radial);
+    field->clear();
+    typeInto(field, "   ");
+    pressReturn(field);
+    test::settle();
+    ASSERT_EQ(editor.rows().size(), 2u);
+    EXPECT_EQ(editor.rows()[0]->content().title, QString::fromStdString(model->recipeHistory()[0].displayName()));
+    EXPECT_NE(editor.rows()[0]->content().title.trimmed(), "");
+    // The first row was kept, not made again.
+    EXPECT_EQ(editor.rows()[1], dusk);
+}
+
+TEST_F(HistoryEditorTest, FavouritesAndDeletesKeepTheOtherRows) {
+    harness.library = {gradientRecipe(*model, 3, "radial"), gradientRecipe(*model, 4, "linear"),
+                       gradientRecipe(*model, 5, "spiral")};
+    harness.library[0].name = "One";
+    harness.library[1].name = "Two";
+    harness.library[2].name = "Three";
+    model = harness.make();
+    bridge = std::make_unique<NotchViewModelBridge>(*model);
+    auto& editor = show();
+    harness.scheduler->runUntilIdle();
+    test::settle();
+    ASSERT_EQ(editor.rows().size(), 3u);
+    const std::vector<RecipeRow*> before = editor.rows();
+
+    NotchButton* star = before[1]->favoriteButton();
+    EXPECT_EQ(star->symbol(), "star");
+    EXPECT_EQ(star->toolTip(), "Add favorite");
+    test::click(star);
+    test::settle();
+    EXPECT_TRUE(model->recipeHistory()[1].isFavorite);
+    EXPECT_EQ(editor.rows(), before);
+    EXPECT_EQ(before[1]->favoriteButton()->symbol(), "star.fill");
+    EXPECT_EQ(before[1]->favoriteButton()->toolTip(), "Remove favorite");
+    EXPECT_EQ(before[1]->favoriteButton()->labelColor(), accentColor());
+
+    QAction* remove = menuItem(before[0], "Delete");
+    ASSERT_NE(remove, nullptr);
+    remove->trigger();
+    test::settle();
+    ASSERT_EQ(editor.rows().size(), 2u);
+    EXPECT_EQ(editor.rows()[0], before[1]);
+    EXPECT_EQ(editor.rows()[1], before[2]);
+    EXPECT_EQ(model->recipeHistory().size(), 2u);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The menu's items, in order.
+    std::vector<QString> items;
+    for (QAction* action : editor.rows()[0]->actionsMenu()->actions()) items.push_back(action->text());
+    EXPECT_EQ(items, (std::vector<QString>{"Open", QString::fromUtf8("Export Recipe\u2026"), "", "Delete"}));
+    EXPECT_EQ(editor.rows()[0]->menuButton()->toolTip(), "Recipe actions");
+}
+
+TEST_F(HistoryEditorTest, KindLinesNameThePaletteAndShapeWithGradientAndCustomFallbacks) {
+    DesignRecipe known = gradientRecipe(*model, 3, "radial");
+    DesignRecipe unknownShape = gradientRecipe(*model, 3, "hexagonal-swirl");
+    DesignRecipe negative = gradientRecipe(*model, -4, "linear");
+    DesignRecipe custom = gradientRecipe(*model, int(builtInPalettes().size()), "linear");
+    custom.customPalette = std::vector<CustomPaletteStop>{{1, 0, 0}, {0, 0, 1}};
+    DesignRecipe customWithoutStops = custom;
+    customWithoutStops.customPalette.reset();
+    DesignRecipe image = known;
+    image.wallpaperSource = "image";
+
+    const QString dot = QString::fromUtf8(" \u00B7 ");
+    const auto& catalogue = builtInPalettes();
+    const auto name = [](const PaletteDefinition& p) { return QString::fromStdString(p.name); };
+    EXPECT_EQ(RecipeRowContent::of(known).kindLine, name(catalogue[3]) + dot + QString::fromUtf8(std::string(title(NotchShape::radial)).c_str()));
+    EXPECT_EQ(RecipeRowContent::of(unknownShape).kindLine, name(catalogue[3]) + dot + "Gradient");
+    EXPECT_EQ(RecipeRowContent::of(negative).kindLine, name(catalogue[0]) + dot + QString::fromUtf8(std::string(title(NotchShape::linear)).c_str()));
+    EXPECT_EQ(RecipeRowContent::of(negative).swatchColors, catalogue[0].colors);
+    EXPECT_EQ(RecipeRowContent::of(custom).kindLine, "Custom" + dot + QString::fromUtf8(std::string(title(NotchShape::linear)).c_str()));
+    EXPECT_EQ(RecipeRowContent::of(custom).swatchColors, (std::vector<Color>{{1, 0, 0}, {0, 0, 1}}));
+    EXPECT_NE(RecipeRowContent::of(custom).swatchColors, catalogue.back().colors);
+    EXPECT_TRUE(RecipeRowContent::of(customWithoutStops).swatchColors.empty());
+    EXPECT_EQ(RecipeRowContent::of(image).kindLine, "Image");
+    EXPECT_TRUE(RecipeRowContent::of(image).isImage);
+
+    // On screen: the custom row's swatch paints its stops, black without any.
+    model->setRecipeHistory({custom, customWithoutStops, image});
+    auto& editor = show();
+    ASSERT_EQ(editor.rows().size(), 3u);
+    EXPECT_EQ(editor.rows()[0]->swatch()->cellColor(0, 0), paletteQColor({1, 0, 0}));
+    EXPECT_EQ(editor.rows()[1]->swatch()->cellColor(0, 0), QColor(Qt::black));
+    EXPECT_FALSE(editor.rows()[2]->swatch()->isVisibleTo(editor.rows()[2]));
+    EXPECT_TRUE(showsText(&editor, "Image"));
+}
+
+TEST_F(HistoryEditorTest, OpenAppliesTheRowsRecipe) {
+    DesignRecipe stored = gradientRecipe(*model, 7, "spiral");
+    model->setRecipeHistory({stored});
+    auto& editor = show();
+    test::click(editor.rows()[0]->openButton());
+    EXPECT_EQ(model->paletteIndex(), 7);
+    EXPECT_EQ(model->shape(), NotchShape::spiral);
+}
+
+TEST_F(HistoryEditorTest, RowExportTakesTheLiveDesignForTheRowOnScreenElseTheStoredRecipe) {
+    DesignRecipe other = gradientRecipe(*model, 7, "spiral");
+    other.name = "Other";
+    DesignRecipe current = model->makeRecipe("Current", false);
+    model->setRecipeHistory({current, other});
+    auto& editor = show();
+
+    menuItem(editor.rows()[1], QString::fromUtf8("Export Recipe\u2026"))->trigger();
+    ASSERT_EQ(harness.dialogs->saveRequests.size(), 1u);
+    menuItem(editor.rows()[0], QString::fromUtf8("Export Recipe\u2026"))->trigger();
+    ASSERT_EQ(harness.dialogs->saveRequests.size(), 2u);
+
+    test::TempDir folder;
+    harness.dialogs->completeSave(folder.path() / "other.ombriq");
+    harness.dialogs->completeSave(folder.path() / "current.ombriq");
+    harness.scheduler->runUntilIdle();
+    const auto read = [](const std::filesystem::path& file) {
+        const auto bytes = test::readFile(file);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::string otherText = read(folder.path() / "other.ombriq");
+    const std::string currentText = read(folder.path() / "current.ombriq");
+    // The stored recipe as it is, id and all; the live one as a new snapshot under the row's name.
+    EXPECT_NE(otherText.find(other.id.toString()), std::string::npos);
+    EXPECT_NE(currentText.find("\"Current\""), std::string::npos);
+    EXPECT_EQ(currentText.find(current.id.toString()), std::string::npos);
+}
+
+}  // namespace
+}  // namespace glimora

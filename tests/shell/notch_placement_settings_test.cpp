@@ -1,0 +1,151 @@
+// The settings window and the delegate's wiring of the notch panel.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QRadioButton>
+
+#include "app/notch_placement_settings_view.hpp"
+#include "tests/shell/app_fakes.hpp"
+#include "tests/shell/qt_application.hpp"
+
+namespace glimora {
+namespace {
+
+using test::processEventsUntil;
+
+QStringList labelTexts(const QWidget& view) {
+    QStringList texts;
+    for (const QLabel* label : view.findChildren<QLabel*>()) texts << label->text();
+    return texts;
+}
+
+TEST(NotchPlacementSettings, ShowsTitleRowsAndTheCurrentPosition) {
+    test::ModelHarness harness;
+    auto model = harness.make();
+    NotchViewModelBridge bridge(*model);
+    NotchPlacementSettingsView view(bridge);
+    EXPECT_EQ(view.size(), QSize(360, 220));
+    const QStringList texts = labelTexts(view);
+    EXPECT_TRUE(texts.contains("Notch Position"));
+    EXPECT_TRUE(texts.contains("Choose the screen edge where Ombriq should live. The change applies immediately."));
+    EXPECT_TRUE(texts.contains("Position"));
+    QStringList rows;
+    for (const NotchPlacement placement : allCases<NotchPlacement>()) rows << view.button(placement)->text();
+    EXPECT_EQ(rows, (QStringList{"Top", "Left", "Right", "Bottom"}));
+    EXPECT_TRUE(view.button(NotchPlacement::top)->isChecked());
+    EXPECT_EQ(view.currentPositionText(), "Current position: Top");
+}
+
+TEST(NotchPlacementSettings, ChoosingARowMovesThePanelAndStoresIt) {
+    test::ModelHarness harness;
+    auto model = harness.make();
+    test::EventLog log;
+    log.attach(*model);
+    NotchViewModelBridge bridge(*model);
+    NotchPlacementSettingsView view(bridge);
+    view.button(NotchPlacement::right)->click();
+    EXPECT_EQ(model->notchPlacement(), NotchPlacement::right);
+    EXPECT_EQ(harness.preferences->value("notchPlacement"), nlohmann::json("right"));
+    EXPECT_NE(std::find(log.events.begin(), log.events.end(), "onPlacementChange"), log.events.end());
+    EXPECT_NE(std::find(log.events.begin(), log.events.end(), "onLayoutChange"), log.events.end());
+    ASSERT_TRUE(processEventsUntil([&] { return view.currentPositionText() == "Current position: Right"; }));
+
+    // Choosing the current one again changes nothing.
+    log.events.clear();
+    harness.preferences->writes.clear();
+    view.button(NotchPlacement::right)->click();
+    EXPECT_TRUE(log.events.empty());
+    EXPECT_TRUE(harness.preferences->writes.empty());
+
+    // A change made elsewhere shows here.
+    model->setNotchPlacement(NotchPlacement::bottom);
+    ASSERT_TRUE(processEventsUntil([&] { return view.button(NotchPlacement::bottom)->isChecked(); }));
+    EXPECT_EQ(view.currentPositionText(), "Current position: Bottom");
+    EXPECT_FALSE(view.button(NotchPlacement::right)->isChecked());
+}
+
+struct DelegateWithPanel : ::testing::Test {
+    test::AppHarness harness;
+    std::unique_ptr<AppDelegate> delegate;
+    void start(bool tray) {
+        harness.withNotchPanel = true;
+        harness.trayAvailable = tray;
+        delegate = harness.make();
+        delegate->applicationDidFinishLaunching();
+    }
+};
+
+TEST_F(DelegateWithPanel, ThePanelComesAfterTheDesktopWindowAndShows) {
+    start(true);
+    const auto& journal = harness.journal;
+    const auto at = [&](const char* entry) { return std::find(journal.begin(), journal.end(), entry) - journal.begin(); };
+    EXPECT_LT(at("wallpaper.show"), at("notch.create"));
+    EXPECT_LT(at("notch.create"), std::ptrdiff_t(journal.size()));
+    NotchPanel* panel = delegate->notchWindowController()->panel();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->geometry(), QRect(800, 0, 320, 28));
+    // With a tray the panel has no context menu.
+    EXPECT_EQ(panel->contextMenu(), nullptr);
+
+    delegate->showRecipeLibrary();
+    EXPECT_TRUE(delegate->model()->expanded());
+    EXPECT_EQ(delegate->model()->selectedTab(), NotchTab::history);
+    ASSERT_TRUE(processEventsUntil([&] { return panel->geometry() == QRect(580, 0, 760, 336); }, 10000));
+}
+
+TEST_F(DelegateWithPanel, WithoutATrayTheStatusMenuIsThePanelsContextMenu) {
+    start(false);
+    NotchPanel* panel = delegate->notchWindowController()->panel();
+    ASSERT_EQ(panel->contextMenu(), delegate->statusMenu());
+    // A right click inside the outline opens it.
+    QContextMenuEvent inside(QContextMenuEvent::Mouse, QPoint(160, 14), panel->mapToGlobal(QPoint(160, 14)));
+    QCoreApplication::sendEvent(panel, &inside);
+    EXPECT_TRUE(inside.isAccepted());
+    ASSERT_TRUE(processEventsUntil([&] { return delegate->statusMenu()->isVisible(); }));
+    delegate->statusMenu()->hide();
+    // Outside the outline it is not the panel's click.
+    QContextMenuEvent outside(QContextMenuEvent::Mouse, QPoint(1, 27), panel->mapToGlobal(QPoint(1, 27)));
+    QCoreApplication::sendEvent(panel, &outside);
+    EXPECT_FALSE(outside.isAccepted());
+    EXPECT_FALSE(delegate->statusMenu()->isVisible());
+}
+
+TEST_F(DelegateWithPanel, TheSettingsWindowBelongsToThePanelAndKeepsItOpen) {
+    start(true);
+    NotchWindowController* controller = delegate->notchWindowController();
+    delegate->model()->setExpanded(true);
+    delegate->showSettingsWindow();
+    QWidget* window = delegate->settingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Notch Position");
+    EXPECT_EQ(window->parentWidget(), controller->panel());
+    controller->handleResignKey();
+    EXPECT_TRUE(delegate->model()->expanded());
+    // Shown again, it is the same window.
+    delegate->showSettingsWindow();
+    EXPECT_EQ(delegate->settingsWindow(), window);
+    window->close();
+    controller->handleResignKey();
+    EXPECT_FALSE(delegate->model()->expanded());
+}
+
+TEST_F(DelegateWithPanel, ChoosingLeftInTheSettingsMovesThePanelAndMarksTheMenu) {
+    start(true);
+    delegate->showSettingsWindow();
+    auto* view = dynamic_cast<NotchPlacementSettingsView*>(delegate->settingsWindow());
+    ASSERT_NE(view, nullptr);
+    view->button(NotchPlacement::left)->click();
+    EXPECT_TRUE(delegate->notchPlacementMenuItems().at(NotchPlacement::left)->isChecked());
+    EXPECT_FALSE(delegate->notchPlacementMenuItems().at(NotchPlacement::top)->isChecked());
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return delegate->notchWindowController()->panel()->geometry() == QRect(0, 430, 68, 220); }, 10000));
+    EXPECT_EQ(harness.model.preferences->value("notchPlacement"), nlohmann::json("left"));
+}
+
+}  // namespace
+}  // namespace glimora

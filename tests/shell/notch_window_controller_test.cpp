@@ -1,0 +1,292 @@
+// The notch panel's controller under the offscreen platform, on a described
+// 1920x1080 screen: frames, the spring's timer, the input shape, the content.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QMouseEvent>
+#include <QPointer>
+
+#include "panel/compact_capsule.hpp"
+#include "controls/notch_button.hpp"
+#include "panel/expanded_editor.hpp"
+#include "panel/side_compact_rail.hpp"
+#include "editors/history_editor.hpp"
+#include "panel/notch_root_view.hpp"
+#include "panel/notch_window_controller.hpp"
+#include "tests/shell/qt_application.hpp"
+#include "tests/state/model_harness.hpp"
+
+namespace glimora {
+namespace {
+
+using test::processEventsUntil;
+
+const ScreenDescription fullHd{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, 0, {}, {}};
+
+struct NotchWindowControllerTest : ::testing::Test {
+    test::ModelHarness harness;
+    std::shared_ptr<NotchViewModel> model = harness.make();
+    std::unique_ptr<NotchWindowController> controller = makeController();
+
+    std::unique_ptr<NotchWindowController> makeController() {
+        auto made = std::make_unique<NotchWindowController>(model);
+        made->setScreenOverride(fullHd);
+        return made;
+    }
+    NotchPanel& panel() { return *controller->panel(); }
+    bool settle() {
+        return processEventsUntil([&] { return !controller->isDisplayLinkRunning(); }, 10000);
+    }
+};
+
+TEST_F(NotchWindowControllerTest, ComesToTheFrontCollapsedAtItsFrameWithoutAnimation) {
+    EXPECT_FALSE(panel().isVisible());  // made, not shown
+    controller->bringNotchToFront();
+    EXPECT_TRUE(panel().isVisible());
+    EXPECT_FALSE(controller->isDisplayLinkRunning());
+    EXPECT_EQ(panel().geometry(), QRect(800, 0, 320, 28));
+    EXPECT_EQ(model->metrics(), (NotchMetrics{8, 0, false, 1920, 1080}));
+    EXPECT_TRUE(panel().testAttribute(Qt::WA_ShowWithoutActivating));
+    const Qt::WindowFlags flags = panel().windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(panel().windowType(), Qt::Tool);
+    // Nothing inside sets a minimum: the controller's size holds.
+    EXPECT_EQ(panel().minimumSize(), QSize(0, 0));
+    EXPECT_EQ(panel().layout(), nullptr);
+}
+
+TEST_F(NotchWindowControllerTest, ExpandingSpringsToTheExpandedFrameAndStopsTheTimer) {
+    controller->bringNotchToFront();
+    model->setExpanded(true);
+    EXPECT_TRUE(controller->lastExpandedState());
+    EXPECT_TRUE(controller->isDisplayLinkRunning());
+    EXPECT_EQ(controller->spring().response(), PanelSpring::expansionResponse);
+    EXPECT_EQ(controller->springTargetFrame(), (PanelRect{580, 0, 760, 300}));
+    // It moves through frames in between, the top edge staying on the screen edge.
+    std::vector<QRect> seen;
+    ASSERT_TRUE(processEventsUntil([&] {
+        seen.push_back(panel().geometry());
+        return !controller->isDisplayLinkRunning();
+    }, 10000));
+    EXPECT_EQ(panel().geometry(), QRect(580, 0, 760, 300));
+    int between = 0;
+    for (const QRect& frame : seen) {
+        EXPECT_EQ(frame.y(), 0);
+        between += frame.height() > 28 && frame.height() < 300;
+    }
+    EXPECT_GT(between, 5);
+
+    // Collapsing springs back with the same response.
+    model->setExpanded(false);
+    EXPECT_EQ(controller->spring().response(), PanelSpring::expansionResponse);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(panel().geometry(), QRect(800, 0, 320, 28));
+}
+
+TEST_F(NotchWindowControllerTest, ATabChangeWhileOpenSpringsToTheTabsSize) {
+    controller->bringNotchToFront();
+    model->setExpanded(true);
+    ASSERT_TRUE(settle());
+    model->setSelectedTab(NotchTab::adjust);
+    EXPECT_EQ(controller->spring().response(), PanelSpring::layoutResponse);
+    EXPECT_TRUE(controller->lastExpandedState());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(panel().geometry(), QRect(580, 0, 760, 210));
+
+    model->setNotchPlacement(NotchPlacement::right);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(panel().geometry(), QRect(1920 - 322, 220, 322, 640));
+    model->setSelectedTab(NotchTab::shader);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(panel().geometry(), QRect(1920 - 367, 220, 367, 640));
+}
+
+TEST_F(NotchWindowControllerTest, ChangesWhileHiddenSnapWithoutATimer) {
+    model->setNotchPlacement(NotchPlacement::bottom);
+    EXPECT_FALSE(controller->isDisplayLinkRunning());
+    EXPECT_EQ(panel().geometry(), QRect(800, 1052, 320, 28));
+    model->setExpanded(true);
+    EXPECT_FALSE(controller->isDisplayLinkRunning());
+    EXPECT_EQ(panel().geometry(), QRect(580, 780, 760, 300));
+}
+
+TEST_F(NotchWindowControllerTest, ARetargetInFlightKeepsPositionAndVelocity) {
+    controller->bringNotchToFront();
+    model->setExpanded(true);
+    for (int i = 0; i < 6; ++i) controller->stepSpring(1.0 / 60);
+    const PanelRect position = controller->spring().frame();
+    const PanelRect velocity = controller->spring().velocity();
+    ASSERT_GT(velocity.height, 100);
+    model->setExpanded(false);
+    EXPECT_TRUE(controller->isDisplayLinkRunning());
+    EXPECT_EQ(controller->spring().frame(), position);
+    EXPECT_EQ(controller->spring().velocity(), velocity);
+    EXPECT_EQ(controller->springTargetFrame(), (PanelRect{800, 0, 320, 28}));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(panel().geometry(), QRect(800, 0, 320, 28));
+}
+
+TEST_F(NotchWindowControllerTest, TheSideWidthFollowsADragWithoutAnimation) {
+    model->setNotchPlacement(NotchPlacement::left);
+    controller->bringNotchToFront();
+    model->setExpanded(true);
+    ASSERT_TRUE(settle());
+    model->setCustomSideWidth(480);
+    EXPECT_FALSE(controller->isDisplayLinkRunning());
+    EXPECT_EQ(panel().geometry(), QRect(0, 220, 480, 640));
+}
+
+TEST_F(NotchWindowControllerTest, EveryFrameOfTheSpringIsWholePixelsWithASteadyEdge) {
+    model->setNotchPlacement(NotchPlacement::right);
+    controller->bringNotchToFront();
+    model->setExpanded(true);
+    // The right edge is docked: it never moves while the panel grows.
+    for (int tick = 0; tick < 200 && controller->isDisplayLinkRunning(); ++tick) {
+        controller->stepSpring(1.0 / 60);
+        EXPECT_EQ(panel().geometry().x() + panel().geometry().width(), 1920);
+        EXPECT_GE(panel().width(), 1);
+    }
+    EXPECT_FALSE(controller->isDisplayLinkRunning());
+}
+
+TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
+    controller->bringNotchToFront();
+    QRegion shape = panel().mask();
+    EXPECT_FALSE(shape.contains(QPoint(1, 27)));
+    EXPECT_FALSE(shape.contains(QPoint(318, 27)));
+    EXPECT_TRUE(shape.contains(QPoint(5, 5)));
+    EXPECT_TRUE(shape.contains(QPoint(160, 27)));
+
+    model->setExpanded(true);
+    ASSERT_TRUE(settle());
+    shape = panel().mask();
+    // The flare narrows the top row to x 7 ... 752.
+    EXPECT_EQ(shape.boundingRect(), QRect(QPoint(7, 0), QPoint(752, 299)));
+    EXPECT_FALSE(shape.contains(QPoint(5, 3)));
+    EXPECT_FALSE(shape.contains(QPoint(31, 299)));
+    EXPECT_TRUE(shape.contains(QPoint(20, 3)));
+    EXPECT_TRUE(shape.contains(QPoint(31, 280)));
+    EXPECT_EQ(panel().surfaceView()->attachedCornerRadius(), 30);
+    EXPECT_EQ(panel().surfaceView()->innerCornerRadius(), 25);
+    EXPECT_EQ(panel().surfaceView()->strokeOpacity(), 0.09);
+
+    model->setNotchPlacement(NotchPlacement::left);
+    model->setExpanded(false);
+    ASSERT_TRUE(settle());
+    shape = panel().mask();
+    EXPECT_FALSE(shape.contains(QPoint(1, 2)));
+    EXPECT_TRUE(shape.contains(QPoint(34, 110)));
+    // The content view answers in its own coordinates, with the same outline.
+    auto* content = panel().windowContentView();
+    EXPECT_FALSE(content->hitTest(QPointF(1, 2)));
+    EXPECT_TRUE(content->hitTest(QPointF(34, 110)));
+}
+
+TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBeSwapped) {
+    controller->bringNotchToFront();
+    auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->size(), QSize(320, 28));
+    EXPECT_NE(dynamic_cast<CompactCapsule*>(root->shellView()), nullptr);
+    model->setSelectedTab(NotchTab::history);
+
+    model->setExpanded(true);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(root->shownShell(), ShellView::expandedEditor);
+    ASSERT_TRUE(processEventsUntil([&] {
+        auto* editor = dynamic_cast<ExpandedEditor*>(root->shellView());
+        return editor && dynamic_cast<HistoryEditor*>(editor->tabContent()->editor()) != nullptr;
+    }));
+    // 35 on either side at the top.
+    EXPECT_EQ(root->mapTo(&panel(), QPoint(0, 0)), QPoint(35, 0));
+    EXPECT_EQ(root->size(), QSize(760 - 70, 336));
+    ASSERT_TRUE(processEventsUntil([&] { return root->shellView() && root->shellView()->size() == QSize(690, 336); }));
+
+    QPointer<QWidget> old = root;
+    auto* replacement = new QWidget;
+    panel().setContentView(replacement);
+    EXPECT_TRUE(old.isNull());
+    EXPECT_EQ(panel().contentView(), replacement);
+    EXPECT_EQ(replacement->size(), QSize(690, 336));
+}
+
+TEST_F(NotchWindowControllerTest, TheRailsExpandButtonOpensTheSidePanel) {
+    model->setNotchPlacement(NotchPlacement::left);
+    controller->bringNotchToFront();
+    auto* root = dynamic_cast<NotchRootView*>(panel().contentView());
+    ASSERT_NE(root, nullptr);
+    ASSERT_TRUE(processEventsUntil([&] { return root->shownShell() == ShellView::sideCompactRail; }));
+    auto* rail = dynamic_cast<SideCompactRail*>(root->shellView());
+    ASSERT_NE(rail, nullptr);
+    rail->expandButton()->click();
+    EXPECT_TRUE(model->expanded());
+    EXPECT_TRUE(processEventsUntil([&] { return root->shownShell() == ShellView::sideExpandedEditor; }));
+}
+
+TEST_F(NotchWindowControllerTest, LosingFocusClosesThePanelUnlessItsOwnWindowsAreUp) {
+    controller->bringNotchToFront();
+    controller->handleResignKey();  // collapsed: nothing to do
+    EXPECT_FALSE(model->expanded());
+
+    model->setExpanded(true);
+    model->setIsPresentingPhotoPicker(true);
+    controller->handleResignKey();
+    EXPECT_TRUE(model->expanded());
+    model->setIsPresentingPhotoPicker(false);
+
+    auto* dialog = new QDialog(&panel());
+    dialog->show();
+    EXPECT_TRUE(controller->hasOpenDialog());
+    controller->handleResignKey();
+    EXPECT_TRUE(model->expanded());
+    delete dialog;
+
+    // A window of the application that is not the panel's does not count.
+    QWidget unrelated;
+    unrelated.show();
+    EXPECT_FALSE(controller->hasOpenDialog());
+    controller->handleResignKey();
+    EXPECT_FALSE(model->expanded());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(panel().geometry(), QRect(800, 0, 320, 28));
+}
+
+TEST_F(NotchWindowControllerTest, ScreenChangesAreFollowedOnceAndLater) {
+    controller->bringNotchToFront();
+    int metricsWrites = 0;
+    model->onChange([&](NotchViewModel::Prop prop) { metricsWrites += prop == NotchViewModel::Prop::metrics; });
+    controller->setScreenOverride(ScreenDescription{{0, 0, 1280, 800}, {0, 0, 1280, 800}, 0, {}, {}});
+    controller->handleScreenParametersChange();
+    controller->handleScreenParametersChange();
+    controller->handleScreenParametersChange();
+    EXPECT_EQ(metricsWrites, 0);  // not within the notification
+    EXPECT_EQ(panel().geometry(), QRect(800, 0, 320, 28));
+    test::processEventsFor(50);
+    EXPECT_EQ(metricsWrites, 1);
+    EXPECT_EQ(model->metrics().screenWidth, 1280);
+    EXPECT_FALSE(controller->isDisplayLinkRunning());
+    EXPECT_EQ(panel().geometry(), QRect(480, 0, 320, 28));
+}
+
+TEST_F(NotchWindowControllerTest, TheModelOutlivesTheControllerSafely) {
+    controller->bringNotchToFront();
+    model->setExpanded(true);
+    controller.reset();
+    model->setExpanded(false);
+    model->setNotchPlacement(NotchPlacement::left);
+    model->setCustomSideWidth(400);
+    test::processEventsFor(30);
+    EXPECT_EQ(model->notchPlacement(), NotchPlacement::left);
+    EXPECT_EQ(harness.preferences->value("notchPlacement"), nlohmann::json("left"));
+}
+
+TEST(NotchWindowControllerAlone, MakesItsOwnModelWhenGivenNone) {
+    NotchWindowController controller;
+    ASSERT_NE(controller.model(), nullptr);
+    EXPECT_TRUE(static_cast<bool>(controller.model()->onLayoutChange()));
+}
+
+}  // namespace
+}  // namespace glimora

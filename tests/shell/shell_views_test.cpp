@@ -1,0 +1,323 @@
+// The open editors and the side rail: their geometry, what their buttons do,
+// the inputs the tab editors get, and the side width handle's drag.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScrollArea>
+
+#include <algorithm>
+
+#include "controls/notch_button.hpp"
+#include "controls/panel_symbols.hpp"
+#include "controls/pixel_mosaics.hpp"
+#include "panel/compact_capsule.hpp"
+#include "panel/expanded_editor.hpp"
+#include "panel/notch_root_view.hpp"
+#include "panel/side_compact_rail.hpp"
+#include "panel/side_expanded_editor.hpp"
+#include "panel/side_identity_glyph.hpp"
+#include "editors/shader_editor.hpp"
+#include "tests/shell/qt_application.hpp"
+#include "tests/state/model_harness.hpp"
+
+namespace glimora {
+namespace {
+
+using test::processEventsUntil;
+
+QString qTitle(NotchTab tab) { return QString::fromUtf8(title(tab).data(), qsizetype(title(tab).size())); }
+
+bool lit(const NotchButton& button) { return button.backgroundColor().has_value(); }
+
+struct ShellViewsTest : ::testing::Test {
+    test::ModelHarness harness;
+    std::unique_ptr<NotchViewModel> model = harness.make();
+    NotchViewModelBridge bridge{*model};
+
+    // Whether a click on the button gives a new design.
+    bool shuffles(NotchButton& button) const {
+        const std::string before = model->gradientSignature();
+        const auto seed = model->designSeed();
+        button.click();
+        return model->gradientSignature() != before || model->designSeed() != seed;
+    }
+
+    long sideWidthWrites() const {
+        return std::count(harness.preferences->writes.begin(), harness.preferences->writes.end(),
+                          std::string(sideExpandedWidthKey));
+    }
+};
+
+TEST_F(ShellViewsTest, TheHeaderHasTheNineTabsInOrderAcrossA760PxPanel) {
+    model->setSelectedTab(NotchTab::color);
+    ExpandedEditor editor(bridge, 0, 5);
+    editor.resize(760, 300);
+    editor.show();
+    const auto& tabs = editor.tabButtons();
+    ASSERT_EQ(tabs.size(), 9u);
+    const auto cases = allCases<NotchTab>();
+    // 760 less two 28-px icons and ten 2-px gaps, shared by nine.
+    const double share = (760 - 56 - 20) / 9.0;
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        EXPECT_EQ(tabs[i]->text(), qTitle(cases[i])) << i;
+        const QRect r = tabs[i]->geometry();
+        EXPECT_EQ(r.top(), 7);
+        EXPECT_EQ(r.height(), 28);
+        EXPECT_NEAR(r.width(), share, 1.0) << i;
+        EXPECT_NEAR(r.left(), i * (share + 2), 1.0) << i;
+        EXPECT_EQ(lit(*tabs[i]), cases[i] == NotchTab::color) << i;
+        EXPECT_EQ(tabs[i]->labelColor(), whiteOpacity(cases[i] == NotchTab::color ? 0.92 : 0.36)) << i;
+    }
+    EXPECT_EQ(editor.randomizeButton()->geometry(), QRect(760 - 58, 7, 28, 28));
+    EXPECT_EQ(editor.closeButton()->geometry(), QRect(760 - 28, 7, 28, 28));
+    EXPECT_EQ(editor.randomizeButton()->toolTip(), "Randomize");
+    EXPECT_EQ(editor.closeButton()->toolTip(), "Close");
+    EXPECT_EQ(editor.closeButton()->symbol(), "xmark");
+    // The scroll area: below the 41-px header, 42 less than the panel.
+    EXPECT_EQ(editor.scrollArea()->geometry(), QRect(0, 41, 760, 258));
+    // The editor gets the width less 5 at each side, 5 shape columns.
+    const TabEditor* content = editor.tabContent()->editor();
+    ASSERT_NE(content, nullptr);
+    EXPECT_EQ(content->inputs().availableWidth, 750);
+    EXPECT_FALSE(content->inputs().isSideLayout);
+    EXPECT_EQ(editor.tabContent()->mapTo(&editor, QPoint(0, 0)), QPoint(5, 41));
+
+    // A tab button selects its tab; the editor and the highlight follow.
+    tabs[1]->click();
+    EXPECT_EQ(model->selectedTab(), NotchTab::shape);
+    ASSERT_TRUE(processEventsUntil([&] {
+        const TabEditor* e = editor.tabContent()->editor();
+        return e && e->inputs().columns == 5 && lit(*tabs[1]) && !lit(*tabs[3]);
+    }));
+    // The shader tab has no button: none is lit, yet its editor is shown.
+    model->setSelectedTab(NotchTab::shader);
+    ASSERT_TRUE(processEventsUntil([&] {
+        return dynamic_cast<ShaderEditor*>(editor.tabContent()->editor()) != nullptr;
+    }));
+    EXPECT_TRUE(std::none_of(tabs.begin(), tabs.end(), [](NotchButton* b) { return lit(*b); }));
+}
+
+TEST_F(ShellViewsTest, TheHeaderButtonsShuffleAndCloseAndAShortPanelKeepsTheHeader) {
+    model->setExpanded(true);
+    ExpandedEditor editor(bridge, 0, 5);
+    editor.resize(760, 30);
+    editor.show();
+    EXPECT_EQ(editor.scrollArea()->height(), 0);
+    EXPECT_EQ(editor.closeButton()->geometry(), QRect(760 - 28, 7, 28, 28));
+    EXPECT_TRUE(shuffles(*editor.randomizeButton()));
+    EXPECT_TRUE(model->expanded());
+    editor.closeButton()->click();
+    EXPECT_FALSE(model->expanded());
+    // A zero width lays out without negative sizes.
+    editor.resize(0, 300);
+    for (NotchButton* tab : editor.tabButtons()) EXPECT_GE(tab->width(), 0);
+}
+
+TEST_F(ShellViewsTest, TheSideEditorsColumnsFollowThePlacement) {
+    model->setNotchPlacement(NotchPlacement::left);
+    model->setSelectedTab(NotchTab::shape);
+    SideExpandedEditor editor(bridge, 64, 40);
+    editor.resize(337, 640);
+    editor.show();
+    // Tab column against the left edge, content beside it, 40 above and below.
+    EXPECT_EQ(editor.tabList()->geometry(), QRect(0, 40, 64, 560));
+    EXPECT_EQ(editor.contentScroll()->geometry(), QRect(64, 40, 273, 560));
+    EXPECT_EQ(editor.resizeHandle()->geometry(), QRect(337 - 18, (640 - 64) / 2, 18, 64));
+    const TabEditor* content = editor.tabContent()->editor();
+    ASSERT_NE(content, nullptr);
+    EXPECT_EQ(content->inputs().availableWidth, 225);
+    EXPECT_EQ(content->inputs().columns, 2);
+    EXPECT_TRUE(content->inputs().isSideLayout);
+    EXPECT_EQ(editor.tabContent()->mapTo(editor.contentScroll()->widget(), QPoint(0, 0)), QPoint(24, 40));
+    // A new width lays the same editor out again: nothing is rebuilt.
+    editor.resize(437, 640);
+    EXPECT_EQ(editor.tabContent()->editor(), content);
+    EXPECT_EQ(content->inputs().availableWidth, 325);
+    editor.resize(337, 640);
+
+    model->setNotchPlacement(NotchPlacement::right);
+    ASSERT_TRUE(processEventsUntil([&] { return editor.tabList()->x() == 273; }));
+    EXPECT_EQ(editor.contentScroll()->geometry(), QRect(0, 40, 273, 560));
+    EXPECT_EQ(editor.resizeHandle()->geometry().topLeft(), QPoint(0, (640 - 64) / 2));
+    EXPECT_EQ(editor.tabList()->collapseButton()->symbol(), "chevron.right");
+}
+
+TEST_F(ShellViewsTest, TheSideTabColumnSelectsTabsAndActs) {
+    model->setNotchPlacement(NotchPlacement::left);
+    model->setExpanded(true);
+    SideExpandedEditor editor(bridge, 64, 40);
+    editor.resize(337, 640);
+    editor.show();
+    SideTabList& list = *editor.tabList();
+    const auto& tabs = list.tabButtons();
+    ASSERT_EQ(tabs.size(), 9u);
+    const auto cases = allCases<NotchTab>();
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        EXPECT_EQ(tabs[i]->toolTip(), qTitle(cases[i]));
+        EXPECT_EQ(tabs[i]->symbol().toStdString(), systemImage(cases[i]));
+        EXPECT_EQ(tabs[i]->size(), QSize(36, 30));
+        if (i > 0) EXPECT_EQ(tabs[i]->y() - tabs[i - 1]->y(), 34);
+    }
+    EXPECT_EQ(SideTabList::tabPadding(302 + 28), 14);
+    EXPECT_EQ(SideTabList::tabPadding(100), 14);
+    EXPECT_EQ(SideTabList::tabPadding(602), 150);
+    EXPECT_EQ(list.collapseButton()->symbol(), "chevron.left");
+    EXPECT_EQ(list.collapseButton()->toolTip(), "Collapse");
+    // The actions sit at the column's foot, above its 6-px padding.
+    EXPECT_EQ(list.collapseButton()->geometry().bottom(), 560 - 6 - 1);
+
+    tabs[8]->click();
+    EXPECT_EQ(model->selectedTab(), NotchTab::history);
+    ASSERT_TRUE(processEventsUntil([&] { return lit(*tabs[8]) && !lit(*tabs[0]); }));
+    model->setSelectedTab(NotchTab::shader);
+    ASSERT_TRUE(processEventsUntil([&] { return !lit(*tabs[8]); }));
+    EXPECT_TRUE(std::none_of(tabs.begin(), tabs.end(), [](NotchButton* b) { return lit(*b); }));
+
+    EXPECT_TRUE(shuffles(*list.randomizeButton()));
+    EXPECT_TRUE(model->expanded());
+    list.collapseButton()->click();
+    EXPECT_FALSE(model->expanded());
+}
+
+void sendMouse(QWidget& target, QEvent::Type type, QPointF local, QPointF global, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, local, global, Qt::LeftButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &event);
+}
+
+TEST_F(ShellViewsTest, TheHandleDragsTheWidthInScreenCoordinatesAndStoresItOnceAtTheEnd) {
+    model->setMetrics({8, 0, false, 1920, 1080});
+    model->setNotchPlacement(NotchPlacement::right);
+    model->setExpanded(true);
+    model->setSelectedTab(NotchTab::color);
+    SideExpandedEditor editor(bridge, 64, 40);
+    editor.resize(337, 640);
+    editor.show();
+    SideWidthResizeHandle& handle = *editor.resizeHandle();
+    const double start = model->resolvedSideWidth();
+    ASSERT_EQ(start, 337);
+
+    // The grip moves with the edge: its local position stays put while the
+    // pointer moves 100 px to the left on the screen.
+    const QPointF local(9, 32);
+    sendMouse(handle, QEvent::MouseButtonPress, local, {1500, 500}, Qt::LeftButton);
+    for (int step = 1; step <= 10; ++step)
+        sendMouse(handle, QEvent::MouseMove, local, {1500.0 - step * 10, 500}, Qt::LeftButton);
+    EXPECT_EQ(model->customSideExpandedWidth(), start + 100);
+    EXPECT_EQ(editor.resizeStartWidth(), start);
+    EXPECT_EQ(sideWidthWrites(), 0);
+    // Back past the start: the side-width rule raises it to the tab's default.
+    sendMouse(handle, QEvent::MouseMove, local, {1600, 500}, Qt::LeftButton);
+    EXPECT_EQ(model->customSideExpandedWidth(), 337);
+    // Far past the upper bound.
+    sendMouse(handle, QEvent::MouseMove, local, {200, 500}, Qt::LeftButton);
+    EXPECT_EQ(model->customSideExpandedWidth(), 760);
+    sendMouse(handle, QEvent::MouseButtonRelease, local, {200, 500}, Qt::NoButton);
+    EXPECT_EQ(sideWidthWrites(), 1);
+    EXPECT_EQ(harness.preferences->value(sideExpandedWidthKey), nlohmann::json(760.0));
+    EXPECT_FALSE(editor.resizeStartWidth().has_value());
+
+    // A press and release without moving is no drag: nothing is stored.
+    sendMouse(handle, QEvent::MouseButtonPress, local, {200, 500}, Qt::LeftButton);
+    sendMouse(handle, QEvent::MouseButtonRelease, local, {200, 500}, Qt::NoButton);
+    EXPECT_EQ(sideWidthWrites(), 1);
+
+    // A left panel widens to the right.
+    model->setNotchPlacement(NotchPlacement::left);
+    model->setCustomSideExpandedWidth(std::nullopt);
+    ASSERT_TRUE(processEventsUntil([&] { return handle.x() == 337 - 18; }));
+    sendMouse(handle, QEvent::MouseButtonPress, local, {300, 500}, Qt::LeftButton);
+    sendMouse(handle, QEvent::MouseMove, local, {350, 500}, Qt::LeftButton);
+    EXPECT_EQ(model->customSideExpandedWidth(), model->resolvedSideWidth());
+    EXPECT_EQ(model->customSideExpandedWidth(), 337 + 50);
+    sendMouse(handle, QEvent::MouseButtonRelease, local, {350, 500}, Qt::NoButton);
+    EXPECT_EQ(sideWidthWrites(), 2);
+}
+
+TEST_F(ShellViewsTest, ADragTheModelRejectsStoresNothing) {
+    model->setNotchPlacement(NotchPlacement::left);  // collapsed: every width is ignored
+    SideExpandedEditor editor(bridge, 64, 40);
+    editor.resize(337, 640);
+    editor.resizeChanged(80);
+    editor.resizeChanged(120);
+    EXPECT_FALSE(model->customSideExpandedWidth().has_value());
+    editor.resizeEnded();
+    EXPECT_EQ(sideWidthWrites(), 0);
+}
+
+TEST_F(ShellViewsTest, TheRailShowsTheIdentityAndItsButtons) {
+    model->setNotchPlacement(NotchPlacement::left);
+    SideCompactRail rail(bridge, 30);
+    rail.resize(58, 300);
+    rail.show();
+    EXPECT_EQ(rail.expandButton()->symbol(), "chevron.right");
+    EXPECT_EQ(rail.expandButton()->toolTip(), "Expand");
+    EXPECT_EQ(rail.randomizeButton()->toolTip(), "Randomize");
+    EXPECT_EQ(rail.glyph()->geometry(), QRect((58 - 28) / 2, 30, 28, 28));
+    EXPECT_EQ(rail.expandButton()->geometry().bottom(), 300 - 30 - 1);
+    EXPECT_EQ(rail.randomizeButton()->geometry().bottom() + 10, rail.expandButton()->y() - 1);
+    // A gradient: the palette swatch at the glyph's full size.
+    EXPECT_TRUE(rail.glyph()->swatch()->isVisible());
+    EXPECT_EQ(rail.glyph()->swatch()->swatchSize(), 28);
+    EXPECT_EQ(rail.glyph()->swatch()->colors(), model->activePalette().colors);
+
+    model->setNotchPlacement(NotchPlacement::right);
+    ASSERT_TRUE(processEventsUntil([&] { return rail.expandButton()->symbol() == "chevron.left"; }));
+
+    EXPECT_TRUE(shuffles(*rail.randomizeButton()));
+    EXPECT_FALSE(model->expanded());
+    ASSERT_TRUE(processEventsUntil([&] { return rail.glyph()->swatch()->colors() == model->activePalette().colors; }));
+    rail.expandButton()->click();
+    EXPECT_TRUE(model->expanded());
+}
+
+TEST_F(ShellViewsTest, TheGlyphShowsThePictureOrThePhotoSymbol) {
+    SideIdentityGlyph glyph(bridge, 28);
+    glyph.show();
+    // The picture wallpaper without pictures: the photo symbol.
+    model->setWallpaperSource(WallpaperSource::image);
+    ASSERT_TRUE(processEventsUntil([&] { return glyph.photoSymbol()->isVisible(); }));
+    EXPECT_FALSE(glyph.swatch()->isVisible());
+    EXPECT_EQ(glyph.photoSymbol()->sizeHint(), SymbolView("photo", 0.42 * 28, FontWeight::semibold, Qt::white).sizeHint());
+    // A picture without preview: still the symbol; with one: its thumbnail.
+    ImportedImageAsset bare;
+    bare.fileName = "bare.jpg";
+    model->updateImageAssets([&](auto& assets) { assets.push_back(bare); });
+    test::processEventsFor(20);
+    EXPECT_TRUE(glyph.photoSymbol()->isVisible());
+    ImportedImageAsset pictured;
+    pictured.fileName = "beach.jpg";
+    pictured.preview = test::solidImage(40, 30);
+    model->updateImageAssets([&](auto& assets) { assets = {pictured}; });
+    ASSERT_TRUE(processEventsUntil([&] { return glyph.thumbnail()->isVisible(); }));
+    EXPECT_FALSE(glyph.photoSymbol()->isVisible());
+    EXPECT_FALSE(glyph.thumbnail()->pixmap().isNull());
+}
+
+TEST_F(ShellViewsTest, TheRootViewPicksExactlyOneOfTheFourViews) {
+    NotchRootView root(bridge);
+    root.resize(400, 600);
+    root.show();
+    const auto shows = [&]<typename View>(View*) {
+        return processEventsUntil([&] {
+            const auto views = root.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+            int visible = 0;
+            for (QWidget* v : views) visible += v->isVisible();
+            return dynamic_cast<View*>(root.shellView()) != nullptr && visible == 1;
+        });
+    };
+    EXPECT_TRUE(shows((CompactCapsule*)nullptr));
+    model->setExpanded(true);
+    EXPECT_TRUE(shows((ExpandedEditor*)nullptr));
+    model->setNotchPlacement(NotchPlacement::left);
+    EXPECT_TRUE(shows((SideExpandedEditor*)nullptr));
+    model->setExpanded(false);
+    EXPECT_TRUE(shows((SideCompactRail*)nullptr));
+    model->setNotchPlacement(NotchPlacement::bottom);
+    EXPECT_TRUE(shows((CompactCapsule*)nullptr));
+    EXPECT_EQ(root.shellView()->geometry(), QRect(0, 0, 400, 600));
+}
+
+}  // namespace
+}  // namespace glimora
