@@ -36,9 +36,14 @@ namespace detail {
 
 void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t count,
                         std::uint32_t* levels) {
+    radialLevelsScalar(ramp, first, 0, count, levels);
+}
+
+void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t skip, std::int64_t count,
+                        std::uint32_t* levels) {
     const float start = float(first) + 0.5f - ramp.centerX;
     for (std::int32_t i = 0; i < std::int32_t(count); ++i) {
-        const float dx = start + float(i);
+        const float dx = start + float(std::int32_t(skip) + i);
         const float d = std::sqrt(dx * dx + ramp.dySquared);
         const float t = std::min(std::max((d - ramp.offset) * ramp.slope, 0.0f), 1.0f);
         levels[i] = std::uint32_t(ramp.high + (ramp.low - ramp.high) * t + 0.5f);
@@ -55,7 +60,13 @@ void blendRowScalar(std::uint8_t* pixels, std::int64_t count, RGB color, const s
 }
 
 void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t count, std::uint32_t* levels) {
+    radialLevels(ramp, first, 0, count, levels);
+}
+
+void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t skip, std::int64_t count,
+                  std::uint32_t* levels) {
     std::int32_t i = 0;
+    const auto s = std::int32_t(skip);
 #ifdef __SSE2__
     const __m128 start = _mm_set1_ps(float(first) + 0.5f - ramp.centerX);
     const __m128 dySquared = _mm_set1_ps(ramp.dySquared);
@@ -67,14 +78,14 @@ void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t cou
     const __m128 one = _mm_set1_ps(1.0f);
     const __m128 half = _mm_set1_ps(0.5f);
     for (; i + 4 <= std::int32_t(count); i += 4) {
-        const __m128 dx = _mm_add_ps(start, _mm_cvtepi32_ps(_mm_setr_epi32(i, i + 1, i + 2, i + 3)));
+        const __m128 dx = _mm_add_ps(start, _mm_cvtepi32_ps(_mm_setr_epi32(s + i, s + i + 1, s + i + 2, s + i + 3)));
         const __m128 d = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), dySquared));
         const __m128 t = _mm_min_ps(_mm_max_ps(_mm_mul_ps(_mm_sub_ps(d, offset), slope), zero), one);
         const __m128 level = _mm_add_ps(_mm_add_ps(high, _mm_mul_ps(span, t)), half);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(levels + i), _mm_cvttps_epi32(level));
     }
 #endif
-    if (i < count) radialLevelsScalar(ramp, first + i, count - i, levels + i);
+    if (i < count) radialLevelsScalar(ramp, first, skip + i, count - i, levels + i);
 }
 
 void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels) {
@@ -184,9 +195,11 @@ void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width
 
 void fillBand(const CanvasBand& band, RGB color) {
     const std::uint32_t word = opaquePixel(color);
+    const std::int64_t begin = band.firstColumn();
+    const std::int64_t end = band.endColumn();
     for (std::int64_t y = band.rowBegin; y < band.rowEnd; ++y) {
         std::uint8_t* row = rowPointer(band.pixels, y);
-        for (std::int64_t x = 0; x < band.pixels.width; ++x) std::memcpy(row + 4 * x, &word, 4);
+        for (std::int64_t x = begin; x < end; ++x) std::memcpy(row + 4 * x, &word, 4);
     }
 }
 
@@ -272,7 +285,11 @@ void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp) {
     const float peak = 255.0f * float(std::min(ramp.peak, 1.0));
     detail::RadialLevels levelsOf{float(cx), 0, float(middle), slope, 0, peak};
     const std::int64_t width = band.pixels.width;
-    std::vector<std::uint32_t> levels(static_cast<std::size_t>(width));
+    const std::int64_t clipBegin = band.firstColumn();
+    const std::int64_t clipEnd = band.endColumn();
+    // Levels in pieces on the stack: no allocation, whatever the width.
+    constexpr std::int64_t chunk = 512;
+    std::array<std::uint32_t, chunk> levels;
     for (std::int64_t y = band.rowBegin; y < band.rowEnd; ++y) {
         const double dy = double(y) + 0.5 - cy;
         levelsOf.dySquared = float(dy * dy);
@@ -289,9 +306,15 @@ void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp) {
         }
         std::uint8_t* row = rowPointer(band.pixels, y);
         for (const auto& [from, to] : {std::pair{std::int64_t(0), skipBegin}, std::pair{skipEnd, width}}) {
-            if (to <= from) continue;
-            detail::radialLevels(levelsOf, from, to - from, levels.data());
-            detail::blendRow(row + 4 * from, to - from, {0, 0, 0}, levels.data());
+            // Measured from the stretch's first pixel, clipped or not, so
+            // that every pixel gets the level it has in a whole row.
+            const std::int64_t begin = std::max(from, clipBegin);
+            const std::int64_t end = std::min(to, clipEnd);
+            for (std::int64_t x = begin; x < end; x += chunk) {
+                const std::int64_t count = std::min(chunk, end - x);
+                detail::radialLevels(levelsOf, from, x - from, count, levels.data());
+                detail::blendRow(row + 4 * x, count, {0, 0, 0}, levels.data());
+            }
         }
     }
 }

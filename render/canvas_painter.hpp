@@ -6,9 +6,11 @@
 // byte as painted on one.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -96,6 +98,28 @@ inline void paintSpan(std::uint8_t* row, const CoverageSpan& span, RGB color, fl
     blendPixel(p + 4 * inner, color, alphaLevel(rowAlpha * span.last));
 }
 
+// The same pixels as paintSpan, for the columns clipBegin...clipEnd-1 only:
+// a frame repainted in pieces comes out as painted whole.
+inline void paintSpanClipped(std::uint8_t* row, const CoverageSpan& span, RGB color, float rowAlpha,
+                             std::int64_t clipBegin, std::int64_t clipEnd) {
+    const std::int64_t from = std::max(span.begin, clipBegin);
+    const std::int64_t to = std::min(span.end, clipEnd);
+    if (from >= to) return;
+    const std::uint32_t level = alphaLevel(rowAlpha);
+    if (level == 0) return;
+    std::int64_t x = from;
+    if (x == span.begin) blendPixel(row + 4 * x++, color, alphaLevel(rowAlpha * span.first));
+    const bool lastInside = to == span.end && span.end - span.begin > 1;
+    const std::int64_t innerEnd = lastInside ? to - 1 : to;
+    if (level == 255) {
+        const std::uint32_t word = opaquePixel(color);
+        for (; x < innerEnd; ++x) std::memcpy(row + 4 * x, &word, 4);
+    } else {
+        for (; x < innerEnd; ++x) blendPixel(row + 4 * x, color, level);
+    }
+    if (lastInside && x == to - 1) blendPixel(row + 4 * x, color, alphaLevel(rowAlpha * span.last));
+}
+
 // A circle of `radius` at (centerX, centerY), all in pixels, painted over one
 // pixel row at `opacity` times its coverage. `scratch` is reused between calls.
 void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width, double centerX,
@@ -138,12 +162,19 @@ struct LinearRamp {
 };
 
 // Rows rowBegin...rowEnd-1 of the pixels, a surface of `scale` pixels per
-// canvas unit; ramps are sampled at pixel centres.
+// canvas unit; ramps are sampled at pixel centres. fillBand and darkenRadial
+// keep to the columns columnBegin...columnEnd-1 (every pixel of a column comes
+// out as when the whole row is painted); the ramps and glows paint whole rows.
 struct CanvasBand {
     CanvasPixels pixels;
     std::int64_t rowBegin = 0;
     std::int64_t rowEnd = 0;
     double scale = 1;
+    std::int64_t columnBegin = 0;
+    std::int64_t columnEnd = std::numeric_limits<std::int64_t>::max();
+
+    std::int64_t firstColumn() const { return std::clamp<std::int64_t>(columnBegin, 0, pixels.width); }
+    std::int64_t endColumn() const { return std::clamp<std::int64_t>(columnEnd, firstColumn(), pixels.width); }
 };
 
 void fillBand(const CanvasBand& band, RGB color);
@@ -166,8 +197,14 @@ struct RadialLevels {
 
 // The row kernels, vectorised where the processor allows; the scalar forms
 // give the same bytes and serve the remaining pixels and other processors.
+// The levels of pixels first+skip...first+skip+count-1 measured from pixel
+// `first`: the same values as the first `skip` + `count` levels from there.
 void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t count, std::uint32_t* levels);
+void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t skip, std::int64_t count,
+                  std::uint32_t* levels);
 void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t count,
+                        std::uint32_t* levels);
+void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64_t skip, std::int64_t count,
                         std::uint32_t* levels);
 // `color` over `count` opaque pixels at per-pixel levels 0...255.
 void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels);

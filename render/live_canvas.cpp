@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -10,25 +9,17 @@
 #include "render/cell_grid.hpp"
 #include "render/grain_gradient.hpp"
 #include "render/image_pixelizer.hpp"
+#include "render/live_cell_grid.hpp"
 
 namespace glimora::WallpaperRenderer {
 
 namespace {
 
 constexpr RGB black{0, 0, 0};
-constexpr RGB pureRed{255, 0, 0};
-constexpr RGB pureCyan{0, 255, 255};
 
-// The cell grids grow every cell by this much, so that no seam shows between
+// The grain cells grow by this much, so that no seam shows between
 // antialiased neighbours; later cells cover the overlap.
-constexpr double cellGrowth = 0.6;
 constexpr double grainCellGrowth = 0.55;
-
-bool drawable(const CanvasContext& context, double width, double height) {
-    const CanvasPixels& p = context.pixels;
-    return width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height) && context.scale > 0 &&
-           std::isfinite(context.scale) && p.data && p.width > 0 && p.height > 0 && p.stride >= p.width * 4;
-}
 
 CanvasBand bandOf(const CanvasContext& context, std::int64_t rowBegin, std::int64_t rowEnd) {
     return {context.pixels, rowBegin, rowEnd, context.scale};
@@ -64,83 +55,11 @@ void darkenBandRect(const CanvasBand& band, double top, double height, double ca
 
 void drawCellGrid(const WallpaperExportSettings& settings, const CanvasContext& context, double width,
                   double height) {
-    const CellGrid grid = cellGrid(settings, width, height);
-    const std::int64_t columns = grid.columns;
-    const std::int64_t rows = grid.rows;
-    const double w = grid.cellWidth;
-    const double h = grid.cellHeight;
-    const double scale = context.scale;
-
-    std::vector<RGB> colors(std::size_t(columns * rows));
-    const CellColorer colorer(settings);
-    forEachBand(rows, context.threadCount, [&](std::int64_t begin, std::int64_t end) {
-        colorer.fillRows(grid, begin, end,
-                         std::span<RGB>(colors).subspan(std::size_t(begin * columns),
-                                                        std::size_t((end - begin) * columns)),
-                         CellFinish::live);
-    });
-
-    // Column extents are the same in every row: worked out once.
-    const std::int64_t pixelWidth = context.pixels.width;
-    std::vector<CoverageSpan> cells(static_cast<std::size_t>(columns));
-    std::vector<CoverageSpan> redBands;
-    std::vector<CoverageSpan> cyanBands;
-    const double a = std::max(0.08 * w, 0.8);
-    const double b = std::max(0.14 * w, 1.1);
-    for (std::int64_t c = 0; c < columns; ++c) {
-        const double minX = w * double(c);
-        const double maxX = minX + w + cellGrowth;
-        cells[std::size_t(c)] = coverageSpan(minX * scale, maxX * scale, pixelWidth);
-        if (settings.rgbSplit) {
-            redBands.push_back(coverageSpan((minX - a) * scale, (minX - a + b) * scale, pixelWidth));
-            cyanBands.push_back(coverageSpan((maxX + a - b) * scale, (maxX + a) * scale, pixelWidth));
-        }
-    }
-
-    forEachBand(context.pixels.height, context.threadCount, [&](std::int64_t rowBegin, std::int64_t rowEnd) {
-        const CanvasBand band = bandOf(context, rowBegin, rowEnd);
-        fillBand(band, black);
-        // A pixel row below the reach of the cell row above, covered whole by
-        // its own cell row, comes out as every other such row of that cell
-        // row: it is painted once and copied (most of a frame's rows).
-        const std::size_t rowBytes = std::size_t(pixelWidth) * 4;
-        std::int64_t aboveEnd = rowBegin;
-        for (std::int64_t r = 0; r < rows; ++r) {
-            const double top = h * double(r);
-            const double bottom = top + h + cellGrowth;
-            const RowRange range = rowsOf(top, bottom, scale, rowBegin, rowEnd);
-            const std::uint8_t* whole = nullptr;
-            for (std::int64_t y = range.begin; y < range.end; ++y) {
-                std::uint8_t* row = rowPointer(context.pixels, y);
-                const float coverage = rowCoverage(y, top, bottom, scale);
-                if (coverage == 1.0f && y >= aboveEnd) {
-                    if (whole) {
-                        std::memcpy(row, whole, rowBytes);
-                        continue;
-                    }
-                    whole = row;  // painted just below
-                }
-                const RGB* rowColors = colors.data() + r * columns;
-                for (std::int64_t c = 0; c < columns; ++c) {
-                    paintSpan(row, cells[std::size_t(c)], rowColors[c], coverage);
-                    if (settings.rgbSplit) {
-                        paintSpan(row, redBands[std::size_t(c)], pureRed, 0.34f * coverage);
-                        paintSpan(row, cyanBands[std::size_t(c)], pureCyan, 0.34f * coverage);
-                    }
-                }
-            }
-            aboveEnd = range.end;
-        }
-        if (settings.scanlines) {
-            const double bandHeight = std::max(0.12 * h, 0.8);
-            for (std::int64_t i = 0; i < rows; i += 2)
-                darkenBandRect(band, h * double(i), bandHeight, width, 0.12f);
-        }
-        if (settings.vignette) {
-            darkenRadial(band, {width / 2, height / 2, 0.12 * std::min(width, height),
-                                0.72 * std::max(width, height), 0.72});
-        }
-    });
+    LiveCellGrid layout;
+    layout.layOut(settings, width, height, context.scale, context.pixels);
+    std::vector<RGB> colors(std::size_t(layout.cellCount()));
+    fillLiveCellColors(settings, layout.grid(), context.threadCount, colors);
+    paintLiveCellGrid(layout, colors, context);
 }
 
 struct GrainCellPaint {
@@ -149,6 +68,29 @@ struct GrainCellPaint {
 };
 
 }  // namespace
+
+bool drawable(const CanvasContext& context, double width, double height) {
+    const CanvasPixels& p = context.pixels;
+    return width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height) && context.scale > 0 &&
+           std::isfinite(context.scale) && p.data && p.width > 0 && p.height > 0 && p.stride >= p.width * 4;
+}
+
+void fillLiveCellColors(const WallpaperExportSettings& settings, const CellGrid& grid, int threadCount,
+                        std::span<RGB> colors) {
+    const CellColorer colorer(settings);
+    const std::int64_t columns = grid.columns;
+    forEachBand(grid.rows, threadCount, [&](std::int64_t begin, std::int64_t end) {
+        colorer.fillRows(grid, begin, end,
+                         colors.subspan(std::size_t(begin * columns), std::size_t((end - begin) * columns)),
+                         CellFinish::live);
+    });
+}
+
+void paintLiveCellGrid(const LiveCellGrid& layout, std::span<const RGB> colors, const CanvasContext& context) {
+    forEachBand(context.pixels.height, context.threadCount, [&](std::int64_t rowBegin, std::int64_t rowEnd) {
+        layout.paint(colors, {0, rowBegin, context.pixels.width, rowEnd - rowBegin});
+    });
+}
 
 void drawLiveGrainGradient(const CanvasContext& context, const WallpaperExportSettings& settings,
                            double width, double height) {

@@ -4,7 +4,10 @@
 // split bands and overlays.
 #pragma once
 
+#include <span>
+
 #include "render/canvas_painter.hpp"
+#include "render/cell_grid.hpp"
 #include "render/wallpaper_export_settings.hpp"
 
 namespace glimora::WallpaperRenderer {
@@ -25,6 +28,19 @@ struct CanvasContext {
 // its split bands, scanline bands and vignette. Draws nothing on a canvas
 // without area and never fails. Every pixel of the canvas is written.
 void draw(const WallpaperExportSettings& settings, const CanvasContext& context, double width, double height);
+
+class LiveCellGrid;
+
+// Whether a canvas of width x height points has area and its pixels can be drawn.
+bool drawable(const CanvasContext& context, double width, double height);
+
+// The live colours of every cell of `grid`, row by row from the top, on up
+// to `threadCount` threads.
+void fillLiveCellColors(const WallpaperExportSettings& settings, const CellGrid& grid, int threadCount,
+                        std::span<RGB> colors);
+
+// The whole cell grid laid out in `layout` with `colors`, on the context's threads.
+void paintLiveCellGrid(const LiveCellGrid& layout, std::span<const RGB> colors, const CanvasContext& context);
 
 // The grain gradient: cells grown by 0.55 points, halftone dots on the grown
 // cells, and a vignette of its own.

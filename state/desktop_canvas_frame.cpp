@@ -4,21 +4,41 @@
 
 namespace glimora {
 
-void drawDesktopCanvasFrame(const NotchViewModel& model, CanvasContent content, double now,
-                            const WallpaperRenderer::CanvasContext& context, double width, double height) {
+namespace {
+
+WallpaperExportSettings frameSettings(const NotchViewModel& model, CanvasContent content, double now) {
     switch (content) {
-    case CanvasContent::grainGradient:
-        WallpaperRenderer::drawLiveGrainGradient(context, makeExportSettings(model), width, height);
-        return;
     case CanvasContent::animatedGradient:
     case CanvasContent::timelineCanvas:
-        WallpaperRenderer::draw(makeExportSettings(model, std::nullopt, now), context, width, height);
-        return;
+        return makeExportSettings(model, std::nullopt, now);
+    case CanvasContent::grainGradient:
     case CanvasContent::shaderMaterial:
     case CanvasContent::stillCanvas:
-        WallpaperRenderer::draw(makeExportSettings(model), context, width, height);
-        return;
+        break;
     }
+    return makeExportSettings(model);
+}
+
+}  // namespace
+
+void drawDesktopCanvasFrame(const NotchViewModel& model, CanvasContent content, double now,
+                            const WallpaperRenderer::CanvasContext& context, double width, double height) {
+    const WallpaperExportSettings settings = frameSettings(model, content, now);
+    if (content == CanvasContent::grainGradient)
+        WallpaperRenderer::drawLiveGrainGradient(context, settings, width, height);
+    else
+        WallpaperRenderer::draw(settings, context, width, height);
+}
+
+std::span<const WallpaperRenderer::PixelRect> drawDesktopCanvasFrame(
+    const NotchViewModel& model, CanvasContent content, double now, const WallpaperRenderer::CanvasContext& context,
+    double width, double height, WallpaperRenderer::LiveCanvasFrames& frames) {
+    const WallpaperExportSettings settings = frameSettings(model, content, now);
+    if (content == CanvasContent::grainGradient) {
+        WallpaperRenderer::drawLiveGrainGradient(context, settings, width, height);
+        return frames.drewWhole(context);
+    }
+    return frames.draw(settings, context, width, height);
 }
 
 }  // namespace glimora

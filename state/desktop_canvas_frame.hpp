@@ -3,8 +3,11 @@
 // show the same pixels for the same design.
 #pragma once
 
+#include <span>
+
 #include "render/canvas_content.hpp"
 #include "render/live_canvas.hpp"
+#include "render/live_canvas_frames.hpp"
 #include "state/notch_view_model.hpp"
 
 namespace glimora {
@@ -14,5 +17,11 @@ namespace glimora {
 // here: it shows the design as set.
 void drawDesktopCanvasFrame(const NotchViewModel& model, CanvasContent content, double now,
                             const WallpaperRenderer::CanvasContext& context, double width, double height);
+
+// The same pixels, drawn into a context holding `frames`' previous frame and
+// repainted only where they changed; returns the rectangles that may have.
+std::span<const WallpaperRenderer::PixelRect> drawDesktopCanvasFrame(
+    const NotchViewModel& model, CanvasContent content, double now, const WallpaperRenderer::CanvasContext& context,
+    double width, double height, WallpaperRenderer::LiveCanvasFrames& frames);
 
 }  // namespace glimora

@@ -13,10 +13,10 @@ ShaderArguments AnimatedPixelGradientView::shaderArguments(double time) const {
                                           double(height()), model_.animationProgress(time));
 }
 
-void AnimatedPixelGradientView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width,
-                                          double height) {
-    drawDesktopCanvasFrame(model_, CanvasContent::animatedGradient, model_.services().clock->now(), context,
-                           width, height);
+std::span<const WallpaperRenderer::PixelRect> AnimatedPixelGradientView::drawFrame(
+    const WallpaperRenderer::CanvasContext& context, double width, double height) {
+    return drawDesktopCanvasFrame(model_, CanvasContent::animatedGradient, model_.services().clock->now(), context,
+                                  width, height, frames());
 }
 
 }  // namespace glimora

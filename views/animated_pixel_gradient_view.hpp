@@ -21,7 +21,8 @@ public:
     ShaderArguments shaderArguments(double time) const;
 
 protected:
-    void drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height) override;
+    std::span<const WallpaperRenderer::PixelRect> drawFrame(const WallpaperRenderer::CanvasContext& context,
+                                                            double width, double height) override;
 
 private:
     NotchViewModel& model_;

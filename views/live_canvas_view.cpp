@@ -13,9 +13,10 @@ void LiveCanvasView::setTimed(bool timed) {
     invalidate();
 }
 
-void LiveCanvasView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height) {
-    drawDesktopCanvasFrame(model_, timed_ ? CanvasContent::timelineCanvas : CanvasContent::stillCanvas,
-                           model_.services().clock->now(), context, width, height);
+std::span<const WallpaperRenderer::PixelRect> LiveCanvasView::drawFrame(
+    const WallpaperRenderer::CanvasContext& context, double width, double height) {
+    return drawDesktopCanvasFrame(model_, timed_ ? CanvasContent::timelineCanvas : CanvasContent::stillCanvas,
+                                  model_.services().clock->now(), context, width, height, frames());
 }
 
 }  // namespace glimora

@@ -20,7 +20,8 @@ public:
     bool timed() const { return timed_; }
 
 protected:
-    void drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height) override;
+    std::span<const WallpaperRenderer::PixelRect> drawFrame(const WallpaperRenderer::CanvasContext& context,
+                                                            double width, double height) override;
 
 private:
     NotchViewModel& model_;

@@ -1,8 +1,10 @@
 #include "views/live_frame_view.hpp"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace glimora {
@@ -15,7 +17,10 @@ LiveFrameView::LiveFrameView(QWidget* parent) : QWidget(parent) {
 
 void LiveFrameView::invalidate() {
     dirty_ = true;
-    update();
+    if (queued_) return;
+    queued_ = true;
+    // Drawn ahead of the paint, so that only what changed is repainted.
+    QMetaObject::invokeMethod(this, &LiveFrameView::renderPending, Qt::QueuedConnection);
 }
 
 int LiveFrameView::frameThreads() {
@@ -24,28 +29,64 @@ int LiveFrameView::frameThreads() {
     return threads;
 }
 
-void LiveFrameView::paintEvent(QPaintEvent*) {
-    if (width() <= 0 || height() <= 0) return;
+void LiveFrameView::renderPending() {
+    queued_ = false;
+    // A view off screen draws when it shows again (its paint asks).
+    if (!dirty_ || suspended_ || !isVisible() || width() <= 0 || height() <= 0) return;
+    const QRegion changed = render();
+    if (!changed.isEmpty()) update(changed);
+}
+
+QRegion LiveFrameView::render() {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels(std::max(1, qRound(width() * ratio)), std::max(1, qRound(height() * ratio)));
     if (frame_.size() != pixels) {
         frame_ = QImage(pixels, QImage::Format_RGBX8888);
-        dirty_ = true;
+        frames_.forget();
     }
-    if (frame_.isNull()) return;  // no memory for a frame: the last paint stays
-    if (dirty_) {
-        const WallpaperRenderer::CanvasContext context{
-            {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()}, ratio, frameThreads()};
-        drawFrame(context, double(width()), double(height()));
-        dirty_ = false;
-        ++framesDrawn_;
+    dirty_ = false;
+    if (frame_.isNull()) return {};  // no memory for a frame: the last paint stays
+    const WallpaperRenderer::CanvasContext context{
+        {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()}, ratio, frameThreads()};
+    const auto rects = drawFrame(context, double(width()), double(height()));
+    ++framesDrawn_;
+    QRegion changed;
+    for (const WallpaperRenderer::PixelRect& rect : rects) {
+        // Pixels to points, rounded outwards.
+        const int left = int(std::floor(double(rect.x) / ratio));
+        const int top = int(std::floor(double(rect.y) / ratio));
+        const int right = int(std::ceil(double(rect.x + rect.width) / ratio));
+        const int bottom = int(std::ceil(double(rect.y + rect.height) / ratio));
+        changed += QRect(left, top, right - left, bottom - top);
     }
+    if (changed.isEmpty()) ++unchangedFrames_;
+    changed_ += changed;
+    return changed;
+}
+
+void LiveFrameView::paintEvent(QPaintEvent* event) {
+    if (width() <= 0 || height() <= 0) return;
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(std::max(1, qRound(width() * ratio)), std::max(1, qRound(height() * ratio)));
+    if ((dirty_ && !suspended_) || frame_.size() != pixels) {
+        const QRegion changed = render();
+        // What changed beyond this paint's region follows in the next one.
+        const QRegion rest = changed - event->region();
+        if (!rest.isEmpty()) update(rest);
+    }
+    if (frame_.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(QRectF(rect()), frame_, QRectF(frame_.rect()));
+    if (qFuzzyCompare(ratio, 1.0)) {
+        for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), frame_, rect);
+    } else {
+        painter.setClipRegion(event->region());
+        painter.drawImage(QRectF(rect()), frame_, QRectF(frame_.rect()));
+    }
 }
 
 void LiveFrameView::hideEvent(QHideEvent* event) {
     frame_ = QImage();
+    frames_.forget();
     dirty_ = true;
     QWidget::hideEvent(event);
 }

@@ -1,12 +1,18 @@
-// A view whose pixels the core draws on the CPU: the frame is drawn when
-// asked for and the view is painted, at the screen's pixel density, and
-// shown as it is for every other repaint. A hidden view gives its frame up.
+// A view whose pixels the core draws on the CPU, at the screen's pixel
+// density. A frame is drawn once per event-loop turn after it is asked for,
+// and only the rectangles where it differs from the frame before are
+// repainted and sent to the screen: a frame equal to the last one sends
+// nothing. A hidden view gives its frame up.
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
+#include <span>
+
 #include "render/live_canvas.hpp"
+#include "render/live_canvas_frames.hpp"
 
 namespace glimora {
 
@@ -16,27 +22,49 @@ class LiveFrameView : public QWidget {
 public:
     explicit LiveFrameView(QWidget* parent = nullptr);
 
-    // Draws a new frame at the next paint.
+    // Draws a new frame at the next turn of the event loop (or paint).
     void invalidate();
 
-    // How many frames were drawn so far.
+    // While suspended, a frame asked for waits (nobody can see the view).
+    void setSuspended(bool suspended) { suspended_ = suspended; }
+
+    // How many frames were drawn so far, and how many of them changed no pixel.
     int framesDrawn() const { return framesDrawn_; }
+    int unchangedFrames() const { return unchangedFrames_; }
+
+    // The part of the view (in points) that frames asked to repaint since
+    // the last call of forgetChangedRegion.
+    const QRegion& changedRegion() const { return changed_; }
+    void forgetChangedRegion() { changed_ = QRegion(); }
 
     // Threads one frame may share (a few: a slider drag should not wait on
     // one core, and the editor needs the rest).
     static int frameThreads();
 
 protected:
-    // Draws a frame of width x height points into `context`.
-    virtual void drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height) = 0;
+    // Draws a frame of width x height points into `context`, which holds the
+    // previous frame, and returns the rectangles of pixels that changed
+    // (usually through `frames()`).
+    virtual std::span<const WallpaperRenderer::PixelRect> drawFrame(const WallpaperRenderer::CanvasContext& context,
+                                                                    double width, double height) = 0;
+    WallpaperRenderer::LiveCanvasFrames& frames() { return frames_; }
 
     void paintEvent(QPaintEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Draws the pending frame; returns the changed part of the view.
+    QRegion render();
+    void renderPending();
+
     QImage frame_;
+    WallpaperRenderer::LiveCanvasFrames frames_;
+    QRegion changed_;
     bool dirty_ = true;
+    bool queued_ = false;
+    bool suspended_ = false;
     int framesDrawn_ = 0;
+    int unchangedFrames_ = 0;
 };
 
 }  // namespace glimora

@@ -12,10 +12,10 @@ ShaderArguments ProceduralGradientView::shaderArguments() const {
     return grainGradientArguments(makeExportSettings(model_), double(width()), double(height()));
 }
 
-void ProceduralGradientView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width,
-                                       double height) {
-    drawDesktopCanvasFrame(model_, CanvasContent::grainGradient, model_.services().clock->now(), context, width,
-                           height);
+std::span<const WallpaperRenderer::PixelRect> ProceduralGradientView::drawFrame(
+    const WallpaperRenderer::CanvasContext& context, double width, double height) {
+    return drawDesktopCanvasFrame(model_, CanvasContent::grainGradient, model_.services().clock->now(), context,
+                                  width, height, frames());
 }
 
 }  // namespace glimora

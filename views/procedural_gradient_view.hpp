@@ -20,7 +20,8 @@ public:
     ShaderArguments shaderArguments() const;
 
 protected:
-    void drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height) override;
+    std::span<const WallpaperRenderer::PixelRect> drawFrame(const WallpaperRenderer::CanvasContext& context,
+                                                            double width, double height) override;
 
 private:
     NotchViewModel& model_;

@@ -70,6 +70,22 @@ void WallpaperCanvasView::setReduceMotion(bool reduceMotion) {
 
 bool WallpaperCanvasView::isAnimating() const { return frameTimer_->isActive(); }
 
+void WallpaperCanvasView::setCovered(bool covered) {
+    if (covered == covered_) return;
+    covered_ = covered;
+    for (LiveFrameView* view : {static_cast<LiveFrameView*>(canvas_), static_cast<LiveFrameView*>(gradient_),
+                                static_cast<LiveFrameView*>(animation_)})
+        view->setSuspended(covered_);
+    if (covered_) {
+        frameTimer_->stop();
+        return;
+    }
+    // Whatever ran on the clock moved on meanwhile: its current frame now.
+    const bool animate = canvasRedrawsWithClock(canvasInputs(model_, reduceMotion_));
+    if (animate || redrawWhenShown_) redrawCurrent();
+    if (animate) frameTimer_->start();
+}
+
 QWidget* WallpaperCanvasView::currentView() const { return stack_->currentWidget(); }
 
 void WallpaperCanvasView::modelChanged(const NotchViewModelBridge::PropSet& props) {
@@ -110,11 +126,16 @@ void WallpaperCanvasView::choose(bool redrawAnyway) {
     if (switched || redrawAnyway) redrawCurrent();
 
     const bool animate = canvasRedrawsWithClock(inputs);
-    if (animate && !frameTimer_->isActive()) frameTimer_->start();
+    if (animate && !covered_ && !frameTimer_->isActive()) frameTimer_->start();
     if (!animate) frameTimer_->stop();
 }
 
 void WallpaperCanvasView::redrawCurrent() {
+    if (covered_) {
+        redrawWhenShown_ = true;
+        return;
+    }
+    redrawWhenShown_ = false;
     switch (content_) {
     case CanvasContent::shaderMaterial:
         if (material_) material_->refresh();

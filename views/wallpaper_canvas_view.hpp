@@ -5,7 +5,9 @@
 //
 // Redrawing: at most every 1/30 s while the drawing changes with the clock
 // (a playing animation or material, reduced motion off); otherwise only when
-// the editor changes something it draws. An idle desktop costs no CPU.
+// the editor changes something it draws. An idle desktop costs no CPU, and
+// neither does a covered one: nothing is drawn while nobody can see it, and
+// the frame at the clock's time is drawn at once when it shows again.
 #pragma once
 
 #include <QWidget>
@@ -41,6 +43,10 @@ public:
     // Whether frames are being drawn on the clock.
     bool isAnimating() const;
 
+    // Whether nothing of the view can be seen (its window is covered).
+    void setCovered(bool covered);
+    bool covered() const { return covered_; }
+
     // The view on screen now, and the drawings it chooses from (the material
     // exists only while shown).
     QWidget* currentView() const;
@@ -67,6 +73,8 @@ private:
     CanvasContent content_ = CanvasContent::stillCanvas;
     bool reduceMotion_ = false;
     bool followsDesktop_ = false;
+    bool covered_ = false;
+    bool redrawWhenShown_ = false;
 };
 
 }  // namespace glimora

@@ -1,6 +1,9 @@
 // The X11 side of the desktop window, kept in one place.
 #pragma once
 
+#include <functional>
+
+class QObject;
 class QWidget;
 
 namespace glimora {
@@ -10,5 +13,11 @@ namespace glimora {
 // Call after the native window exists and before it is first shown. On any
 // other platform it does nothing.
 void prepareDesktopWindow(QWidget& window);
+
+// On X11: asks the server to report whether the window can be seen and calls
+// `covered(true)` once it is fully obscured, `covered(false)` once any of it
+// shows again. Returns the watcher (a child of the window: it ends with it),
+// or null on any other platform. Call after the native window exists.
+QObject* watchDesktopWindowCover(QWidget& window, std::function<void(bool covered)> covered);
 
 }  // namespace glimora

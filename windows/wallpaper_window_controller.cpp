@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "views/wallpaper_canvas_view.hpp"
 #include "windows/desktop_content.hpp"
 #include "windows/desktop_window_x11.hpp"
 
@@ -35,6 +36,10 @@ WallpaperWindowController::WallpaperWindowController(std::shared_ptr<NotchViewMo
     // window managers read it only then.
     window_->winId();
     prepareDesktopWindow(*window_);
+    watchDesktopWindowCover(*window_, [this](bool covered) {
+        covered_ = covered;
+        applyCover();
+    });
 
     auto* application = qGuiApp;
     QObject::connect(application, &QGuiApplication::primaryScreenChanged, window_.get(),
@@ -59,6 +64,11 @@ void WallpaperWindowController::setContentView(QWidget* content) {
     delete content_;
     content_ = content;
     if (content_) window_->layout()->addWidget(content_);
+    applyCover();
+}
+
+void WallpaperWindowController::applyCover() {
+    if (auto* canvas = qobject_cast<WallpaperCanvasView*>(content_)) canvas->setCovered(covered_);
 }
 
 void WallpaperWindowController::fitToPrimaryScreen() {

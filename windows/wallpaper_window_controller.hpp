@@ -38,6 +38,8 @@ public:
     QWidget* contentView() const { return content_; }
 
     QWidget* window() const { return window_.get(); }
+    // Whether the X server reports the window fully obscured.
+    bool covered() const { return covered_; }
     const std::shared_ptr<NotchViewModel>& model() const { return model_; }
 
     // Where the window goes without a primary screen.
@@ -46,10 +48,12 @@ public:
 private:
     void fitToPrimaryScreen();
     void observeScreen(QScreen* screen);
+    void applyCover();
 
     std::shared_ptr<NotchViewModel> model_;
     std::unique_ptr<QWidget> window_;
     QWidget* content_ = nullptr;
+    bool covered_ = false;
 };
 
 }  // namespace glimora

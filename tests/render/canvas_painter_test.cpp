@@ -170,6 +170,68 @@ TEST(CanvasPainter, VectorKernelsMatchTheScalarOnesByteForByte) {
     }
 }
 
+// Clipped painting gives every pixel of the clip the bytes it gets when the
+// whole row is painted, and leaves the rest alone.
+TEST(CanvasPainter, ClippedPaintingEqualsWholePaintingInsideTheClip) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::int64_t width = 1 + std::int64_t(unit(random) * 90);
+        const std::int64_t clipBegin = std::int64_t(unit(random) * double(width + 4)) - 2;
+        const std::int64_t clipEnd = clipBegin + std::int64_t(unit(random) * double(width + 4));
+        const double start = unit(random) * double(width + 8) - 4;
+        const CoverageSpan span = coverageSpan(start, start + unit(random) * double(width), width);
+        const float alpha = trial % 5 == 0 ? 1.0f : float(unit(random));
+        const RGB color{std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random())};
+        Surface whole(width, 1, {9, 99, 199});
+        Surface clipped = whole;
+        paintSpan(whole.bytes.data(), span, color, alpha);
+        paintSpanClipped(clipped.bytes.data(), span, color, alpha, clipBegin, clipEnd);
+        for (std::int64_t x = 0; x < width; ++x) {
+            const bool in = x >= clipBegin && x < clipEnd;
+            const RGB expected = in ? whole.at(x, 0) : RGB{9, 99, 199};
+            ASSERT_EQ(clipped.at(x, 0), expected) << "trial " << trial << " x " << x;
+        }
+    }
+    // The darkening, with and without the clip, on rows that skip its clear middle.
+    for (int trial = 0; trial < 40; ++trial) {
+        const std::int64_t width = 700 + std::int64_t(unit(random) * 700);
+        Surface whole(width, 3, {200, 180, 160});
+        Surface clipped = whole;
+        const RadialDarkening ramp{unit(random) * double(width), unit(random) * 3, unit(random) * 200,
+                                   200 + unit(random) * 500, unit(random)};
+        const std::int64_t begin = std::int64_t(unit(random) * double(width));
+        const std::int64_t end = begin + std::int64_t(unit(random) * double(width - begin));
+        darkenRadial(whole.band(), ramp);
+        CanvasBand band = clipped.band();
+        band.columnBegin = begin;
+        band.columnEnd = end;
+        darkenRadial(band, ramp);
+        for (std::int64_t y = 0; y < 3; ++y) {
+            for (std::int64_t x = 0; x < width; ++x) {
+                const RGB expected = x >= begin && x < end ? whole.at(x, y) : RGB{200, 180, 160};
+                ASSERT_EQ(clipped.at(x, y), expected);
+            }
+        }
+    }
+    // Levels measured from an earlier pixel are those of the whole stretch.
+    for (int trial = 0; trial < 40; ++trial) {
+        const detail::RadialLevels ramp{float(unit(random) * 300), float(unit(random) * 9000),
+                                        float(unit(random) * 200), float(unit(random) * 0.05), 0, 255};
+        const std::int64_t first = std::int64_t(unit(random) * 100);
+        const std::int64_t skip = std::int64_t(unit(random) * 50);
+        const std::int64_t count = 1 + std::int64_t(unit(random) * 37);
+        std::vector<std::uint32_t> all(static_cast<std::size_t>(skip + count));
+        std::vector<std::uint32_t> part(static_cast<std::size_t>(count));
+        std::vector<std::uint32_t> scalar(part);
+        detail::radialLevels(ramp, first, skip + count, all.data());
+        detail::radialLevels(ramp, first, skip, count, part.data());
+        detail::radialLevelsScalar(ramp, first, skip, count, scalar.data());
+        ASSERT_TRUE(std::equal(part.begin(), part.end(), all.begin() + skip));
+        ASSERT_EQ(part, scalar);
+    }
+}
+
 TEST(CanvasPainter, BandsCoverEveryRowOnce) {
     for (const int threads : {1, 3, 0}) {
         std::vector<std::atomic<int>> visits(1000);

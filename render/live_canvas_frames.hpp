@@ -1,0 +1,55 @@
+// Successive frames of the live canvas in the same pixels, each drawn only
+// where it differs from the one before: a frame of the cell grid whose cell
+// colours are all as before paints nothing, and one where some changed
+// repaints the rectangles of those cells (with their split bands and the
+// overlays over them), byte for byte as a whole frame would. Everything else
+// is drawn whole. The tables and buffers are kept from frame to frame.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "render/live_canvas.hpp"
+#include "render/live_cell_grid.hpp"
+
+namespace glimora::WallpaperRenderer {
+
+class LiveCanvasFrames {
+public:
+    // Past this share of the canvas, changed rectangles are painted as one
+    // whole frame on the context's threads.
+    static constexpr double wholeFrameShare = 0.4;
+
+    // Draws the design as draw() does, into pixels that hold this object's
+    // previous frame, and returns the rectangles of pixels that may have
+    // changed: empty when nothing did, the whole canvas after anything but
+    // cell colours changed (or at the first frame).
+    std::span<const PixelRect> draw(const WallpaperExportSettings& settings, const CanvasContext& context,
+                                    double width, double height);
+
+    // For a frame the caller drew itself: the whole canvas changed, and the
+    // next draw() starts afresh.
+    std::span<const PixelRect> drewWhole(const CanvasContext& context);
+
+    // The next draw() repaints every pixel (the pixels were changed elsewhere).
+    void forget() { valid_ = false; }
+
+    // How many cells changed in the last frame of the cell grid.
+    std::int64_t changedCells() const { return changedCells_; }
+
+private:
+    void collectChangedRects();
+
+    LiveCellGrid layout_;
+    LiveCellGrid previousLayout_;
+    std::vector<RGB> colors_;
+    std::vector<RGB> previousColors_;
+    std::vector<PixelRect> rects_;
+    std::vector<std::size_t> aboveRow_;  // rectangles reaching the row above
+    std::vector<std::size_t> thisRow_;
+    std::int64_t changedCells_ = 0;
+    bool valid_ = false;
+};
+
+}  // namespace glimora::WallpaperRenderer

@@ -1,0 +1,360 @@
+// What the moving desktop sends to the X server and what it costs: frames
+// without a changed cell send nothing, partly changed ones only their
+// rectangles (and the screen equals a whole frame), and a covered desktop
+// draws nothing until it shows again at the animation's current time. Run by
+// ctest inside `xvfb-run` at 1920x1080, with an openbox of the test's own.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "render/cell_grid.hpp"
+#include "render/live_canvas.hpp"
+#include "state/wallpaper_snapshot.hpp"
+#include "tests/state/model_harness.hpp"
+#include "views/animated_pixel_gradient_view.hpp"
+#include "views/wallpaper_canvas_view.hpp"
+#include "windows/wallpaper_window_controller.hpp"
+
+// Xlib last: its macros (Bool, Status) break Qt headers that follow them.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern char** environ;
+
+namespace glimora {
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "desktop_cover_x11_test";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+    return *qobject_cast<QApplication*>(QApplication::instance());
+}
+
+void runEventLoopFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the event loop until `condition` holds, for at most `milliseconds`.
+bool runUntil(const std::function<bool()>& condition, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds) return false;
+        runEventLoopFor(10);
+    }
+    return true;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The share of one core this process uses while the event loop runs.
+double coreShareOver(int milliseconds) {
+    const double before = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    runEventLoopFor(milliseconds);
+    return (cpuSeconds() - before) / (double(wall.nsecsElapsed()) / 1e9);
+}
+
+// Requests this process sent to the X server on Qt's connection meanwhile:
+// the sequence numbers of two requests of our own, less one.
+class RequestCounter {
+public:
+    RequestCounter() : connection_(qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection()) {}
+    void start() { first_ = mark(); }
+    unsigned sent() { return mark() - first_ - 1; }
+
+private:
+    unsigned mark() {
+        const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(connection_);
+        std::free(xcb_get_input_focus_reply(connection_, cookie, nullptr));
+        return cookie.sequence;
+    }
+    xcb_connection_t* connection_;
+    unsigned first_ = 0;
+};
+
+// The screen as RGBX bytes.
+std::vector<std::uint8_t> screenBytes(Display* display, int width, int height) {
+    XImage* shot = XGetImage(display, DefaultRootWindow(display), 0, 0, unsigned(width), unsigned(height),
+                             AllPlanes, ZPixmap);
+    std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
+    if (!shot) return {};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned long pixel = XGetPixel(shot, x, y);
+            std::uint8_t* out = bytes.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4;
+            out[0] = std::uint8_t(pixel >> 16), out[1] = std::uint8_t(pixel >> 8), out[2] = std::uint8_t(pixel);
+            out[3] = 255;
+        }
+    }
+    XDestroyImage(shot);
+    return bytes;
+}
+
+// A whole frame of the design at clock time `time`, drawn afresh.
+std::vector<std::uint8_t> wholeFrame(NotchViewModel& model, double time, int width, int height) {
+    std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
+    WallpaperRenderer::draw(makeExportSettings(model, std::nullopt, time),
+                            {{bytes.data(), width, height, std::int64_t(width) * 4}, 1, 1}, width, height);
+    return bytes;
+}
+
+std::int64_t differingPixels(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    if (a.size() != b.size()) return -1;
+    std::int64_t count = 0;
+    for (std::size_t i = 0; i < a.size(); i += 4)
+        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    return count;
+}
+
+void keepScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
+    const QImage image(bytes.data(), width, height, width * 4, QImage::Format_RGBX8888);
+    const auto path = std::filesystem::current_path() / ("desktop_cover_x11_test-" + state + ".png");
+    image.save(QString::fromStdString(path.string()));
+    std::printf("screenshot (%s): %s\n", state.c_str(), path.c_str());
+}
+
+pid_t spawn(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+bool hasWindowManager(Display* display) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &remaining, &data) == Success &&
+                       count == 1;
+    if (data) XFree(data);
+    return found;
+}
+
+class DesktopCover : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        application();
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr) << "this test runs under xvfb-run";
+        windowManager = spawn({"openbox", "--sm-disable"});
+        ASSERT_GT(windowManager, 0) << "openbox could not be started";
+        ASSERT_TRUE(runUntil([] { return hasWindowManager(display); }, 10000)) << "openbox did not come up";
+        // It announces itself before it manages windows: a moment to finish starting.
+        runEventLoopFor(1500);
+    }
+    static void TearDownTestSuite() {
+        if (windowManager > 0) {
+            kill(windowManager, SIGTERM);
+            waitpid(windowManager, nullptr, 0);
+        }
+        if (display) XCloseDisplay(display);
+    }
+
+    void SetUp() override {
+        width = DisplayWidth(display, DefaultScreen(display));
+        height = DisplayHeight(display, DefaultScreen(display));
+        ASSERT_EQ(width, 1920);
+        ASSERT_EQ(height, 1080);
+        model = harness.make();
+        model->setShape(NotchShape::linear);
+        model->setChroma(12);
+        model->setRgbSplit(true);
+        model->setScanlines(true);
+        model->setVignette(true);
+    }
+
+    // Starts the design animating on the desktop.
+    AnimatedPixelGradientView& showAnimating(WallpaperWindowController& controller) {
+        model->toggleAnimation();
+        controller.show();
+        auto* canvas = qobject_cast<WallpaperCanvasView*>(controller.contentView());
+        EXPECT_NE(canvas, nullptr);
+        EXPECT_TRUE(runUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
+        AnimatedPixelGradientView& view = *canvas->animationView();
+        EXPECT_TRUE(runUntil([&] { return view.framesDrawn() > 2; }, 10000));
+        // On a busy machine the window manager may map the window a while later.
+        const auto window = static_cast<Window>(controller.window()->winId());
+        EXPECT_TRUE(runUntil(
+            [&] {
+                XWindowAttributes attributes{};
+                return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+            },
+            10000));
+        runEventLoopFor(300);
+        return view;
+    }
+
+    static inline Display* display = nullptr;
+    static inline pid_t windowManager = -1;
+    int width = 0;
+    int height = 0;
+    test::ModelHarness harness;
+    std::shared_ptr<NotchViewModel> model;
+};
+
+TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
+    WallpaperWindowController controller(model);
+    AnimatedPixelGradientView& view = showAnimating(controller);
+
+    // The clock stands still: once the design shows, frames go on, none
+    // changes a cell, and nothing is sent.
+    const auto shows = [&] {
+        return differingPixels(screenBytes(display, width, height),
+                               wholeFrame(*model, harness.clock->now(), width, height)) == 0;
+    };
+    ASSERT_TRUE(runUntil(shows, 10000)) << "the design never showed";
+    RequestCounter requests;
+    const int drawn = view.framesDrawn();
+    const int unchanged = view.unchangedFrames();
+    requests.start();
+    runEventLoopFor(400);
+    EXPECT_EQ(requests.sent(), 0u);
+    EXPECT_GE(view.framesDrawn() - drawn, 5);
+    EXPECT_EQ(view.unchangedFrames() - unchanged, view.framesDrawn() - drawn);
+    const auto still = screenBytes(display, width, height);
+    EXPECT_EQ(differingPixels(still, wholeFrame(*model, harness.clock->now(), width, height)), 0);
+
+    // A moment later some cells changed (the first moment that changes any):
+    // only their rectangles are repainted and sent.
+    const double before = harness.clock->now();
+    const auto cellsAt = [&](double time) {
+        const WallpaperExportSettings settings = makeExportSettings(*model, std::nullopt, time);
+        const auto grid = WallpaperRenderer::cellGrid(settings, width, height);
+        std::vector<RGB> colors(std::size_t(grid.columns * grid.rows));
+        WallpaperRenderer::fillLiveCellColors(settings, grid, 1, colors);
+        return colors;
+    };
+    const std::vector<RGB> was = cellsAt(before);
+    double step = 1.0 / 30;
+    while (step < 4 && cellsAt(before + step) == was) step *= 2;
+    view.forgetChangedRegion();
+    harness.clock->advance(step);
+    const double now = harness.clock->now();
+    const std::vector<RGB> is = cellsAt(now);
+    const int next = view.framesDrawn() + 1;
+    requests.start();
+    ASSERT_TRUE(runUntil([&] { return view.framesDrawn() >= next; }, 5000));
+    runEventLoopFor(200);
+    EXPECT_GT(requests.sent(), 0u);
+    const QRegion changed = view.changedRegion();
+    ASSERT_FALSE(changed.isEmpty());
+
+    // Which cells changed, from the colours alone.
+    const auto grid = WallpaperRenderer::cellGrid(makeExportSettings(*model, std::nullopt, now), width, height);
+    std::vector<QRect> changedCells;
+    // A cell's paint with its split bands reaches a few points past its edges.
+    const int reach = int(std::ceil(std::max(0.08 * grid.cellWidth, 0.8))) + 2;
+    for (std::int64_t r = 0; r < grid.rows; ++r)
+        for (std::int64_t c = 0; c < grid.columns; ++c)
+            if (was[std::size_t(r * grid.columns + c)] != is[std::size_t(r * grid.columns + c)])
+                changedCells.push_back(QRect(int(grid.cellWidth * double(c)), int(grid.cellHeight * double(r)),
+                                             int(std::ceil(grid.cellWidth)), int(std::ceil(grid.cellHeight)))
+                                           .adjusted(-reach, -1, reach, 1));
+    ASSERT_FALSE(changedCells.empty());
+    std::printf("%zu of %zu cells changed after %.3f s\n", changedCells.size(), is.size(), step);
+    for (const QRect& cell : changedCells) EXPECT_TRUE(changed.contains(cell.center()));
+    std::int64_t area = 0;
+    for (const QRect& rect : changed) {
+        area += std::int64_t(rect.width()) * rect.height();
+        const bool nearAChange = std::any_of(changedCells.begin(), changedCells.end(),
+                                             [&](const QRect& cell) { return cell.intersects(rect); });
+        EXPECT_TRUE(nearAChange) << "repainted " << rect.x() << "," << rect.y() << " " << rect.width() << "x"
+                                 << rect.height() << " where no cell changed";
+    }
+    EXPECT_LT(double(area), 0.4 * width * height);
+    const auto moved = screenBytes(display, width, height);
+    keepScreenshot(moved, width, height, "partly-changed");
+    EXPECT_GT(differingPixels(moved, still), 0);
+    EXPECT_EQ(differingPixels(moved, wholeFrame(*model, now, width, height)), 0);
+}
+
+TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFrameWhenUncovered) {
+    WallpaperWindowController controller(model);
+    // The clock runs with real time, so that every frame has something to draw.
+    QElapsedTimer running;
+    running.start();
+    const double start = harness.clock->now();
+    QTimer clockDriver;
+    QObject::connect(&clockDriver, &QTimer::timeout,
+                     [&] { harness.clock->set(start + double(running.nsecsElapsed()) / 1e9); });
+    clockDriver.start(5);
+    controller.show();
+    runEventLoopFor(300);
+    const double idle = coreShareOver(1000);  // the still design, the clock running
+    AnimatedPixelGradientView& view = showAnimating(controller);
+    const double animating = coreShareOver(1000);
+    const auto moving = screenBytes(display, width, height);
+    keepScreenshot(moving, width, height, "animating");
+    std::printf("share of a core: idle %.3f, animating %.3f\n", idle, animating);
+
+    // A full-screen window of another client covers the desktop.
+    const Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, unsigned(width),
+                                             unsigned(height), 0, 0, 0x203040);
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(display, cover, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&fullScreen), 1);
+    XMapRaised(display, cover);
+    XSync(display, False);
+    ASSERT_TRUE(runUntil([&] { return controller.covered(); }, 1000)) << "the cover was not noticed within a second";
+    const int drawn = view.framesDrawn();
+    const double covered = coreShareOver(1000);
+    std::printf("share of a core while covered: %.3f\n", covered);
+    EXPECT_EQ(view.framesDrawn(), drawn) << "frames were drawn while nobody could see them";
+    EXPECT_LT(covered, idle + 0.03);
+    EXPECT_LT(covered, animating / 2);
+    keepScreenshot(screenBytes(display, width, height), width, height, "covered");
+
+    // The clock stops so that the frame shown can be checked; the animation
+    // moved on while covered, and the desktop shows where it is now.
+    clockDriver.stop();
+    const double now = harness.clock->now();
+    XUnmapWindow(display, cover);
+    XSync(display, False);
+    ASSERT_TRUE(runUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 5000));
+    runEventLoopFor(300);
+    const auto shown = screenBytes(display, width, height);
+    keepScreenshot(shown, width, height, "uncovered");
+    EXPECT_EQ(differingPixels(shown, wholeFrame(*model, now, width, height)), 0);
+    EXPECT_GT(differingPixels(shown, moving), 0);
+    XDestroyWindow(display, cover);
+    XSync(display, False);
+}
+
+}  // namespace
+}  // namespace glimora
