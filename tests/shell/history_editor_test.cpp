@@ -95,6 +95,8 @@ TEST_F(HistoryEditorTest, FavouritesAndDeletesKeepTheOtherRows) {
     harness.library[0].name = "One";
     harness.library[1].name = "Two";
     harness.library[2].name = "Three";
+    // The bridge listens to the model it was made with: it goes first.
+    bridge.reset();
     model = harness.make();
     bridge = std::make_unique<NotchViewModelBridge>(*model);
     auto& editor = show();
