@@ -56,7 +56,7 @@ bool processEventsUntil(const std::function<bool()>& condition, int milliseconds
 
 // Where the screenshots of this test go (kept as artefacts of the run).
 QString artefactFolder() {
-    const QString folder = QDir::currentPath() + QStringLiteral("/design_tabs_x11_artefacts");
+    const QString folder = QStringLiteral(GLIMORA_ARTEFACT_DIR "/design_tabs_x11_test");
     QDir().mkpath(folder);
     return folder;
 }

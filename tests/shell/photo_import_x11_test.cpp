@@ -57,7 +57,7 @@ bool processEventsUntil(const std::function<bool()>& condition, int milliseconds
 }
 
 QString artefact(const QString& name) {
-    const QString folder = QDir::currentPath() + QStringLiteral("/photo_import_x11_artefacts");
+    const QString folder = QStringLiteral(GLIMORA_ARTEFACT_DIR "/photo_import_x11_test");
     QDir().mkpath(folder);
     return folder + QStringLiteral("/") + name;
 }
