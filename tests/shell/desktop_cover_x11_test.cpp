@@ -28,6 +28,7 @@
 #include "render/cell_grid.hpp"
 #include "render/live_canvas.hpp"
 #include "state/wallpaper_snapshot.hpp"
+#include "tests/shell/desktop_frames_x11.hpp"
 #include "tests/state/model_harness.hpp"
 #include "views/animated_pixel_gradient_view.hpp"
 #include "views/wallpaper_canvas_view.hpp"
@@ -43,29 +44,14 @@ extern char** environ;
 namespace glimora {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "desktop_cover_x11_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *qobject_cast<QApplication*>(QApplication::instance());
-}
+using desktoptest::differingPixels;
+using desktoptest::runEventLoopFor;
+using desktoptest::runUntil;
+using desktoptest::screenBytes;
+using desktoptest::wholeFrame;
 
-void runEventLoopFor(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the event loop until `condition` holds, for at most `milliseconds`.
-bool runUntil(const std::function<bool()>& condition, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds) return false;
-        runEventLoopFor(10);
-    }
-    return true;
+void keepScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
+    desktoptest::keepScreenshot(bytes, width, height, "desktop_cover_x11_test", state);
 }
 
 double cpuSeconds() {
@@ -102,49 +88,6 @@ private:
     unsigned first_ = 0;
 };
 
-// The screen as RGBX bytes.
-std::vector<std::uint8_t> screenBytes(Display* display, int width, int height) {
-    XImage* shot = XGetImage(display, DefaultRootWindow(display), 0, 0, unsigned(width), unsigned(height),
-                             AllPlanes, ZPixmap);
-    std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
-    if (!shot) return {};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const unsigned long pixel = XGetPixel(shot, x, y);
-            std::uint8_t* out = bytes.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4;
-            out[0] = std::uint8_t(pixel >> 16), out[1] = std::uint8_t(pixel >> 8), out[2] = std::uint8_t(pixel);
-            out[3] = 255;
-        }
-    }
-    XDestroyImage(shot);
-    return bytes;
-}
-
-// A whole frame of the design at clock time `time`, drawn afresh.
-std::vector<std::uint8_t> wholeFrame(NotchViewModel& model, double time, int width, int height) {
-    std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
-    WallpaperRenderer::draw(makeExportSettings(model, std::nullopt, time),
-                            {{bytes.data(), width, height, std::int64_t(width) * 4}, 1, 1}, width, height);
-    return bytes;
-}
-
-std::int64_t differingPixels(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-    if (a.size() != b.size()) return -1;
-    std::int64_t count = 0;
-    for (std::size_t i = 0; i < a.size(); i += 4)
-        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
-    return count;
-}
-
-void keepScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
-    const QImage image(bytes.data(), width, height, width * 4, QImage::Format_RGBX8888);
-    const auto folder = std::filesystem::path(GLIMORA_ARTEFACT_DIR);
-    std::filesystem::create_directories(folder);
-    const auto path = folder / ("desktop_cover_x11_test-" + state + ".png");
-    image.save(QString::fromStdString(path.string()));
-    std::printf("screenshot (%s): %s\n", state.c_str(), path.c_str());
-}
-
 pid_t spawn(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -170,7 +113,7 @@ bool hasWindowManager(Display* display) {
 class DesktopCover : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        application();
+        desktoptest::application("desktop_cover_x11_test");
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr) << "this test runs under xvfb-run";
         windowManager = spawn({"openbox", "--sm-disable"});
