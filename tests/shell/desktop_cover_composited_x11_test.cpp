@@ -31,11 +31,7 @@
 namespace glimora {
 namespace {
 
-using desktoptest::differingPixels;
-using desktoptest::runEventLoopFor;
-using desktoptest::runUntil;
-using desktoptest::screenBytes;
-using desktoptest::wholeFrame;
+using namespace desktoptest;
 
 constexpr const char* program = "desktop_cover_composited_x11_test";
 
@@ -88,34 +84,15 @@ protected:
         XSync(display, False);
     }
 
-    // Starts the design animating on the desktop and waits until it shows.
     AnimatedPixelGradientView& showAnimating(WallpaperWindowController& controller) {
-        model->toggleAnimation();
-        controller.show();
-        auto* canvas = qobject_cast<WallpaperCanvasView*>(controller.contentView());
-        EXPECT_NE(canvas, nullptr);
-        EXPECT_TRUE(runUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
-        AnimatedPixelGradientView& view = *canvas->animationView();
-        const auto window = static_cast<Window>(controller.window()->winId());
-        EXPECT_TRUE(runUntil([&] { return x11->isViewable(window); }, 10000));
-        EXPECT_TRUE(runUntil([&] { return view.framesDrawn() > 5; }, 10000));
+        AnimatedPixelGradientView& view = desktoptest::showAnimating(controller, *model, display);
         EXPECT_FALSE(controller.covered());
         return view;
     }
 
-    // A window of another client (the test's own connection), mapped on top.
     Window mapWindow(int x, int y, int w, int h, bool fullScreen) {
-        const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, unsigned(w),
-                                                  unsigned(h), 0, 0, 0x203040);
-        windows.push_back(window);
-        if (fullScreen) {
-            const Atom state = x11->atom("_NET_WM_STATE_FULLSCREEN");
-            XChangeProperty(display, window, x11->atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(&state), 1);
-        }
-        XMapRaised(display, window);
-        XSync(display, False);
-        return window;
+        windows.push_back(mapClientWindow(display, x, y, w, h, fullScreen));
+        return windows.back();
     }
 
     // Frames drawn while the event loop runs for `milliseconds`.

@@ -44,13 +44,9 @@ extern char** environ;
 namespace glimora {
 namespace {
 
-using desktoptest::differingPixels;
-using desktoptest::runEventLoopFor;
-using desktoptest::runUntil;
-using desktoptest::screenBytes;
-using desktoptest::wholeFrame;
+using namespace desktoptest;
 
-void keepScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
+void keepCoverScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
     desktoptest::keepScreenshot(bytes, width, height, "desktop_cover_x11_test", state);
 }
 
@@ -143,25 +139,8 @@ protected:
         model->setVignette(true);
     }
 
-    // Starts the design animating on the desktop.
     AnimatedPixelGradientView& showAnimating(WallpaperWindowController& controller) {
-        model->toggleAnimation();
-        controller.show();
-        auto* canvas = qobject_cast<WallpaperCanvasView*>(controller.contentView());
-        EXPECT_NE(canvas, nullptr);
-        EXPECT_TRUE(runUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
-        AnimatedPixelGradientView& view = *canvas->animationView();
-        EXPECT_TRUE(runUntil([&] { return view.framesDrawn() > 2; }, 10000));
-        // On a busy machine the window manager may map the window a while later.
-        const auto window = static_cast<Window>(controller.window()->winId());
-        EXPECT_TRUE(runUntil(
-            [&] {
-                XWindowAttributes attributes{};
-                return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
-            },
-            10000));
-        runEventLoopFor(300);
-        return view;
+        return desktoptest::showAnimating(controller, *model, display);
     }
 
     static inline Display* display = nullptr;
@@ -243,7 +222,7 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
     }
     EXPECT_LT(double(area), 0.4 * width * height);
     const auto moved = screenBytes(display, width, height);
-    keepScreenshot(moved, width, height, "partly-changed");
+    keepCoverScreenshot(moved, width, height, "partly-changed");
     EXPECT_GT(differingPixels(moved, still), 0);
     EXPECT_EQ(differingPixels(moved, wholeFrame(*model, now, width, height)), 0);
 }
@@ -264,18 +243,11 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     AnimatedPixelGradientView& view = showAnimating(controller);
     const double animating = coreShareOver(1000);
     const auto moving = screenBytes(display, width, height);
-    keepScreenshot(moving, width, height, "animating");
+    keepCoverScreenshot(moving, width, height, "animating");
     std::printf("share of a core: idle %.3f, animating %.3f\n", idle, animating);
 
     // A full-screen window of another client covers the desktop.
-    const Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, unsigned(width),
-                                             unsigned(height), 0, 0, 0x203040);
-    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
-    XChangeProperty(display, cover, state, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&fullScreen), 1);
-    XMapRaised(display, cover);
-    XSync(display, False);
+    const Window cover = mapClientWindow(display, 0, 0, width, height, true);
     ASSERT_TRUE(runUntil([&] { return controller.covered(); }, 1000)) << "the cover was not noticed within a second";
     const int drawn = view.framesDrawn();
     // A frame computed before the cover was noticed may still be finishing;
@@ -288,7 +260,7 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     // one's within what the test's own clock timer costs (more under ASan).
     EXPECT_LT(covered, idle + 0.05);
     EXPECT_LT(covered, animating / 2);
-    keepScreenshot(screenBytes(display, width, height), width, height, "covered");
+    keepCoverScreenshot(screenBytes(display, width, height), width, height, "covered");
 
     // The clock stops so that the frame shown can be checked; the animation
     // moved on while covered, and the desktop shows where it is now.
@@ -299,7 +271,7 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     ASSERT_TRUE(runUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 5000));
     runEventLoopFor(300);
     const auto shown = screenBytes(display, width, height);
-    keepScreenshot(shown, width, height, "uncovered");
+    keepCoverScreenshot(shown, width, height, "uncovered");
     EXPECT_EQ(differingPixels(shown, wholeFrame(*model, now, width, height)), 0);
     EXPECT_GT(differingPixels(shown, moving), 0);
     XDestroyWindow(display, cover);

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -20,8 +22,12 @@
 
 #include "render/live_canvas.hpp"
 #include "state/wallpaper_snapshot.hpp"
+#include "views/animated_pixel_gradient_view.hpp"
+#include "views/wallpaper_canvas_view.hpp"
+#include "windows/wallpaper_window_controller.hpp"
 
 // Xlib last: its macros (Bool, Status) break Qt headers that follow them.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -96,6 +102,44 @@ inline void keepScreenshot(const std::vector<std::uint8_t>& bytes, int width, in
     const auto path = folder / (program + "-" + state + ".png");
     image.save(QString::fromStdString(path.string()));
     std::printf("screenshot (%s): %s\n", state.c_str(), path.c_str());
+}
+
+inline bool isViewable(Display* display, Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// Starts the model's design animating on the desktop and waits until frames
+// come and the window manager has mapped the window (on a busy machine it
+// may do so a while later).
+inline AnimatedPixelGradientView& showAnimating(WallpaperWindowController& controller, NotchViewModel& model,
+                                                Display* display) {
+    model.toggleAnimation();
+    controller.show();
+    auto* canvas = qobject_cast<WallpaperCanvasView*>(controller.contentView());
+    EXPECT_NE(canvas, nullptr);
+    EXPECT_TRUE(runUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
+    AnimatedPixelGradientView& view = *canvas->animationView();
+    EXPECT_TRUE(runUntil([&] { return view.framesDrawn() > 2; }, 10000));
+    const auto window = static_cast<Window>(controller.window()->winId());
+    EXPECT_TRUE(runUntil([&] { return isViewable(display, window); }, 10000));
+    runEventLoopFor(300);
+    return view;
+}
+
+// A plain window of another client (the connection `display`), mapped on
+// top; with `fullScreen`, it asks the window manager to fill its monitor.
+inline Window mapClientWindow(Display* display, int x, int y, int width, int height, bool fullScreen) {
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, unsigned(width),
+                                              unsigned(height), 0, 0, 0x203040);
+    if (fullScreen) {
+        const Atom state = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&state), 1);
+    }
+    XMapRaised(display, window);
+    XSync(display, False);
+    return window;
 }
 
 }  // namespace glimora::desktoptest
