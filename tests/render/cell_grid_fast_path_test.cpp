@@ -13,6 +13,7 @@
 
 #include "render/cell_color.hpp"
 #include "render/field_math.hpp"
+#include "render/vector_units.hpp"
 
 namespace glimora::WallpaperRenderer {
 namespace {
@@ -89,7 +90,19 @@ RGB referenceRaster(const WallpaperExportSettings& s, std::int64_t column, std::
     return color;
 }
 
-TEST(CellGridFastPath, MatchesTheFormulasCellByCell) {
+// Both selections of the kernels: the vector units where present, and the
+// scalar path they fall back to.
+class CellGridFastPathLanes : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { allowVectorUnits(GetParam()); }
+    void TearDown() override { allowVectorUnits(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Lanes, CellGridFastPathLanes, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "vector" : "scalar"; });
+
+TEST_P(CellGridFastPathLanes, MatchesTheFormulasCellByCell) {
+    EXPECT_EQ(vectorUnitsInUse(), GetParam() && vectorUnitsPresent());
     std::mt19937_64 random(20240601);
     const auto uniform = [&](double lo, double hi) {
         return std::uniform_real_distribution<double>(lo, hi)(random);
