@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/parallel_bands.hpp"
+
 namespace glimora::WallpaperRenderer {
 
 namespace {
@@ -39,18 +41,30 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
     layout_.layOut(settings, width, height, context.scale, context.pixels);
     colors_.resize(std::size_t(layout_.cellCount()));
     // On this thread: a grid's colours take about a millisecond, less than
-    // starting threads for them.
-    fillLiveCellColors(settings, layout_.grid(), 1, colors_);
+    // waking threads for them.
+    if (colorer_) colorer_->remake(settings);
+    else colorer_.emplace(settings);
+    colorer_->fillRows(layout_.grid(), 0, layout_.grid().rows, colors_, CellFinish::live);
 
     const bool incremental = valid_ && layout_.sameGeometry(previousLayout_) && colors_.size() == previousColors_.size();
     rects_.clear();
-    if (incremental) collectChangedRects();
+    if (incremental) {
+        // Runs of changed cells lie more than runGap cells apart: room for
+        // the most a frame of this grid can have, made once, not a frame at
+        // a time as the changes grow.
+        const CellGrid& grid = layout_.grid();
+        const auto runsPerRow = std::size_t(grid.columns / (runGap + 2) + 1);
+        rects_.reserve(std::size_t(grid.rows) * runsPerRow);
+        aboveRow_.reserve(runsPerRow);
+        thisRow_.reserve(runsPerRow);
+        collectChangedRects();
+    }
     std::int64_t area = 0;
     for (const PixelRect& rect : rects_) area += rect.area();
     const bool whole = !incremental || double(area) > wholeFrameShare * double(context.pixels.width) *
                                                           double(context.pixels.height);
     if (whole) {
-        paintLiveCellGrid(layout_, colors_, context);
+        paintWhole(context);
         valid_ = true;
         rects_.clear();
         rects_.push_back({0, 0, context.pixels.width, context.pixels.height});
@@ -58,6 +72,27 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
     }
     for (const PixelRect& rect : rects_) layout_.paint(colors_, rect);
     return rects_;
+}
+
+void LiveCanvasFrames::paintWhole(const CanvasContext& context) {
+    struct Job {
+        const LiveCellGrid& layout;
+        std::span<const RGB> colors;
+        std::int64_t width, height, bands;
+    };
+    // Bands of at least this many rows: fewer would cost more in waking
+    // threads than they save. Any split paints the same bytes.
+    constexpr std::int64_t minimumRows = 64;
+    const std::int64_t height = context.pixels.height;
+    const std::int64_t threads = context.threadCount > 0 ? context.threadCount : defaultThreadCount();
+    const std::int64_t bands = std::clamp<std::int64_t>(std::min(threads, height / minimumRows), 1, 64);
+    Job job{layout_, colors_, context.pixels.width, height, bands};
+    workers_.run(int(bands), int(threads), [](void* context, int band) {
+        const Job& job = *static_cast<const Job*>(context);
+        const std::int64_t begin = job.height * band / job.bands;
+        const std::int64_t end = job.height * (band + 1) / job.bands;
+        job.layout.paint(job.colors, {0, begin, job.width, end - begin});
+    }, &job);
 }
 
 void LiveCanvasFrames::collectChangedRects() {

@@ -57,7 +57,11 @@ private:
     QRegion render();
     void renderPending();
 
+    // Where frames are drawn (RGBA bytes, as the core draws), and the same
+    // pixels in the native words of the window's backing store, which a
+    // paint copies without converting each pixel.
     QImage frame_;
+    QImage shown_;
     WallpaperRenderer::LiveCanvasFrames frames_;
     QRegion changed_;
     bool dirty_ = true;
