@@ -12,6 +12,7 @@
 #include "render/cell_color.hpp"
 #include "render/shape_field.hpp"
 #include "render/vector_units.hpp"
+#include "tests/render/random_designs.hpp"
 
 namespace glimora::WallpaperRenderer {
 namespace {
@@ -31,47 +32,6 @@ bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
 }
 
-WallpaperExportSettings randomDesign(std::mt19937_64& random, int index) {
-    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
-    const auto coin = [&] { return (random() & 1) != 0; };
-    // One setting in eight is an extreme or a non-number.
-    const auto wild = [&](double lo, double hi) {
-        if (random() % 8 != 0) return uniform(lo, hi);
-        const double extremes[] = {nan, inf, -inf, 1e300, -1e300, 0.0, -0.0, 1e-300, hi * 1e6, lo - 1e6};
-        return extremes[random() % std::size(extremes)];
-    };
-    WallpaperExportSettings s;
-    s.shape = NotchShape(index % 18);
-    s.seed = random();
-    s.angle = wild(0, 360);
-    s.spread = wild(10, 300);
-    s.centerX = wild(0, 100);
-    s.centerY = wild(0, 100);
-    s.phase = wild(0, 360);
-    s.frequencyX = wild(1, 8);
-    s.frequencyY = wild(1, 6);
-    s.quantization = random() % 10 == 0 ? uniform(5000, 9000) : wild(2, 8);
-    s.mirror = coin();
-    s.invert = coin();
-    s.okLab = coin();
-    s.dither = DitherMode(random() % 6);
-    s.chroma = coin() ? wild(0, 20) : 0;
-    s.warp = coin() ? wild(0, 100) : 0;
-    s.hue = coin() ? uniform(0, 360) : 0;
-    s.brightness = coin() ? uniform(-100, 100) : 0;
-    s.contrast = coin() ? uniform(0, 200) : 100;
-    s.noise = coin() ? uniform(0, 100) : 0;
-    s.scanlines = coin();
-    s.vignette = coin();
-    s.channel = StyleChannel(random() % 4);
-    const std::size_t colours = random() % 7;
-    for (std::size_t i = 0; i < colours; ++i) {
-        const auto value = [&] { return std::uint8_t(random() % 256); };
-        s.colors.push_back(i == 0 && coin() ? RGB{6, 3, 8} : RGB{value(), value(), value()});
-    }
-    return s;
-}
-
 std::vector<RGB> gridColours(const WallpaperExportSettings& s, const CellGrid& grid, CellFinish finish, bool vector) {
     allowVectorUnits(vector);
     const CellColorer colorer(s);
@@ -86,7 +46,7 @@ TEST(VectorTones, WholeGridsEqualTheScalarPathOverRandomAndExtremeDesigns) {
     std::mt19937_64 random(20261209);
     int compared = 0;
     for (int design = 0; design < 360; ++design) {
-        const WallpaperExportSettings s = randomDesign(random, design);
+        const WallpaperExportSettings s = test::randomDesign(random, design, true);
         // Canvases of several widths, so rows end in every lane of a group.
         const double widths[] = {1920, 170, 171, 173, 2560};
         const CellGrid grid = cellGrid(s, widths[design % 5], 1080);
@@ -119,7 +79,7 @@ TEST(VectorTones, StepsAndToneMatchEveryPointIncludingNonNumbers) {
     }
     int shapesWithLanes = 0;
     for (int design = 0; design < 180; ++design) {
-        const WallpaperExportSettings s = randomDesign(random, design);
+        const WallpaperExportSettings s = test::randomDesign(random, design, true);
         const ShapeField field(s);
         for (const bool quantize : {false, true}) {
             for (const std::size_t count : {xs.size(), std::size_t(1), std::size_t(2), std::size_t(3), std::size_t(4),
