@@ -13,9 +13,17 @@ namespace {
 // slightly larger rectangles cost less than many slivers.
 constexpr std::int64_t runGap = 2;
 
+void swapRedAndBlue(const CanvasPixels& pixels) {
+    for (std::int64_t y = 0; y < pixels.height; ++y) {
+        std::uint8_t* pixel = rowPointer(pixels, y);
+        for (std::int64_t x = 0; x < pixels.width; ++x, pixel += 4) std::swap(pixel[0], pixel[2]);
+    }
+}
+
 }  // namespace
 
 std::span<const PixelRect> LiveCanvasFrames::drewWhole(const CanvasContext& context) {
+    if (nativeOrder_) swapRedAndBlue(context.pixels);
     valid_ = false;
     rects_.clear();
     rects_.push_back({0, 0, context.pixels.width, context.pixels.height});
@@ -38,13 +46,15 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
 
     std::swap(layout_, previousLayout_);
     std::swap(colors_, previousColors_);
-    layout_.layOut(settings, width, height, context.scale, context.pixels);
+    layout_.layOut(settings, width, height, context.scale, context.pixels, nativeOrder_);
     colors_.resize(std::size_t(layout_.cellCount()));
     // On this thread: a grid's colours take about a millisecond, less than
     // waking threads for them.
     if (colorer_) colorer_->remake(settings);
     else colorer_.emplace(settings);
     colorer_->fillRows(layout_.grid(), 0, layout_.grid().rows, colors_, CellFinish::live);
+    if (nativeOrder_)
+        for (RGB& color : colors_) std::swap(color.red, color.blue);
 
     const bool incremental = valid_ && layout_.sameGeometry(previousLayout_) && colors_.size() == previousColors_.size();
     rects_.clear();

@@ -38,6 +38,15 @@ public:
     // The next draw() repaints every pixel (the pixels were changed elsewhere).
     void forget() { valid_ = false; }
 
+    // With the native order, every frame leaves its pixels with red and blue
+    // swapped: on a little-endian processor the 0xffRRGGBB words a screen's
+    // backing store holds, so showing a frame needs no conversion. A frame
+    // the caller draws itself (drewWhole) is swapped in place.
+    void setNativeOrder(bool native) {
+        if (native != nativeOrder_) valid_ = false;
+        nativeOrder_ = native;
+    }
+
     // How many cells changed in the last frame of the cell grid.
     std::int64_t changedCells() const { return changedCells_; }
 
@@ -61,6 +70,7 @@ private:
     BandWorkers workers_;
     std::int64_t changedCells_ = 0;
     bool valid_ = false;
+    bool nativeOrder_ = false;
 };
 
 }  // namespace glimora::WallpaperRenderer

@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -75,7 +76,10 @@ struct FrameRun {
 FrameRun runFrames(test::ModelHarness& harness, NotchViewModel& model, int warmUp, int frames) {
     OpenedAnimationView view(model);
     constexpr int width = 640, height = 360;
-    QImage canvas(width, height, QImage::Format_RGBX8888);
+    // The view draws in the backing store's order where the processor's byte
+    // order gives it: Format_RGB32 on little-endian processors.
+    constexpr bool native = std::endian::native == std::endian::little;
+    QImage canvas(width, height, native ? QImage::Format_RGB32 : QImage::Format_RGBX8888);
     const WallpaperRenderer::CanvasContext context{
         {canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine()}, 1, LiveFrameView::frameThreads()};
     FrameRun run;
@@ -95,7 +99,7 @@ FrameRun runFrames(test::ModelHarness& harness, NotchViewModel& model, int warmU
     drawDesktopCanvasFrame(model, CanvasContent::animatedGradient, harness.clock->now(),
                            {{whole.bits(), whole.width(), whole.height(), whole.bytesPerLine()}, 1, 1}, width,
                            height);
-    run.equalsWholeFrame = whole == canvas;
+    run.equalsWholeFrame = whole.convertToFormat(canvas.format()) == canvas;
     return run;
 }
 
