@@ -1,6 +1,7 @@
 // Cell colours of the largest export grid (260 x 147 cells) with chroma on,
-// per shape, on one core. The live canvas repaints this grid up to 30 times a
-// second, so each shape must stay well under 10 ms per grid.
+// per shape, on one core, with the vector units and without. The live canvas
+// repaints this grid up to 30 times a second, so each shape must stay well
+// under 10 ms per grid.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include "model/palette.hpp"
 #include "render/cell_color.hpp"
 #include "render/grain_gradient.hpp"
+#include "render/vector_units.hpp"
 
 namespace glimora::WallpaperRenderer {
 namespace {
@@ -61,6 +63,8 @@ void CellColors(benchmark::State& state) {
     const CellGrid grid = largestGrid(settings);
     std::vector<RGB> colours(std::size_t(grid.columns * grid.rows));
     GridTimer timer(double(colours.size()));
+    const bool vector = state.range(2) != 0;
+    allowVectorUnits(vector);
     for (auto _ : state) {
         timer.start();
         // The snapshot's constants are part of every frame's cost.
@@ -70,7 +74,9 @@ void CellColors(benchmark::State& state) {
         benchmark::ClobberMemory();
         timer.stop();
     }
-    state.SetLabel(std::string(rawValue(shape)) + (state.range(1) ? " +warp,noise,hue" : ""));
+    allowVectorUnits(true);
+    state.SetLabel(std::string(rawValue(shape)) + (state.range(1) ? " +warp,noise,hue" : "") +
+                   (vector ? (vectorUnitsPresent() ? " vector" : " vector (absent: scalar)") : " scalar"));
     timer.report(state);
 }
 
@@ -126,7 +132,8 @@ void GrainCells(benchmark::State& state) {
 
 void shapeArguments(benchmark::internal::Benchmark* bench) {
     for (int busy = 0; busy <= 1; ++busy)
-        for (NotchShape shape : everyCase<NotchShape>()) bench->Args({int(shape), busy});
+        for (NotchShape shape : everyCase<NotchShape>())
+            for (int vector = 1; vector >= 0; --vector) bench->Args({int(shape), busy, vector});
 }
 
 BENCHMARK(CopyBaseline);

@@ -8,6 +8,7 @@
 #include "render/field_math.hpp"
 #include "render/grain_gradient.hpp"
 #include "render/shape_field_formulas.hpp"
+#include "render/vector_units.hpp"
 
 namespace glimora::WallpaperRenderer {
 
@@ -201,9 +202,17 @@ RGB adjustCell(RGB color, const WallpaperExportSettings& settings, std::int64_t 
 }
 
 CellColorer::CellColorer(const WallpaperExportSettings& settings, double roughMarginScale)
+    : CellColorer(settings, roughMarginScale, {}, {}) {}
+
+void CellColorer::remake(const WallpaperExportSettings& settings) {
+    *this = CellColorer(settings, 1, std::move(colors_), std::move(steps_));
+}
+
+CellColorer::CellColorer(const WallpaperExportSettings& settings, double roughMarginScale,
+                         std::vector<RGB>&& colorStorage, std::vector<StepColors>&& stepStorage)
     : field_(settings, roughMarginScale),
       shape_(settings.shape),
-      colors_(settings.colors),
+      colors_(std::move(colorStorage)),
       nearBlackFirst_(!settings.colors.empty() && nearBlack(settings.colors.front())),
       dither_(settings.dither),
       seed_(settings.seed),
@@ -212,7 +221,10 @@ CellColorer::CellColorer(const WallpaperExportSettings& settings, double roughMa
       adjustment_(settings, detail::shapeCellKeys),
       channel_(settings.channel),
       scanlines_(settings.scanlines),
-      vignette_(settings.vignette) {
+      vignette_(settings.vignette),
+      steps_(std::move(stepStorage)) {
+    colors_.assign(settings.colors.begin(), settings.colors.end());
+    steps_.clear();
     bayerSize_ = bayerSize(dither_);
     for (int r = 0; r < bayerSize_; ++r)
         for (int c = 0; c < bayerSize_; ++c)
@@ -376,6 +388,8 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
     std::array<RGB, maximumSamples> sampled;
     const bool roughHighlights = roughHighlightMargin_ < 0.5;
     detail::CellAdjustment::HueCache hueCache;
+    const bool vectorLanes = vectorUnitsInUse();
+    const bool quantized = !steps_.empty();
     std::size_t index = 0;
     for (std::int64_t row = firstRow; row < endRow && index < out.size(); ++row) {
         const double y = grid.unitY(row);
@@ -387,12 +401,20 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
         }
         // Rough calls settle nearly every tone step (`tone` then holds the
         // step); the exact formula takes the few samples too near an edge.
-        if constexpr (ShapeField::hasRoughSteps(S))
+        // The other shapes go through the vector units where present, which
+        // give the step of every sample at once.
+        bool toned = false;
+        if constexpr (ShapeField::hasRoughSteps(S)) {
             if (roughSteps_)
                 for (std::size_t i = 0; i < count; ++i)
                     settled[i] = field_.roughStepOf<S>(px[i], py[i], tone[i]);
-        for (std::size_t i = 0; i < count; ++i)
-            if (!settled[i]) tone[i] = field_.steplessToneOf<S>(px[i], py[i]);
+        } else if (vectorLanes) {
+            toned = field_.vectorTones(px.data(), py.data(), count, tone.data(), quantized);
+            if (toned && quantized) std::fill_n(settled.begin(), count, true);
+        }
+        if (!toned)
+            for (std::size_t i = 0; i < count; ++i)
+                if (!settled[i]) tone[i] = field_.steplessToneOf<S>(px[i], py[i]);
         if constexpr (S == NotchShape::ribbonBands)
             for (std::size_t i = 0; i < count; ++i)
                 phase[i] = warped ? ribbon_(px[i], py[i]) : ribbon_.withWave(px[i], py[i], wave[i]);

@@ -104,6 +104,11 @@ public:
     // samples down the exact path.
     explicit CellColorer(const WallpaperExportSettings& settings, double roughMarginScale = 1);
 
+    // Becomes CellColorer(settings), keeping the storage of its tables: a
+    // colorer remade at every frame allocates nothing once its tables have
+    // grown to the design's size.
+    void remake(const WallpaperExportSettings& settings);
+
     // One sample (cellColor).
     RGB cellColor(std::int64_t column, std::int64_t row, double x, double y) const;
 
@@ -155,6 +160,9 @@ private:
         double fraction;
         bool dithered;  // the dither threshold decides between lower and upper
     };
+
+    CellColorer(const WallpaperExportSettings& settings, double roughMarginScale, std::vector<RGB>&& colorStorage,
+                std::vector<StepColors>&& stepStorage);
 
     ShapeField field_;
     NotchShape shape_;

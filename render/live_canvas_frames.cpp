@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/parallel_bands.hpp"
+
 namespace glimora::WallpaperRenderer {
 
 namespace {
@@ -11,9 +13,17 @@ namespace {
 // slightly larger rectangles cost less than many slivers.
 constexpr std::int64_t runGap = 2;
 
+void swapRedAndBlue(const CanvasPixels& pixels) {
+    for (std::int64_t y = 0; y < pixels.height; ++y) {
+        std::uint8_t* pixel = rowPointer(pixels, y);
+        for (std::int64_t x = 0; x < pixels.width; ++x, pixel += 4) std::swap(pixel[0], pixel[2]);
+    }
+}
+
 }  // namespace
 
 std::span<const PixelRect> LiveCanvasFrames::drewWhole(const CanvasContext& context) {
+    if (nativeOrder_) swapRedAndBlue(context.pixels);
     valid_ = false;
     rects_.clear();
     rects_.push_back({0, 0, context.pixels.width, context.pixels.height});
@@ -36,21 +46,35 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
 
     std::swap(layout_, previousLayout_);
     std::swap(colors_, previousColors_);
-    layout_.layOut(settings, width, height, context.scale, context.pixels);
+    layout_.layOut(settings, width, height, context.scale, context.pixels, nativeOrder_);
     colors_.resize(std::size_t(layout_.cellCount()));
     // On this thread: a grid's colours take about a millisecond, less than
-    // starting threads for them.
-    fillLiveCellColors(settings, layout_.grid(), 1, colors_);
+    // waking threads for them.
+    if (colorer_) colorer_->remake(settings);
+    else colorer_.emplace(settings);
+    colorer_->fillRows(layout_.grid(), 0, layout_.grid().rows, colors_, CellFinish::live);
+    if (nativeOrder_)
+        for (RGB& color : colors_) std::swap(color.red, color.blue);
 
     const bool incremental = valid_ && layout_.sameGeometry(previousLayout_) && colors_.size() == previousColors_.size();
     rects_.clear();
-    if (incremental) collectChangedRects();
+    if (incremental) {
+        // Runs of changed cells lie more than runGap cells apart: room for
+        // the most a frame of this grid can have, made once, not a frame at
+        // a time as the changes grow.
+        const CellGrid& grid = layout_.grid();
+        const auto runsPerRow = std::size_t(grid.columns / (runGap + 2) + 1);
+        rects_.reserve(std::size_t(grid.rows) * runsPerRow);
+        aboveRow_.reserve(runsPerRow);
+        thisRow_.reserve(runsPerRow);
+        collectChangedRects();
+    }
     std::int64_t area = 0;
     for (const PixelRect& rect : rects_) area += rect.area();
     const bool whole = !incremental || double(area) > wholeFrameShare * double(context.pixels.width) *
                                                           double(context.pixels.height);
     if (whole) {
-        paintLiveCellGrid(layout_, colors_, context);
+        paintWhole(context);
         valid_ = true;
         rects_.clear();
         rects_.push_back({0, 0, context.pixels.width, context.pixels.height});
@@ -58,6 +82,27 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
     }
     for (const PixelRect& rect : rects_) layout_.paint(colors_, rect);
     return rects_;
+}
+
+void LiveCanvasFrames::paintWhole(const CanvasContext& context) {
+    struct Job {
+        const LiveCellGrid& layout;
+        std::span<const RGB> colors;
+        std::int64_t width, height, bands;
+    };
+    // Bands of at least this many rows: fewer would cost more in waking
+    // threads than they save. Any split paints the same bytes.
+    constexpr std::int64_t minimumRows = 64;
+    const std::int64_t height = context.pixels.height;
+    const std::int64_t threads = context.threadCount > 0 ? context.threadCount : defaultThreadCount();
+    const std::int64_t bands = std::clamp<std::int64_t>(std::min(threads, height / minimumRows), 1, 64);
+    Job job{layout_, colors_, context.pixels.width, height, bands};
+    workers_.run(int(bands), int(threads), [](void* context, int band) {
+        const Job& job = *static_cast<const Job*>(context);
+        const std::int64_t begin = job.height * band / job.bands;
+        const std::int64_t end = job.height * (band + 1) / job.bands;
+        job.layout.paint(job.colors, {0, begin, job.width, end - begin});
+    }, &job);
 }
 
 void LiveCanvasFrames::collectChangedRects() {

@@ -7,9 +7,12 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
+#include "render/band_workers.hpp"
+#include "render/cell_color.hpp"
 #include "render/live_canvas.hpp"
 #include "render/live_cell_grid.hpp"
 
@@ -35,11 +38,25 @@ public:
     // The next draw() repaints every pixel (the pixels were changed elsewhere).
     void forget() { valid_ = false; }
 
+    // With the native order, every frame leaves its pixels with red and blue
+    // swapped: on a little-endian processor the 0xffRRGGBB words a screen's
+    // backing store holds, so showing a frame needs no conversion. A frame
+    // the caller draws itself (drewWhole) is swapped in place.
+    void setNativeOrder(bool native) {
+        if (native != nativeOrder_) valid_ = false;
+        nativeOrder_ = native;
+    }
+
     // How many cells changed in the last frame of the cell grid.
     std::int64_t changedCells() const { return changedCells_; }
 
+    // Settings a caller may fill for each frame in place, so that their
+    // palette's storage is reused rather than made anew at every frame.
+    WallpaperExportSettings& frameSettings() { return frameSettings_; }
+
 private:
     void collectChangedRects();
+    void paintWhole(const CanvasContext& context);
 
     LiveCellGrid layout_;
     LiveCellGrid previousLayout_;
@@ -48,8 +65,12 @@ private:
     std::vector<PixelRect> rects_;
     std::vector<std::size_t> aboveRow_;  // rectangles reaching the row above
     std::vector<std::size_t> thisRow_;
+    std::optional<CellColorer> colorer_;
+    WallpaperExportSettings frameSettings_;
+    BandWorkers workers_;
     std::int64_t changedCells_ = 0;
     bool valid_ = false;
+    bool nativeOrder_ = false;
 };
 
 }  // namespace glimora::WallpaperRenderer

@@ -32,7 +32,8 @@ bool meets(const CoverageSpan& span, std::int64_t begin, std::int64_t end) {
 }  // namespace
 
 void LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width, double height, double scale,
-                          const CanvasPixels& pixels) {
+                          const CanvasPixels& pixels, bool swapRedBlue) {
+    swapRedBlue_ = swapRedBlue;
     grid_ = cellGrid(settings, width, height);
     pixels_ = pixels;
     width_ = width;
@@ -72,7 +73,8 @@ bool LiveCellGrid::sameGeometry(const LiveCellGrid& other) const {
            grid_.cellWidth == other.grid_.cellWidth && grid_.cellHeight == other.grid_.cellHeight &&
            p.data == q.data && p.width == q.width && p.height == q.height && p.stride == q.stride &&
            width_ == other.width_ && height_ == other.height_ && scale_ == other.scale_ &&
-           rgbSplit_ == other.rgbSplit_ && scanlines_ == other.scanlines_ && vignette_ == other.vignette_;
+           rgbSplit_ == other.rgbSplit_ && scanlines_ == other.scanlines_ && vignette_ == other.vignette_ &&
+           swapRedBlue_ == other.swapRedBlue_;
 }
 
 PixelRect LiveCellGrid::cellsExtent(std::int64_t row, std::int64_t first, std::int64_t last) const {
@@ -120,6 +122,10 @@ void LiveCellGrid::paint(std::span<const RGB> colors, const PixelRect& clip) con
     }
 
     const double h = grid_.cellHeight;
+    // Black and every blend treat the three channels alike; only the split
+    // bands' own colours need their swap.
+    const RGB red = swapRedBlue_ ? RGB{0, 0, 255} : pureRed;
+    const RGB cyan = swapRedBlue_ ? RGB{255, 255, 0} : pureCyan;
     // A pixel row below the reach of the cell row above, covered whole by its
     // own cell row, comes out as every other such row of that cell row: it is
     // painted once and copied (most of a frame's rows).
@@ -151,8 +157,8 @@ void LiveCellGrid::paint(std::span<const RGB> colors, const PixelRect& clip) con
                 const auto i = std::size_t(c);
                 paintSpanClipped(row, cells_[i], rowColors[c], coverage, x0, x1);
                 if (rgbSplit_) {
-                    paintSpanClipped(row, redBands_[i], pureRed, splitOpacity * coverage, x0, x1);
-                    paintSpanClipped(row, cyanBands_[i], pureCyan, splitOpacity * coverage, x0, x1);
+                    paintSpanClipped(row, redBands_[i], red, splitOpacity * coverage, x0, x1);
+                    paintSpanClipped(row, cyanBands_[i], cyan, splitOpacity * coverage, x0, x1);
                 }
             }
         }

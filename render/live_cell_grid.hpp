@@ -30,8 +30,11 @@ public:
     // Lays the grid of `settings` out on a canvas of width x height points at
     // `scale` pixels per point over `pixels`; the tables are reused from the
     // last layout.
+    // With `swapRedBlue` the pixels take each colour's red and blue bytes
+    // swapped (the caller swaps the cell colours it paints likewise): the
+    // 0xffRRGGBB words of a little-endian screen.
     void layOut(const WallpaperExportSettings& settings, double width, double height, double scale,
-                const CanvasPixels& pixels);
+                const CanvasPixels& pixels, bool swapRedBlue = false);
 
     // Whether everything but the cell colours is as in `other`'s layout: then
     // a frame differs from the other's only where a cell's colour does.
@@ -57,6 +60,7 @@ private:
     bool rgbSplit_ = false;
     bool scanlines_ = false;
     bool vignette_ = false;
+    bool swapRedBlue_ = false;
     std::vector<CoverageSpan> cells_;
     std::vector<CoverageSpan> redBands_;
     std::vector<CoverageSpan> cyanBands_;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -65,7 +66,20 @@ public:
     template <NotchShape S>
     bool roughStepOf(double x, double y, double& step) const;
 
+    // The shapes with a formula for the vector units: all but those whose
+    // steps the rough calls settle.
+    static constexpr bool hasVectorTones(NotchShape shape) { return !hasRoughSteps(shape); }
+
+    // steplessTone(x[i], y[i]) for every i < count into out[i], or with
+    // `quantize` its step (stepOf), four points at a time on the vector
+    // units; bit for bit the scalar values. False, with `out` untouched, when
+    // the shape has no vector formula or the units are absent or turned off
+    // (vector_units.hpp).
+    bool vectorTones(const double* x, const double* y, std::size_t count, double* out, bool quantize) const;
+
 private:
+    friend struct ShapeFieldLanes;
+
     double rawTone(double x, double y) const;
     // The formulas over either the library's calls or the rough ones.
     template <NotchShape S, class Calls>

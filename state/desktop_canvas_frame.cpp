@@ -6,17 +6,22 @@ namespace glimora {
 
 namespace {
 
-WallpaperExportSettings frameSettings(const NotchViewModel& model, CanvasContent content, double now) {
+// Whether `content` shows the animation at the clock's time.
+bool timed(CanvasContent content) {
     switch (content) {
     case CanvasContent::animatedGradient:
     case CanvasContent::timelineCanvas:
-        return makeExportSettings(model, std::nullopt, now);
+        return true;
     case CanvasContent::grainGradient:
     case CanvasContent::shaderMaterial:
     case CanvasContent::stillCanvas:
         break;
     }
-    return makeExportSettings(model);
+    return false;
+}
+
+WallpaperExportSettings frameSettings(const NotchViewModel& model, CanvasContent content, double now) {
+    return timed(content) ? makeExportSettings(model, std::nullopt, now) : makeExportSettings(model);
 }
 
 }  // namespace
@@ -33,7 +38,8 @@ void drawDesktopCanvasFrame(const NotchViewModel& model, CanvasContent content, 
 std::span<const WallpaperRenderer::PixelRect> drawDesktopCanvasFrame(
     const NotchViewModel& model, CanvasContent content, double now, const WallpaperRenderer::CanvasContext& context,
     double width, double height, WallpaperRenderer::LiveCanvasFrames& frames) {
-    const WallpaperExportSettings settings = frameSettings(model, content, now);
+    WallpaperExportSettings& settings = frames.frameSettings();
+    fillExportSettings(model, std::nullopt, timed(content) ? std::optional<double>(now) : std::nullopt, settings);
     if (content == CanvasContent::grainGradient) {
         WallpaperRenderer::drawLiveGrainGradient(context, settings, width, height);
         return frames.drewWhole(context);

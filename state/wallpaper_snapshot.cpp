@@ -21,6 +21,16 @@ std::int64_t colorCountOf(double imageColorCount) {
 WallpaperExportSettings makeExportSettings(const NotchViewModel& model, std::optional<ExportResolution> resolution,
                                            std::optional<double> time) {
     WallpaperExportSettings s;
+    fillExportSettings(model, resolution, time, s);
+    return s;
+}
+
+void fillExportSettings(const NotchViewModel& model, std::optional<ExportResolution> resolution,
+                        std::optional<double> time, WallpaperExportSettings& into) {
+    std::vector<RGB> colors = std::move(into.colors);
+    std::vector<RGB> imagePalette = std::move(into.imageSettings.palette);
+    into = WallpaperExportSettings{};  // every field as in a fresh snapshot
+    WallpaperExportSettings& s = into;
     s.format = model.exportFormat();
     s.resolution = resolution.value_or(model.exportResolution());
     s.seed = model.designSeed();
@@ -59,9 +69,19 @@ WallpaperExportSettings makeExportSettings(const NotchViewModel& model, std::opt
     s.rgbSplit = model.rgbSplit();
     s.channel = model.channel();
 
-    const PaletteDefinition palette = model.activePalette();
-    s.colors.reserve(palette.colors.size());
-    for (const Color& color : palette.colors) s.colors.push_back(WallpaperExportSettings::rgb(color));
+    // The active palette's colours, read in place (activePalette() copies).
+    colors.clear();
+    const auto& catalogue = builtInPalettes();
+    const auto count = static_cast<long long>(catalogue.size());
+    if (model.paletteIndex() == count) {
+        for (const auto& stop : model.customPaletteStops())
+            colors.push_back(WallpaperExportSettings::rgb(stop.color()));
+    } else {
+        const long long index = std::clamp<long long>(model.paletteIndex(), 0, count - 1);
+        for (const Color& color : catalogue[static_cast<std::size_t>(index)].colors)
+            colors.push_back(WallpaperExportSettings::rgb(color));
+    }
+    s.colors = std::move(colors);
 
     const ImportedImageAsset* asset = model.currentImageAsset();
     if (model.wallpaperSource() == WallpaperSource::image && asset) s.imageBuffer = asset->buffer;
@@ -85,8 +105,8 @@ WallpaperExportSettings makeExportSettings(const NotchViewModel& model, std::opt
     image.contrast = model.imageContrast();
     image.saturation = model.imageSaturation();
     image.crop = asset ? asset->crop : ImageCrop{};
-    image.palette = s.colors;
-    return s;
+    imagePalette.assign(s.colors.begin(), s.colors.end());
+    image.palette = std::move(imagePalette);
 }
 
 }  // namespace glimora

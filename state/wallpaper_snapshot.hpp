@@ -15,4 +15,9 @@ WallpaperExportSettings makeExportSettings(const NotchViewModel& model,
                                            std::optional<ExportResolution> resolution = std::nullopt,
                                            std::optional<double> time = std::nullopt);
 
+// The same snapshot written over `into`, whose palette storage is reused: a
+// frame taking one allocates nothing once the palette has fit.
+void fillExportSettings(const NotchViewModel& model, std::optional<ExportResolution> resolution,
+                        std::optional<double> time, WallpaperExportSettings& into);
+
 }  // namespace glimora

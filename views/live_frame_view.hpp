@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <span>
+#include <vector>
 
 #include "render/live_canvas.hpp"
 #include "render/live_canvas_frames.hpp"
@@ -33,9 +34,13 @@ public:
     int unchangedFrames() const { return unchangedFrames_; }
 
     // The part of the view (in points) that frames asked to repaint since
-    // the last call of forgetChangedRegion.
+    // the last call of forgetChangedRegion; kept only from the first such
+    // call on, as gathering it costs every frame and only a watcher wants it.
     const QRegion& changedRegion() const { return changed_; }
-    void forgetChangedRegion() { changed_ = QRegion(); }
+    void forgetChangedRegion() {
+        changed_ = QRegion();
+        gatherChanges_ = true;
+    }
 
     // Threads one frame may share (a few: a slider drag should not wait on
     // one core, and the editor needs the rest).
@@ -57,9 +62,14 @@ private:
     QRegion render();
     void renderPending();
 
+    // Drawn in the backing store's own pixel order (where the processor's
+    // byte order allows), so that a paint copies it without converting.
     QImage frame_;
     WallpaperRenderer::LiveCanvasFrames frames_;
     QRegion changed_;
+    std::vector<QRect> points_;  // a frame's changed rectangles, kept for their storage
+    std::vector<QRect> bands_;
+    bool gatherChanges_ = false;
     bool dirty_ = true;
     bool queued_ = false;
     bool suspended_ = false;

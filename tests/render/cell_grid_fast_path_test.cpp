@@ -13,6 +13,8 @@
 
 #include "render/cell_color.hpp"
 #include "render/field_math.hpp"
+#include "render/vector_units.hpp"
+#include "tests/render/random_designs.hpp"
 
 namespace glimora::WallpaperRenderer {
 namespace {
@@ -89,42 +91,22 @@ RGB referenceRaster(const WallpaperExportSettings& s, std::int64_t column, std::
     return color;
 }
 
-TEST(CellGridFastPath, MatchesTheFormulasCellByCell) {
+// Both selections of the kernels: the vector units where present, and the
+// scalar path they fall back to.
+class CellGridFastPathLanes : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { allowVectorUnits(GetParam()); }
+    void TearDown() override { allowVectorUnits(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Lanes, CellGridFastPathLanes, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "vector" : "scalar"; });
+
+TEST_P(CellGridFastPathLanes, MatchesTheFormulasCellByCell) {
+    EXPECT_EQ(vectorUnitsInUse(), GetParam() && vectorUnitsPresent());
     std::mt19937_64 random(20240601);
-    const auto uniform = [&](double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(random);
-    };
-    const auto coin = [&] { return (random() & 1) != 0; };
     for (int design = 0; design < 180; ++design) {
-        WallpaperExportSettings s;
-        s.shape = NotchShape(design % 18);
-        s.seed = random();
-        s.angle = uniform(0, 360);
-        s.spread = uniform(10, 300);
-        s.centerX = uniform(0, 100);
-        s.centerY = uniform(0, 100);
-        s.phase = uniform(0, 360);
-        s.frequencyX = uniform(1, 8);
-        s.frequencyY = uniform(1, 6);
-        s.quantization = uniform(2, 8);
-        s.mirror = coin();
-        s.invert = coin();
-        s.okLab = coin();
-        s.dither = DitherMode(random() % 6);
-        s.chroma = coin() ? uniform(0, 20) : 0;
-        s.warp = coin() ? uniform(0, 100) : 0;
-        s.hue = coin() ? uniform(0, 360) : 0;
-        s.brightness = coin() ? uniform(-100, 100) : 0;
-        s.contrast = coin() ? uniform(0, 200) : 100;
-        s.noise = coin() ? uniform(0, 100) : 0;
-        s.scanlines = coin();
-        s.vignette = coin();
-        s.channel = StyleChannel(random() % 4);
-        const std::size_t colours = random() % 7;
-        for (std::size_t i = 0; i < colours; ++i) {
-            const auto value = [&] { return std::uint8_t(random() % 256); };
-            s.colors.push_back(i == 0 && coin() ? RGB{6, 3, 8} : RGB{value(), value(), value()});
-        }
+        const WallpaperExportSettings s = test::randomDesign(random, design);
         const CellGrid grid = cellGrid(s, 1920, 1080);
         // Wider margins than proven send more samples to the exact path, so
         // that rough and exact samples meet at every kind of rounding edge.
