@@ -102,11 +102,13 @@ struct FrameTerms {
         Sy = std::max(u.height, 1.0f);
         c = u.time * periodInverse;
         t = c * tau;
-        pattern = int(clamp(u.pattern, 0.0f, 5.0f) + 0.5f);
+        // A pattern or shape that is not a number takes the last one, as
+        // every code outside the range does.
+        pattern = u.pattern == u.pattern ? int(clamp(u.pattern, 0.0f, 5.0f) + 0.5f) : 5;
         const float scale = clamp(u.scale, 0.05f, 20.0f);
         const float ripple = clamp(u.distortion, 0.0f, 2.0f);
         seed = u.seed;
-        shape = int(clamp(u.shape, 0.0f, 14.0f) + 0.5f);
+        shape = u.shape == u.shape ? int(clamp(u.shape, 0.0f, 14.0f) + 0.5f) : 14;
         const float angle = u.angle * (tau / 360.0f);
         reach = std::max(u.spread, 1.0f) / 100.0f;
         anchorX = u.centerX / 100.0f * Sx;
@@ -209,43 +211,55 @@ private:
 };
 
 // The facets around each point: a 3 x 3 block of lattice cells, fetched once
-// for every run of points over the same block.
-void facets(const FrameTerms& f, FacetCache& cache, const Lanes& nx, const Lanes& ny, Lanes& v) {
-    float cellX[9], cellY[9], tones[9];
+// for every run of points over the same block; then the distances and the
+// weights for all points, with one call of exp per weight as ever.
+GLIMORA_INLINE void facets(const FrameTerms& f, FacetCache& cache, const Lanes& nx, const Lanes& ny, Lanes& v) {
+    alignas(64) Lanes px, py;
+    alignas(64) float cellX[9][N], cellY[9][N], tones[9][N], weight[9][N];
+    for (int k = 0; k < N; ++k) px[k] = nx[k] * 1.3f, py[k] = ny[k] * 1.3f;
+    float blockX[9], blockY[9], blockTone[9];
     std::int32_t baseX = 0;
     std::int32_t baseY = 0;
     bool known = false;
     for (int k = 0; k < N; ++k) {
-        const float px = nx[k] * 1.3f;
-        const float py = ny[k] * 1.3f;
-        const std::int32_t bx = lattice(std::floor(px));
-        const std::int32_t by = lattice(std::floor(py));
+        const std::int32_t bx = lattice(std::floor(px[k]));
+        const std::int32_t by = lattice(std::floor(py[k]));
         if (!known || bx != baseX || by != baseY) {
             for (int j = -1, c = 0; j <= 1; ++j) {
                 for (int i = -1; i <= 1; ++i, ++c) {
                     const FacetCell& cell = cache.cell(f, bx + i, by + j);
-                    cellX[c] = float(bx + i) + cell.offsetX;
-                    cellY[c] = float(by + j) + cell.offsetY;
-                    tones[c] = cell.tone;
+                    blockX[c] = float(bx + i) + cell.offsetX;
+                    blockY[c] = float(by + j) + cell.offsetY;
+                    blockTone[c] = cell.tone;
                 }
             }
             baseX = bx;
             baseY = by;
             known = true;
         }
-        float weights = 0.0f;
-        float toneSum = 0.0f;
-        float strongest = 0.0f;
-        for (int c = 0; c < 9; ++c) {
-            const float dx = cellX[c] - px;
-            const float dy = cellY[c] - py;
-            const float w = std::exp(-14.0f * (dx * dx + dy * dy));
-            weights += w;
-            toneSum += w * tones[c];
-            strongest = std::max(strongest, w);
+        for (int c = 0; c < 9; ++c) cellX[c][k] = blockX[c], cellY[c][k] = blockY[c], tones[c][k] = blockTone[c];
+    }
+    for (int c = 0; c < 9; ++c) {
+        for (int k = 0; k < N; ++k) {
+            const float dx = cellX[c][k] - px[k];
+            const float dy = cellY[c][k] - py[k];
+            weight[c][k] = -14.0f * (dx * dx + dy * dy);
         }
-        const float facet = toneSum / weights;
-        const float edge = smoothstep(0.5f, 0.85f, strongest / weights);
+        for (int k = 0; k < N; ++k) weight[c][k] = std::exp(weight[c][k]);
+    }
+    alignas(64) Lanes weights, toneSum, strongest;
+    for (int k = 0; k < N; ++k) weights[k] = 0.0f, toneSum[k] = 0.0f, strongest[k] = 0.0f;
+    for (int c = 0; c < 9; ++c) {
+        for (int k = 0; k < N; ++k) {
+            const float w = weight[c][k];
+            weights[k] += w;
+            toneSum[k] += w * tones[c][k];
+            strongest[k] = std::max(strongest[k], w);
+        }
+    }
+    for (int k = 0; k < N; ++k) {
+        const float facet = toneSum[k] / weights[k];
+        const float edge = smoothstep(0.5f, 0.85f, strongest[k] / weights[k]);
         v[k] = facet * (0.45f + 0.55f * edge);
     }
 }
@@ -398,9 +412,7 @@ GLIMORA_INLINE void field(const FrameTerms& f, FacetCache& cache, const Lanes& P
         for (int k = 0; k < N; ++k) v[k] = smoothstep(0.3f, 0.78f, v[k]);
         break;
     }
-    // Codes outside 0...13 (a shape that is not a number among them) take the last.
-    const int shape = f.shape >= 0 && f.shape <= 13 ? f.shape : 14;
-    shapeTermsOf(shape, f, uvx, uvy, w, std::make_integer_sequence<int, 15>());
+    shapeTermsOf(f.shape, f, uvx, uvy, w, std::make_integer_sequence<int, 15>());
     for (int k = 0; k < N; ++k) out[k] = mix(v[k], w[k], 0.28f);
 }
 

@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace glimora::reference {
 
 namespace {
+
+// Where the formulas convert a non-number to an integer, the processor gives
+// the lowest integer; written out, so that the reference is defined for every
+// input (and quiet under the sanitizers).
+constexpr int noNumber = std::numeric_limits<int>::min();
 
 
 // Single-precision vectors with the GLSL operations the programs use, so the
@@ -67,7 +73,9 @@ float rand(ivec2 p) { return float(hash(p) >> 8u) * (1.0f / 16777216.0f); }
 
 // A lattice coordinate: floor, held inside the integer range the shaders
 // can convert exactly.
-std::int32_t lattice(float x) { return std::int32_t(clamp(std::floor(x), -1.0e9f, 1.0e9f)); }
+std::int32_t lattice(float x) {
+    return x == x ? std::int32_t(clamp(std::floor(x), -1.0e9f, 1.0e9f)) : noNumber;
+}
 
 float vnoise(vec2 p) {
     const vec2 i{std::floor(p.x), std::floor(p.y)};
@@ -143,11 +151,11 @@ struct FrameTerms {
         S = vec2{std::max(u.width, 1.0f), std::max(u.height, 1.0f)};
         c = u.time * periodInverse;
         t = c * tau;
-        pattern = int(clamp(u.pattern, 0.0f, 5.0f) + 0.5f);
+        pattern = u.pattern == u.pattern ? int(clamp(u.pattern, 0.0f, 5.0f) + 0.5f) : noNumber;
         const float scale = clamp(u.scale, 0.05f, 20.0f);
         const float ripple = clamp(u.distortion, 0.0f, 2.0f);
         seed = u.seed;
-        shape = int(clamp(u.shape, 0.0f, 14.0f) + 0.5f);
+        shape = u.shape == u.shape ? int(clamp(u.shape, 0.0f, 14.0f) + 0.5f) : noNumber;
         const float angle = u.angle * (tau / 360.0f);
         reach = std::max(u.spread, 1.0f) / 100.0f;
         const vec2 anchor = vec2{u.centerX, u.centerY} / 100.0f;
@@ -335,7 +343,9 @@ ShaderColor imageColor(const FrameTerms& f, float x, float y, ShaderColor pictur
             mix(picture[2], c.z * alpha, amount), alpha};
 }
 
-std::uint8_t channelByte(float value) { return std::uint8_t(clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); }
+std::uint8_t channelByte(float value) {
+    return value == value ? std::uint8_t(clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f) : 0;
+}
 
 }  // namespace
 
