@@ -4,15 +4,20 @@
 #include <cmath>
 
 // The loops below are written for the compiler's vectoriser: fixed length,
-// no branches, no calls. Where the processor has AVX2 a second copy of them,
-// compiled for it, runs; elsewhere the ordinary copy. Both compute the same
-// values: neither contracts a multiply and an add (the build forbids it), and
+// no branches, no calls. Where the processor has AVX-512 or AVX2 a copy of
+// them compiled for those runs; elsewhere the ordinary copy. All compute the
+// same values: none contracts a multiply and an add (the build forbids it), and
 // every vector operation used rounds as its scalar one does. This file is
 // built without errno and trapping semantics (CMakeLists.txt), which changes
 // no value but lets floor and sqrt vectorise.
 #if defined(__x86_64__) || defined(__i386__)
 #define GLIMORA_WIDE_UNITS 1
-#define GLIMORA_WIDE __attribute__((target("avx2")))
+#define GLIMORA_AVX2 __attribute__((target("avx2")))
+#if defined(__clang__)
+#define GLIMORA_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"), min_vector_width(512)))
+#else
+#define GLIMORA_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw,prefer-vector-width=512")))
+#endif
 #endif
 #define GLIMORA_INLINE inline __attribute__((always_inline))
 
@@ -485,30 +490,52 @@ void runBaseline(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBat
 }
 
 #ifdef GLIMORA_WIDE_UNITS
-GLIMORA_WIDE void runWide(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBatch::Points& points,
+GLIMORA_AVX2 void runAvx2(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBatch::Points& points,
                           float toneMix, ShaderMaterialBatch::Colors& out) {
     run(f, cache, points, toneMix, out);
 }
+
+GLIMORA_AVX512 void runAvx512(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBatch::Points& points,
+                              float toneMix, ShaderMaterialBatch::Colors& out) {
+    run(f, cache, points, toneMix, out);
+}
 #endif
+
+using Units = ShaderMaterialBatch::VectorUnits;
+
+// The widest units at most `asked` that the processor has.
+Units unitsFor(Units asked) {
+    if ((asked == Units::best || asked == Units::avx512) && ShaderMaterialBatch::available(Units::avx512))
+        return Units::avx512;
+    if (asked != Units::baseline && ShaderMaterialBatch::available(Units::avx2)) return Units::avx2;
+    return Units::baseline;
+}
 
 }  // namespace
 
 struct ShaderMaterialBatch::State {
     State(const ShaderMaterialUniforms& uniforms, VectorUnits units)
-        : uniforms(uniforms), terms(this->uniforms),
-          wide(units == VectorUnits::best && ShaderMaterialBatch::wideUnitsAvailable()) {}
+        : uniforms(uniforms), terms(this->uniforms), units(unitsFor(units)) {}
     ShaderMaterialUniforms uniforms;  // the terms refer to this copy
     FrameTerms terms;
     FacetCache facets;
-    bool wide;
+    VectorUnits units;
 };
 
-bool ShaderMaterialBatch::wideUnitsAvailable() {
+bool ShaderMaterialBatch::available(VectorUnits units) {
 #ifdef GLIMORA_WIDE_UNITS
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
-#else
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+                               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
+    switch (units) {
+    case VectorUnits::avx512: return avx512;
+    case VectorUnits::avx2: return avx2;
+    case VectorUnits::best:
+    case VectorUnits::baseline: return true;
+    }
     return false;
+#else
+    return units == VectorUnits::best || units == VectorUnits::baseline;
 #endif
 }
 
@@ -517,7 +544,7 @@ ShaderMaterialBatch::ShaderMaterialBatch(const ShaderMaterialUniforms& uniforms,
 
 ShaderMaterialBatch::~ShaderMaterialBatch() = default;
 
-bool ShaderMaterialBatch::usesWideUnits() const { return state_->wide; }
+ShaderMaterialBatch::VectorUnits ShaderMaterialBatch::units() const { return state_->units; }
 
 void ShaderMaterialBatch::colors(Points& points, int count, float toneMix, Colors& out) {
     count = std::clamp(count, 0, size);
@@ -529,7 +556,8 @@ void ShaderMaterialBatch::colors(Points& points, int count, float toneMix, Color
         points.pictureTone[std::size_t(k)] = points.pictureTone[std::size_t(count - 1)];
     }
 #ifdef GLIMORA_WIDE_UNITS
-    if (state_->wide) return runWide(state_->terms, state_->facets, points, toneMix, out);
+    if (state_->units == VectorUnits::avx512) return runAvx512(state_->terms, state_->facets, points, toneMix, out);
+    if (state_->units == VectorUnits::avx2) return runAvx2(state_->terms, state_->facets, points, toneMix, out);
 #endif
     runBaseline(state_->terms, state_->facets, points, toneMix, out);
 }

@@ -31,8 +31,9 @@ public:
     };
 
     // `baseline` keeps to the instructions every processor of the platform
-    // has; `best` takes wider vector units where the processor has them.
-    enum class VectorUnits { best, baseline };
+    // has; `best` takes the widest vector units the processor has; the others
+    // ask for those units, or the widest below them that there are.
+    enum class VectorUnits { best, avx512, avx2, baseline };
 
     explicit ShaderMaterialBatch(const ShaderMaterialUniforms& uniforms, VectorUnits units = VectorUnits::best);
     ~ShaderMaterialBatch();
@@ -41,12 +42,13 @@ public:
 
     // The material's opaque colours 0...1 at the first `count` points (at most
     // `size`); the picture's tone is mixed into the material's by `toneMix`
-    // (0 without a picture). Points past `count` are ignored.
+    // (0 without a picture). The points past `count` are overwritten with
+    // copies of the last one, and their colours are of no use.
     void colors(Points& points, int count, float toneMix, Colors& out);
 
-    // Whether this processor has the wider units, and whether this batch uses them.
-    static bool wideUnitsAvailable();
-    bool usesWideUnits() const;
+    // Whether this processor has the units, and the units this batch uses.
+    static bool available(VectorUnits units);
+    VectorUnits units() const;
 
 private:
     struct State;

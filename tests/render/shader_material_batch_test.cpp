@@ -134,8 +134,10 @@ TEST(ShaderMaterialBatch, BothVectorUnitsGiveThePointByPointColoursToTheBit) {
             points.x[std::size_t(k)] = spread(random);
             points.y[std::size_t(k)] = spread(random);
         }
-        for (const auto units : {Batch::VectorUnits::best, Batch::VectorUnits::baseline}) {
+        for (const auto units : {Batch::VectorUnits::avx512, Batch::VectorUnits::avx2, Batch::VectorUnits::baseline}) {
+            if (!Batch::available(units)) continue;
             Batch batch(u, units);
+            ASSERT_EQ(batch.units(), units);
             Batch::Points copy = points;
             Batch::Colors colors;
             batch.colors(copy, Batch::size, 0.0f, colors);
@@ -144,7 +146,7 @@ TEST(ShaderMaterialBatch, BothVectorUnitsGiveThePointByPointColoursToTheBit) {
                 const ShaderColor expected = reference::materialColor(u, points.x[i], points.y[i]);
                 ASSERT_TRUE(sameBits(colors.red[i], expected[0]) && sameBits(colors.green[i], expected[1]) &&
                             sameBits(colors.blue[i], expected[2]))
-                    << "pattern " << pattern << (units == Batch::VectorUnits::best ? " best" : " baseline")
+                    << "pattern " << pattern << " units " << int(units)
                     << " at " << points.x[i] << "," << points.y[i] << ": " << colors.red[i] << " against "
                     << expected[0];
             }
@@ -224,13 +226,20 @@ TEST(ShaderMaterialBatch, ARunOfAnyLengthGivesTheColoursOfItsOwnPoints) {
     EXPECT_EQ(colors.red[0], -1.0f);
 }
 
-TEST(ShaderMaterialBatch, TheWiderUnitsAreUsedWhereverThereAreAny) {
+TEST(ShaderMaterialBatch, TheWidestUnitsThereAreAreUsed) {
+    using Units = ShaderMaterialBatch::VectorUnits;
     const ShaderMaterialUniforms u;
-    EXPECT_EQ(ShaderMaterialBatch(u).usesWideUnits(), ShaderMaterialBatch::wideUnitsAvailable());
-    EXPECT_FALSE(ShaderMaterialBatch(u, ShaderMaterialBatch::VectorUnits::baseline).usesWideUnits());
+    EXPECT_EQ(ShaderMaterialBatch(u, Units::baseline).units(), Units::baseline);
+    const Units widest = ShaderMaterialBatch::available(Units::avx512) ? Units::avx512
+                         : ShaderMaterialBatch::available(Units::avx2) ? Units::avx2
+                                                                       : Units::baseline;
+    EXPECT_EQ(ShaderMaterialBatch(u).units(), widest);
+    // Units the processor lacks give way to the widest below them.
+    const Units belowAvx512 = ShaderMaterialBatch::available(Units::avx2) ? Units::avx2 : Units::baseline;
+    EXPECT_EQ(ShaderMaterialBatch(u, Units::avx512).units(),
+              ShaderMaterialBatch::available(Units::avx512) ? Units::avx512 : belowAvx512);
 #if defined(__x86_64__)
-    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
-    EXPECT_TRUE(ShaderMaterialBatch::wideUnitsAvailable());
+    EXPECT_EQ(ShaderMaterialBatch::available(Units::avx2), bool(__builtin_cpu_supports("avx2")));
 #endif
 }
 
