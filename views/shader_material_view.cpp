@@ -11,7 +11,6 @@
 #include <cmath>
 
 #include "render/shader_patterns.hpp"
-#include "views/live_frame_view.hpp"
 #include "views/shader_material_renderer.hpp"
 #include "state/desktop_canvas_inputs.hpp"
 
@@ -197,9 +196,10 @@ void ShaderMaterialView::paintEvent(QPaintEvent*) {
     cost.start();
     const auto uniforms =
         ShaderMaterialUniforms::fromArguments(shaderArguments(model_.services().clock->now()));
+    // One thread: a frame of the reduced size takes a fraction of the clock's
+    // interval, and more threads would only add their own cost to each frame.
     renderShaderMaterial(*uniforms, picture(),
-                         {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()}, scale,
-                         LiveFrameView::frameThreads());
+                         {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()}, scale, 1);
     cpuFrameCost_ = cost.nsecsElapsed();
     sinceCpuFrame_.start();
     ++cpuFramesDrawn_;
