@@ -3,26 +3,13 @@
 // rectangles (and the screen equals a whole frame), and a covered desktop
 // draws nothing until it shows again at the animation's current time. Run by
 // ctest inside `xvfb-run` at 1920x1080, with an openbox of the test's own.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QImage>
-#include <QTimer>
 
 #include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "render/cell_grid.hpp"
@@ -34,39 +21,14 @@
 #include "windows/wallpaper_window_controller.hpp"
 
 // Xlib last: its macros (Bool, Status) break Qt headers that follow them.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
-extern char** environ;
+#include "tests/shell/x11_harness.hpp"
 
 namespace glimora {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "desktop_cover_x11_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *qobject_cast<QApplication*>(QApplication::instance());
-}
+using namespace x11test;
 
-void runEventLoopFor(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the event loop until `condition` holds, for at most `milliseconds`.
-bool runUntil(const std::function<bool()>& condition, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds) return false;
-        runEventLoopFor(10);
-    }
-    return true;
-}
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new WindowManager);
 
 double cpuSeconds() {
     rusage usage{};
@@ -102,24 +64,6 @@ private:
     unsigned first_ = 0;
 };
 
-// The screen as RGBX bytes.
-std::vector<std::uint8_t> screenBytes(Display* display, int width, int height) {
-    XImage* shot = XGetImage(display, DefaultRootWindow(display), 0, 0, unsigned(width), unsigned(height),
-                             AllPlanes, ZPixmap);
-    std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
-    if (!shot) return {};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const unsigned long pixel = XGetPixel(shot, x, y);
-            std::uint8_t* out = bytes.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4;
-            out[0] = std::uint8_t(pixel >> 16), out[1] = std::uint8_t(pixel >> 8), out[2] = std::uint8_t(pixel);
-            out[3] = 255;
-        }
-    }
-    XDestroyImage(shot);
-    return bytes;
-}
-
 // A whole frame of the design at clock time `time`, drawn afresh.
 std::vector<std::uint8_t> wholeFrame(NotchViewModel& model, double time, int width, int height) {
     std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
@@ -136,54 +80,16 @@ std::int64_t differingPixels(const std::vector<std::uint8_t>& a, const std::vect
     return count;
 }
 
-void keepScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
-    const QImage image(bytes.data(), width, height, width * 4, QImage::Format_RGBX8888);
-    const auto folder = std::filesystem::path(GLIMORA_ARTEFACT_DIR);
-    std::filesystem::create_directories(folder);
-    const auto path = folder / ("desktop_cover_x11_test-" + state + ".png");
-    image.save(QString::fromStdString(path.string()));
-    std::printf("screenshot (%s): %s\n", state.c_str(), path.c_str());
-}
-
-pid_t spawn(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
-}
-
-bool hasWindowManager(Display* display) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                                          &format, &count, &remaining, &data) == Success &&
-                       count == 1;
-    if (data) XFree(data);
-    return found;
-}
-
 class DesktopCover : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         application();
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr) << "this test runs under xvfb-run";
-        windowManager = spawn({"openbox", "--sm-disable"});
-        ASSERT_GT(windowManager, 0) << "openbox could not be started";
-        ASSERT_TRUE(runUntil([] { return hasWindowManager(display); }, 10000)) << "openbox did not come up";
         // It announces itself before it manages windows: a moment to finish starting.
         runEventLoopFor(1500);
     }
     static void TearDownTestSuite() {
-        if (windowManager > 0) {
-            kill(windowManager, SIGTERM);
-            waitpid(windowManager, nullptr, 0);
-        }
         if (display) XCloseDisplay(display);
     }
 
@@ -206,12 +112,12 @@ protected:
         controller.show();
         auto* canvas = qobject_cast<WallpaperCanvasView*>(controller.contentView());
         EXPECT_NE(canvas, nullptr);
-        EXPECT_TRUE(runUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
+        EXPECT_TRUE(processEventsUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
         AnimatedPixelGradientView& view = *canvas->animationView();
-        EXPECT_TRUE(runUntil([&] { return view.framesDrawn() > 2; }, 10000));
+        EXPECT_TRUE(processEventsUntil([&] { return view.framesDrawn() > 2; }, 10000));
         // On a busy machine the window manager may map the window a while later.
         const auto window = static_cast<Window>(controller.window()->winId());
-        EXPECT_TRUE(runUntil(
+        EXPECT_TRUE(processEventsUntil(
             [&] {
                 XWindowAttributes attributes{};
                 return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
@@ -222,7 +128,6 @@ protected:
     }
 
     static inline Display* display = nullptr;
-    static inline pid_t windowManager = -1;
     int width = 0;
     int height = 0;
     test::ModelHarness harness;
@@ -236,10 +141,10 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
     // The clock stands still: once the design shows, frames go on, none
     // changes a cell, and nothing is sent.
     const auto shows = [&] {
-        return differingPixels(screenBytes(display, width, height),
+        return differingPixels(rgbaBytes(grabWindow(display)),
                                wholeFrame(*model, harness.clock->now(), width, height)) == 0;
     };
-    ASSERT_TRUE(runUntil(shows, 10000)) << "the design never showed";
+    ASSERT_TRUE(processEventsUntil(shows, 10000)) << "the design never showed";
     RequestCounter requests;
     const int drawn = view.framesDrawn();
     const int unchanged = view.unchangedFrames();
@@ -248,7 +153,7 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
     EXPECT_EQ(requests.sent(), 0u);
     EXPECT_GE(view.framesDrawn() - drawn, 5);
     EXPECT_EQ(view.unchangedFrames() - unchanged, view.framesDrawn() - drawn);
-    const auto still = screenBytes(display, width, height);
+    const auto still = rgbaBytes(grabWindow(display));
     EXPECT_EQ(differingPixels(still, wholeFrame(*model, harness.clock->now(), width, height)), 0);
 
     // A moment later some cells changed (the first moment that changes any):
@@ -270,7 +175,7 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
     const std::vector<RGB> is = cellsAt(now);
     const int next = view.framesDrawn() + 1;
     requests.start();
-    ASSERT_TRUE(runUntil([&] { return view.framesDrawn() >= next; }, 5000));
+    ASSERT_TRUE(processEventsUntil([&] { return view.framesDrawn() >= next; }, 5000));
     runEventLoopFor(200);
     EXPECT_GT(requests.sent(), 0u);
     const QRegion changed = view.changedRegion();
@@ -299,8 +204,8 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
                                  << rect.height() << " where no cell changed";
     }
     EXPECT_LT(double(area), 0.4 * width * height);
-    const auto moved = screenBytes(display, width, height);
-    keepScreenshot(moved, width, height, "partly-changed");
+    const auto moved = rgbaBytes(grabWindow(display));
+    keepScreenshot(moved, width, height, "desktop_cover_x11_test-partly-changed");
     EXPECT_GT(differingPixels(moved, still), 0);
     EXPECT_EQ(differingPixels(moved, wholeFrame(*model, now, width, height)), 0);
 }
@@ -320,8 +225,8 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     const double idle = coreShareOver(1000);  // the still design, the clock running
     AnimatedPixelGradientView& view = showAnimating(controller);
     const double animating = coreShareOver(1000);
-    const auto moving = screenBytes(display, width, height);
-    keepScreenshot(moving, width, height, "animating");
+    const auto moving = rgbaBytes(grabWindow(display));
+    keepScreenshot(moving, width, height, "desktop_cover_x11_test-animating");
     std::printf("share of a core: idle %.3f, animating %.3f\n", idle, animating);
 
     // A full-screen window of another client covers the desktop.
@@ -333,7 +238,7 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
                     reinterpret_cast<const unsigned char*>(&fullScreen), 1);
     XMapRaised(display, cover);
     XSync(display, False);
-    ASSERT_TRUE(runUntil([&] { return controller.covered(); }, 1000)) << "the cover was not noticed within a second";
+    ASSERT_TRUE(processEventsUntil([&] { return controller.covered(); }, 1000)) << "the cover was not noticed within a second";
     const int drawn = view.framesDrawn();
     // A frame computed before the cover was noticed may still be finishing;
     // its cost is not what a covered desktop costs.
@@ -345,7 +250,7 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     // one's within what the test's own clock timer costs (more under ASan).
     EXPECT_LT(covered, idle + 0.05);
     EXPECT_LT(covered, animating / 2);
-    keepScreenshot(screenBytes(display, width, height), width, height, "covered");
+    keepScreenshot(rgbaBytes(grabWindow(display)), width, height, "desktop_cover_x11_test-covered");
 
     // The clock stops so that the frame shown can be checked; the animation
     // moved on while covered, and the desktop shows where it is now.
@@ -353,10 +258,10 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     const double now = harness.clock->now();
     XUnmapWindow(display, cover);
     XSync(display, False);
-    ASSERT_TRUE(runUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 5000));
+    ASSERT_TRUE(processEventsUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 5000));
     runEventLoopFor(300);
-    const auto shown = screenBytes(display, width, height);
-    keepScreenshot(shown, width, height, "uncovered");
+    const auto shown = rgbaBytes(grabWindow(display));
+    keepScreenshot(shown, width, height, "desktop_cover_x11_test-uncovered");
     EXPECT_EQ(differingPixels(shown, wholeFrame(*model, now, width, height)), 0);
     EXPECT_GT(differingPixels(shown, moving), 0);
     XDestroyWindow(display, cover);
