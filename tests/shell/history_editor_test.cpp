@@ -44,6 +44,11 @@ QAction* menuItem(RecipeRow* row, const QString& text) {
     return nullptr;
 }
 
+std::string fileText(const std::filesystem::path& file) {
+    const auto bytes = test::readFile(file);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 DesignRecipe gradientRecipe(NotchViewModel& model, int paletteIndex, const std::string& shape) {
     DesignRecipe recipe = model.makeRecipe("Stored", false);
     recipe.paletteIndex = paletteIndex;
@@ -194,21 +199,12 @@ TEST_F(HistoryEditorTest, RowExportTakesTheLiveDesignForTheRowOnScreenElseTheSto
     harness.dialogs->completeSave(folder.path() / "other.ombriq");
     harness.dialogs->completeSave(folder.path() / "current.ombriq");
     harness.scheduler->runUntilIdle();
-    const auto read = [](const std::filesystem::path& file) {
-        const auto bytes = test::readFile(file);
-        return std::string(bytes.begin(), bytes.end());
-    };
-    const std::string otherText = read(folder.path() / "other.ombriq");
-    const std::string currentText = read(folder.path() / "current.ombriq");
+    const std::string otherText = fileText(folder.path() / "other.ombriq");
+    const std::string currentText = fileText(folder.path() / "current.ombriq");
     // The stored recipe as it is, id and all; the live one as a new snapshot under the row's name.
     EXPECT_NE(otherText.find(other.id.toString()), std::string::npos);
     EXPECT_NE(currentText.find("\"Current\""), std::string::npos);
     EXPECT_EQ(currentText.find(current.id.toString()), std::string::npos);
-}
-
-std::string fileText(const std::filesystem::path& file) {
-    const auto bytes = test::readFile(file);
-    return std::string(bytes.begin(), bytes.end());
 }
 
 TEST_F(HistoryEditorTest, ImportOmbriqAddsTheChosenRecipeFirstAndAppliesIt) {
