@@ -14,10 +14,12 @@ namespace glimora {
 // other platform it does nothing.
 void prepareDesktopWindow(QWidget& window);
 
-// On X11: asks the server to report whether the window can be seen and calls
-// `covered(true)` once it is fully obscured, `covered(false)` once any of it
-// shows again. Returns the watcher (a child of the window: it ends with it),
-// or null on any other platform. Call after the native window exists.
+// On X11: calls `covered(true)` once nothing of the window can be seen (the
+// server reports it fully obscured, or a full-screen window of the current
+// desktop covers its monitor, which a compositing manager leaves the server
+// unaware of) and `covered(false)` once any of it shows again. Returns the
+// watcher (a child of the window: it ends with it), or null on any other
+// platform. Call after the native window exists.
 QObject* watchDesktopWindowCover(QWidget& window, std::function<void(bool covered)> covered);
 
 }  // namespace glimora

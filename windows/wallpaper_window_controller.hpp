@@ -38,7 +38,8 @@ public:
     QWidget* contentView() const { return content_; }
 
     QWidget* window() const { return window_.get(); }
-    // Whether the X server reports the window fully obscured.
+    // Whether nothing of the window can be seen: fully obscured, or under a
+    // full-screen window (see watchDesktopWindowCover).
     bool covered() const { return covered_; }
     const std::shared_ptr<NotchViewModel>& model() const { return model_; }
 

@@ -3,32 +3,52 @@
 // rectangles (and the screen equals a whole frame), and a covered desktop
 // draws nothing until it shows again at the animation's current time. Run by
 // ctest inside `xvfb-run` at 1920x1080, with an openbox of the test's own.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "render/cell_grid.hpp"
 #include "render/live_canvas.hpp"
 #include "state/wallpaper_snapshot.hpp"
+#include "tests/shell/desktop_frames_x11.hpp"
 #include "tests/state/model_harness.hpp"
 #include "views/animated_pixel_gradient_view.hpp"
 #include "views/wallpaper_canvas_view.hpp"
 #include "windows/wallpaper_window_controller.hpp"
 
 // Xlib last: its macros (Bool, Status) break Qt headers that follow them.
-#include "tests/shell/x11_harness.hpp"
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace glimora {
 namespace {
 
-using namespace x11test;
+using namespace desktoptest;
 
-[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new WindowManager);
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new x11test::WindowManager);
+
+void keepCoverScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
+    desktoptest::keepScreenshot(bytes, width, height, "desktop_cover_x11_test", state);
+}
 
 double cpuSeconds() {
     rusage usage{};
@@ -64,22 +84,6 @@ private:
     unsigned first_ = 0;
 };
 
-// A whole frame of the design at clock time `time`, drawn afresh.
-std::vector<std::uint8_t> wholeFrame(NotchViewModel& model, double time, int width, int height) {
-    std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
-    WallpaperRenderer::draw(makeExportSettings(model, std::nullopt, time),
-                            {{bytes.data(), width, height, std::int64_t(width) * 4}, 1, 1}, width, height);
-    return bytes;
-}
-
-std::int64_t differingPixels(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-    if (a.size() != b.size()) return -1;
-    std::int64_t count = 0;
-    for (std::size_t i = 0; i < a.size(); i += 4)
-        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
-    return count;
-}
-
 class DesktopCover : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -106,25 +110,8 @@ protected:
         model->setVignette(true);
     }
 
-    // Starts the design animating on the desktop.
     AnimatedPixelGradientView& showAnimating(WallpaperWindowController& controller) {
-        model->toggleAnimation();
-        controller.show();
-        auto* canvas = qobject_cast<WallpaperCanvasView*>(controller.contentView());
-        EXPECT_NE(canvas, nullptr);
-        EXPECT_TRUE(processEventsUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
-        AnimatedPixelGradientView& view = *canvas->animationView();
-        EXPECT_TRUE(processEventsUntil([&] { return view.framesDrawn() > 2; }, 10000));
-        // On a busy machine the window manager may map the window a while later.
-        const auto window = static_cast<Window>(controller.window()->winId());
-        EXPECT_TRUE(processEventsUntil(
-            [&] {
-                XWindowAttributes attributes{};
-                return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
-            },
-            10000));
-        runEventLoopFor(300);
-        return view;
+        return desktoptest::showAnimating(controller, *model, display);
     }
 
     static inline Display* display = nullptr;
@@ -141,7 +128,7 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
     // The clock stands still: once the design shows, frames go on, none
     // changes a cell, and nothing is sent.
     const auto shows = [&] {
-        return differingPixels(rgbaBytes(grabWindow(display)),
+        return differingPixels(screenBytes(display, width, height),
                                wholeFrame(*model, harness.clock->now(), width, height)) == 0;
     };
     ASSERT_TRUE(processEventsUntil(shows, 10000)) << "the design never showed";
@@ -153,7 +140,7 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
     EXPECT_EQ(requests.sent(), 0u);
     EXPECT_GE(view.framesDrawn() - drawn, 5);
     EXPECT_EQ(view.unchangedFrames() - unchanged, view.framesDrawn() - drawn);
-    const auto still = rgbaBytes(grabWindow(display));
+    const auto still = screenBytes(display, width, height);
     EXPECT_EQ(differingPixels(still, wholeFrame(*model, harness.clock->now(), width, height)), 0);
 
     // A moment later some cells changed (the first moment that changes any):
@@ -204,8 +191,8 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
                                  << rect.height() << " where no cell changed";
     }
     EXPECT_LT(double(area), 0.4 * width * height);
-    const auto moved = rgbaBytes(grabWindow(display));
-    keepScreenshot(moved, width, height, "desktop_cover_x11_test-partly-changed");
+    const auto moved = screenBytes(display, width, height);
+    keepCoverScreenshot(moved, width, height, "partly-changed");
     EXPECT_GT(differingPixels(moved, still), 0);
     EXPECT_EQ(differingPixels(moved, wholeFrame(*model, now, width, height)), 0);
 }
@@ -225,19 +212,12 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     const double idle = coreShareOver(1000);  // the still design, the clock running
     AnimatedPixelGradientView& view = showAnimating(controller);
     const double animating = coreShareOver(1000);
-    const auto moving = rgbaBytes(grabWindow(display));
-    keepScreenshot(moving, width, height, "desktop_cover_x11_test-animating");
+    const auto moving = screenBytes(display, width, height);
+    keepCoverScreenshot(moving, width, height, "animating");
     std::printf("share of a core: idle %.3f, animating %.3f\n", idle, animating);
 
     // A full-screen window of another client covers the desktop.
-    const Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, unsigned(width),
-                                             unsigned(height), 0, 0, 0x203040);
-    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
-    XChangeProperty(display, cover, state, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&fullScreen), 1);
-    XMapRaised(display, cover);
-    XSync(display, False);
+    const Window cover = mapClientWindow(display, 0, 0, width, height, true);
     ASSERT_TRUE(processEventsUntil([&] { return controller.covered(); }, 1000)) << "the cover was not noticed within a second";
     const int drawn = view.framesDrawn();
     // A frame computed before the cover was noticed may still be finishing;
@@ -250,7 +230,7 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     // one's within what the test's own clock timer costs (more under ASan).
     EXPECT_LT(covered, idle + 0.05);
     EXPECT_LT(covered, animating / 2);
-    keepScreenshot(rgbaBytes(grabWindow(display)), width, height, "desktop_cover_x11_test-covered");
+    keepCoverScreenshot(screenBytes(display, width, height), width, height, "covered");
 
     // The clock stops so that the frame shown can be checked; the animation
     // moved on while covered, and the desktop shows where it is now.
@@ -260,8 +240,8 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     XSync(display, False);
     ASSERT_TRUE(processEventsUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 5000));
     runEventLoopFor(300);
-    const auto shown = rgbaBytes(grabWindow(display));
-    keepScreenshot(shown, width, height, "desktop_cover_x11_test-uncovered");
+    const auto shown = screenBytes(display, width, height);
+    keepCoverScreenshot(shown, width, height, "uncovered");
     EXPECT_EQ(differingPixels(shown, wholeFrame(*model, now, width, height)), 0);
     EXPECT_GT(differingPixels(shown, moving), 0);
     XDestroyWindow(display, cover);
