@@ -2,93 +2,28 @@
 // shows on the desktop window: its pixels become those of the same design
 // exported by the glimora-render program. Each editor is shown by the panel's
 // tab routing, in a plain top-level window over the desktop window.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QImage>
-#include <QPixmap>
 #include <QScreen>
-#include <QThread>
 
-#include <algorithm>
-#include <cstdlib>
 #include <iostream>
-#include <fstream>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 
-#include "model/recipe_json.hpp"
 #include "panel/selected_tab_content.hpp"
-#include "render/cell_grid.hpp"
-#include "render/pixel_image_buffer.hpp"
-#include "state/wallpaper_snapshot.hpp"
 #include "tests/state/model_harness.hpp"
-#include "tests/support/temp_dir.hpp"
 #include "views/live_frame_view.hpp"
 #include "windows/wallpaper_window_controller.hpp"
+
+// Xlib last: its macros break the Qt headers that follow it.
+#include "tests/shell/x11_harness.hpp"
 
 namespace glimora {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "design_tabs_x11_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *qobject_cast<QApplication*>(QApplication::instance());
-}
+using namespace x11test;
 
-bool processEventsUntil(const std::function<bool()>& condition, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-// Where the screenshots of this test go (kept as artefacts of the run).
-QString artefactFolder() {
-    const QString folder = QStringLiteral(GLIMORA_ARTEFACT_DIR "/design_tabs_x11_test");
-    QDir().mkpath(folder);
-    return folder;
-}
-
-QImage screenshot() {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// A real click of the X server's pointer at the widget's centre, through
-// xdotool.
-void xClick(QWidget* widget) {
-    const QPoint at = widget->mapToGlobal(QPoint(widget->width() / 2, widget->height() / 2));
-    const std::string command = "xdotool mousemove --sync " + std::to_string(at.x()) + " " +
-                                std::to_string(at.y()) + " click 1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-// The same on a slider's track, at a share of its usable width (its knob
+// A real click on a slider's track at a share of its usable width (its knob
 // band is the top 8 pixels of the track).
 void xClickTrack(QWidget* track, double share) {
-    const QPoint at = track->mapToGlobal(QPoint(int(4 + (track->width() - 8) * share), 4));
-    const std::string command = "xdotool mousemove --sync " + std::to_string(at.x()) + " " +
-                                std::to_string(at.y()) + " click 1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-template <class T = QWidget>
-T* named(QWidget* root, const QString& name) {
-    T* found = nullptr;
-    for (T* child : root->findChildren<T*>())
-        if (child->accessibleName() == name && child->isVisible()) found = child;  // the innermost
-    return found;
+    ASSERT_TRUE(clickWidget(track, QPoint(int(4 + (track->width() - 8) * share), 4)));
 }
 
 class DesignTabsOnTheDesktop : public ::testing::Test {
@@ -131,53 +66,34 @@ protected:
     // `tolerance`: the largest difference of a channel taken as equal (the
     // smooth gradient is drawn by its own filter on the desktop).
     QImage expectDesktopShows(const DesignRecipe& recipe, const std::string& step, int tolerance = 0) {
-        const auto recipeFile = folder.path() / (step + ".ombriq");
-        std::ofstream(recipeFile) << encodeRecipeDocument(recipe);
-        const auto exported = folder.path() / (step + ".png");
-        const std::string command = std::string(GLIMORA_RENDER_BINARY) + " '" + recipeFile.string() + "' -o '" +
-                                    exported.string() + "' --format png --resolution hd";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        const auto bytes = test::readFile(exported);
-        const PixelImageBuffer image = PixelImageBuffer::load({bytes.data(), bytes.size()}, 4096);
+        const PixelImageBuffer image = exportWithRenderer(recipe, folder.path(), step);
         if (image.width != 1920 || image.height != 1080) {
             ADD_FAILURE() << "the export is " << image.width << "x" << image.height;
             return {};
         }
-
         const auto grid = WallpaperRenderer::cellGrid(makeExportSettings(*model), 1920, 1080);
         const QRect covered = panel ? panel->frameGeometry().adjusted(-2, -2, 2, 2) : QRect();
-        int compared = 0, differing = 0, largest = 0;
+        CellComparison comparison;
         QImage shot;
-        auto compare = [&] {
-            shot = screenshot();
-            compared = differing = largest = 0;
-            for (std::int64_t row = 0; row < grid.rows; ++row)
-                for (std::int64_t column = 0; column < grid.columns; ++column) {
-                    const int x = int((double(column) + 0.5) * grid.cellWidth);
-                    const int y = int((double(row) + 0.5) * grid.cellHeight);
-                    if (x >= 1920 || y >= 1080 || covered.contains(x, y)) continue;
-                    const QRgb pixel = shot.pixel(x, y);
-                    const std::uint8_t* want = image.bytes().data() + (std::size_t(y) * 1920 + x) * 4;
-                    ++compared;
-                    const int difference = std::max({std::abs(qRed(pixel) - want[0]), std::abs(qGreen(pixel) - want[1]),
-                                                     std::abs(qBlue(pixel) - want[2])});
-                    largest = std::max(largest, difference);
-                    if (difference > tolerance) ++differing;
-                }
-            return differing == 0;
-        };
-        processEventsUntil(compare, 10000);
-        const QString path = artefactFolder() + QStringLiteral("/") + QString::fromStdString(step) + ".png";
-        shot.save(path);
-        if (differing > 0) {
-            const QString exportCopy = artefactFolder() + QStringLiteral("/") + QString::fromStdString(step) + "-export.png";
-            QFile::remove(exportCopy);
-            QFile::copy(QString::fromStdString(exported.string()), exportCopy);
+        processEventsUntil(
+            [&] {
+                shot = x11.image();
+                comparison = compareCellCentres(shot, image, grid, tolerance, covered);
+                return comparison.differing == 0;
+            },
+            10000);
+        keepScreenshot(shot, "design_tabs_x11_test/" + step);
+        if (comparison.differing > 0) {
+            const auto exportCopy = artefactPath("design_tabs_x11_test/" + step + "-export.png");
+            std::filesystem::copy_file(folder.path() / (step + ".png"), exportCopy,
+                                       std::filesystem::copy_options::overwrite_existing);
         }
-        std::cout << "screenshot: " << path.toStdString() << " (" << compared << " cell centres, largest difference "
-                  << largest << ", " << differing << " beyond " << tolerance << ")" << std::endl;
-        EXPECT_EQ(differing, 0) << step << ": of " << compared << " cell centres, largest difference " << largest;
-        EXPECT_GT(compared, 10000);
+        std::cout << step << ": " << comparison.compared << " cell centres, largest difference " << comparison.largest
+                  << ", " << comparison.differing << " beyond " << tolerance << std::endl;
+        EXPECT_EQ(comparison.differing, 0) << step << ": of " << comparison.compared << " cell centres, largest difference "
+                                           << comparison.largest << "; first:\n"
+                                           << comparison.firstDifferences;
+        EXPECT_GT(comparison.compared, 10000);
         return shot;
     }
 
@@ -205,12 +121,12 @@ protected:
         const std::string step(rawValue(tab));
         QWidget* editor = host(tab);
         const QImage before = expectDesktopShows(current(), step + "-before", tolerance);
-        QWidget* target = named(editor, QString::fromUtf8(control));
+        QWidget* target = visibleNamed(editor, QString::fromUtf8(control));
         ASSERT_NE(target, nullptr) << control;
         if (trackShare)
             xClickTrack(target, *trackShare);
         else
-            xClick(target);
+            ASSERT_TRUE(clickWidget(target));
         ASSERT_TRUE(processEventsUntil(changed, 5000)) << control;
         const QImage after = expectDesktopShows(current(), step + "-after", tolerance);
         EXPECT_GT(changedPoints(before, after), 100) << "the change shows";
@@ -224,6 +140,7 @@ protected:
     std::unique_ptr<WallpaperWindowController> desktop;
     std::unique_ptr<QWidget> panel;
     test::TempDir folder;
+    X11 x11;
 };
 
 TEST_F(DesignTabsOnTheDesktop, AShapeTileChangesTheDesktop) {
@@ -257,9 +174,9 @@ TEST_F(DesignTabsOnTheDesktop, ThePlayButtonAnimatesTheDesktop) {
     model->selectShape(NotchShape::ribbonBands);
     auto* editor = host(NotchTab::animation);
     const QImage before = expectDesktopShows(current(), "animation-before");
-    QWidget* play = named(editor, QStringLiteral("Play animation"));
+    QWidget* play = visibleNamed(editor, QStringLiteral("Play animation"));
     ASSERT_NE(play, nullptr);
-    xClick(play);
+    ASSERT_TRUE(clickWidget(play));
     ASSERT_TRUE(processEventsUntil([&] { return model->animationPlaying(); }, 5000));
     harness.clock->advance(2);  // a quarter of the 8-second loop
     const auto moved = model->animatedSnapshot(harness.clock->now());

@@ -38,17 +38,17 @@ constexpr const char* program = "desktop_cover_composited_x11_test";
 class ComposedDesktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        desktoptest::application(program);
+        application();
         x11 = new x11test::X11;
         ASSERT_NE(x11->display(), nullptr) << "this test runs under xvfb-run";
         windowManager = x11test::spawn({"openbox", "--sm-disable"});
         ASSERT_GT(windowManager, 0) << "openbox could not be started";
-        ASSERT_TRUE(runUntil([] { return x11->hasWindowManager(); }, 10000)) << "openbox did not come up";
+        ASSERT_TRUE(processEventsUntil([] { return x11->hasWindowManager(); }, 10000)) << "openbox did not come up";
         compositor = x11test::spawn({"xcompmgr"});
         ASSERT_GT(compositor, 0) << "xcompmgr could not be started";
         // A compositing manager owns the screen's _NET_WM_CM_S0 selection.
         const Atom selection = x11->atom("_NET_WM_CM_S0");
-        ASSERT_TRUE(runUntil([&] { return XGetSelectionOwner(x11->display(), selection) != 0; }, 10000))
+        ASSERT_TRUE(processEventsUntil([&] { return XGetSelectionOwner(x11->display(), selection) != 0; }, 10000))
             << "xcompmgr did not come up";
         // Both announce themselves before they are done starting.
         runEventLoopFor(1500);
@@ -109,7 +109,7 @@ protected:
         QElapsedTimer noticed;
         noticed.start();
         const Window cover = mapWindow(0, 0, width, height, true);
-        EXPECT_TRUE(runUntil([&] { return controller.covered(); }, 1000))
+        EXPECT_TRUE(processEventsUntil([&] { return controller.covered(); }, 1000))
             << "the full-screen window was not noticed within a second";
         std::printf("cover noticed after %lld ms\n", static_cast<long long>(noticed.elapsed()));
         // A frame already in flight when the cover was noticed may still land.
@@ -129,11 +129,11 @@ protected:
         const int drawn = view.framesDrawn();
         uncover();
         XSync(display, False);
-        EXPECT_TRUE(runUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 1000))
+        EXPECT_TRUE(processEventsUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 1000))
             << "no frame within a second of the desktop showing again";
         const auto expected = wholeFrame(*model, now, width, height);
         // The compositor repaints the screen a moment after the window did.
-        const bool shows = runUntil(
+        const bool shows = processEventsUntil(
             [&] { return differingPixels(screenBytes(display, width, height), expected) == 0; }, 5000);
         const auto shown = screenBytes(display, width, height);
         desktoptest::keepScreenshot(shown, width, height, program, state);
@@ -185,7 +185,7 @@ TEST_F(ComposedDesktop, AWindowOverPartOfTheScreenKeepsTheDesktopAnimating) {
     AnimatedPixelGradientView& view = showAnimating(controller);
     // Large, but a strip of the desktop still shows beside and below it.
     const Window partial = mapWindow(0, 0, width - 200, height - 150, false);
-    ASSERT_TRUE(runUntil([&] { return x11->isViewable(partial); }, 5000));
+    ASSERT_TRUE(processEventsUntil([&] { return x11->isViewable(partial); }, 5000));
     runEventLoopFor(500);
     EXPECT_FALSE(controller.covered());
     EXPECT_GT(framesOver(view, 1000), 5) << "the desktop stopped although part of it shows";
@@ -202,7 +202,7 @@ TEST_F(ComposedDesktop, AWindowOverPartOfTheScreenKeepsTheDesktopAnimating) {
     XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &request);
     XSync(display, False);
-    EXPECT_TRUE(runUntil([&] { return controller.covered(); }, 1000));
+    EXPECT_TRUE(processEventsUntil([&] { return controller.covered(); }, 1000));
     runEventLoopFor(300);
     EXPECT_EQ(framesOver(view, 1000), 0);
 }

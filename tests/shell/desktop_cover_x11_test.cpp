@@ -39,12 +39,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-extern char** environ;
-
 namespace glimora {
 namespace {
 
 using namespace desktoptest;
+
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new x11test::WindowManager);
 
 void keepCoverScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height, const std::string& state) {
     desktoptest::keepScreenshot(bytes, width, height, "desktop_cover_x11_test", state);
@@ -84,45 +84,16 @@ private:
     unsigned first_ = 0;
 };
 
-pid_t spawn(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
-}
-
-bool hasWindowManager(Display* display) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                                          &format, &count, &remaining, &data) == Success &&
-                       count == 1;
-    if (data) XFree(data);
-    return found;
-}
-
 class DesktopCover : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        desktoptest::application("desktop_cover_x11_test");
+        application();
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr) << "this test runs under xvfb-run";
-        windowManager = spawn({"openbox", "--sm-disable"});
-        ASSERT_GT(windowManager, 0) << "openbox could not be started";
-        ASSERT_TRUE(runUntil([] { return hasWindowManager(display); }, 10000)) << "openbox did not come up";
         // It announces itself before it manages windows: a moment to finish starting.
         runEventLoopFor(1500);
     }
     static void TearDownTestSuite() {
-        if (windowManager > 0) {
-            kill(windowManager, SIGTERM);
-            waitpid(windowManager, nullptr, 0);
-        }
         if (display) XCloseDisplay(display);
     }
 
@@ -144,7 +115,6 @@ protected:
     }
 
     static inline Display* display = nullptr;
-    static inline pid_t windowManager = -1;
     int width = 0;
     int height = 0;
     test::ModelHarness harness;
@@ -161,7 +131,7 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
         return differingPixels(screenBytes(display, width, height),
                                wholeFrame(*model, harness.clock->now(), width, height)) == 0;
     };
-    ASSERT_TRUE(runUntil(shows, 10000)) << "the design never showed";
+    ASSERT_TRUE(processEventsUntil(shows, 10000)) << "the design never showed";
     RequestCounter requests;
     const int drawn = view.framesDrawn();
     const int unchanged = view.unchangedFrames();
@@ -192,7 +162,7 @@ TEST_F(DesktopCover, FramesSendOnlyWhatChangedAndTheScreenEqualsAWholeFrame) {
     const std::vector<RGB> is = cellsAt(now);
     const int next = view.framesDrawn() + 1;
     requests.start();
-    ASSERT_TRUE(runUntil([&] { return view.framesDrawn() >= next; }, 5000));
+    ASSERT_TRUE(processEventsUntil([&] { return view.framesDrawn() >= next; }, 5000));
     runEventLoopFor(200);
     EXPECT_GT(requests.sent(), 0u);
     const QRegion changed = view.changedRegion();
@@ -248,7 +218,7 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
 
     // A full-screen window of another client covers the desktop.
     const Window cover = mapClientWindow(display, 0, 0, width, height, true);
-    ASSERT_TRUE(runUntil([&] { return controller.covered(); }, 1000)) << "the cover was not noticed within a second";
+    ASSERT_TRUE(processEventsUntil([&] { return controller.covered(); }, 1000)) << "the cover was not noticed within a second";
     const int drawn = view.framesDrawn();
     // A frame computed before the cover was noticed may still be finishing;
     // its cost is not what a covered desktop costs.
@@ -268,7 +238,7 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     const double now = harness.clock->now();
     XUnmapWindow(display, cover);
     XSync(display, False);
-    ASSERT_TRUE(runUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 5000));
+    ASSERT_TRUE(processEventsUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 5000));
     runEventLoopFor(300);
     const auto shown = screenBytes(display, width, height);
     keepCoverScreenshot(shown, width, height, "uncovered");

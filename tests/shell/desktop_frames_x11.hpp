@@ -1,7 +1,7 @@
-// What the desktop-cover x11 programs share: Qt's event loop run for a while
-// or until a condition holds, the screen's pixels, the whole frame the export
-// draws for comparison, and screenshots kept as test artefacts. Header-only:
-// each *_x11_test.cpp is a program of its own.
+// What the desktop-cover x11 programs share beyond the x11 harness: the
+// screen's pixels as the renderer's bytes, the whole frame the export draws
+// for comparison, the design started animating on the desktop, and windows of
+// another client. Header-only: each *_x11_test.cpp is a program of its own.
 #pragma once
 
 #include <QApplication>
@@ -27,53 +27,17 @@
 #include "windows/wallpaper_window_controller.hpp"
 
 // Xlib last: its macros (Bool, Status) break Qt headers that follow them.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "tests/shell/x11_harness.hpp"
 
 namespace glimora::desktoptest {
 
-inline QApplication& application(const char* programName) {
-    static int argc = 1;
-    static std::string name = programName;
-    static char* argv[] = {name.data(), nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *qobject_cast<QApplication*>(QApplication::instance());
-}
-
-inline void runEventLoopFor(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the event loop until `condition` holds, for at most `milliseconds`.
-inline bool runUntil(const std::function<bool()>& condition, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds) return false;
-        runEventLoopFor(10);
-    }
-    return true;
-}
+using x11test::application;
+using x11test::processEventsUntil;
+using x11test::runEventLoopFor;
 
 // The screen as RGBX bytes.
 inline std::vector<std::uint8_t> screenBytes(Display* display, int width, int height) {
-    XImage* shot = XGetImage(display, DefaultRootWindow(display), 0, 0, unsigned(width), unsigned(height),
-                             AllPlanes, ZPixmap);
-    std::vector<std::uint8_t> bytes(std::size_t(width) * std::size_t(height) * 4);
-    if (!shot) return {};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const unsigned long pixel = XGetPixel(shot, x, y);
-            std::uint8_t* out = bytes.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4;
-            out[0] = std::uint8_t(pixel >> 16), out[1] = std::uint8_t(pixel >> 8), out[2] = std::uint8_t(pixel);
-            out[3] = 255;
-        }
-    }
-    XDestroyImage(shot);
-    return bytes;
+    return x11test::rgbaBytes(x11test::grabWindow(display, 0, 0, 0, width, height));
 }
 
 // A whole frame of the design at clock time `time`, drawn afresh.
@@ -96,12 +60,7 @@ inline std::int64_t differingPixels(const std::vector<std::uint8_t>& a, const st
 // Writes `program-state.png` under the build's test artefacts; prints the path.
 inline void keepScreenshot(const std::vector<std::uint8_t>& bytes, int width, int height,
                            const std::string& program, const std::string& state) {
-    const QImage image(bytes.data(), width, height, width * 4, QImage::Format_RGBX8888);
-    const auto folder = std::filesystem::path(GLIMORA_ARTEFACT_DIR);
-    std::filesystem::create_directories(folder);
-    const auto path = folder / (program + "-" + state + ".png");
-    image.save(QString::fromStdString(path.string()));
-    std::printf("screenshot (%s): %s\n", state.c_str(), path.c_str());
+    x11test::keepScreenshot(bytes, width, height, program + "-" + state);
 }
 
 inline bool isViewable(Display* display, Window window) {
@@ -118,11 +77,11 @@ inline AnimatedPixelGradientView& showAnimating(WallpaperWindowController& contr
     controller.show();
     auto* canvas = qobject_cast<WallpaperCanvasView*>(controller.contentView());
     EXPECT_NE(canvas, nullptr);
-    EXPECT_TRUE(runUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
+    EXPECT_TRUE(processEventsUntil([&] { return canvas->content() == CanvasContent::animatedGradient; }, 5000));
     AnimatedPixelGradientView& view = *canvas->animationView();
-    EXPECT_TRUE(runUntil([&] { return view.framesDrawn() > 2; }, 10000));
+    EXPECT_TRUE(processEventsUntil([&] { return view.framesDrawn() > 2; }, 10000));
     const auto window = static_cast<Window>(controller.window()->winId());
-    EXPECT_TRUE(runUntil([&] { return isViewable(display, window); }, 10000));
+    EXPECT_TRUE(processEventsUntil([&] { return isViewable(display, window); }, 10000));
     runEventLoopFor(300);
     return view;
 }

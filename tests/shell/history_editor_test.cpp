@@ -11,6 +11,7 @@
 #include "controls/notch_button.hpp"
 #include "controls/pixel_mosaics.hpp"
 #include "editors/recipe_row.hpp"
+#include "model/recipe_json.hpp"
 #include "tests/shell/editor_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -41,6 +42,11 @@ QAction* menuItem(RecipeRow* row, const QString& text) {
     for (QAction* action : row->actionsMenu()->actions())
         if (action->text() == text) return action;
     return nullptr;
+}
+
+std::string fileText(const std::filesystem::path& file) {
+    const auto bytes = test::readFile(file);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 DesignRecipe gradientRecipe(NotchViewModel& model, int paletteIndex, const std::string& shape) {
@@ -193,16 +199,143 @@ TEST_F(HistoryEditorTest, RowExportTakesTheLiveDesignForTheRowOnScreenElseTheSto
     harness.dialogs->completeSave(folder.path() / "other.ombriq");
     harness.dialogs->completeSave(folder.path() / "current.ombriq");
     harness.scheduler->runUntilIdle();
-    const auto read = [](const std::filesystem::path& file) {
-        const auto bytes = test::readFile(file);
-        return std::string(bytes.begin(), bytes.end());
-    };
-    const std::string otherText = read(folder.path() / "other.ombriq");
-    const std::string currentText = read(folder.path() / "current.ombriq");
+    const std::string otherText = fileText(folder.path() / "other.ombriq");
+    const std::string currentText = fileText(folder.path() / "current.ombriq");
     // The stored recipe as it is, id and all; the live one as a new snapshot under the row's name.
     EXPECT_NE(otherText.find(other.id.toString()), std::string::npos);
     EXPECT_NE(currentText.find("\"Current\""), std::string::npos);
     EXPECT_EQ(currentText.find(current.id.toString()), std::string::npos);
+}
+
+TEST_F(HistoryEditorTest, ImportOmbriqAddsTheChosenRecipeFirstAndAppliesIt) {
+    DesignRecipe kept = gradientRecipe(*model, 3, "radial");
+    kept.name = "Kept";
+    model->setRecipeHistory({kept});
+    auto& editor = show();
+    RecipeRow* keptRow = editor.rows()[0];
+
+    test::click(test::findNamed(&editor, "Import .ombriq"));
+    ASSERT_EQ(harness.dialogs->openRequests.size(), 1u);
+    const auto& request = harness.dialogs->openRequests[0];
+    EXPECT_FALSE(request.allowsMultipleSelection);
+    EXPECT_EQ(request.allowedTypes, (std::vector<FileDialogs::FileType>{FileDialogs::FileType::recipeDocument,
+                                                                         FileDialogs::FileType::json}));
+
+    // A recipe shared by someone else: another palette and shape than on show.
+    DesignRecipe shared = gradientRecipe(*model, 7, "spiral");
+    shared.name = "Shared";
+    ASSERT_NE(model->paletteIndex(), 7);
+    test::TempDir folder;
+    const auto file = folder.path() / "Shared.ombriq";
+    test::writeFile(file, encodeRecipeDocument(shared));
+    harness.dialogs->completeOpen({file});
+    harness.scheduler->runUntilIdle();
+    test::settle();
+
+    ASSERT_EQ(model->recipeHistory().size(), 2u);
+    EXPECT_EQ(model->recipeHistory()[0].name, "Shared");
+    EXPECT_EQ(model->recipeHistory()[0].id, shared.id);
+    EXPECT_EQ(model->paletteIndex(), 7);
+    EXPECT_EQ(model->shape(), NotchShape::spiral);
+    EXPECT_EQ(model->recipeStatus(), "Imported Shared");
+    EXPECT_TRUE(showsText(&editor, "Imported Shared"));
+    ASSERT_EQ(editor.rows().size(), 2u);
+    EXPECT_EQ(editor.rows()[0]->content().title, "Shared");
+    EXPECT_EQ(editor.rows()[1], keptRow) << "the row already there was kept";
+
+    // The same document again is an entry of its own, under a new id.
+    test::click(test::findNamed(&editor, "Import .ombriq"));
+    harness.dialogs->completeOpen({file});
+    harness.scheduler->runUntilIdle();
+    test::settle();
+    ASSERT_EQ(model->recipeHistory().size(), 3u);
+    EXPECT_NE(model->recipeHistory()[0].id, shared.id);
+    EXPECT_EQ(model->recipeHistory()[1].id, shared.id);
+    EXPECT_EQ(editor.rows().size(), 3u);
+}
+
+TEST_F(HistoryEditorTest, ACancelledOrUnreadableImportChangesNothingButTheStatus) {
+    DesignRecipe kept = gradientRecipe(*model, 3, "radial");
+    model->setRecipeHistory({kept});
+    model->setPaletteIndex(5);
+    auto& editor = show();
+    const std::vector<RecipeRow*> rows = editor.rows();
+
+    test::click(test::findNamed(&editor, "Import .ombriq"));
+    harness.dialogs->completeOpen({});
+    harness.scheduler->runUntilIdle();
+    test::settle();
+    EXPECT_EQ(model->recipeHistory().size(), 1u);
+    EXPECT_EQ(model->paletteIndex(), 5);
+    EXPECT_EQ(model->recipeStatus(), "");
+    EXPECT_EQ(editor.rows(), rows);
+
+    // Not a recipe: said so, and nothing else changes.
+    test::TempDir folder;
+    const auto file = folder.path() / "broken.ombriq";
+    test::writeFile(file, "{\"name\": \"half a recipe\"");
+    test::click(test::findNamed(&editor, "Import .ombriq"));
+    harness.dialogs->completeOpen({file});
+    harness.scheduler->runUntilIdle();
+    test::settle();
+    EXPECT_EQ(model->recipeHistory().size(), 1u);
+    EXPECT_EQ(model->paletteIndex(), 5);
+    EXPECT_EQ(model->recipeStatus(), "Could not open that recipe");
+    EXPECT_TRUE(showsText(&editor, "Could not open that recipe"));
+    EXPECT_EQ(editor.rows(), rows);
+}
+
+TEST_F(HistoryEditorTest, ExportOmbriqWritesTheDesignAsItWasWhenClicked) {
+    model->setPaletteIndex(7);
+    model->setShape(NotchShape::spiral);
+    auto& editor = show();
+    typeInto(editor.nameField(), "Dusk");
+
+    test::click(test::findNamed(&editor, "Export .ombriq"));
+    ASSERT_EQ(harness.dialogs->saveRequests.size(), 1u);
+    const auto& request = harness.dialogs->saveRequests[0];
+    EXPECT_EQ(request.suggestedFileName, "Dusk.ombriq");
+    EXPECT_EQ(request.allowedTypes, std::vector<FileDialogs::FileType>{FileDialogs::FileType::recipeDocument});
+    // A change made while the dialog is up is not part of what was exported.
+    model->setPaletteIndex(2);
+
+    test::TempDir folder;
+    const auto file = folder.path() / "Dusk.ombriq";
+    harness.dialogs->completeSave(file);
+    harness.scheduler->runUntilIdle();
+    test::settle();
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const DesignRecipe written = decodeRecipeDocument(fileText(file));
+    EXPECT_EQ(written.name, "Dusk");
+    EXPECT_EQ(written.paletteIndex, 7);
+    EXPECT_EQ(written.shape, "spiral");
+    EXPECT_EQ(model->recipeStatus(), "Exported recipe");
+    EXPECT_TRUE(showsText(&editor, "Exported recipe"));
+    // Exporting does not save into the library.
+    EXPECT_TRUE(model->recipeHistory().empty());
+    EXPECT_TRUE(editor.rows().empty());
+}
+
+TEST_F(HistoryEditorTest, ACancelledExportWritesNothing) {
+    auto& editor = show();
+    test::click(test::findNamed(&editor, "Export .ombriq"));
+    ASSERT_EQ(harness.dialogs->saveRequests.size(), 1u);
+    harness.dialogs->completeSave(std::nullopt);
+    harness.scheduler->runUntilIdle();
+    test::settle();
+    EXPECT_EQ(model->recipeStatus(), "");
+    EXPECT_TRUE(model->recipeHistory().empty());
+
+    // A place that cannot be written to (below a plain file) is a failure said as one.
+    test::TempDir folder;
+    test::writeFile(folder.path() / "plain", "not a folder");
+    test::click(test::findNamed(&editor, "Export .ombriq"));
+    harness.dialogs->completeSave(folder.path() / "plain" / "design.ombriq");
+    harness.scheduler->runUntilIdle();
+    test::settle();
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "plain" / "design.ombriq"));
+    EXPECT_EQ(model->recipeStatus(), "Could not export recipe");
+    EXPECT_TRUE(showsText(&editor, "Could not export recipe"));
 }
 
 }  // namespace

@@ -31,19 +31,6 @@ std::string readFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs xdotool with these arguments and waits for it.
-bool xdotool(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command{"xdotool"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    const pid_t pid = spawn(command);
-    const auto code = pid > 0 ? waitForExit(pid, 10s) : std::nullopt;
-    return code && *code == 0;
-}
-
-bool clickAt(int x, int y, int button = 1) {
-    return xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
-}
-
 struct GlimoraRun {
     int exitCode = -1;
     std::string output;
@@ -84,12 +71,8 @@ protected:
         ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(focusHolder)}));
         glimora = spawn({GLIMORA_BINARY});
         ASSERT_GT(glimora, 0);
-        ASSERT_TRUE(waitUntil([&] {
-            const auto found = x11.windowsNamed("Glimora Notch");
-            if (found.empty() || !x11.isViewable(found.front())) return false;
-            panel = found.front();
-            return true;
-        })) << "no notch panel appeared";
+        panel = x11.waitForWindowNamed("Glimora Notch");
+        ASSERT_NE(panel, 0u) << "no notch panel appeared";
     }
 
     // A picture of the screen once the windows have painted what they show

@@ -1,36 +1,23 @@
 // ombriq-saver under a real X server, started the way XScreenSaver 6 starts
 // its programs: "ombriq-saver --root" with XSCREENSAVER_WINDOW naming the
 // window to draw into.
-// gtest before Xlib: Xlib's None and Bool macros break its headers.
-#include <gtest/gtest.h>
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
-#include "model/atomic_file.hpp"
 #include "model/recipe_library.hpp"
 #include "render/image_decoding.hpp"
-#include "render/png_encoder.hpp"
 #include "tests/saver/saver_fixtures.hpp"
-#include "tests/support/temp_dir.hpp"
 
-extern char** environ;
+// Xlib last: its None and Bool macros break the headers that follow it.
+#include "tests/shell/x11_harness.hpp"
 
 namespace glimora {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using x11test::Clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -99,52 +86,29 @@ protected:
         std::snprintf(id, sizeof id, "0x%lx", window_);
         ::setenv("XSCREENSAVER_WINDOW", id, 1);
         arguments.insert(arguments.begin(), GLIMORA_SAVER_BINARY);
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
         started_ = Clock::now();
-        ASSERT_EQ(::posix_spawn(&saver_, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+        saver_ = x11test::spawn(arguments);
+        ASSERT_GT(saver_, 0);
         ::unsetenv("XSCREENSAVER_WINDOW");
     }
 
     // The saver's exit status once it ended within `seconds`; nothing otherwise.
     std::optional<int> waitForExit(double seconds) {
-        const auto from = Clock::now();
-        while (secondsSince(from) < seconds) {
-            int status = 0;
-            if (::waitpid(saver_, &status, WNOHANG) == saver_) {
-                saver_ = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return std::nullopt;
+        const auto status = x11test::waitForExit(saver_, std::chrono::milliseconds(std::int64_t(seconds * 1000)));
+        if (status) saver_ = 0;
+        return status;
     }
 
     // Counts non-black pixels of the window, and keeps the picture.
     int litPixels(const std::string& screenshot = {}, std::vector<std::uint8_t>* pixels = nullptr) {
-        XImage* image = XGetImage(display_, window_, 0, 0, 640, 360, AllPlanes, ZPixmap);
-        if (!image) return 0;
+        if (!window_) return 0;
+        const QImage image = x11test::grabWindow(display_, window_, 0, 0, 640, 360);
+        if (image.isNull()) return 0;
+        std::vector<std::uint8_t> rgba = x11test::rgbaBytes(image);
         int lit = 0;
-        std::vector<std::uint8_t> rgba(640 * 360 * 4);
-        for (int y = 0; y < 360; ++y)
-            for (int x = 0; x < 640; ++x) {
-                const unsigned long pixel = XGetPixel(image, x, y);
-                std::uint8_t* out = &rgba[std::size_t(y * 640 + x) * 4];
-                out[0] = std::uint8_t(pixel >> 16), out[1] = std::uint8_t(pixel >> 8), out[2] = std::uint8_t(pixel);
-                out[3] = 255;
-                if ((pixel & 0xffffff) != 0) ++lit;
-            }
-        XDestroyImage(image);
-        if (pixels) *pixels = rgba;
-        if (!screenshot.empty()) {
-            const auto folder = std::filesystem::path(GLIMORA_ARTEFACT_DIR);
-            std::filesystem::create_directories(folder);
-            const auto png = encodePng(rgba.data(), 640, 360, 640 * 4);
-            if (png && !AtomicFile::write(folder / screenshot,
-                                          std::string_view(reinterpret_cast<const char*>(png->data()), png->size())))
-                std::printf("screenshot: %s\n", (folder / screenshot).c_str());
-        }
+        for (std::size_t i = 0; i < rgba.size(); i += 4) lit += rgba[i] || rgba[i + 1] || rgba[i + 2];
+        if (!screenshot.empty()) x11test::keepScreenshot(rgba, 640, 360, screenshot);
+        if (pixels) *pixels = std::move(rgba);
         return lit;
     }
 

@@ -3,26 +3,13 @@
 // isPresentingPhotoPicker true while it is up (the flag that keeps the
 // expanded panel from collapsing when the dialog takes the focus), and the
 // first chosen picture shows on the desktop window. The image editor is
-// hosted in a plain top-level window beside the desktop window, as the panel
-// would host it.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
+// hosted in a plain top-level window beside the desktop window, so that the
+// dialog and the model can be looked at from inside; app_panel_import_x11_test
+// does the same through the running application's panel.
 #include <QFileDialog>
-#include <QImage>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QScreen>
-#include <QThread>
 
-#include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -31,75 +18,15 @@
 #include "platform/qt/qt_image_decoder.hpp"
 #include "platform/qt/qt_scheduler.hpp"
 #include "tests/state/model_harness.hpp"
-#include "tests/support/temp_dir.hpp"
 #include "windows/wallpaper_window_controller.hpp"
+
+// Xlib last: its macros break the Qt headers that follow it.
+#include "tests/shell/x11_harness.hpp"
 
 namespace glimora {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "photo_import_x11_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *qobject_cast<QApplication*>(QApplication::instance());
-}
-
-bool processEventsUntil(const std::function<bool()>& condition, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-QString artefact(const QString& name) {
-    const QString folder = QStringLiteral(GLIMORA_ARTEFACT_DIR "/photo_import_x11_test");
-    QDir().mkpath(folder);
-    return folder + QStringLiteral("/") + name;
-}
-
-QImage screenshot(const QString& name) {
-    QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-    const QString path = artefact(name);
-    shot.save(path);
-    std::cout << "screenshot: " << path.toStdString() << std::endl;
-    return shot;
-}
-
-void run(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
-
-void xClick(QWidget* widget) {
-    const QPoint at = widget->mapToGlobal(QPoint(widget->width() / 2, widget->height() / 2));
-    run("xdotool mousemove --sync " + std::to_string(at.x()) + " " + std::to_string(at.y()) + " click 1");
-}
-
-class WindowManager final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under xvfb-run";
-        char program[] = "openbox";
-        char option[] = "--sm-disable";
-        char* argv[] = {program, option, nullptr};
-        ASSERT_EQ(posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, environ), 0) << "openbox could not be started";
-        // Give it a moment to take the screen; the test waits for its windows anyway.
-        for (int i = 0; i < 100 && std::system("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window") != 0;
-             ++i)
-            QThread::msleep(50);
-    }
-    void TearDown() override {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-    }
-
-private:
-    pid_t pid_ = -1;
-};
+using namespace x11test;
 
 [[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new WindowManager);
 
@@ -153,14 +80,15 @@ TEST(PhotoImportOnTheDesktop, PhotosChosenInTheDialogShowTheFirstOnTheDesktop) {
     panel.show();
     ASSERT_TRUE(processEventsUntil([&] { return editor->isVisible(); }, 5000));
     processEventsUntil([] { return false; }, 500);
-    const QImage before = screenshot(QStringLiteral("1-before.png"));
+    X11 x11;
+    const QImage before = x11.screenshot("photo_import_x11_test/1-before");
     EXPECT_FALSE(isReddish(before.pixel(300, 500)));
 
     QWidget* photos = nullptr;
     for (QWidget* child : editor->findChildren<QWidget*>())
         if (child->accessibleName() == "Photos") photos = child;
     ASSERT_NE(photos, nullptr);
-    xClick(photos);
+    ASSERT_TRUE(clickWidget(photos));
     ASSERT_TRUE(processEventsUntil([] { return openFileDialog() != nullptr; }, 10000)) << "no picture dialog";
     QFileDialog* dialog = openFileDialog();
     EXPECT_EQ(QDir(dialog->directory()).canonicalPath(),
@@ -170,15 +98,15 @@ TEST(PhotoImportOnTheDesktop, PhotosChosenInTheDialogShowTheFirstOnTheDesktop) {
     EXPECT_TRUE(model->isPresentingPhotoPicker());
     processEventsUntil([&] { return dialog->isActiveWindow(); }, 5000);
     processEventsUntil([] { return false; }, 300);
-    screenshot(QStringLiteral("2-dialog.png"));
+    x11.screenshot("photo_import_x11_test/2-dialog");
     EXPECT_TRUE(model->isPresentingPhotoPicker());
     EXPECT_TRUE(model->expanded());
 
     auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(nameField, nullptr);
-    xClick(nameField);
-    run("xdotool type --delay 30 '\"1-red.png\" \"2-blue.png\"'");
-    run("xdotool key Return");
+    ASSERT_TRUE(clickWidget(nameField));
+    ASSERT_TRUE(xdotool({"type", "--delay", "30", "\"1-red.png\" \"2-blue.png\""}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
 
     ASSERT_TRUE(processEventsUntil([&] { return model->imageAssets().size() == 2; }, 20000))
         << "imported " << model->imageAssets().size();
@@ -189,11 +117,11 @@ TEST(PhotoImportOnTheDesktop, PhotosChosenInTheDialogShowTheFirstOnTheDesktop) {
     QImage after;
     const bool red = processEventsUntil(
         [&] {
-            after = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            after = x11.image();
             return isReddish(after.pixel(300, 500)) && isReddish(after.pixel(900, 800)) && isReddish(after.pixel(100, 100));
         },
         15000);
-    screenshot(QStringLiteral("3-imported.png"));
+    x11.screenshot("photo_import_x11_test/3-imported");
     EXPECT_TRUE(red) << "desktop at (300, 500): " << std::hex << after.pixel(300, 500);
     // And the editor lists it.
     bool listed = false;

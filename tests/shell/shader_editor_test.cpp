@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QColorDialog>
 #include <QLabel>
 
 #include "controls/notch_slider.hpp"
+#include "editors/color_well.hpp"
+#include "editors/shared_color_dialog.hpp"
 #include "tests/shell/editor_fixture.hpp"
 
 namespace glimora {
@@ -85,6 +88,84 @@ TEST_F(ShaderEditorTest, TheCurrentImageRowFollowsThePhotosAndSidePairsStack) {
     EXPECT_TRUE(showsText(&editor, "sea.png"));
     EXPECT_EQ(test::rowsOf(&editor, {"Tempo", "Field Size"}),
               (std::vector<std::vector<QString>>{{"Tempo"}, {"Field Size"}}));
+}
+
+// The material's three colour wells, in their row's order.
+std::vector<ColorWell*> colorWells(ShaderEditor& editor) { return test::visibleChildren<ColorWell>(&editor); }
+
+class ShaderColorWellTest : public ShaderEditorTest {
+protected:
+    void TearDown() override {
+        SharedColorDialog::instance().close();
+        ShaderEditorTest::TearDown();
+    }
+    // What the user does in the open dialog: a new current colour.
+    static void pick(const QColor& color) { SharedColorDialog::instance().dialog()->setCurrentColor(color); }
+};
+
+TEST_F(ShaderColorWellTest, EachWellOpensTheSharedDialogAndWritesItsColourLive) {
+    model->setSelectedTab(NotchTab::shader);
+    auto& editor = show();
+    const std::vector<ColorWell*> wells = colorWells(editor);
+    ASSERT_EQ(wells.size(), 3u);
+    EXPECT_EQ(wells[0]->accessibleName(), "Base");
+    EXPECT_EQ(wells[1]->accessibleName(), "Mid");
+    EXPECT_EQ(wells[2]->accessibleName(), "Edge Light");
+    const Color base = model->shaderBaseColor(), mid = model->shaderMidColor(), edge = model->shaderHighlightColor();
+    EXPECT_EQ(wells[0]->color(), base);
+    EXPECT_EQ(wells[2]->color(), edge);
+
+    auto& shared = SharedColorDialog::instance();
+    test::click(wells[1]);
+    ASSERT_TRUE(shared.isOpen());
+    EXPECT_TRUE(shared.isTargeting(wells[1]));
+    EXPECT_EQ(shared.dialog()->windowTitle(), "Mid");
+    EXPECT_EQ(shared.dialog()->currentColor().rgb(), SharedColorDialog::toQColor(mid).rgb());
+    EXPECT_EQ(model->shaderMidColor(), mid) << "opening writes nothing";
+
+    // Every colour moved through is written at once, to that well's colour only.
+    pick(QColor(255, 128, 0));
+    test::settle();
+    EXPECT_EQ(model->shaderMidColor(), SharedColorDialog::toColor(QColor(255, 128, 0)));
+    EXPECT_EQ(wells[1]->color(), model->shaderMidColor());
+    pick(QColor(0, 64, 255));
+    test::settle();
+    EXPECT_EQ(model->shaderMidColor(), SharedColorDialog::toColor(QColor(0, 64, 255)));
+    EXPECT_EQ(model->shaderBaseColor(), base);
+    EXPECT_EQ(model->shaderHighlightColor(), edge);
+
+    // The next well takes the same dialog over.
+    QColorDialog* dialog = shared.dialog();
+    test::click(wells[2]);
+    EXPECT_EQ(shared.dialog(), dialog);
+    EXPECT_TRUE(shared.isTargeting(wells[2]));
+    EXPECT_EQ(dialog->windowTitle(), "Edge Light");
+    pick(QColor(10, 200, 30));
+    test::settle();
+    EXPECT_EQ(model->shaderHighlightColor(), SharedColorDialog::toColor(QColor(10, 200, 30)));
+    EXPECT_EQ(model->shaderMidColor(), SharedColorDialog::toColor(QColor(0, 64, 255)));
+
+    // A colour set elsewhere shows in the well and in the dialog, and is not written back.
+    const Color grey{0.5, 0.5, 0.5};
+    model->setShaderHighlightColor(grey);
+    test::settle();
+    EXPECT_EQ(wells[2]->color(), grey);
+    EXPECT_EQ(dialog->currentColor().rgb(), SharedColorDialog::toQColor(grey).rgb());
+    EXPECT_EQ(model->shaderHighlightColor(), grey);
+}
+
+TEST_F(ShaderColorWellTest, AWellThatWentAwayTakesNoColour) {
+    model->setSelectedTab(NotchTab::shader);
+    auto& editor = show();
+    test::click(colorWells(editor)[0]);
+    ASSERT_TRUE(SharedColorDialog::instance().isOpen());
+    const Color base = model->shaderBaseColor();
+    // The editor goes (another tab) while the dialog is up.
+    this->editor.reset();
+    pick(QColor(200, 0, 200));
+    test::settle();
+    EXPECT_EQ(model->shaderBaseColor(), base);
+    EXPECT_FALSE(SharedColorDialog::instance().isOpen());
 }
 
 }  // namespace

@@ -4,9 +4,6 @@
 
 #include <cstdlib>
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -24,21 +21,18 @@
 #include "views/wallpaper_canvas_view.hpp"
 #include "tests/state/model_harness.hpp"
 
+// Xlib last: its macros break the Qt headers that follow it.
+#include "tests/shell/x11_harness.hpp"
+
 namespace glimora {
 namespace {
+
+using x11test::application;
 
 constexpr int frameWidth = 240;
 constexpr int frameHeight = 135;
 constexpr double desktopWidth = 1920;  // the arguments' size in points
 constexpr double desktopHeight = 1080;
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "glimora_shader_material_x11_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return *qobject_cast<QApplication*>(QApplication::instance());
-}
 
 // Where OpenGL is known to work (ctest's Xvfb with Mesa sets
 // GLIMORA_REQUIRE_OPENGL), a missing context is a fault of the code under
@@ -220,9 +214,7 @@ TEST(GLMaterialView, TheDesktopShowsTheMaterialThroughOpenGL) {
     WallpaperCanvasView view(*model, false);
     view.resize(frameWidth, frameHeight);
     view.show();
-    QEventLoop loop;
-    QTimer::singleShot(300, &loop, &QEventLoop::quit);
-    loop.exec();
+    x11test::runEventLoopFor(300);
     ASSERT_NE(view.materialView(), nullptr);
     ASSERT_TRUE(view.materialView()->usesOpenGL());
     const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGBA8888);

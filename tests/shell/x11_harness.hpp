@@ -1,12 +1,27 @@
-// What the x11 test programs share: processes, waiting, an Xlib connection
-// with the window-manager properties they read, an openbox of their own, and
-// screenshots kept as test artefacts. Each *_x11_test.cpp is its own program,
-// so this is header-only.
+// What the x11 test programs share: processes, waiting, the Qt application
+// and its event loop, real input through xdotool, an Xlib connection with the
+// window-manager properties they read, an openbox of their own, screenshots
+// kept as test artefacts, and the comparison of the desktop with an export of
+// glimora-render. Each *_x11_test.cpp is its own program, so this is
+// header-only.
 #pragma once
 
-// Qt before Xlib: Xlib's macros (None, Status, KeyPress...) break Qt's headers.
+// Qt and the project's headers before Xlib: Xlib's macros (None, Status,
+// KeyPress...) break them.
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+
+#include "model/recipe_json.hpp"
+#include "render/cell_grid.hpp"
+#include "render/pixel_image_buffer.hpp"
+#include "state/wallpaper_snapshot.hpp"
+#include "tests/support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -19,9 +34,14 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -80,6 +100,116 @@ bool waitUntil(Condition condition, std::chrono::milliseconds timeout = std::chr
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+// The program's one QApplication, made on first use (on the X server of
+// DISPLAY, under the platform the test's environment names).
+inline QApplication& application() {
+    static int argc = 1;
+    static char* argv[] = {program_invocation_short_name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+    return *qobject_cast<QApplication*>(QApplication::instance());
+}
+
+// Runs the Qt event loop for this long: timers fire, windows paint.
+inline void runEventLoopFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the Qt event loop until `condition` holds, for at most `milliseconds`.
+inline bool processEventsUntil(const std::function<bool()>& condition, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds) return false;
+        runEventLoopFor(10);
+    }
+    return true;
+}
+
+// Runs xdotool with these arguments and waits for it.
+inline bool xdotool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{"xdotool"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const pid_t pid = spawn(command);
+    const auto code = pid > 0 ? waitForExit(pid, std::chrono::seconds(10)) : std::nullopt;
+    if (!code) stop(pid);
+    return code && *code == 0;
+}
+
+// A real click of the X server's pointer at a point of the screen. (Without
+// --sync: it waits for ever when the pointer is already there; the server
+// takes the move and the click in order anyway.)
+inline bool clickAt(int x, int y, int button = 1) {
+    return xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
+}
+
+// The same at a point of a widget of this process; its centre by default.
+inline bool clickWidget(const QWidget* widget, std::optional<QPoint> at = std::nullopt) {
+    const QPoint global = widget->mapToGlobal(at.value_or(QPoint(widget->width() / 2, widget->height() / 2)));
+    return clickAt(global.x(), global.y());
+}
+
+// The visible widget under `root` with this accessible name; the innermost
+// when a control and its parts share it.
+template <class T = QWidget>
+T* visibleNamed(QWidget* root, const QString& name) {
+    T* found = nullptr;
+    for (T* child : root->findChildren<T*>())
+        if (child->accessibleName() == name && child->isVisible()) found = child;
+    return found;
+}
+
+// Where a test artefact of this name goes, under the build folder (its
+// folder made); `name` may hold a subfolder.
+inline std::filesystem::path artefactPath(const std::string& name) {
+    const std::filesystem::path path = std::filesystem::path(GLIMORA_ARTEFACT_DIR) / name;
+    std::filesystem::create_directories(path.parent_path());
+    return path;
+}
+
+// Keeps a picture of what the test saw as a PNG artefact; the path is printed.
+inline void keepScreenshot(const QImage& picture, const std::string& name) {
+    const std::filesystem::path path = artefactPath(name.ends_with(".png") ? name : name + ".png");
+    if (picture.save(QString::fromStdString(path.string()))) std::printf("screenshot: %s\n", path.c_str());
+    std::fflush(stdout);
+}
+
+// What a window shows now (the root window, the whole screen, by default),
+// read from the X server as a picture; a null picture when it cannot be read.
+inline QImage grabWindow(Display* display, Window window = 0, int x = 0, int y = 0, int width = -1, int height = -1) {
+    if (!window) window = DefaultRootWindow(display);
+    XSync(display, False);
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes)) return {};
+    if (width < 0) width = attributes.width - x;
+    if (height < 0) height = attributes.height - y;
+    XImage* shot = XGetImage(display, window, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    if (!shot) return {};
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int row = 0; row < height; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
+        for (int column = 0; column < width; ++column) line[column] = QRgb(XGetPixel(shot, column, row)) | 0xFF000000u;
+    }
+    XDestroyImage(shot);
+    return picture;
+}
+
+// A picture as tightly packed RGBA bytes (alpha 255), as the renderer draws.
+inline std::vector<std::uint8_t> rgbaBytes(const QImage& picture) {
+    const QImage packed = picture.convertToFormat(QImage::Format_RGBX8888);
+    std::vector<std::uint8_t> bytes(std::size_t(packed.width()) * std::size_t(packed.height()) * 4);
+    for (int row = 0; row < packed.height(); ++row)
+        std::copy_n(packed.constScanLine(row), std::size_t(packed.width()) * 4,
+                    bytes.data() + std::size_t(row) * std::size_t(packed.width()) * 4);
+    return bytes;
+}
+
+// Keeps RGBA bytes of this size as a PNG artefact.
+inline void keepScreenshot(const std::vector<std::uint8_t>& rgba, int width, int height, const std::string& name) {
+    keepScreenshot(QImage(rgba.data(), width, height, width * 4, QImage::Format_RGBX8888), name);
 }
 
 struct Frame {
@@ -161,6 +291,21 @@ public:
         return XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsViewable;
     }
 
+    // The first managed window with this title once it is mapped; 0 when
+    // none is by the deadline.
+    Window waitForWindowNamed(const std::string& title,
+                              std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
+        Window found = 0;
+        waitUntil(
+            [&] {
+                const auto windows = windowsNamed(title);
+                if (!windows.empty() && isViewable(windows.front())) found = windows.front();
+                return found != 0;
+            },
+            timeout);
+        return found;
+    }
+
     // The window's place on the screen and its size.
     Frame frame(Window window) const {
         XSync(display_, False);
@@ -189,30 +334,80 @@ public:
         return value;
     }
 
-    // The whole screen as it is now, written as a PNG under the build
-    // folder's test artefacts; the path is printed.
-    void screenshot(const std::string& name) const {
-        XSync(display_, False);
-        XWindowAttributes attributes{};
-        XGetWindowAttributes(display_, root(), &attributes);
-        XImage* image = XGetImage(display_, root(), 0, 0, unsigned(attributes.width), unsigned(attributes.height),
-                                  AllPlanes, ZPixmap);
-        if (!image) return;
-        QImage picture(attributes.width, attributes.height, QImage::Format_RGB32);
-        for (int y = 0; y < attributes.height; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-            for (int x = 0; x < attributes.width; ++x) row[x] = QRgb(XGetPixel(image, x, y)) | 0xFF000000u;
-        }
-        XDestroyImage(image);
-        const QString folder = QStringLiteral(GLIMORA_ARTEFACT_DIR);
-        QDir().mkpath(folder);
-        const QString path = folder + "/" + QString::fromStdString(name) + ".png";
-        if (picture.save(path)) std::printf("screenshot: %s\n", path.toLocal8Bit().constData());
+    // What a window shows now (the whole screen by default), as a picture.
+    QImage image(Window window = 0, int x = 0, int y = 0, int width = -1, int height = -1) const {
+        return grabWindow(display_, window, x, y, width, height);
+    }
+
+    // The whole screen as it is now, kept as a PNG artefact (the path is
+    // printed) and returned.
+    QImage screenshot(const std::string& name) const {
+        QImage picture = image();
+        if (!picture.isNull()) keepScreenshot(picture, name);
+        return picture;
     }
 
 private:
     Display* display_;
 };
+
+#ifdef GLIMORA_RENDER_BINARY
+// The design of `recipe` exported by glimora-render at HD (the screen's
+// 1920x1080), as `folder`/`step`.png, and read back.
+inline PixelImageBuffer exportWithRenderer(const DesignRecipe& recipe, const std::filesystem::path& folder,
+                                           const std::string& step) {
+    const auto recipeFile = folder / (step + ".ombriq");
+    std::ofstream(recipeFile) << encodeRecipeDocument(recipe);
+    const auto exported = folder / (step + ".png");
+    const std::string command = std::string(GLIMORA_RENDER_BINARY) + " '" + recipeFile.string() + "' -o '" +
+                                exported.string() + "' --format png --resolution hd";
+    if (std::system(command.c_str()) != 0) {
+        ADD_FAILURE() << command;
+        return {};
+    }
+    const auto bytes = test::readFile(exported);
+    return PixelImageBuffer::load({bytes.data(), bytes.size()}, 4096);
+}
+#endif
+
+struct CellComparison {
+    int compared = 0;
+    int differing = 0;  // beyond the tolerance
+    int largest = 0;    // the largest difference of a channel
+    std::string firstDifferences;
+};
+
+// The screen's pixel at every cell centre of `grid`, outside `covered`,
+// against the exported image; `tolerance` is the largest difference of a
+// channel taken as equal.
+inline CellComparison compareCellCentres(const QImage& shot, const PixelImageBuffer& image,
+                                         const WallpaperRenderer::CellGrid& grid, int tolerance = 0,
+                                         const QRect& covered = {}) {
+    CellComparison result;
+    const std::int64_t width = std::min<std::int64_t>(shot.width(), image.width);
+    const std::int64_t height = std::min<std::int64_t>(shot.height(), image.height);
+    for (std::int64_t row = 0; row < grid.rows; ++row) {
+        for (std::int64_t column = 0; column < grid.columns; ++column) {
+            const int x = int((double(column) + 0.5) * grid.cellWidth);
+            const int y = int((double(row) + 0.5) * grid.cellHeight);
+            if (x >= width || y >= height || covered.contains(x, y)) continue;
+            const QRgb pixel = shot.pixel(x, y);
+            const std::uint8_t* want = image.bytes().data() + (std::size_t(y) * std::size_t(image.width) + std::size_t(x)) * 4;
+            ++result.compared;
+            const int difference = std::max({std::abs(qRed(pixel) - want[0]), std::abs(qGreen(pixel) - want[1]),
+                                             std::abs(qBlue(pixel) - want[2])});
+            result.largest = std::max(result.largest, difference);
+            if (difference <= tolerance) continue;
+            if (++result.differing <= 5)
+                result.firstDifferences += "cell " + std::to_string(column) + "," + std::to_string(row) + " at " +
+                                           std::to_string(x) + "," + std::to_string(y) + ": desktop (" +
+                                           std::to_string(qRed(pixel)) + "," + std::to_string(qGreen(pixel)) + "," +
+                                           std::to_string(qBlue(pixel)) + ") export (" + std::to_string(want[0]) +
+                                           "," + std::to_string(want[1]) + "," + std::to_string(want[2]) + ")\n";
+        }
+    }
+    return result;
+}
 
 // One openbox for the whole program, as a session would have.
 class WindowManager final : public ::testing::Environment {
