@@ -228,8 +228,9 @@ TEST_F(DesktopCover, ACoveredDesktopCostsWhatAnIdleOneDoesAndShowsTheCurrentFram
     EXPECT_EQ(view.framesDrawn(), drawn) << "frames were drawn while nobody could see them";
     // No frame drawn is the exact check; the share only has to be the idle
     // one's within what the test's own clock timer costs (more under ASan).
+    // (Against the animating share it proves little: under load frames are
+    // skipped and that share falls.)
     EXPECT_LT(covered, idle + 0.05);
-    EXPECT_LT(covered, animating / 2);
     keepCoverScreenshot(screenBytes(display, width, height), width, height, "covered");
 
     // The clock stops so that the frame shown can be checked; the animation
