@@ -7,7 +7,10 @@
 // - the same start-up sequence runs in a fresh copy of this program with a
 //   heartbeat timer on the main thread: the longest gap between two beats is
 //   the longest the main thread was held up, from the first line of start-up
-//   until the library has been read and a while after.
+//   until the library has been read and a while after; then, with the heavy
+//   library, the first save after start (a favourite toggled): the longest
+//   gap while it is made and written, and the peak and final resident memory
+//   of that save (the peak counter is reset just before it).
 // Each measured start is a returning user's: one unmeasured start in the same
 // folders first writes what a first start writes (settings, autostart entry).
 // Run it on an X display at 1920x1080 (scripts/bench uses Xvfb when there is none).
@@ -20,6 +23,7 @@
 #include <signal.h>
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -46,6 +50,7 @@
 #include "bench/heavy_library.hpp"
 #include "bench/times_reporter.hpp"
 #include "model/recipe_library.hpp"
+#include "platform/paths.hpp"
 
 // Xlib last: its macros (Bool, Status) break Qt headers that follow them.
 #include <X11/Xlib.h>
@@ -197,9 +202,20 @@ void startProgram(benchmark::State& state, bool heavy) {
 void BM_ProgramStartEmptyLibrary(benchmark::State& state) { startProgram(state, false); }
 void BM_ProgramStartHeavyLibrary(benchmark::State& state) { startProgram(state, true); }
 
+// The library file's identity: a save replaces the file, so it changes.
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const fs::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) return std::nullopt;
+    return std::pair{info.st_dev, info.st_ino};
+}
+
 // The application's start-up sequence in this process, with a 5 ms heartbeat
-// on the main thread running from before the first line of it. Prints the
-// longest gap and when the library was in, in nanoseconds; 1 when it was not.
+// on the main thread running from before the first line of it. With recipes
+// it then saves the library once. Prints the longest gap, when the library
+// was in and the gap's processor time, in nanoseconds; then the longest gap
+// during the save, its processor time, how long the save took, and the peak
+// and final resident KiB of the save (-1 each without one). Exits with 1 when
+// the library or the save did not arrive.
 int startInThisProcess(std::size_t expectedRecipes) {
     std::unique_ptr<AppDelegate> delegate;
     QElapsedTimer clock;
@@ -213,6 +229,12 @@ int startInThisProcess(std::size_t expectedRecipes) {
         return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
     };
     qint64 lastCpu = threadCpu(), longestGapCpu = 0;
+    // The first save: started 1.5 s after the library is in, measured until
+    // the file has been replaced.
+    qint64 saveStart = -1, saveDone = -1, saveGap = 0, saveGapCpu = 0;
+    double savePeakKiB = -1, afterSaveKiB = -1;
+    fs::path libraryFile;
+    std::optional<std::pair<dev_t, ino_t>> fileBefore;
     QTimer heartbeat;
     heartbeat.setTimerType(Qt::PreciseTimer);
     heartbeat.setInterval(5);
@@ -222,17 +244,42 @@ int startInThisProcess(std::size_t expectedRecipes) {
         if (now - lastBeat > 40'000'000 && std::getenv("GLIMORA_START_UP_GAPS"))
             std::fprintf(stderr, "gap of %.1f ms (%.1f ms of processor time) ending %.1f ms after start\n",
                          double(now - lastBeat) / 1e6, double(cpu - lastCpu) / 1e6, double(now) / 1e6);
-        if (now - lastBeat > longestGap) {
+        const bool saving = saveStart >= 0 && saveDone < 0;
+        if (!saving && now - lastBeat > longestGap) {
             longestGap = now - lastBeat;
             longestGapCpu = cpu - lastCpu;
+        }
+        if (saving && now - lastBeat > saveGap) {
+            saveGap = now - lastBeat;
+            saveGapCpu = cpu - lastCpu;
         }
         lastBeat = now;
         lastCpu = cpu;
         if (libraryAt < 0 && delegate && delegate->model()->recipeHistory().size() == expectedRecipes &&
             !delegate->model()->isLoadingRecipeHistory())
             libraryAt = now;
-        // Beat on a while after the library is in: its arrival is measured too.
-        if ((libraryAt >= 0 && now - libraryAt > 1'500'000'000) || now > 30'000'000'000) loop.quit();
+        if (saving && fileIdentity(libraryFile) != fileBefore) {
+            saveDone = now;
+            savePeakKiB = kibLineMiB(::getpid(), "VmHWM") * 1024;
+            afterSaveKiB = kibLineMiB(::getpid(), "VmRSS") * 1024;
+        }
+        const bool beganSaving = saveStart >= 0;
+        if (libraryAt >= 0 && expectedRecipes > 0 && !beganSaving && now - libraryAt > 1'500'000'000) {
+            libraryFile = *recipeHistoryURL(delegate->model()->services().paths->dataHome());
+            fileBefore = fileIdentity(libraryFile);
+            // The peak counter starts again here: what follows is the save's.
+            std::ofstream("/proc/self/clear_refs") << "5";
+            saveStart = clock.nsecsElapsed();
+            lastBeat = saveStart;
+            lastCpu = threadCpu();
+            delegate->model()->toggleFavorite(delegate->model()->recipeHistory().front().id);
+            return;
+        }
+        // Beat on a while after the library is in (and after the save): their
+        // arrival is measured too.
+        const bool finished = expectedRecipes == 0 ? libraryAt >= 0 && now - libraryAt > 1'500'000'000
+                                                   : saveDone >= 0 && now - saveDone > 500'000'000;
+        if (finished || now > 60'000'000'000) loop.quit();
     });
     heartbeat.start();
     QTimer::singleShot(0, [&] {
@@ -242,9 +289,11 @@ int startInThisProcess(std::size_t expectedRecipes) {
     loop.exec();
     heartbeat.stop();
     delegate.reset();
-    if (libraryAt < 0) return 1;
-    std::printf("%lld %lld %lld\n", static_cast<long long>(longestGap), static_cast<long long>(libraryAt),
-                static_cast<long long>(longestGapCpu));
+    if (libraryAt < 0 || (expectedRecipes > 0 && saveDone < 0)) return 1;
+    const auto save = [&](qint64 value) { return static_cast<long long>(saveDone >= 0 ? value : -1); };
+    std::printf("%lld %lld %lld %lld %lld %lld %.0f %.0f\n", static_cast<long long>(longestGap),
+                static_cast<long long>(libraryAt), static_cast<long long>(longestGapCpu), save(saveGap),
+                save(saveGapCpu), save(saveDone - saveStart), savePeakKiB, afterSaveKiB);
     return 0;
 }
 
@@ -254,6 +303,8 @@ struct StallRun {
     double longestGap = 0;      // seconds
     double libraryIn = 0;       // seconds after start-up began
     double longestGapCpu = 0;   // seconds of the main thread's processor time in that gap
+    // The first save (negative without one): seconds, and MiB.
+    double saveGap = -1, saveGapCpu = -1, saveTime = -1, savePeakMiB = -1, afterSaveMiB = -1;
 };
 
 // Runs this program in `home` with inProcessSwitch; its numbers, if it gave them.
@@ -282,11 +333,16 @@ std::optional<StallRun> startInFreshProcess(const Home& home, std::size_t expect
     ::close(pipeEnds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    long long gap = 0, library = 0, cpu = 0;
+    long long gap = 0, library = 0, cpu = 0, saveGap = 0, saveCpu = 0, saveTime = 0;
+    double peakKiB = 0, afterKiB = 0;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-        std::sscanf(output.c_str(), "%lld %lld %lld", &gap, &library, &cpu) != 3)
+        std::sscanf(output.c_str(), "%lld %lld %lld %lld %lld %lld %lf %lf", &gap, &library, &cpu, &saveGap, &saveCpu,
+                    &saveTime, &peakKiB, &afterKiB) != 8)
         return std::nullopt;
-    return StallRun{double(gap) / 1e9, double(library) / 1e9, double(cpu) / 1e9};
+    const auto seconds = [](long long ns) { return ns < 0 ? -1.0 : double(ns) / 1e9; };
+    return StallRun{seconds(gap),     seconds(library),  seconds(cpu),
+                    seconds(saveGap), seconds(saveCpu),  seconds(saveTime),
+                    peakKiB < 0 ? -1 : peakKiB / 1024, afterKiB < 0 ? -1 : afterKiB / 1024};
 }
 
 void startInProcess(benchmark::State& state, bool heavy) {
@@ -303,6 +359,11 @@ void startInProcess(benchmark::State& state, bool heavy) {
         state.counters["stall_cpu_ms"] = measured->longestGapCpu * 1e3;
         state.counters["library_in_ms"] = measured->libraryIn * 1e3;
         state.counters["first_start_stall_ms"] = firstStart->longestGap * 1e3;
+        state.counters["save_stall_ms"] = measured->saveGap * 1e3;
+        state.counters["save_stall_cpu_ms"] = measured->saveGapCpu * 1e3;
+        state.counters["save_ms"] = measured->saveTime * 1e3;
+        state.counters["save_peak_resident_MiB"] = measured->savePeakMiB;
+        state.counters["after_save_resident_MiB"] = measured->afterSaveMiB;
     }
 }
 
@@ -346,6 +407,11 @@ public:
         line("  its main-thread processor time, ms", "MainThreadLongestStall", "stall_cpu_ms", "");
         line("  the same on a first start ever, ms", "MainThreadLongestStall", "first_start_stall_ms", "");
         line("library in the model after, ms", "MainThreadLongestStall", "library_in_ms", "");
+        line("first save: longest stall, ms", "MainThreadLongestStall", "save_stall_ms", "< 100");
+        line("  its main-thread processor time, ms", "MainThreadLongestStall", "save_stall_cpu_ms", "");
+        line("  the save's time to the file, ms", "MainThreadLongestStall", "save_ms", "");
+        line("  peak resident memory in it, MiB", "MainThreadLongestStall", "save_peak_resident_MiB", "< 250");
+        line("  resident memory after it, MiB", "MainThreadLongestStall", "after_save_resident_MiB", "< 250");
     }
 
 private:

@@ -152,6 +152,12 @@ std::string AtomicFile::Error::description() const {
 std::optional<AtomicFile::Error> AtomicFile::write(const std::filesystem::path& file, std::string_view bytes,
                                                    const WriteFunction& writeFunction,
                                                    const OpenFunction& openFunction) {
+    return write(file, [bytes](const Sink& sink) { sink(bytes); }, writeFunction, openFunction);
+}
+
+std::optional<AtomicFile::Error> AtomicFile::write(const std::filesystem::path& file, const Producer& produce,
+                                                   const WriteFunction& writeFunction,
+                                                   const OpenFunction& openFunction) {
     TemporaryFile temporary(file, openFunction);
     if (!temporary.isOpen()) return Error{Step::createTemporary, temporary.error(), file};
 
@@ -159,7 +165,15 @@ std::optional<AtomicFile::Error> AtomicFile::write(const std::filesystem::path& 
     if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
         (void)::fchmod(temporary.fd(), existing.st_mode & 07777);
 
-    if (!writeAll(temporary.fd(), bytes, writeFunction)) return Error{Step::write, lastError(), file};
+    // The first failure is kept: a producer that writes on regardless must
+    // not turn it into a success, nor its errno into another one.
+    std::optional<std::error_code> writeFailure;
+    produce([&](std::string_view piece) {
+        if (writeFailure) return false;
+        if (!writeAll(temporary.fd(), piece, writeFunction)) writeFailure = lastError();
+        return !writeFailure;
+    });
+    if (writeFailure) return Error{Step::write, *writeFailure, file};
     if (::fsync(temporary.fd()) != 0) return Error{Step::flush, lastError(), file};
     if (!temporary.close()) return Error{Step::flush, lastError(), file};
     if (::rename(temporary.path().c_str(), file.c_str()) != 0) return Error{Step::replace, lastError(), file};

@@ -35,6 +35,14 @@ struct AtomicFile {
     // may not write into does even where permission bits do not stop it (root).
     using OpenFunction = std::function<int(const char* path, int flags, unsigned mode)>;
 
+    // Takes the next piece of the file; false when writing it failed, after
+    // which the producer should stop.
+    using Sink = std::function<bool(std::string_view piece)>;
+    // Hands the file's bytes to the sink in order, piece by piece, so that a
+    // large file never has to be held whole. It may throw to abandon the
+    // write: the temporary is removed and the exception passes on.
+    using Producer = std::function<void(const Sink& sink)>;
+
     // Replaces (or creates) `file` with `bytes`; nothing on success. On failure
     // before the rename the old file is untouched and the temporary is removed;
     // a failure to flush the folder is reported with the new file in place.
@@ -42,6 +50,10 @@ struct AtomicFile {
     // killed before their rename. The folder must exist. An existing file's
     // permission bits are kept; a new file gets 0666 less the umask.
     static std::optional<Error> write(const std::filesystem::path& file, std::string_view bytes,
+                                      const WriteFunction& writeFunction = {},
+                                      const OpenFunction& openFunction = {});
+    // The same with the bytes made while they are written.
+    static std::optional<Error> write(const std::filesystem::path& file, const Producer& produce,
                                       const WriteFunction& writeFunction = {},
                                       const OpenFunction& openFunction = {});
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/palette.hpp"
+#include "model/shared_bytes.hpp"
 #include "model/uuid.hpp"
 
 namespace glimora {
@@ -28,7 +29,7 @@ struct RecipeImageAsset {
     double cropCenterX = 0.5;
     double cropCenterY = 0.5;
     double cropZoom = 1;
-    std::optional<std::vector<std::uint8_t>> pngData;
+    std::optional<SharedBytes> pngData;
 
     friend bool operator==(const RecipeImageAsset&, const RecipeImageAsset&) = default;
 };

@@ -245,15 +245,36 @@ std::optional<std::string> encodeRecipeHistory(const std::vector<DesignRecipe>& 
     }
 }
 
+namespace {
+
+std::string tooLargeLine(const std::string& size) {
+    return saveFailureLine("the library would be larger than 1 GiB (" + size + " bytes), more than it may be read back");
+}
+
+// Abandons a streamed save that has passed the size limit.
+struct LibraryTooLarge {
+    std::size_t bytesSoFar;
+};
+
+}  // namespace
+
 bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile, const std::string& bytes,
                             const LogSink& log, const AtomicFile::WriteFunction& writeFunction,
                             const AtomicFile::OpenFunction& openFunction) {
     if (!libraryFile) return true;
     if (bytes.size() > recipeHistoryFileSizeLimit) {
-        emit(log, saveFailureLine("the library would be larger than 1 GiB (" + std::to_string(bytes.size()) +
-                                  " bytes), more than it may be read back"));
+        emit(log, tooLargeLine(std::to_string(bytes.size())));
         return false;
     }
+    return writeRecipeHistoryFile(
+        libraryFile, [&bytes](const AtomicFile::Sink& sink) { sink(bytes); }, log, writeFunction, openFunction);
+}
+
+bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile,
+                            const AtomicFile::Producer& produce, const LogSink& log,
+                            const AtomicFile::WriteFunction& writeFunction,
+                            const AtomicFile::OpenFunction& openFunction) {
+    if (!libraryFile) return true;
     const auto folder = libraryFile->parent_path();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -261,7 +282,22 @@ bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryF
         emit(log, saveFailureLine("Could not create the folder “" + folder.string() + "”: " + error.message()));
         return false;
     }
-    if (const auto failure = AtomicFile::write(*libraryFile, bytes, writeFunction, openFunction)) {
+    std::size_t total = 0;
+    const auto capped = [&](const AtomicFile::Sink& sink) {
+        produce([&](std::string_view piece) {
+            total += piece.size();
+            if (total > recipeHistoryFileSizeLimit) throw LibraryTooLarge{total};
+            return sink(piece);
+        });
+    };
+    std::optional<AtomicFile::Error> failure;
+    try {
+        failure = AtomicFile::write(*libraryFile, capped, writeFunction, openFunction);
+    } catch (const LibraryTooLarge& tooLarge) {
+        emit(log, tooLargeLine("more than " + std::to_string(tooLarge.bytesSoFar)));
+        return false;
+    }
+    if (failure) {
         emit(log, saveFailureLine(failure->description()));
         return false;
     }

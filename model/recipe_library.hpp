@@ -64,6 +64,15 @@ bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryF
                             const LogSink& log, const AtomicFile::WriteFunction& writeFunction = {},
                             const AtomicFile::OpenFunction& openFunction = {});
 
+// The same with the bytes made while they are written (a library of photos
+// is hundreds of megabytes). A save that passes 1 GiB is abandoned, logged,
+// and leaves the old file. Exceptions of the producer pass on, with the old
+// file untouched.
+bool writeRecipeHistoryFile(const std::optional<std::filesystem::path>& libraryFile,
+                            const AtomicFile::Producer& produce, const LogSink& log,
+                            const AtomicFile::WriteFunction& writeFunction = {},
+                            const AtomicFile::OpenFunction& openFunction = {});
+
 // encodeRecipeHistory then writeRecipeHistoryFile; true when the file now holds the list
 // (also true when there is no library location, as nothing was asked to be written).
 bool saveRecipeHistory(const std::vector<DesignRecipe>& recipes,

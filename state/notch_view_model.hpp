@@ -387,7 +387,7 @@ private:
     // entry taken while that PNG was still being made in the background, the
     // bytes the encode makes (waiting for them) or has since given the entry.
     // Null when there are none. Valid until the model next changes.
-    const std::vector<std::uint8_t>* entryPngData(const DesignRecipe& recipe) const;
+    std::optional<SharedBytes> entryPngData(const DesignRecipe& recipe) const;
     // The library edits below keep recipeHistoryEntries_ in step with the list.
     void insertRecipe(DesignRecipe recipe, bool replacingSameDesign,
                       std::shared_ptr<const PhotoPng> photo = nullptr);

@@ -45,7 +45,7 @@ void NotchViewModel::exportRecipe(DesignRecipe recipe) {
     // PNG once it is ready, as the entry itself will hold it.
     auto photo = photoAwaitedBy(recipe);
     if (!photo && recipe.image && !recipe.image->pngData)
-        if (const std::vector<std::uint8_t>* png = entryPngData(recipe)) recipe.image->pngData = *png;
+        recipe.image->pngData = entryPngData(recipe);
     presentRecipeExport(std::move(recipe), std::move(photo));
 }
 

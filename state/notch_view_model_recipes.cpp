@@ -105,19 +105,18 @@ std::shared_ptr<const RecipeLibraryWriter::PhotoPng> NotchViewModel::photoAwaite
     return nullptr;
 }
 
-const std::vector<std::uint8_t>* NotchViewModel::entryPngData(const DesignRecipe& recipe) const {
-    if (!recipe.image) return nullptr;
-    if (recipe.image->pngData) return &*recipe.image->pngData;
+std::optional<SharedBytes> NotchViewModel::entryPngData(const DesignRecipe& recipe) const {
+    if (!recipe.image) return std::nullopt;
+    if (recipe.image->pngData) return recipe.image->pngData;
     if (const auto photo = photoAwaitedBy(recipe)) {
         // Made here when the background has not started on it, otherwise
         // waited for: either way the same bytes the entry is about to get.
-        const auto& bytes = photo->bytes();
-        return bytes ? &*bytes : nullptr;
+        return photo->bytes();
     }
     for (const DesignRecipe& entry : recipeHistory_)
         if (entry.id == recipe.id && entry.image && entry.image->pngData && entry.signature() == recipe.signature())
-            return &*entry.image->pngData;
-    return nullptr;
+            return entry.image->pngData;
+    return std::nullopt;
 }
 
 void NotchViewModel::photoEncoded(const std::shared_ptr<const PhotoPng>& photo) {
@@ -128,7 +127,7 @@ void NotchViewModel::photoEncoded(const std::shared_ptr<const PhotoPng>& photo) 
             if (recipe.id != awaited.id || !recipe.image || recipe.image->pngData ||
                 recipe.image->fileName != awaited.fileName)
                 continue;
-            // The entry's file text already holds these bytes: it stays as it is.
+            // The entry gets the same bytes from its photo: it stays as it is.
             recipe.image->pngData = photo->bytes();
             changed = true;
         }
@@ -327,10 +326,10 @@ void NotchViewModel::restoreRecipeImage(const DesignRecipe& recipe) {
     const ImageCrop crop = cropOf(image);
 
     std::optional<PixelImageBuffer> decoded;
-    const std::vector<std::uint8_t>* png = entryPngData(recipe);
+    const std::optional<SharedBytes> png = entryPngData(recipe);
     if (png && services_.decodeImage) {
         try {
-            decoded = services_.decodeImage(*png, recipeImageMaxPixelSize);
+            decoded = services_.decodeImage(png->vector(), recipeImageMaxPixelSize);
         } catch (...) {
             decoded.reset();
         }

@@ -7,7 +7,7 @@
 
 namespace glimora {
 
-const std::optional<std::vector<std::uint8_t>>& RecipeLibraryWriter::PhotoPng::bytes() const {
+const std::optional<SharedBytes>& RecipeLibraryWriter::PhotoPng::bytes() const {
     std::call_once(once_, [this] {
         bytes_ = buffer_.pngData();
         ready_.store(true, std::memory_order_release);
@@ -20,36 +20,26 @@ bool RecipeLibraryWriter::PhotoPng::isReady() const { return ready_.load(std::me
 RecipeLibraryWriter::Entry::Entry(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo)
     : recipe_(std::move(recipe)), photo_(std::move(photo)) {}
 
-const std::string& RecipeLibraryWriter::Entry::text() const {
-    std::call_once(once_, [this] {
-        DesignRecipe& recipe = *recipe_;
-        if (photo_ && recipe.image && !recipe.image->pngData) recipe.image->pngData = photo_->bytes();
-        std::string document;
-        try {
-            document = encodeRecipeDocument(recipe);
-        } catch (const RecipeCodingError& error) {
-            failure_ = error.what();
-            return;
-        }
-        recipe_.reset();
-        // Strings escape their line breaks, so every raw one is layout: each
-        // gets the two spaces of an array element.
-        const auto breaks = std::size_t(std::count(document.begin(), document.end(), '\n'));
-        text_.reserve(document.size() + 2 * breaks);
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t end = document.find('\n', start);
-            if (end == std::string::npos) {
-                text_.append(document, start);
-                break;
-            }
-            text_.append(document, start, end + 1 - start);
-            text_.append("  ");
-            start = end + 1;
-        }
-    });
-    if (failure_) throw RecipeCodingError(*failure_);
-    return text_;
+bool RecipeLibraryWriter::Entry::writeText(const AtomicFile::Sink& sink) const {
+    std::string document;
+    if (photo_ && recipe_.image && !recipe_.image->pngData) {
+        // A copy shares the other bytes; the entry itself stays as handed over.
+        DesignRecipe recipe = recipe_;
+        recipe.image->pngData = photo_->bytes();
+        document = encodeRecipeDocument(recipe);
+    } else {
+        document = encodeRecipeDocument(recipe_);
+    }
+    // Strings escape their line breaks, so every raw one is layout: each
+    // gets the two spaces of an array element.
+    const std::string_view text = document;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) return sink(text.substr(start));
+        if (!sink(text.substr(start, end + 1 - start)) || !sink("  ")) return false;
+        start = end + 1;
+    }
 }
 
 struct RecipeLibraryWriter::Queue {
@@ -81,19 +71,23 @@ RecipeLibraryWriter::RecipeLibraryWriter(std::optional<std::filesystem::path> fi
 
 RecipeLibraryWriter::~RecipeLibraryWriter() = default;
 
-std::string RecipeLibraryWriter::libraryText(std::span<const EntryRef> entries) {
+void RecipeLibraryWriter::writeLibraryText(std::span<const EntryRef> entries, const AtomicFile::Sink& sink) {
     const std::size_t count = std::min(entries.size(), recipeHistoryLimit);
-    if (count == 0) return "[]";
-    std::size_t size = 3;
-    for (std::size_t i = 0; i < count; ++i) size += entries[i]->text().size() + 4;
-    std::string text;
-    text.reserve(size);
-    text += '[';
-    for (std::size_t i = 0; i < count; ++i) {
-        text += i == 0 ? "\n  " : ",\n  ";
-        text += entries[i]->text();
+    if (count == 0) {
+        sink("[]");
+        return;
     }
-    text += "\n]";
+    for (std::size_t i = 0; i < count; ++i)
+        if (!sink(i == 0 ? "[\n  " : ",\n  ") || !entries[i]->writeText(sink)) return;
+    sink("\n]");
+}
+
+std::string RecipeLibraryWriter::libraryText(std::span<const EntryRef> entries) {
+    std::string text;
+    writeLibraryText(entries, [&text](std::string_view piece) {
+        text += piece;
+        return true;
+    });
     return text;
 }
 
@@ -102,15 +96,13 @@ RecipeLibraryWriter::Outcome RecipeLibraryWriter::write(const std::filesystem::p
                                                         const AtomicFile::WriteFunction& writeFunction) {
     Outcome outcome;
     const LogSink log = [&outcome](std::string_view line) { outcome.logLines.emplace_back(line); };
-    std::string text;
     try {
-        text = libraryText(entries);
+        outcome.saved = writeRecipeHistoryFile(
+            file, [entries](const AtomicFile::Sink& sink) { writeLibraryText(entries, sink); }, log, writeFunction);
     } catch (const RecipeCodingError& error) {
         log(saveFailureLine(error.what()));
         outcome.saved = false;
-        return outcome;
     }
-    outcome.saved = writeRecipeHistoryFile(file, text, log, writeFunction);
     return outcome;
 }
 

@@ -1,9 +1,11 @@
 // Saving the recipe library without holding up the editor. A photo recipe
 // carries megabytes of PNG and Base64, so the main thread only hands over
-// immutable entries; the text of each entry is made once, in the background,
-// and reused by every later save, and the PNG of a photo is made once for all
-// the entries that show it. Writes run one at a time and in order, and a
-// newer list replaces one whose write has not started yet.
+// immutable entries (their photos shared, not copied); the text of each entry
+// is made in the background and written to the file as soon as it is made,
+// so that a save holds one entry's text at a time, never the whole library's
+// hundreds of megabytes. The PNG of a photo is made once for all the entries
+// that show it. Writes run one at a time and in order, and a newer list
+// replaces one whose write has not started yet.
 #pragma once
 
 #include <atomic>
@@ -31,7 +33,7 @@ public:
     public:
         explicit PhotoPng(PixelImageBuffer buffer) : buffer_(std::move(buffer)) {}
         // Nothing when the pixels cannot be encoded.
-        const std::optional<std::vector<std::uint8_t>>& bytes() const;
+        const std::optional<SharedBytes>& bytes() const;
         bool isReady() const;
         // True for the first caller only: one background task per photo.
         bool claimBackgroundEncoding() const { return !claimed_.exchange(true); }
@@ -39,26 +41,24 @@ public:
     private:
         PixelImageBuffer buffer_;
         mutable std::once_flag once_;
-        mutable std::optional<std::vector<std::uint8_t>> bytes_;
+        mutable std::optional<SharedBytes> bytes_;
         mutable std::atomic<bool> ready_ = false;
         mutable std::atomic<bool> claimed_ = false;
     };
 
-    // One library entry: a snapshot of the recipe, and its document text
-    // indented as an element of the library array, made on first use.
+    // One library entry: a snapshot of the recipe, written as its document
+    // text indented as an element of the library array.
     class Entry {
     public:
         // `photo` supplies the PNG bytes when the recipe's photo has none yet.
         explicit Entry(DesignRecipe recipe, std::shared_ptr<const PhotoPng> photo = nullptr);
+        // Hands the text to `sink` in pieces; false when the sink failed.
         // Throws RecipeCodingError when the recipe cannot be written as JSON.
-        const std::string& text() const;
+        bool writeText(const AtomicFile::Sink& sink) const;
 
     private:
-        mutable std::once_flag once_;
-        mutable std::optional<DesignRecipe> recipe_;
+        DesignRecipe recipe_;
         std::shared_ptr<const PhotoPng> photo_;
-        mutable std::string text_;
-        mutable std::optional<std::string> failure_;
     };
     using EntryRef = std::shared_ptr<const Entry>;
 
@@ -78,8 +78,11 @@ public:
     RecipeLibraryWriter(const RecipeLibraryWriter&) = delete;
     RecipeLibraryWriter& operator=(const RecipeLibraryWriter&) = delete;
 
-    // The library file's bytes: the same text as encodeRecipeHistory of the
-    // recipes. Throws RecipeCodingError.
+    // The library file's bytes (at most the first 36 entries), handed to
+    // `sink` entry by entry: the same text as encodeRecipeHistory of the
+    // recipes. Stops when the sink fails. Throws RecipeCodingError.
+    static void writeLibraryText(std::span<const EntryRef> entries, const AtomicFile::Sink& sink);
+    // The same text whole.
     static std::string libraryText(std::span<const EntryRef> entries);
 
     // Hands the entries (at most the first 36 are written) to the background.

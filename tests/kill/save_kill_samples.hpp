@@ -79,6 +79,9 @@ inline DesignRecipe exportRecipe(int which) {
     return recipe;
 }
 
+// The export's write goes in steps of this many bytes (see save_loop.cpp).
+inline constexpr std::size_t exportStep = 4096;
+
 inline std::vector<std::uint8_t> exportBytes(int which) {
     ModelHarness harness;
     const auto model = harness.make();

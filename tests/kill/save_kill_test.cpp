@@ -2,6 +2,8 @@
 // alternating two versions, and is killed with SIGKILL at random moments.
 // After every kill the file reads back as one of the two versions, and once
 // the next save has succeeded no temporary file of a killed save is left.
+// An export is written in steps the test releases one by one, so that every
+// kill lands inside the write at a point the test chose.
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -9,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -28,35 +31,56 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test::save_kill;
 
-// The running save loop, its stdout the read end of a pipe.
+// The running save loop: its stdout the read end of a pipe, its stdin the
+// write end of another.
 struct SaveLoop {
     pid_t pid = -1;
     int output = -1;
+    int input = -1;
 };
 
 SaveLoop startSaveLoop(const std::string& mode, const fs::path& file) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) return {};
+    int fromLoop[2], toLoop[2];
+    if (::pipe(fromLoop) != 0) return {};
+    if (::pipe(toLoop) != 0) {
+        ::close(fromLoop[0]);
+        ::close(fromLoop[1]);
+        return {};
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(pipeEnds[1], STDOUT_FILENO);
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
+        ::dup2(fromLoop[1], STDOUT_FILENO);
+        ::dup2(toLoop[0], STDIN_FILENO);
+        for (const int end : {fromLoop[0], fromLoop[1], toLoop[0], toLoop[1]}) ::close(end);
         ::execl(GLIMORA_SAVE_LOOP_BINARY, GLIMORA_SAVE_LOOP_BINARY, mode.c_str(), file.c_str(), nullptr);
         ::_exit(127);
     }
-    ::close(pipeEnds[1]);
-    return {pid, pipeEnds[0]};
+    ::close(fromLoop[1]);
+    ::close(toLoop[0]);
+    return {pid, fromLoop[0], toLoop[1]};
+}
+
+// Kills the loop and reaps it; true when the kill is what ended it.
+bool killSaveLoop(const SaveLoop& loop) {
+    ::kill(loop.pid, SIGKILL);
+    int status = 0;
+    ::waitpid(loop.pid, &status, 0);
+    ::close(loop.output);
+    ::close(loop.input);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// The loop's next byte; 0 when it ended or said nothing for a minute.
+char nextByte(const SaveLoop& loop) {
+    pollfd entry{loop.output, POLLIN, 0};
+    if (::poll(&entry, 1, 60'000) != 1) return 0;
+    char byte = 0;
+    return ::read(loop.output, &byte, 1) == 1 ? byte : 0;
 }
 
 // Waits for the loop's first successful save; false when it ended or took
 // longer than a minute.
-bool waitForFirstSave(const SaveLoop& loop) {
-    pollfd entry{loop.output, POLLIN, 0};
-    if (::poll(&entry, 1, 60'000) != 1) return false;
-    char byte = 0;
-    return ::read(loop.output, &byte, 1) == 1 && byte == 's';
-}
+bool waitForFirstSave(const SaveLoop& loop) { return nextByte(loop) == 's'; }
 
 // Temporaries in the folder not made by the given process.
 std::vector<fs::path> temporariesNotOf(const fs::path& folder, pid_t pid) {
@@ -67,6 +91,14 @@ std::vector<fs::path> temporariesNotOf(const fs::path& folder, pid_t pid) {
         if (name.find(".tmp-") != std::string::npos && name.find(own) == std::string::npos)
             found.push_back(entry.path());
     }
+    return found;
+}
+
+std::vector<fs::path> temporariesOf(const fs::path& folder, pid_t pid) {
+    std::vector<fs::path> found;
+    const std::string own = ".tmp-" + std::to_string(long(pid)) + "-";
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().find(own) != std::string::npos) found.push_back(entry.path());
     return found;
 }
 
@@ -93,12 +125,7 @@ int killRepeatedly(const std::string& mode, const fs::path& file, int kills, std
         // The loop's first save has replaced the file: what killed saves left is gone.
         if (saved) EXPECT_EQ(temporariesNotOf(file.parent_path(), loop.pid), std::vector<fs::path>()) << "kill " << kill;
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        ::kill(loop.pid, SIGKILL);
-        int status = 0;
-        ::waitpid(loop.pid, &status, 0);
-        ::close(loop.output);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-            << "kill " << kill << ": the save loop ended by itself, status " << status;
+        EXPECT_TRUE(killSaveLoop(loop)) << "kill " << kill << ": the save loop ended by itself";
         if (temporariesIn(file.parent_path()) > 0) ++midSave;
         const int version = versionOf();
         EXPECT_NE(version, -1) << "kill " << kill << ": the file is neither version";
@@ -158,7 +185,74 @@ TEST(SaveKill, ThePreferencesFileSurvives100Kills) {
     EXPECT_EQ(versionOf(), 0);
 }
 
-TEST(SaveKill, AnExportSurvives100Kills) {
+// Kills the export loop `kills` times, each inside the write of its first,
+// second or third save, after a random number of the write's steps. After
+// each kill the file is still the version the killed save was replacing, and
+// the killed save's temporary holds the start of the new version, no more.
+void killInsideExportWrites(const fs::path& file, int kills, const std::vector<std::uint8_t> (&versions)[2],
+                            const std::function<int()>& versionOf) {
+    std::mt19937 random(20261209u);
+    int inFile = versionOf();
+    ASSERT_NE(inFile, -1);
+    int seen[2] = {0, 0};
+    const char goAhead = 'g';
+    for (int kill = 0; kill < kills; ++kill) {
+        // The loop's saves write versions 0, 1, 0...
+        const int save = std::uniform_int_distribution<int>(1, 3)(random);
+        const int writing = (save - 1) % 2;
+        const int replacing = save == 1 ? inFile : 1 - writing;
+        const std::size_t steps = (versions[writing].size() + exportStep - 1) / exportStep;
+        ASSERT_GE(steps, 3u) << "the export is too small to be killed inside its write: " << versions[writing].size();
+        // Released up to and including this step; the next one is under way
+        // or waiting when the kill comes, and it is never the last.
+        const std::size_t lastReleased = std::uniform_int_distribution<std::size_t>(1, steps - 2)(random);
+
+        const SaveLoop loop = startSaveLoop("export", file);
+        ASSERT_GT(loop.pid, 0);
+        int saves = 0;
+        std::size_t stepsOfThisSave = 0;
+        bool reached = false;
+        while (!reached) {
+            const char byte = nextByte(loop);
+            if (byte == 's') {
+                // The loop's first save has replaced the file: what killed saves left is gone.
+                if (saves == 0)
+                    EXPECT_EQ(temporariesNotOf(file.parent_path(), loop.pid), std::vector<fs::path>()) << "kill " << kill;
+                ++saves;
+                stepsOfThisSave = 0;
+                continue;
+            }
+            if (byte != 'c') break;
+            ++stepsOfThisSave;
+            reached = saves + 1 == save && stepsOfThisSave == lastReleased;
+            if (::write(loop.input, &goAhead, 1) != 1) break;
+        }
+        if (reached)
+            std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 300)(random)));
+        EXPECT_TRUE(killSaveLoop(loop)) << "kill " << kill << ": the save loop ended by itself";
+        ASSERT_TRUE(reached) << "kill " << kill << ": the save loop stopped before save " << save << " step "
+                             << lastReleased;
+
+        // Earlier kills' temporaries stay until a save succeeds.
+        const auto temporaries = temporariesOf(file.parent_path(), loop.pid);
+        ASSERT_EQ(temporaries.size(), 1u) << "kill " << kill << ": the killed save's temporary";
+        const auto part = test::readFile(temporaries[0]);
+        EXPECT_GE(part.size(), lastReleased * exportStep) << "kill " << kill;
+        EXPECT_LE(part.size(), (lastReleased + 1) * exportStep) << "kill " << kill;
+        EXPECT_TRUE(part.size() <= versions[writing].size() &&
+                    std::equal(part.begin(), part.end(), versions[writing].begin()))
+            << "kill " << kill << ": the temporary is not the start of the version being written";
+
+        const int version = versionOf();
+        ASSERT_EQ(version, replacing) << "kill " << kill << " in save " << save;
+        ++seen[version];
+        inFile = version;
+    }
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+}
+
+TEST(SaveKill, AnExportSurvives100KillsInsideItsWrite) {
     test::TempDir home;
     const fs::path file = home.path() / "Pictures" / "wallpaper.png";
     fs::create_directories(file.parent_path());
@@ -172,9 +266,7 @@ TEST(SaveKill, AnExportSurvives100Kills) {
         if (contents == exports[1]) return 1;
         return -1;
     };
-    const int midSave = killRepeatedly("export", file, 100, std::chrono::milliseconds(250), versionOf);
-    std::printf("kills in the middle of an export: %d of 100\n", midSave);
-    EXPECT_GT(midSave, 0) << "no kill landed in the middle of a save";
+    killInsideExportWrites(file, 100, exports, versionOf);
 }
 
 }  // namespace

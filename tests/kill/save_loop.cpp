@@ -2,8 +2,12 @@
 // writes one byte to stdout after each save that succeeded. The kill test
 // runs it and kills it with SIGKILL at random moments.
 //   glimora_save_loop library|preferences|export FILE
+// An export is written in steps of exportStep bytes: after each step the loop
+// writes 'c' to stdout and waits for one byte on stdin before the next, so
+// that the test can kill it at a chosen point inside the write.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -50,13 +54,25 @@ public:
     }
 }
 
+// Writes at most one step, then reports it and waits for the go-ahead.
+long steppedWrite(int fd, const void* data, std::size_t size) {
+    const long written = long(::write(fd, data, std::min(size, exportStep)));
+    if (written <= 0) return written;
+    const char step = 'c';
+    char goAhead = 0;
+    if (::write(STDOUT_FILENO, &step, 1) != 1 || ::read(STDIN_FILENO, &goAhead, 1) != 1) ::_exit(3);
+    return written;
+}
+
 // The editor's own export: snapshot, render and encode, atomic write. Each
 // save starts from a fresh editor, so that each version is one design.
 [[noreturn]] void saveExports(const std::filesystem::path& file) {
     const DesignRecipe recipes[2] = {exportRecipe(0), exportRecipe(1)};
     for (int round = 0;; round ^= 1) {
         test::ModelHarness harness;
-        const auto model = harness.make();
+        auto services = harness.services();
+        services.writeExport = steppedWrite;
+        const auto model = std::make_unique<NotchViewModel>(services);
         model->applyRecipe(recipes[round]);
         model->exportWallpaper(file);
         harness.scheduler->runUntilIdle();

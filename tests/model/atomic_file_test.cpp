@@ -122,6 +122,46 @@ TEST(AtomicFile, FailureMidwayLeavesTheOldFileAndNoTemporary) {
     }
 }
 
+// A file made while it is written: pieces land in order, a failing disk
+// stops the producer and is reported even if the producer writes on, and a
+// producer that gives up leaves the old file and no temporary.
+TEST(AtomicFile, StreamedFilesAreWholeOrNotThereAtAll) {
+    TempDir dir;
+    const fs::path file = dir.path() / "recipes.json";
+    writeFile(file, "the old library");
+    const std::vector<std::string> pieces = {"[", std::string(5000, 'a'), ",", std::string(7000, 'b'), "]"};
+    std::string whole;
+    for (const auto& piece : pieces) whole += piece;
+
+    std::vector<bool> accepted;
+    const AtomicFile::Producer writeOnRegardless = [&](const AtomicFile::Sink& sink) {
+        for (const auto& piece : pieces) accepted.push_back(sink(piece));
+    };
+    const auto failed = AtomicFile::write(file, writeOnRegardless, failingAfter(5001));
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->step, AtomicFile::Error::Step::write);
+    EXPECT_EQ(failed->code, std::errc::no_space_on_device);
+    EXPECT_EQ(accepted, (std::vector<bool>{true, true, false, false, false}));
+    EXPECT_EQ(contentsOf(file), "the old library");
+    EXPECT_EQ(entriesIn(dir.path()), 1u) << "a temporary file was left behind";
+
+    struct GaveUp {};
+    const AtomicFile::Producer givingUp = [&](const AtomicFile::Sink& sink) {
+        sink(pieces[0]);
+        sink(pieces[1]);
+        throw GaveUp{};
+    };
+    EXPECT_THROW(AtomicFile::write(file, givingUp), GaveUp);
+    EXPECT_EQ(contentsOf(file), "the old library");
+    EXPECT_EQ(entriesIn(dir.path()), 1u) << "a temporary file was left behind";
+
+    accepted.clear();
+    EXPECT_FALSE(AtomicFile::write(file, writeOnRegardless));
+    EXPECT_EQ(accepted, std::vector<bool>(pieces.size(), true));
+    EXPECT_EQ(contentsOf(file), whole);
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
 TEST(AtomicFile, ShortAndInterruptedWritesAreCompleted) {
     TempDir dir;
     const fs::path file = dir.path() / "out.bin";

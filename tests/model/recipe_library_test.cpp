@@ -235,6 +235,40 @@ TEST_F(RecipeLibrary, SaveThatFailsPartWayThroughTheWrite) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
 }
 
+// A library written as it is made cannot be measured first: the writer stops
+// once it passes what may be read back, before the rename.
+TEST_F(RecipeLibrary, AStreamedSavePastOneGibibyteIsAbandoned) {
+    ASSERT_TRUE(saveRecipeHistory(numberedRecipes(3), file, log.sink()));
+    const std::string before = contentsOf(file);
+    const std::string piece(std::size_t(1) << 20, 'x');
+    std::size_t offered = 0, written = 0;
+    // Discards the bytes: a real gibibyte on disk would prove nothing more.
+    const auto discarding = [&written](int, const void*, std::size_t size) -> long {
+        written += size;
+        return long(size);
+    };
+    const auto endless = [&](const AtomicFile::Sink& sink) {
+        for (int i = 0; i < 2048; ++i) {
+            offered += piece.size();
+            if (!sink(piece)) return;
+        }
+    };
+    expectFailedSave(file, before, log, writeRecipeHistoryFile(file, endless, log.sink(), discarding));
+    EXPECT_NE(log.lines[0].find("1 GiB"), std::string::npos) << log.lines[0];
+    EXPECT_EQ(offered, recipeHistoryFileSizeLimit + piece.size());
+    EXPECT_LE(written, recipeHistoryFileSizeLimit);
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
+
+    // Exactly the limit is still a library.
+    log.lines.clear();
+    offered = 0;
+    const auto atTheLimit = [&](const AtomicFile::Sink& sink) {
+        for (std::size_t i = 0; i < recipeHistoryFileSizeLimit / piece.size(); ++i) sink(piece);
+    };
+    EXPECT_TRUE(writeRecipeHistoryFile(file, atTheLimit, log.sink(), discarding));
+    EXPECT_TRUE(log.lines.empty());
+}
+
 TEST_F(RecipeLibrary, SaveOfARecipeThatCannotBeEncodedFails) {
     ASSERT_TRUE(saveRecipeHistory(numberedRecipes(3), file, log.sink()));
     const std::string before = contentsOf(file);
