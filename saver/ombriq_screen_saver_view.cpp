@@ -111,10 +111,10 @@ void OmbriqScreenSaverView::animateOneFrame() {
     }
 }
 
-void OmbriqScreenSaverView::libraryRecipeArrived(DesignRecipe recipe) {
+void OmbriqScreenSaverView::libraryRecipeArrived(DesignRecipe recipe, bool showAtOnce) {
     if (!loading_) return;
     arrived_.push_back(std::move(recipe));
-    if (shownArrival_ || !eligibleWhileLoading(arrived_.back())) return;
+    if (!showAtOnce || shownArrival_ || !eligibleWhileLoading(arrived_.back())) return;
     shownArrival_ = arrived_.size() - 1;
     showingDiscarded_ = false;
     // The first picture gets its whole interval, however long the wait was.

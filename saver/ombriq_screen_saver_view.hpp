@@ -73,8 +73,10 @@ public:
     void showCurrentRecipe();
 
     // The next recipe of the library, in the file's order. While nothing is
-    // on screen, an eligible one is shown at once.
-    void libraryRecipeArrived(DesignRecipe recipe);
+    // on screen, an eligible one is shown at once, unless `showAtOnce` is
+    // false (the host knows the end is already there: then the shuffle
+    // picks the first, as with a library read whole).
+    void libraryRecipeArrived(DesignRecipe recipe, bool showAtOnce = true);
     // The recipes given so far came from a file that turned out not to be a
     // library: they are dropped, and the next file's recipes are awaited.
     void libraryDiscarded();

@@ -61,8 +61,13 @@ bool ScreenSaverLibraryLoader::waitForEvents(double seconds) {
 }
 
 void deliverLibraryEvents(OmbriqScreenSaverView& view, std::vector<ScreenSaverLibraryEvent> events) {
+    // A library that is already whole (any small one) starts with a shuffled
+    // pick, not with the file's first recipe.
+    const bool whole = !events.empty() && events.back().kind == ScreenSaverLibraryEvent::Kind::finished;
     for (auto& event : events) switch (event.kind) {
-        case ScreenSaverLibraryEvent::Kind::recipe: view.libraryRecipeArrived(std::move(*event.recipe)); break;
+        case ScreenSaverLibraryEvent::Kind::recipe:
+            view.libraryRecipeArrived(std::move(*event.recipe), !whole);
+            break;
         case ScreenSaverLibraryEvent::Kind::discarded: view.libraryDiscarded(); break;
         case ScreenSaverLibraryEvent::Kind::finished: view.libraryFinished(); break;
         }

@@ -69,7 +69,8 @@ private:
     std::thread thread_;
 };
 
-// Hands the events to the view, in order.
+// Hands the events to the view, in order. When they end with the library's
+// end, none of them is shown on arrival: the view's shuffle picks the first.
 void deliverLibraryEvents(OmbriqScreenSaverView& view, std::vector<ScreenSaverLibraryEvent> events);
 
 }  // namespace glimora

@@ -110,6 +110,21 @@ TEST(SaverLibraryLoader, TheSessionShowsTheFirstRecipeBeforeTheReadEnds) {
     EXPECT_EQ(h.applied, (std::vector<std::string>{"first"}));
 }
 
+TEST(SaverLibraryLoader, ALibraryAlreadyWholeOpensWithTheShuffledPick) {
+    SaverHarness h;
+    auto view = h.makeWaitingForLibrary();
+    view->startAnimation();
+    std::vector<ScreenSaverLibraryEvent> events;
+    for (int i = 0; i < 3; ++i)
+        events.push_back({Kind::recipe, gradientRecipe(std::string(1, char('a' + i)), 20 + 10 * i)});
+    events.push_back({Kind::finished, std::nullopt});
+    h.random->queueDraws({2, 0});  // the order 2,1,0
+    deliverLibraryEvents(*view, std::move(events));
+    EXPECT_EQ(view->recipeOrder(), (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(h.applied, (std::vector<std::string>{"c"}));
+    EXPECT_EQ(view->model().angle(), 40);
+}
+
 TEST(SaverLibraryLoader, AFileThatBreaksHalfwayIsDroppedForTheNext) {
     TempDir temp;
     const auto broken = temp.path() / "broken.json", good = temp.path() / "good.json",
