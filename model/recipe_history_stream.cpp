@@ -174,11 +174,22 @@ private:
 
 std::optional<RecipeHistoryDecoding> decodeRecipeHistoryStream(const RecipeHistoryByteSource& source,
                                                                const LogSink& log) {
+    std::vector<DesignRecipe> recipes;
+    auto result = decodeRecipeHistoryStream(source, log, [&recipes](DesignRecipe&& recipe) {
+        recipes.push_back(std::move(recipe));
+    });
+    if (result) result->recipes = std::move(recipes);
+    return result;
+}
+
+std::optional<RecipeHistoryDecoding> decodeRecipeHistoryStream(const RecipeHistoryByteSource& source,
+                                                               const LogSink& log, const RecipeHistorySink& sink) {
     ElementSplitter splitter(source);
     RecipeHistoryDecoding result;
     // The skip lines name the element count, known only at the end.
     std::vector<std::pair<std::size_t, std::string>> skips;
     std::size_t count = 0;
+    std::size_t given = 0;
     for (;;) {
         const auto element = splitter.next();
         if (!element) return std::nullopt;
@@ -190,12 +201,19 @@ std::optional<RecipeHistoryDecoding> decodeRecipeHistoryStream(const RecipeHisto
             return std::nullopt;
         }
         // Past the 36th valid recipe the elements are only checked, as a whole parse would.
-        if (result.recipes.size() < recipeHistoryLimit) {
+        if (given < recipeHistoryLimit) {
+            std::optional<DesignRecipe> recipe;
             try {
-                result.recipes.push_back(recipeFromJson(value));
+                recipe = recipeFromJson(value);
             } catch (const RecipeCodingError& error) {
                 ++result.skipped;
                 skips.emplace_back(count, error.what());
+            }
+            // The element's tree goes before the sink runs: it may keep the recipe a long time.
+            value = nullptr;
+            if (recipe) {
+                ++given;
+                sink(std::move(*recipe));
             }
         }
         ++count;

@@ -22,4 +22,16 @@ using RecipeHistoryByteSource = std::function<std::size_t(char* buffer, std::siz
 std::optional<RecipeHistoryDecoding> decodeRecipeHistoryStream(const RecipeHistoryByteSource& source,
                                                                const LogSink& log);
 
+// Takes each valid recipe (at most the first 36) as soon as its element is
+// decoded, in the file's order.
+using RecipeHistorySink = std::function<void(DesignRecipe&& recipe)>;
+
+// As above, but every recipe goes to `sink` the moment it is decoded instead
+// of into the result (whose recipes stay empty), so a reader can use the
+// first ones while the rest of the file is still on its way. The recipes
+// already given are worthless when this returns nothing: the file as a whole
+// is not a library.
+std::optional<RecipeHistoryDecoding> decodeRecipeHistoryStream(const RecipeHistoryByteSource& source,
+                                                               const LogSink& log, const RecipeHistorySink& sink);
+
 }  // namespace glimora

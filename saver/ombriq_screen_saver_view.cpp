@@ -80,6 +80,12 @@ OmbriqScreenSaverView::OmbriqScreenSaverView(Environment environment, std::vecto
     showCurrentRecipe();
 }
 
+OmbriqScreenSaverView::OmbriqScreenSaverView(Environment environment, bool isPreview)
+    : OmbriqScreenSaverView(std::move(environment), std::vector<DesignRecipe>(), isPreview) {
+    loading_ = true;
+    favoritesOnly_ = favoritesOnly(*environment_.settings);
+}
+
 OmbriqScreenSaverView::~OmbriqScreenSaverView() { model_->removeChangeListener(listener_); }
 
 std::vector<int> OmbriqScreenSaverView::shuffledOrder() {
@@ -105,7 +111,83 @@ void OmbriqScreenSaverView::animateOneFrame() {
     }
 }
 
+void OmbriqScreenSaverView::libraryRecipeArrived(DesignRecipe recipe, bool showAtOnce) {
+    if (!loading_) return;
+    arrived_.push_back(std::move(recipe));
+    if (!showAtOnce || shownArrival_ || !eligibleWhileLoading(arrived_.back())) return;
+    shownArrival_ = arrived_.size() - 1;
+    showingDiscarded_ = false;
+    // The first picture gets its whole interval, however long the wait was.
+    lastArtworkChange_ = environment_.clock->now();
+    showCurrentRecipe();
+}
+
+void OmbriqScreenSaverView::libraryDiscarded() {
+    if (!loading_) return;
+    arrived_.clear();
+    // What is on screen stays until something replaces it: no black flash.
+    if (shownArrival_) showingDiscarded_ = true;
+    shownArrival_.reset();
+}
+
+void OmbriqScreenSaverView::libraryFinished() {
+    if (!loading_) return;
+    loading_ = false;
+    std::vector<std::size_t> chosen;
+    if (favoritesOnly_)
+        for (std::size_t i = 0; i < arrived_.size(); ++i)
+            if (arrived_[i].isFavorite) chosen.push_back(i);
+    if (chosen.empty())
+        for (std::size_t i = 0; i < arrived_.size(); ++i) chosen.push_back(i);
+    std::optional<int> onScreen;
+    recipes_.clear();
+    for (std::size_t i : chosen) {
+        if (shownArrival_ == i) onScreen = int(recipes_.size());
+        recipes_.push_back(std::move(arrived_[i]));
+    }
+    arrived_.clear();
+    arrived_.shrink_to_fit();
+    shownArrival_.reset();
+    recipeOrder_ = shuffledOrder();
+    recipePosition_ = 0;
+    if (onScreen) {
+        // The pass opens with what is already shown; it is not applied again,
+        // so its animation runs on undisturbed.
+        const auto at = std::find(recipeOrder_.begin(), recipeOrder_.end(), *onScreen);
+        std::iter_swap(recipeOrder_.begin(), at);
+        return;
+    }
+    if (recipes_.empty() && showingDiscarded_) showInitialDesign();
+    showingDiscarded_ = false;
+    showCurrentRecipe();
+}
+
+void OmbriqScreenSaverView::showInitialDesign() {
+    // A fresh model's design, as the saver shows when there is no library.
+    const NotchViewModel fresh(saverModelServices(environment_));
+    stopAnimationClock(*model_);
+    model_->applyRecipe(fresh.makeRecipe("", false));
+    designChanged_ = true;
+}
+
+const DesignRecipe* OmbriqScreenSaverView::currentRecipe() const {
+    if (loading_) return shownArrival_ ? &arrived_[*shownArrival_] : nullptr;
+    if (recipes_.empty() || recipeOrder_.empty()) return nullptr;
+    return &recipes_[std::size_t(recipeOrder_[std::size_t(recipePosition_)])];
+}
+
 void OmbriqScreenSaverView::advanceRecipe() {
+    if (loading_) {
+        if (!shownArrival_) return;
+        // The next eligible recipe that has arrived, else the same one again.
+        for (std::size_t i = *shownArrival_ + 1; i < arrived_.size(); ++i)
+            if (eligibleWhileLoading(arrived_[i])) {
+                shownArrival_ = i;
+                break;
+            }
+        showCurrentRecipe();
+        return;
+    }
     if (recipes_.empty()) return;
     ++recipePosition_;
     if (recipePosition_ >= int(recipeOrder_.size())) {
@@ -119,11 +201,12 @@ void OmbriqScreenSaverView::advanceRecipe() {
 }
 
 void OmbriqScreenSaverView::showCurrentRecipe() {
-    if (recipes_.empty() || recipeOrder_.empty()) {
+    const DesignRecipe* shown = currentRecipe();
+    if (!shown) {
         stopAnimationClock(*model_);
         return;
     }
-    const DesignRecipe& recipe = recipes_[std::size_t(recipeOrder_[std::size_t(recipePosition_)])];
+    const DesignRecipe& recipe = *shown;
     applyRecipeForScreenSaver(*model_, recipe, animateArtwork(*environment_.settings));
     designChanged_ = true;
     if (onRecipeApplied_) onRecipeApplied_(recipe);

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "model/design_recipe.hpp"
@@ -50,6 +51,12 @@ public:
     // the favourites rule is applied here. The first recipe is applied before
     // this returns.
     OmbriqScreenSaverView(Environment environment, std::vector<DesignRecipe> library, bool isPreview);
+    // The library still to come, through libraryRecipeArrived and
+    // libraryFinished: a big library takes seconds to read, and the screen
+    // should not stay black that long. The first eligible recipe to arrive
+    // (a favourite, with "favoritesOnly" on) is shown at once; the order is
+    // shuffled when the whole library is there.
+    OmbriqScreenSaverView(Environment environment, bool isPreview);
     ~OmbriqScreenSaverView();
     OmbriqScreenSaverView(const OmbriqScreenSaverView&) = delete;
     OmbriqScreenSaverView& operator=(const OmbriqScreenSaverView&) = delete;
@@ -64,6 +71,26 @@ public:
     void animateOneFrame();
     void advanceRecipe();
     void showCurrentRecipe();
+
+    // The next recipe of the library, in the file's order. While nothing is
+    // on screen, an eligible one is shown at once, unless `showAtOnce` is
+    // false (the host knows the end is already there: then the shuffle
+    // picks the first, as with a library read whole).
+    void libraryRecipeArrived(DesignRecipe recipe, bool showAtOnce = true);
+    // The recipes given so far came from a file that turned out not to be a
+    // library: they are dropped, and the next file's recipes are awaited.
+    void libraryDiscarded();
+    // The whole library is there: the order of showing is built, opening
+    // with the recipe on screen so that it is not shown twice in a row.
+    void libraryFinished();
+    bool libraryLoading() const { return loading_; }
+    // False only while the library is arriving and nothing of it is shown
+    // yet: the host leaves the window black rather than flash the model's
+    // initial design before the first recipe.
+    bool readyToDraw() const { return !loading_ || shownArrival_ || showingDiscarded_; }
+
+    // The recipe on screen, if any.
+    const DesignRecipe* currentRecipe() const;
 
     // Called with every recipe applied (also again for the same one).
     void setOnRecipeApplied(std::function<void(const DesignRecipe&)> callback) {
@@ -85,6 +112,8 @@ public:
 
 private:
     std::vector<int> shuffledOrder();
+    bool eligibleWhileLoading(const DesignRecipe& recipe) const { return !favoritesOnly_ || recipe.isFavorite; }
+    void showInitialDesign();
 
     Environment environment_;
     bool isPreview_;
@@ -96,6 +125,14 @@ private:
     bool designChanged_ = true;
     NotchViewModel::ListenerId listener_ = 0;
     std::function<void(const DesignRecipe&)> onRecipeApplied_;
+
+    // While the library arrives: every recipe so far in the file's order,
+    // the one on screen, and whether a dropped file's recipe is still shown.
+    bool loading_ = false;
+    bool favoritesOnly_ = false;
+    std::vector<DesignRecipe> arrived_;
+    std::optional<std::size_t> shownArrival_;
+    bool showingDiscarded_ = false;
 };
 
 }  // namespace glimora

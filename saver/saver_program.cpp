@@ -50,7 +50,7 @@ SaverStart loadSaverStart() {
     start.logger = std::make_shared<SaverLogger>();
     const XdgPaths paths;
     start.settings = openScreenSaverDefaults(start.logger);
-    start.library = loadRecipeHistoryCandidates(recipeHistoryCandidates(homeFolder(), paths.dataHome()));
+    start.libraryCandidates = recipeHistoryCandidates(homeFolder(), paths.dataHome());
     return start;
 }
 
@@ -71,10 +71,11 @@ int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, 
         std::fprintf(out, "applied %s %s\n", recipe.id.toString().c_str(), name.c_str());
         std::fflush(out);
     };
+    // Read whole before the first frame: the run is the same every time,
+    // however the reading is timed.
     // The first recipe is applied while the view is made: announce it too.
-    std::vector<DesignRecipe> library = std::move(start.library);
-    OmbriqScreenSaverView view(environment, std::move(library), options.preview);
-    if (!view.recipes().empty()) announce(view.recipes()[std::size_t(view.recipeOrder()[0])]);
+    OmbriqScreenSaverView view(environment, loadRecipeHistoryCandidates(start.libraryCandidates), options.preview);
+    if (const DesignRecipe* first = view.currentRecipe()) announce(*first);
     view.setOnRecipeApplied(announce);
 
     view.startAnimation();

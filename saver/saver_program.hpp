@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -22,13 +23,14 @@ public:
 struct SaverStart {
     std::shared_ptr<Logger> logger;
     std::shared_ptr<ScreenSaverDefaults> settings;
-    std::vector<DesignRecipe> library;
+    // The library files to try, in order; read by whoever runs the saver.
+    std::vector<std::filesystem::path> libraryCandidates;
 };
 
 // The saver's settings file under the XDG config folder.
 std::shared_ptr<ScreenSaverDefaults> openScreenSaverDefaults(std::shared_ptr<Logger> logger);
 
-// The settings, and the library from its candidates under $HOME and the XDG data folder.
+// The settings, and where the library may be: under $HOME and the XDG data folder.
 SaverStart loadSaverStart();
 
 // The headless run: `frames` frames on a virtual clock, one line on `out`

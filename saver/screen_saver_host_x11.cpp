@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ipc.h>
@@ -21,6 +22,8 @@
 
 #include "platform/clock.hpp"
 #include "saver/ombriq_screen_saver_view.hpp"
+#include "saver/screen_saver_library.hpp"
+#include "saver/screen_saver_library_loader.hpp"
 
 namespace glimora {
 
@@ -199,6 +202,25 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
     const int signals = ::signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK);
     if (signals < 0) return fail("cannot watch for signals");
 
+    // The library's reader wakes the loop below through this pipe.
+    int wakePipe[2];
+    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return fail("cannot make a pipe");
+    struct PipeCloser {
+        int* fds;
+        ~PipeCloser() {
+            ::close(fds[0]);
+            ::close(fds[1]);
+        }
+    } pipeCloser{wakePipe};
+
+    SaverStart start = load();
+    // The library is read from the start, while the display is being set up.
+    ScreenSaverLibraryLoader loader(std::move(start.libraryCandidates), readLibraryCandidate, [&wakePipe] {
+        const char byte = 1;
+        // A full pipe already wakes the loop: nothing to do then.
+        [[maybe_unused]] const auto written = ::write(wakePipe[1], &byte, 1);
+    });
+
     Display* display = XOpenDisplay(options.display ? options.display->c_str() : nullptr);
     if (!display) {
         const char* name = options.display ? options.display->c_str() : std::getenv("DISPLAY");
@@ -246,12 +268,11 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
     FrameImage frame(display, attributes.visual, attributes.depth, shm);
     if (!frame.resize(attributes.width, attributes.height)) return fail("no memory for a frame");
 
-    SaverStart start = load();
     OmbriqScreenSaverView::Environment environment;
     environment.clock = std::make_shared<SteadyClock>();
     environment.settings = start.settings;
     environment.logger = start.logger;
-    OmbriqScreenSaverView view(environment, std::move(start.library), options.preview);
+    OmbriqScreenSaverView view(environment, options.preview);
     view.startAnimation();
 
     int width = attributes.width, height = attributes.height;
@@ -291,11 +312,23 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
         }
         if (!running || errorTrap.windowGone) break;
 
+        if (view.libraryLoading()) {
+            char drained[64];
+            while (::read(wakePipe[0], drained, sizeof drained) > 0) {
+            }
+            auto events = loader.take();
+            if (!events.empty()) {
+                deliverLibraryEvents(view, std::move(events));
+                // The first picture goes out now, not at the next tick.
+                if (view.needsDisplay()) nextFrame = std::min(nextFrame, steadyNow());
+            }
+        }
+
         const double now = steadyNow();
         if (now >= nextFrame) {
             view.animateOneFrame();
             const bool draw = stale || view.needsDisplay();
-            if (frame.image() && (draw || repaint)) {
+            if (frame.image() && view.readyToDraw() && (draw || repaint)) {
                 if (draw) {
                     view.drawFrame(frame.context(), frame.width(), frame.height());
                     frame.convert();
@@ -310,10 +343,10 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
             if (nextFrame < now) nextFrame = now + OmbriqScreenSaverView::animationTimeInterval;
         }
 
-        pollfd waits[2] = {{connection, POLLIN, 0}, {signals, POLLIN, 0}};
+        pollfd waits[3] = {{connection, POLLIN, 0}, {signals, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
         const int timeout = int(std::max(0.0, (nextFrame - steadyNow()) * 1000.0) + 0.999);
         if (XPending(display) > 0) continue;
-        if (::poll(waits, 2, timeout) > 0 && (waits[1].revents & POLLIN)) break;
+        if (::poll(waits, view.libraryLoading() ? 3 : 2, timeout) > 0 && (waits[1].revents & POLLIN)) break;
         if (waits[0].revents & (POLLHUP | POLLERR)) break;
     }
     view.stopAnimation();

@@ -23,27 +23,26 @@ std::vector<std::filesystem::path> recipeHistoryCandidates(const std::optional<s
     return candidates;
 }
 
-namespace {
-
-// The file read a piece at a time and decoded a recipe at a time, so the
-// file's text and JSON tree are never in memory beside the recipes. Nothing
-// when the file cannot be read or is no JSON array.
-std::optional<std::vector<DesignRecipe>> readLibraryFile(const std::filesystem::path& file) {
+bool readLibraryCandidate(const std::filesystem::path& file, const RecipeHistorySink& sink,
+                          const std::atomic<bool>& cancelled) {
     // Non-blocking, so that a FIFO in the file's place cannot hang the saver.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) return false;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || std::uintmax_t(info.st_size) > recipeHistoryFileSizeLimit)
-        return std::nullopt;
+        return false;
 
     bool failed = false;
     std::uintmax_t total = 0;
     const RecipeHistoryByteSource source = [&](char* buffer, std::size_t capacity) -> std::size_t {
-        if (failed) return 0;
+        if (failed || cancelled) {
+            failed = true;
+            return 0;
+        }
         for (;;) {
             const ssize_t count = ::read(fd, buffer, capacity);
             if (count < 0 && errno == EINTR) continue;
@@ -55,17 +54,18 @@ std::optional<std::vector<DesignRecipe>> readLibraryFile(const std::filesystem::
             return std::size_t(count);
         }
     };
-    auto decoding = decodeRecipeHistoryStream(source, {});
-    if (failed || !decoding) return std::nullopt;
-    return std::move(decoding->recipes);
+    const auto decoding = decodeRecipeHistoryStream(source, {}, sink);
+    return !failed && decoding.has_value();
 }
 
-}  // namespace
-
 std::vector<DesignRecipe> loadRecipeHistoryCandidates(const std::vector<std::filesystem::path>& candidates) {
+    const std::atomic<bool> never{false};
     for (const auto& candidate : candidates) {
+        std::vector<DesignRecipe> recipes;
         try {
-            if (auto recipes = readLibraryFile(candidate)) return std::move(*recipes);
+            if (readLibraryCandidate(
+                    candidate, [&recipes](DesignRecipe&& recipe) { recipes.push_back(std::move(recipe)); }, never))
+                return recipes;
         } catch (const std::exception&) {
             // No memory for it: the next one.
         }

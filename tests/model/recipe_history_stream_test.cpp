@@ -175,5 +175,48 @@ TEST(RecipeHistoryStream, TakesTheSameNestingAsTheWholeText) {
     EXPECT_EQ(got->lines, expected->lines);
 }
 
+// Each recipe is handed over while the rest of the text is still unread, in
+// order, and only the first 36 valid ones; the skipped ones are counted.
+TEST(RecipeHistoryStream, HandsEachRecipeOverBeforeTheRestIsRead) {
+    auto recipes = trickyRecipes(40);
+    std::vector<std::string> elements = elementTexts(recipes);
+    elements.insert(elements.begin() + 1, R"({"name": "no id"})");
+    const std::string text = withSpacing(elements, " ");
+    std::size_t offset = 0;
+    const RecipeHistoryByteSource source = [&](char* buffer, std::size_t capacity) {
+        const std::size_t n = std::min({std::size_t(64), capacity, text.size() - offset});
+        std::memcpy(buffer, text.data() + offset, n);
+        offset += n;
+        return n;
+    };
+    std::vector<std::string> names;
+    std::vector<std::size_t> readWhenGiven;
+    const auto decoding = decodeRecipeHistoryStream(source, {}, [&](DesignRecipe&& recipe) {
+        names.push_back(recipe.name);
+        readWhenGiven.push_back(offset);
+    });
+    ASSERT_TRUE(decoding);
+    EXPECT_TRUE(decoding->recipes.empty()) << "the sink has them all";
+    EXPECT_EQ(decoding->skipped, 1u);
+    ASSERT_EQ(names.size(), 36u);
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], recipes[i].name);
+    // The first was given after little more than its own text was read.
+    EXPECT_LT(readWhenGiven.front(), elements[0].size() + 64 + 8);
+    EXPECT_TRUE(std::is_sorted(readWhenGiven.begin(), readWhenGiven.end()));
+    EXPECT_LT(readWhenGiven.back(), text.size());
+}
+
+// A text that breaks after some recipes were handed over is no library:
+// the caller learns it from the result, whatever the sink already took.
+TEST(RecipeHistoryStream, ABreakAfterTheFirstRecipesIsStillAFailure) {
+    const auto elements = elementTexts(trickyRecipes(3));
+    const std::string text = "[" + elements[0] + "," + elements[1] + ", {\"broken\": ]";
+    std::size_t given = 0;
+    const auto decoding =
+        decodeRecipeHistoryStream(sourceOf(text, 100), {}, [&given](DesignRecipe&&) { ++given; });
+    EXPECT_FALSE(decoding);
+    EXPECT_EQ(given, 2u);
+}
+
 }  // namespace
 }  // namespace glimora

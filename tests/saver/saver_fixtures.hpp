@@ -71,6 +71,13 @@ struct SaverHarness {
         return view;
     }
 
+    // A session whose library arrives later, as the program reads it.
+    std::unique_ptr<OmbriqScreenSaverView> makeWaitingForLibrary(bool preview = false) {
+        auto view = std::make_unique<OmbriqScreenSaverView>(environment(), preview);
+        view->setOnRecipeApplied([this](const DesignRecipe& recipe) { applied.push_back(recipe.name); });
+        return view;
+    }
+
     // The host's ticks: `seconds` of frames at 1/30 s.
     void run(OmbriqScreenSaverView& view, double seconds) {
         const int frames = int(seconds * 30 + 0.5);

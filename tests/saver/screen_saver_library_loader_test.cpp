@@ -1,0 +1,184 @@
+// The library read on its own thread: recipes handed over one by one while
+// the file is still being read, candidates tried in order, a quick stop.
+#include "saver/screen_saver_library_loader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "model/recipe_library.hpp"
+#include "saver/screen_saver_library.hpp"
+#include "tests/saver/saver_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace glimora::test {
+namespace {
+
+using Kind = ScreenSaverLibraryEvent::Kind;
+
+// A gate the test opens: the reader waits at it.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    void release() {
+        {
+            const std::lock_guard lock(mutex);
+            open = true;
+        }
+        changed.notify_all();
+    }
+    // False when `cancelled` came first.
+    bool pass(const std::atomic<bool>& cancelled) {
+        std::unique_lock lock(mutex);
+        while (!open && !cancelled) changed.wait_for(lock, std::chrono::milliseconds(5));
+        return open;
+    }
+};
+
+// Waits (up to 10 s) until the events so far end with `last`, and returns all of them.
+std::vector<ScreenSaverLibraryEvent> collectUntil(ScreenSaverLibraryLoader& loader, Kind last) {
+    std::vector<ScreenSaverLibraryEvent> all;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        loader.waitForEvents(0.05);
+        for (auto& event : loader.take()) all.push_back(std::move(event));
+        if (!all.empty() && all.back().kind == last) break;
+    }
+    return all;
+}
+
+std::string describe(const std::vector<ScreenSaverLibraryEvent>& events) {
+    std::string text;
+    for (const auto& event : events) {
+        if (!text.empty()) text += " ";
+        switch (event.kind) {
+        case Kind::recipe: text += event.recipe->name; break;
+        case Kind::discarded: text += "<dropped>"; break;
+        case Kind::finished: text += "<end>"; break;
+        }
+    }
+    return text;
+}
+
+TEST(SaverLibraryLoader, TheFirstRecipeArrivesWhileTheReaderIsStillBusy) {
+    Gate gate;
+    std::atomic<int> wakes{0};
+    ScreenSaverLibraryLoader loader(
+        {"library.json"},
+        [&gate](const std::filesystem::path&, const RecipeHistorySink& sink, const std::atomic<bool>& cancelled) {
+            sink(gradientRecipe("first", 20));
+            if (!gate.pass(cancelled)) return false;
+            sink(gradientRecipe("second", 30));
+            return true;
+        },
+        [&wakes] { ++wakes; });
+    auto early = collectUntil(loader, Kind::recipe);
+    EXPECT_EQ(describe(early), "first");
+    EXPECT_FALSE(loader.finished());
+    EXPECT_GE(wakes.load(), 1) << "the host is woken for the first recipe";
+
+    gate.release();
+    EXPECT_EQ(describe(collectUntil(loader, Kind::finished)), "second <end>");
+    EXPECT_TRUE(loader.finished());
+}
+
+TEST(SaverLibraryLoader, TheSessionShowsTheFirstRecipeBeforeTheReadEnds) {
+    Gate gate;
+    ScreenSaverLibraryLoader loader(
+        {"library.json"},
+        [&gate](const std::filesystem::path&, const RecipeHistorySink& sink, const std::atomic<bool>& cancelled) {
+            sink(gradientRecipe("first", 20));
+            if (!gate.pass(cancelled)) return false;
+            sink(gradientRecipe("second", 30, true));
+            return true;
+        },
+        {});
+    SaverHarness h;
+    auto view = h.makeWaitingForLibrary();
+    view->startAnimation();
+    deliverLibraryEvents(*view, collectUntil(loader, Kind::recipe));
+    EXPECT_EQ(view->model().angle(), 20);
+    EXPECT_TRUE(view->libraryLoading());
+    gate.release();
+    deliverLibraryEvents(*view, collectUntil(loader, Kind::finished));
+    EXPECT_FALSE(view->libraryLoading());
+    EXPECT_EQ(view->recipes().size(), 2u);
+    EXPECT_EQ(h.applied, (std::vector<std::string>{"first"}));
+}
+
+TEST(SaverLibraryLoader, ALibraryAlreadyWholeOpensWithTheShuffledPick) {
+    SaverHarness h;
+    auto view = h.makeWaitingForLibrary();
+    view->startAnimation();
+    std::vector<ScreenSaverLibraryEvent> events;
+    for (int i = 0; i < 3; ++i)
+        events.push_back({Kind::recipe, gradientRecipe(std::string(1, char('a' + i)), 20 + 10 * i)});
+    events.push_back({Kind::finished, std::nullopt});
+    h.random->queueDraws({2, 0});  // the order 2,1,0
+    deliverLibraryEvents(*view, std::move(events));
+    EXPECT_EQ(view->recipeOrder(), (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(h.applied, (std::vector<std::string>{"c"}));
+    EXPECT_EQ(view->model().angle(), 40);
+}
+
+TEST(SaverLibraryLoader, AFileThatBreaksHalfwayIsDroppedForTheNext) {
+    TempDir temp;
+    const auto broken = temp.path() / "broken.json", good = temp.path() / "good.json",
+               unused = temp.path() / "unused.json";
+    std::string text = *encodeRecipeHistory({gradientRecipe("early", 20), gradientRecipe("lost", 30)});
+    // Cut inside the second element: the first decodes before the break is seen.
+    writeFile(broken, text.substr(0, text.find("lost")));
+    writeFile(good, *encodeRecipeHistory({gradientRecipe("good", 40), gradientRecipe("also good", 50)}));
+    writeFile(unused, *encodeRecipeHistory({gradientRecipe("unused", 60)}));
+    ScreenSaverLibraryLoader loader({temp.path() / "missing.json", broken, good, unused}, readLibraryCandidate, {});
+    EXPECT_EQ(describe(collectUntil(loader, Kind::finished)), "early <dropped> good also good <end>");
+}
+
+TEST(SaverLibraryLoader, NothingReadableEndsWithAnEmptyLibrary) {
+    TempDir temp;
+    writeFile(temp.path() / "a.json", "not json");
+    ScreenSaverLibraryLoader loader({temp.path() / "a.json", temp.path() / "b.json"}, readLibraryCandidate, {});
+    EXPECT_EQ(describe(collectUntil(loader, Kind::finished)), "<end>");
+}
+
+TEST(SaverLibraryLoader, GoingAwayStopsABusyReaderAtOnce) {
+    std::atomic<bool> sawCancel{false};
+    const auto start = std::chrono::steady_clock::now();
+    {
+        ScreenSaverLibraryLoader loader(
+            {"library.json"},
+            [&sawCancel](const std::filesystem::path&, const RecipeHistorySink&, const std::atomic<bool>& cancelled) {
+                const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                while (!cancelled && std::chrono::steady_clock::now() < giveUp)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                sawCancel = cancelled.load();
+                return false;
+            },
+            {});
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(sawCancel);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+}
+
+TEST(SaverLibraryLoader, TheFileReaderGivesUpOnceCancelled) {
+    TempDir temp;
+    std::vector<DesignRecipe> recipes;
+    for (int i = 0; i < 3; ++i) recipes.push_back(gradientRecipe("r" + std::to_string(i), 20 + i));
+    writeFile(temp.path() / "library.json", *encodeRecipeHistory(recipes));
+    std::atomic<bool> cancelled{false};
+    int given = 0;
+    EXPECT_TRUE(readLibraryCandidate(temp.path() / "library.json", [&given](DesignRecipe&&) { ++given; }, cancelled));
+    EXPECT_EQ(given, 3);
+    cancelled = true;
+    given = 0;
+    EXPECT_FALSE(readLibraryCandidate(temp.path() / "library.json", [&given](DesignRecipe&&) { ++given; }, cancelled));
+    EXPECT_EQ(given, 0);
+}
+
+}  // namespace
+}  // namespace glimora::test
