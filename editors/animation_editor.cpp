@@ -9,6 +9,7 @@
 
 #include "controls/notch_button.hpp"
 #include "controls/notch_slider.hpp"
+#include "controls/panel_scroll_area.hpp"
 #include "controls/side_aware_layout.hpp"
 #include "controls/panel_symbols.hpp"
 #include "editors/editor_controls.hpp"
@@ -97,17 +98,7 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
     auto* chipRow = new QHBoxLayout;
     chipRow->setContentsMargins(0, 0, 0, 0);
     chipRow->setSpacing(8);
-    chipScroller_ = new QScrollArea(controls_);
-    chipScroller_->setFrameShape(QFrame::NoFrame);
-    chipScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    chipScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The strip keeps the chips' own widths; when they are wider than the
-    // row it scrolls sideways (by the wheel) instead of squeezing them.
-    chipScroller_->setWidgetResizable(false);
-    chipScroller_->setFixedHeight(26);
-    chipScroller_->viewport()->setAutoFillBackground(false);
     auto* chipStrip = new QWidget;
-    chipStrip->setAutoFillBackground(false);
     auto* chips = new QHBoxLayout(chipStrip);
     chips->setContentsMargins(0, 0, 0, 0);
     chips->setSpacing(5);
@@ -119,7 +110,7 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
         chips->addWidget(chip);
         propertyChips_[std::size_t(property)] = chip;
     }
-    chipScroller_->setWidget(chipStrip);
+    chipScroller_ = makeChipScroller(chipStrip, 26, controls_);
     chipRow->addWidget(chipScroller_, 1);
 
     play_ = new NotchButton(NotchButton::Look::primary, [this] { model().toggleAnimation(); }, controls_);

@@ -29,6 +29,9 @@ public:
 
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
+    // The title as drawn at the current width: cut with an ellipsis when it
+    // does not fit.
+    QString shownText() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "controls/notch_button.hpp"
+#include "controls/panel_scroll_area.hpp"
 
 namespace glimora {
 
@@ -27,25 +28,6 @@ NotchButton* headerIcon(const QString& symbol, double pixelSize, const QString& 
 }
 
 }  // namespace
-
-QScrollArea* makePanelScrollArea(QWidget* parent) {
-    auto* scroll = new QScrollArea(parent);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidgetResizable(false);
-    scroll->setAttribute(Qt::WA_TranslucentBackground);
-    scroll->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
-    return scroll;
-}
-
-void fitScrolledWidget(QScrollArea& scroll, int contentHeight) {
-    QWidget* widget = scroll.widget();
-    if (!widget) return;
-    const QSize viewport = scroll.viewport()->size();
-    widget->resize(viewport.width(), std::max(viewport.height(), contentHeight));
-}
 
 ExpandedEditor::ExpandedEditor(NotchViewModelBridge& bridge, double headerHorizontalInset, double tabEdgeBoxWidth,
                                QWidget* parent)
@@ -68,7 +50,7 @@ ExpandedEditor::ExpandedEditor(NotchViewModelBridge& bridge, double headerHorizo
     scroll_ = makePanelScrollArea(this);
     content_ = new SelectedTabContent(bridge_, {0, 5, false});
     columns_ = new ExpandedTabContent(content_, 0, edgeBox_);
-    scroll_->setWidget(columns_);
+    setPanelScrolledWidget(*scroll_, columns_);
 
     // The routing rebuilds its editor on a tab change first (it listened
     // first); the new editor's height is then known here.

@@ -16,14 +16,6 @@ namespace glimora {
 
 class NotchButton;
 
-// A vertical scroll area without indicators or background of its own, for
-// the panel's black surface.
-QScrollArea* makePanelScrollArea(QWidget* parent);
-
-// Sizes the scrolled widget to the viewport's width and at least its height,
-// taller when `contentHeight` asks for more.
-void fitScrolledWidget(QScrollArea& scroll, int contentHeight);
-
 class ExpandedEditor final : public QWidget {
 public:
     static constexpr int headerHeight = 41;

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "controls/notch_button.hpp"
+#include "controls/panel_scroll_area.hpp"
 #include "panel/expanded_editor.hpp"
 #include "panel/side_identity_glyph.hpp"
 
@@ -125,7 +126,7 @@ SideTabList::SideTabList(NotchViewModelBridge& bridge, double topContentInset, Q
         button->setFixedSize(tabButtonWidth, tabButtonHeight);
         tabs_.push_back(button);
     }
-    scroller_->setWidget(tabsHolder);
+    setPanelScrolledWidget(*scroller_, tabsHolder);
 
     randomize_ = new NotchButton(NotchButton::Look::icon, [this] { bridge_.model().shuffle(); }, this);
     randomize_->setSymbol(QStringLiteral("shuffle"), 10.5, FontWeight::semibold);
@@ -197,7 +198,7 @@ SideExpandedEditor::SideExpandedEditor(NotchViewModelBridge& bridge, double tabL
     scrolled_->setAttribute(Qt::WA_TranslucentBackground);
     content_ = new SelectedTabContent(bridge_, {0, 2, true});
     columns_ = new ExpandedTabContent(content_, 0, tabEdgeInset, scrolled_);
-    scroll_->setWidget(scrolled_);
+    setPanelScrolledWidget(*scroll_, scrolled_);
     handle_ = new SideWidthResizeHandle(
         bridge_.model().notchPlacement(), [this](double d) { resizeChanged(d); }, [this] { resizeEnded(); }, this);
 
