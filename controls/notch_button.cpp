@@ -210,4 +210,19 @@ void NotchButton::paintEvent(QPaintEvent*) {
     }
 }
 
+NotchButton* makeIconButton(const QString& symbol, double pixelSize, FontWeight weight, const QString& help,
+                            QSize size, std::function<void()> action, QWidget* parent) {
+    auto* button = new NotchButton(NotchButton::Look::icon, std::move(action), parent);
+    button->setSymbol(symbol, pixelSize, weight);
+    button->setFixedSize(size);
+    button->setToolTip(help);
+    button->setAccessibleName(help);
+    return button;
+}
+
+void showTabSelected(NotchButton& button, bool selected, double unselectedOpacity) {
+    button.setLabelColor(whiteOpacity(selected ? 0.92 : unselectedOpacity));
+    button.setFill(selected ? std::optional<QColor>(whiteOpacity(0.09)) : std::nullopt, 8);
+}
+
 }  // namespace glimora

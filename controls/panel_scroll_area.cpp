@@ -8,14 +8,18 @@ namespace glimora {
 
 QScrollArea* makePanelScrollArea(QWidget* parent) {
     auto* scroll = new QScrollArea(parent);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidgetResizable(false);
-    scroll->setAttribute(Qt::WA_TranslucentBackground);
-    scroll->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
+    preparePanelScrollArea(*scroll);
     return scroll;
+}
+
+void preparePanelScrollArea(QScrollArea& scroll) {
+    scroll.setFrameShape(QFrame::NoFrame);
+    scroll.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll.setWidgetResizable(false);
+    scroll.setAttribute(Qt::WA_TranslucentBackground);
+    scroll.setAutoFillBackground(false);
+    scroll.viewport()->setAutoFillBackground(false);
 }
 
 void setPanelScrolledWidget(QScrollArea& scroll, QWidget* content) {

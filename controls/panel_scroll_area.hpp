@@ -9,6 +9,7 @@ namespace glimora {
 
 // Both scroll bars off; the content is placed by hand (not resized by the area).
 QScrollArea* makePanelScrollArea(QWidget* parent);
+void preparePanelScrollArea(QScrollArea& scroll);
 
 // Hands `content` to the area. QScrollArea::setWidget switches the content's
 // background filling on, which would paint the style's light window colour
