@@ -102,13 +102,13 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
     auto* chips = new QHBoxLayout(chipStrip);
     chips->setContentsMargins(0, 0, 0, 0);
     chips->setSpacing(5);
-    for (const AnimationProperty property : allCases<AnimationProperty>()) {
-        auto* chip = new OptionChip(qText(title(property)), propertyChipLook(), chipStrip);
+    propertyChips_.make(
+        propertyChipLook(), [](AnimationProperty property) { return qText(title(property)); },
+        [this](AnimationProperty property) { model().setAnimationProperty(property); }, chipStrip);
+    for (OptionChip* chip : propertyChips_.all()) {
         chip->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         chip->setFixedHeight(26);
-        connect(chip, &OptionChip::clicked, this, [this, property] { model().setAnimationProperty(property); });
         chips->addWidget(chip);
-        propertyChips_[std::size_t(property)] = chip;
     }
     chipScroller_ = makeChipScroller(chipStrip, 26, controls_);
     chipRow->addWidget(chipScroller_, 1);
@@ -135,12 +135,9 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
     auto* waveformRow = new QHBoxLayout;
     waveformRow->setContentsMargins(0, 0, 0, 0);
     waveformRow->setSpacing(4);
-    for (const AnimationWaveform waveform : allCases<AnimationWaveform>()) {
-        auto* chip = new OptionChip(waveformTitle(waveform), waveformChipLook(), waveforms_);
-        connect(chip, &OptionChip::clicked, this, [this, waveform] { model().setAnimationWaveform(waveform); });
-        waveformRow->addWidget(chip, 1);
-        waveformChips_[std::size_t(waveform)] = chip;
-    }
+    waveformChips_.make(waveformChipLook(), &waveformTitle,
+                        [this](AnimationWaveform waveform) { model().setAnimationWaveform(waveform); }, waveforms_);
+    for (OptionChip* chip : waveformChips_.all()) waveformRow->addWidget(chip, 1);
     waveformColumn->addLayout(waveformRow);
     secondPair_ = new SideAwareSliderPair(inputs().isSideLayout, inputs().availableWidth, compactPairWidth(inputs().availableWidth), 8, cycle_, waveforms_, controls_);
     rows->addWidget(secondPair_);
@@ -182,11 +179,9 @@ void AnimationEditor::sync() {
     controls_->setVisible(!image);
 
     const std::vector<AnimationProperty> available = m.availableAnimationProperties();
-    for (const AnimationProperty property : allCases<AnimationProperty>()) {
-        OptionChip* chip = propertyChips_[std::size_t(property)];
-        chip->setVisible(std::find(available.begin(), available.end(), property) != available.end());
-        chip->setSelected(m.animationProperty() == property);
-    }
+    for (const AnimationProperty property : everyCase<AnimationProperty>())
+        propertyChips_[property]->setVisible(std::find(available.begin(), available.end(), property) != available.end());
+    propertyChips_.select(m.animationProperty());
     chipScroller_->widget()->adjustSize();
     const bool playing = m.animationPlaying();
     play_->setSymbol(playing ? QStringLiteral("pause.fill") : QStringLiteral("play.fill"), 10, FontWeight::semibold);
@@ -197,8 +192,7 @@ void AnimationEditor::sync() {
     tempo_->sync();
     motion_->sync();
     cycle_->sync();
-    for (const AnimationWaveform waveform : allCases<AnimationWaveform>())
-        waveformChips_[std::size_t(waveform)]->setSelected(m.animationWaveform() == waveform);
+    waveformChips_.select(m.animationWaveform());
     status_->setText(statusText(playing, m.animationWaveform()));
 }
 
