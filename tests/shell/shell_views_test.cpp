@@ -48,6 +48,16 @@ struct ShellViewsTest : ::testing::Test {
         return model->gradientSignature() != before || model->designSeed() != seed;
     }
 
+    // A side editor 337 wide at the placement, showing the tab.
+    std::unique_ptr<SideExpandedEditor> showSide(NotchPlacement placement, NotchTab tab, int height = 640) {
+        model->setNotchPlacement(placement);
+        model->setSelectedTab(tab);
+        auto editor = std::make_unique<SideExpandedEditor>(bridge, 64, 40);
+        editor->resize(337, height);
+        editor->show();
+        return editor;
+    }
+
     long sideWidthWrites() const {
         return std::count(harness.preferences->writes.begin(), harness.preferences->writes.end(),
                           std::string(sideExpandedWidthKey));
@@ -120,11 +130,8 @@ TEST_F(ShellViewsTest, TheHeaderButtonsShuffleAndCloseAndAShortPanelKeepsTheHead
 }
 
 TEST_F(ShellViewsTest, TheSideEditorsColumnsFollowThePlacement) {
-    model->setNotchPlacement(NotchPlacement::left);
-    model->setSelectedTab(NotchTab::shape);
-    SideExpandedEditor editor(bridge, 64, 40);
-    editor.resize(337, 640);
-    editor.show();
+    const auto shown = showSide(NotchPlacement::left, NotchTab::shape);
+    SideExpandedEditor& editor = *shown;
     // Tab column against the left edge, content beside it, 40 above and below.
     EXPECT_EQ(editor.tabList()->geometry(), QRect(0, 40, 64, 560));
     EXPECT_EQ(editor.contentScroll()->geometry(), QRect(64, 40, 273, 560));
@@ -197,11 +204,8 @@ TEST_F(ShellViewsTest, AnEditorThatGrowsWhileShownCanBeScrolledToItsEndAtEveryEd
 TEST_F(ShellViewsTest, TheSideEditorDrawsNoScrollIndicator) {
     // A tall editor at the right edge: a scroll bar would lie along the
     // content column's inner edge, where the editor's 24-px side column is empty.
-    model->setNotchPlacement(NotchPlacement::right);
-    model->setSelectedTab(NotchTab::color);
-    SideExpandedEditor editor(bridge, 64, 40);
-    editor.resize(337, 400);
-    editor.show();
+    const auto shown = showSide(NotchPlacement::right, NotchTab::color, 400);
+    SideExpandedEditor& editor = *shown;
     test::processEventsFor(50);
     QScrollArea* scroll = editor.contentScroll();
     ASSERT_GT(scroll->widget()->height(), scroll->viewport()->height()) << "the palette tab must overflow here";
