@@ -156,6 +156,17 @@ QSize NotchButton::minimumSizeHint() const {
     return {0, hint.height()};
 }
 
+FittedText NotchButton::fittedText() const {
+    if (text().isEmpty()) return {textFont_, QString()};
+    const double leading = symbolWidth(symbol_);
+    const double trailing = symbolWidth(trailing_);
+    // The text gets what the padding, the symbols and their gaps leave.
+    double textRoom = width() - 2 * padding_ - leading - trailing;
+    if (leading > 0) textRoom -= spacing_;
+    if (trailing > 0) textRoom -= spacing_;
+    return fitText(textFont_, text(), textRoom, minimumTextScale_);
+}
+
 void NotchButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -173,12 +184,7 @@ void NotchButton::paintEvent(QPaintEvent*) {
     const double leading = symbolWidth(symbol_);
     const double trailing = symbolWidth(trailing_);
     const QRectF content = bounds.adjusted(padding_, 0, -padding_, 0);
-    // The text gets what the symbols and their gaps leave.
-    double textRoom = content.width() - leading - trailing;
-    if (leading > 0 && !text().isEmpty()) textRoom -= spacing_;
-    if (trailing > 0) textRoom -= spacing_;
-    const FittedText fitted = text().isEmpty() ? FittedText{textFont_, QString()}
-                                               : fitText(textFont_, text(), textRoom, minimumTextScale_);
+    const FittedText fitted = fittedText();
     const double textWidth = fitted.text.isEmpty() ? 0 : QFontMetricsF(fitted.font).horizontalAdvance(fitted.text);
     double groupWidth = leading + textWidth;
     if (leading > 0 && textWidth > 0) groupWidth += spacing_;

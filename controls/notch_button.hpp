@@ -55,6 +55,8 @@ public:
 
     // What is painted now, for the current pressed state.
     QColor labelColor() const;
+    // The text and its font as drawn at the current width.
+    FittedText fittedText() const;
     std::optional<QColor> backgroundColor() const;
     double cornerRadius() const;
 

@@ -5,12 +5,14 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 #include "controls/notch_button.hpp"
 #include "controls/panel_symbols.hpp"
@@ -111,6 +113,29 @@ TEST_F(ShellViewsTest, TheHeaderHasTheNineTabsInOrderAcrossA760PxPanel) {
         return dynamic_cast<ShaderEditor*>(editor.tabContent()->editor()) != nullptr;
     }));
     EXPECT_TRUE(std::none_of(tabs.begin(), tabs.end(), [](NotchButton* b) { return lit(*b); }));
+}
+
+TEST_F(ShellViewsTest, NarrowTabTitlesShrinkToAtMost88PercentBeforeTheyAreCut) {
+    ExpandedEditor editor(bridge, 0, 5);
+    editor.show();
+    NotchButton* animation = editor.tabButtons()[6];
+    ASSERT_EQ(animation->text(), "Animation");
+    const QFont full = panelFont(11, FontWeight::medium);
+    const double natural = QFontMetricsF(full).horizontalAdvance("Animation");
+    // A share 4 % short of the title: a smaller font, the whole word.
+    editor.resize(int(std::ceil(56 + 20 + 9 * natural * 0.96)), 200);
+    FittedText shown = animation->fittedText();
+    EXPECT_EQ(shown.text, "Animation");
+    EXPECT_LT(pixelSizeOf(shown.font), 11.0);
+    EXPECT_GE(pixelSizeOf(shown.font), 11 * 0.88 - 1e-9);
+    EXPECT_LE(QFontMetricsF(shown.font).horizontalAdvance(shown.text), animation->width());
+    // Far too narrow even at 88 %: cut with an ellipsis at the smallest size.
+    editor.resize(int(56 + 20 + 9 * natural * 0.6), 200);
+    shown = animation->fittedText();
+    EXPECT_TRUE(shown.text.endsWith(QChar(0x2026))) << shown.text.toStdString();
+    EXPECT_NEAR(pixelSizeOf(shown.font), 11 * 0.88, 1e-6);
+    // Every title stays on one line: the shown text never holds a break.
+    for (NotchButton* tab : editor.tabButtons()) EXPECT_FALSE(tab->fittedText().text.contains('\n'));
 }
 
 TEST_F(ShellViewsTest, TheHeaderButtonsShuffleAndCloseAndAShortPanelKeepsTheHeader) {
