@@ -156,6 +156,17 @@ QSize NotchButton::minimumSizeHint() const {
     return {0, hint.height()};
 }
 
+FittedText NotchButton::fittedText() const {
+    if (text().isEmpty()) return {textFont_, QString()};
+    const double leading = symbolWidth(symbol_);
+    const double trailing = symbolWidth(trailing_);
+    // The text gets what the padding, the symbols and their gaps leave.
+    double textRoom = width() - 2 * padding_ - leading - trailing;
+    if (leading > 0) textRoom -= spacing_;
+    if (trailing > 0) textRoom -= spacing_;
+    return fitText(textFont_, text(), textRoom, minimumTextScale_);
+}
+
 void NotchButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -173,12 +184,7 @@ void NotchButton::paintEvent(QPaintEvent*) {
     const double leading = symbolWidth(symbol_);
     const double trailing = symbolWidth(trailing_);
     const QRectF content = bounds.adjusted(padding_, 0, -padding_, 0);
-    // The text gets what the symbols and their gaps leave.
-    double textRoom = content.width() - leading - trailing;
-    if (leading > 0 && !text().isEmpty()) textRoom -= spacing_;
-    if (trailing > 0) textRoom -= spacing_;
-    const FittedText fitted = text().isEmpty() ? FittedText{textFont_, QString()}
-                                               : fitText(textFont_, text(), textRoom, minimumTextScale_);
+    const FittedText fitted = fittedText();
     const double textWidth = fitted.text.isEmpty() ? 0 : QFontMetricsF(fitted.font).horizontalAdvance(fitted.text);
     double groupWidth = leading + textWidth;
     if (leading > 0 && textWidth > 0) groupWidth += spacing_;
@@ -208,6 +214,21 @@ void NotchButton::paintEvent(QPaintEvent*) {
         drawSymbol(painter, trailing_.name.toStdString(), QRectF(tx, centreY - trailing / 2, trailing, trailing),
                    trailing_.pixelSize, trailing_.weight, color);
     }
+}
+
+NotchButton* makeIconButton(const QString& symbol, double pixelSize, FontWeight weight, const QString& help,
+                            QSize size, std::function<void()> action, QWidget* parent) {
+    auto* button = new NotchButton(NotchButton::Look::icon, std::move(action), parent);
+    button->setSymbol(symbol, pixelSize, weight);
+    button->setFixedSize(size);
+    button->setToolTip(help);
+    button->setAccessibleName(help);
+    return button;
+}
+
+void showTabSelected(NotchButton& button, bool selected, double unselectedOpacity) {
+    button.setLabelColor(whiteOpacity(selected ? 0.92 : unselectedOpacity));
+    button.setFill(selected ? std::optional<QColor>(whiteOpacity(0.09)) : std::nullopt, 8);
 }
 
 }  // namespace glimora

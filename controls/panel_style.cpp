@@ -44,12 +44,12 @@ void setPixelSizeF(QFont& font, double pixelSize) {
     else font.setPointSizeF(size * 72.0 / screenDpi());
 }
 
+}  // namespace
+
 double pixelSizeOf(const QFont& font) {
     if (font.pixelSize() > 0) return font.pixelSize();
     return font.pointSizeF() * screenDpi() / 72.0;
 }
-
-}  // namespace
 
 QFont panelFont(double pixelSize, FontWeight weight) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);

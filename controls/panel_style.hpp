@@ -32,6 +32,9 @@ QColor accentColor();
 // A font and text that fit `width`: the font's size is lowered down to
 // `minimumScale` of itself, and the text is elided only if it still does
 // not fit at that size.
+// A font's size in pixels, with the fraction a shrunk title keeps.
+double pixelSizeOf(const QFont& font);
+
 struct FittedText {
     QFont font;
     QString text;

@@ -9,6 +9,7 @@
 
 #include "controls/notch_button.hpp"
 #include "controls/notch_slider.hpp"
+#include "controls/panel_scroll_area.hpp"
 #include "controls/side_aware_layout.hpp"
 #include "controls/panel_symbols.hpp"
 #include "editors/editor_controls.hpp"
@@ -97,29 +98,19 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
     auto* chipRow = new QHBoxLayout;
     chipRow->setContentsMargins(0, 0, 0, 0);
     chipRow->setSpacing(8);
-    chipScroller_ = new QScrollArea(controls_);
-    chipScroller_->setFrameShape(QFrame::NoFrame);
-    chipScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    chipScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The strip keeps the chips' own widths; when they are wider than the
-    // row it scrolls sideways (by the wheel) instead of squeezing them.
-    chipScroller_->setWidgetResizable(false);
-    chipScroller_->setFixedHeight(26);
-    chipScroller_->viewport()->setAutoFillBackground(false);
     auto* chipStrip = new QWidget;
-    chipStrip->setAutoFillBackground(false);
     auto* chips = new QHBoxLayout(chipStrip);
     chips->setContentsMargins(0, 0, 0, 0);
     chips->setSpacing(5);
-    for (const AnimationProperty property : allCases<AnimationProperty>()) {
-        auto* chip = new OptionChip(qText(title(property)), propertyChipLook(), chipStrip);
+    propertyChips_.make(
+        propertyChipLook(), [](AnimationProperty property) { return qText(title(property)); },
+        [this](AnimationProperty property) { model().setAnimationProperty(property); }, chipStrip);
+    for (OptionChip* chip : propertyChips_.all()) {
         chip->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         chip->setFixedHeight(26);
-        connect(chip, &OptionChip::clicked, this, [this, property] { model().setAnimationProperty(property); });
         chips->addWidget(chip);
-        propertyChips_[std::size_t(property)] = chip;
     }
-    chipScroller_->setWidget(chipStrip);
+    chipScroller_ = makeChipScroller(chipStrip, 26, controls_);
     chipRow->addWidget(chipScroller_, 1);
 
     play_ = new NotchButton(NotchButton::Look::primary, [this] { model().toggleAnimation(); }, controls_);
@@ -144,12 +135,9 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
     auto* waveformRow = new QHBoxLayout;
     waveformRow->setContentsMargins(0, 0, 0, 0);
     waveformRow->setSpacing(4);
-    for (const AnimationWaveform waveform : allCases<AnimationWaveform>()) {
-        auto* chip = new OptionChip(waveformTitle(waveform), waveformChipLook(), waveforms_);
-        connect(chip, &OptionChip::clicked, this, [this, waveform] { model().setAnimationWaveform(waveform); });
-        waveformRow->addWidget(chip, 1);
-        waveformChips_[std::size_t(waveform)] = chip;
-    }
+    waveformChips_.make(waveformChipLook(), &waveformTitle,
+                        [this](AnimationWaveform waveform) { model().setAnimationWaveform(waveform); }, waveforms_);
+    for (OptionChip* chip : waveformChips_.all()) waveformRow->addWidget(chip, 1);
     waveformColumn->addLayout(waveformRow);
     secondPair_ = new SideAwareSliderPair(inputs().isSideLayout, inputs().availableWidth, compactPairWidth(inputs().availableWidth), 8, cycle_, waveforms_, controls_);
     rows->addWidget(secondPair_);
@@ -191,11 +179,9 @@ void AnimationEditor::sync() {
     controls_->setVisible(!image);
 
     const std::vector<AnimationProperty> available = m.availableAnimationProperties();
-    for (const AnimationProperty property : allCases<AnimationProperty>()) {
-        OptionChip* chip = propertyChips_[std::size_t(property)];
-        chip->setVisible(std::find(available.begin(), available.end(), property) != available.end());
-        chip->setSelected(m.animationProperty() == property);
-    }
+    for (const AnimationProperty property : everyCase<AnimationProperty>())
+        propertyChips_[property]->setVisible(std::find(available.begin(), available.end(), property) != available.end());
+    propertyChips_.select(m.animationProperty());
     chipScroller_->widget()->adjustSize();
     const bool playing = m.animationPlaying();
     play_->setSymbol(playing ? QStringLiteral("pause.fill") : QStringLiteral("play.fill"), 10, FontWeight::semibold);
@@ -206,8 +192,7 @@ void AnimationEditor::sync() {
     tempo_->sync();
     motion_->sync();
     cycle_->sync();
-    for (const AnimationWaveform waveform : allCases<AnimationWaveform>())
-        waveformChips_[std::size_t(waveform)]->setSelected(m.animationWaveform() == waveform);
+    waveformChips_.select(m.animationWaveform());
     status_->setText(statusText(playing, m.animationWaveform()));
 }
 

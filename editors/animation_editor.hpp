@@ -7,6 +7,7 @@
 
 #include <array>
 
+#include "editors/option_chip.hpp"
 #include "editors/tab_editor.hpp"
 
 class QLabel;
@@ -16,7 +17,6 @@ namespace glimora {
 
 class NotchButton;
 class NotchSlider;
-class OptionChip;
 class SideAwareSliderPair;
 
 class AnimationEditor : public TabEditor {
@@ -41,14 +41,14 @@ private:
     QWidget* note_;
     QWidget* controls_;
     QScrollArea* chipScroller_;
-    std::array<OptionChip*, 10> propertyChips_{};
+    OptionChips<AnimationProperty> propertyChips_;
     NotchButton* play_;
     QLabel* help_;
     NotchSlider* tempo_;
     NotchSlider* motion_;
     NotchSlider* cycle_;
     QWidget* waveforms_;
-    std::array<OptionChip*, 3> waveformChips_{};
+    OptionChips<AnimationWaveform> waveformChips_;
     SideAwareSliderPair* firstPair_;
     SideAwareSliderPair* secondPair_;
     QLabel* status_;

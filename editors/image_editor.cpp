@@ -66,16 +66,12 @@ QHBoxLayout* rowLayout(QWidget* row, int spacing) {
     return layout;
 }
 
-template <class E, std::size_t N, class OnPress>
-QWidget* chipRow(QWidget* parent, std::array<OptionChip*, N>& chips, OnPress onPress) {
+template <class E, class Choose>
+QWidget* chipRow(QWidget* parent, OptionChips<E>& chips, Choose choose) {
     auto* row = new QWidget(parent);
     QHBoxLayout* layout = rowLayout(row, 5);
-    for (const E value : everyCase<E>()) {
-        auto* chip = new OptionChip(ImageEditor::title(value), textChipLook(), row);
-        QObject::connect(chip, &OptionChip::clicked, row, [onPress, value] { onPress(value); });
-        layout->addWidget(chip, 1);
-        chips[std::size_t(value)] = chip;
-    }
+    chips.make(textChipLook(), [](E value) { return ImageEditor::title(value); }, choose, row);
+    for (OptionChip* chip : chips.all()) layout->addWidget(chip, 1);
     return row;
 }
 
@@ -282,13 +278,13 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     auto* tileGrid = new QGridLayout;
     tileGrid->setHorizontalSpacing(5);
     tileGrid->setVerticalSpacing(5);
-    for (const ImageMosaicTileShape shape : everyCase<ImageMosaicTileShape>()) {
-        auto* chip = new OptionChip(title(shape), tileChipLook(), mosaicBlock_);
+    tileChips_.make(
+        tileChipLook(), [](ImageMosaicTileShape shape) { return title(shape); },
+        [&m](ImageMosaicTileShape shape) { m.setImageMosaicTileShape(shape); }, mosaicBlock_);
+    for (std::size_t i = 0; i < tileChips_.all().size(); ++i) {
+        OptionChip* chip = tileChips_.all()[i];
         chip->setMinimumWidth(10);
-        connect(chip, &OptionChip::clicked, this, [&m, shape] { m.setImageMosaicTileShape(shape); });
-        const int index = int(shape);
-        tileGrid->addWidget(chip, index / 3, index % 3);
-        tileChips_[std::size_t(shape)] = chip;
+        tileGrid->addWidget(chip, int(i) / 3, int(i) % 3);
     }
     for (int c = 0; c < 3; ++c) tileGrid->setColumnStretch(c, 1);
     mosaicLayout->addLayout(tileGrid);
@@ -383,11 +379,10 @@ void ImageEditor::sync() {
     cropPreview_->sync();
     cropScale_->sync();
 
-    for (const auto v : everyCase<ImageRenderMode>()) modeChips_[std::size_t(v)]->setSelected(m.imageRenderMode() == v);
-    for (const auto v : everyCase<ImagePixelLook>()) lookChips_[std::size_t(v)]->setSelected(m.imageLook() == v);
-    for (const auto v : everyCase<ImagePaletteMode>())
-        paletteChips_[std::size_t(v)]->setSelected(m.imagePaletteMode() == v);
-    for (const auto v : everyCase<ImageDitherStyle>()) ditherChips_[std::size_t(v)]->setSelected(m.imageDither() == v);
+    modeChips_.select(m.imageRenderMode());
+    lookChips_.select(m.imageLook());
+    paletteChips_.select(m.imagePaletteMode());
+    ditherChips_.select(m.imageDither());
 
     const bool mosaic = m.imageRenderMode() == ImageRenderMode::mosaic;
     const QString scaleTitle = mosaic ? QStringLiteral("Tile Scale") : QStringLiteral("Cell Scale");
@@ -399,8 +394,7 @@ void ImageEditor::sync() {
         mosaicBlock_->setVisible(mosaic);
         pixelBlock_->setVisible(!mosaic);
     }
-    for (const auto v : everyCase<ImageMosaicTileShape>())
-        tileChips_[std::size_t(v)]->setSelected(m.imageMosaicTileShape() == v);
+    tileChips_.select(m.imageMosaicTileShape());
     pixelShapePin_->sync();
     for (const auto v : everyCase<ImagePixelShape>()) {
         const bool selected = m.imagePixelShape() == v;

@@ -10,6 +10,7 @@
 #include <array>
 #include <vector>
 
+#include "editors/option_chip.hpp"
 #include "editors/tab_editor.hpp"
 
 class QLabel;
@@ -21,7 +22,6 @@ class ImageCropPreview;
 class ImageThumbnail;
 class NotchButton;
 class NotchSlider;
-class OptionChip;
 class PhotosImportButton;
 class PinButton;
 class SideAwareSliderGrid;
@@ -65,14 +65,14 @@ private:
     ImageCropPreview* cropPreview_;
     NotchSlider* cropScale_;
     std::vector<QWidget*> imageRows_;  // rows 4 to 13, shown only with photos
-    std::array<OptionChip*, 2> modeChips_{};
-    std::array<OptionChip*, 4> lookChips_{};
-    std::array<OptionChip*, 3> paletteChips_{};
-    std::array<OptionChip*, 4> ditherChips_{};
+    OptionChips<ImageRenderMode> modeChips_;
+    OptionChips<ImagePixelLook> lookChips_;
+    OptionChips<ImagePaletteMode> paletteChips_;
+    OptionChips<ImageDitherStyle> ditherChips_;
     std::vector<NotchSlider*> mainSliders_;
     SideAwareSliderGrid* mainGrid_;
     QWidget* mosaicBlock_;
-    std::array<OptionChip*, 5> tileChips_{};
+    OptionChips<ImageMosaicTileShape> tileChips_;
     std::vector<NotchSlider*> mosaicSliders_;
     SideAwareSliderGrid* mosaicGrid_;
     QWidget* pixelBlock_;

@@ -1,8 +1,11 @@
 #include "editors/option_chip.hpp"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
 
 #include "editors/editor_painting.hpp"
 
@@ -25,8 +28,15 @@ void OptionChip::setSelected(bool selected) {
 }
 
 QSize OptionChip::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text()) + 2 * look_.sidePadding, look_.minimumHeight};
+    // Rounded up from the exact advance: a chip at its own width never cuts
+    // its title.
+    const double advance = QFontMetricsF(font()).horizontalAdvance(text());
+    return {int(std::ceil(advance)) + 2 * look_.sidePadding, look_.minimumHeight};
+}
+
+QString OptionChip::shownText() const {
+    const double room = std::max(0, width() - 2 * look_.sidePadding);
+    return QFontMetricsF(font()).elidedText(text(), Qt::ElideRight, room);
 }
 
 QSize OptionChip::minimumSizeHint() const {
@@ -48,8 +58,7 @@ void OptionChip::paintEvent(QPaintEvent*) {
     painter.setPen(whiteOpacity(selected_ ? look_.textOpacityOn : look_.textOpacityOff));
     painter.setFont(font());
     const QRectF textBox = box.adjusted(look_.sidePadding, 0, -look_.sidePadding, 0);
-    const QString shown = QFontMetrics(font()).elidedText(text(), Qt::ElideRight, int(textBox.width()));
-    painter.drawText(textBox, Qt::AlignCenter, shown);
+    painter.drawText(textBox, Qt::AlignCenter, shownText());
 }
 
 }  // namespace glimora

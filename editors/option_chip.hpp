@@ -6,7 +6,11 @@
 
 #include <QAbstractButton>
 
+#include <cstddef>
+#include <vector>
+
 #include "controls/panel_style.hpp"
+#include "model/design_options.hpp"
 
 namespace glimora {
 
@@ -29,6 +33,9 @@ public:
 
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
+    // The title as drawn at the current width: cut with an ellipsis when it
+    // does not fit.
+    QString shownText() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -39,6 +46,33 @@ protected:
 private:
     OptionChipLook look_;
     bool selected_ = false;
+};
+
+// The chips of one option row: one per case of E in declaration order, each
+// titled by `title`, calling `choose` with its case when pressed. `select`
+// lights the chip of the current case only.
+template <OptionEnum E>
+class OptionChips {
+public:
+    template <class Title, class Choose>
+    void make(const OptionChipLook& look, Title title, Choose choose, QWidget* parent) {
+        for (const E value : everyCase<E>()) {
+            auto* chip = new OptionChip(title(value), look, parent);
+            QObject::connect(chip, &OptionChip::clicked, chip, [choose, value] { choose(value); });
+            chips_.push_back(chip);
+        }
+    }
+
+    OptionChip* operator[](E value) const { return chips_[std::size_t(value)]; }
+    const std::vector<OptionChip*>& all() const { return chips_; }
+
+    void select(E current) const {
+        const auto cases = everyCase<E>();
+        for (std::size_t i = 0; i < chips_.size(); ++i) chips_[i]->setSelected(cases[i] == current);
+    }
+
+private:
+    std::vector<OptionChip*> chips_;
 };
 
 }  // namespace glimora

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "controls/notch_slider.hpp"
+#include "controls/panel_scroll_area.hpp"
 #include "controls/side_aware_layout.hpp"
 #include "editors/color_well.hpp"
 #include "editors/editor_controls.hpp"
@@ -155,13 +156,6 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
 
     // 1. Patterns and playback.
     QHBoxLayout* patternRow = addEditorRow(column, 8);
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidgetResizable(false);
-    scroll->setFixedHeight(28);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     auto* strip = new QWidget;
     auto* stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(0, 0, 0, 0);
@@ -171,8 +165,7 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
         stripLayout->addWidget(chip);
         chips_[std::size_t(pattern)] = chip;
     }
-    strip->adjustSize();
-    scroll->setWidget(strip);
+    QScrollArea* scroll = makeChipScroller(strip, 28, this);
     patternRow->addWidget(scroll, 1);
     auto* reset = new NotchButton(NotchButton::Look::icon, [&m] { m.resetShaderMaterial(); }, this);
     reset->setSymbol(QStringLiteral("arrow.counterclockwise"), 11, FontWeight::semibold);

@@ -91,12 +91,8 @@ StyleEditor::StyleEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     pinRow->addWidget(texturePin_);
 
     auto* ditherRow = row(column, 4);
-    for (const DitherMode mode : allCases<DitherMode>()) {
-        auto* chip = new OptionChip(ditherTitle(mode), ditherLook(), this);
-        connect(chip, &OptionChip::clicked, this, [this, mode] { model().setDither(mode); });
-        ditherRow->addWidget(chip, 1);
-        ditherChips_[std::size_t(mode)] = chip;
-    }
+    ditherChips_.make(ditherLook(), &ditherTitle, [this](DitherMode mode) { model().setDither(mode); }, this);
+    for (OptionChip* chip : ditherChips_.all()) ditherRow->addWidget(chip, 1);
 
     colorOffset_ = makeSlider(model(), colorOffsetSpec, this);
     bend_ = makeSlider(model(), bendSpec, this);
@@ -114,12 +110,8 @@ StyleEditor::StyleEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     }
 
     auto* channelRow = row(column, 4);
-    for (const StyleChannel channel : allCases<StyleChannel>()) {
-        auto* chip = new OptionChip(channelTitle(channel), channelLook(), this);
-        connect(chip, &OptionChip::clicked, this, [this, channel] { model().setChannel(channel); });
-        channelRow->addWidget(chip);
-        channelChips_[std::size_t(channel)] = chip;
-    }
+    channelChips_.make(channelLook(), &channelTitle, [this](StyleChannel channel) { model().setChannel(channel); }, this);
+    for (OptionChip* chip : channelChips_.all()) channelRow->addWidget(chip);
     channelRow->addStretch(1);
 
     layOut();
@@ -135,7 +127,7 @@ void StyleEditor::layOut() {
     // The toggles stay two to a row in every placement.
     for (StyleToggle* toggle : toggles_) toggle->setFixedWidth(int(compactPairWidth(width)));
     const int chipWidth = int(std::max(0.0, (width - 12) / 4));
-    for (OptionChip* chip : channelChips_) chip->setFixedWidth(chipWidth);
+    for (OptionChip* chip : channelChips_.all()) chip->setFixedWidth(chipWidth);
 }
 
 void StyleEditor::modelChanged(const NotchViewModelBridge::PropSet& props) {
@@ -147,12 +139,11 @@ void StyleEditor::modelChanged(const NotchViewModelBridge::PropSet& props) {
 void StyleEditor::sync() {
     const NotchViewModel& m = model();
     texturePin_->sync();
-    for (const DitherMode mode : allCases<DitherMode>()) ditherChips_[std::size_t(mode)]->setSelected(m.dither() == mode);
+    ditherChips_.select(m.dither());
     colorOffset_->sync();
     bend_->sync();
     for (std::size_t i = 0; i < toggles_.size(); ++i) toggles_[i]->sync();
-    for (const StyleChannel channel : allCases<StyleChannel>())
-        channelChips_[std::size_t(channel)]->setSelected(m.channel() == channel);
+    channelChips_.select(m.channel());
 }
 
 }  // namespace glimora

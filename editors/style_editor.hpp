@@ -4,12 +4,12 @@
 
 #include <array>
 
+#include "editors/option_chip.hpp"
 #include "editors/tab_editor.hpp"
 
 namespace glimora {
 
 class NotchSlider;
-class OptionChip;
 class PinButton;
 class SideAwareSliderPair;
 class StyleToggle;
@@ -33,12 +33,12 @@ private:
     void sync();
 
     PinButton* texturePin_;
-    std::array<OptionChip*, 6> ditherChips_{};
+    OptionChips<DitherMode> ditherChips_;
     NotchSlider* colorOffset_;
     NotchSlider* bend_;
     SideAwareSliderPair* sliders_;
     std::array<StyleToggle*, 4> toggles_{};
-    std::array<OptionChip*, 4> channelChips_{};
+    OptionChips<StyleChannel> channelChips_;
 };
 
 }  // namespace glimora

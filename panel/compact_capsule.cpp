@@ -59,17 +59,11 @@ CompactCapsule::CompactCapsule(NotchViewModelBridge& bridge, QWidget* parent)
         identityRow->addWidget(child, child == name_ ? 1 : 0, Qt::AlignVCenter);
     }
 
-    randomize_ = new NotchButton(NotchButton::Look::icon, [this] { bridge_.model().shuffle(); });
-    randomize_->setSymbol(QStringLiteral("shuffle"), 12, FontWeight::semibold);
-    randomize_->setFixedSize(24, 28);
-    randomize_->setToolTip(QStringLiteral("Randomize"));
-    randomize_->setAccessibleName(QStringLiteral("Randomize"));
-
-    expand_ = new NotchButton(NotchButton::Look::icon, toggle);
+    randomize_ = makeIconButton(QStringLiteral("shuffle"), 12, FontWeight::semibold, QStringLiteral("Randomize"),
+                                QSize(24, 28), [this] { bridge_.model().shuffle(); });
+    // Its chevron follows the placement (sync).
+    expand_ = makeIconButton({}, 10, FontWeight::bold, QStringLiteral("Expand"), QSize(16, 28), toggle);
     expand_->setLabelColor(whiteOpacity(0.32));
-    expand_->setFixedSize(16, 28);
-    expand_->setToolTip(QStringLiteral("Expand"));
-    expand_->setAccessibleName(QStringLiteral("Expand"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 0, 12, 0);

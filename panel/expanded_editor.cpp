@@ -1,8 +1,6 @@
 #include "panel/expanded_editor.hpp"
 
 #include <QResizeEvent>
-#include <QScrollArea>
-#include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
@@ -17,39 +15,19 @@ constexpr double headerRowHeight = 28;
 constexpr double headerSpacing = 2;
 constexpr double headerIconEdge = 28;
 
-NotchButton* headerIcon(const QString& symbol, double pixelSize, const QString& help, std::function<void()> action) {
-    auto* button = new NotchButton(NotchButton::Look::icon, std::move(action));
-    button->setSymbol(symbol, pixelSize, FontWeight::semibold);
+NotchButton* headerIcon(const QString& symbol, double pixelSize, const QString& help, std::function<void()> action,
+                        QWidget* parent) {
+    NotchButton* button =
+        makeIconButton(symbol, pixelSize, FontWeight::semibold, help, QSize(28, 28), std::move(action), parent);
     button->setLabelColor(whiteOpacity(0.42));
-    button->setToolTip(help);
-    button->setAccessibleName(help);
     return button;
 }
 
 }  // namespace
 
-QScrollArea* makePanelScrollArea(QWidget* parent) {
-    auto* scroll = new QScrollArea(parent);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidgetResizable(false);
-    scroll->setAttribute(Qt::WA_TranslucentBackground);
-    scroll->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
-    return scroll;
-}
-
-void fitScrolledWidget(QScrollArea& scroll, int contentHeight) {
-    QWidget* widget = scroll.widget();
-    if (!widget) return;
-    const QSize viewport = scroll.viewport()->size();
-    widget->resize(viewport.width(), std::max(viewport.height(), contentHeight));
-}
-
 ExpandedEditor::ExpandedEditor(NotchViewModelBridge& bridge, double headerHorizontalInset, double tabEdgeBoxWidth,
                                QWidget* parent)
-    : QWidget(parent), bridge_(bridge), headerInset_(headerHorizontalInset), edgeBox_(tabEdgeBoxWidth) {
+    : QWidget(parent), bridge_(bridge), headerInset_(headerHorizontalInset) {
     setAttribute(Qt::WA_TranslucentBackground);
     for (NotchTab tab : allCases<NotchTab>()) {
         auto* button = new NotchButton(NotchButton::Look::plain, [this, tab] { bridge_.model().setSelectedTab(tab); }, this);
@@ -60,22 +38,12 @@ ExpandedEditor::ExpandedEditor(NotchViewModelBridge& bridge, double headerHorizo
         button->setAccessibleName(button->text());
         tabs_.push_back(button);
     }
-    randomize_ = headerIcon(QStringLiteral("shuffle"), 12, QStringLiteral("Randomize"), [this] { bridge_.model().shuffle(); });
-    close_ = headerIcon(QStringLiteral("xmark"), 11, QStringLiteral("Close"), [this] { bridge_.model().setExpanded(false); });
-    randomize_->setParent(this);
-    close_->setParent(this);
+    randomize_ = headerIcon(QStringLiteral("shuffle"), 12, QStringLiteral("Randomize"), [this] { bridge_.model().shuffle(); }, this);
+    close_ = headerIcon(QStringLiteral("xmark"), 11, QStringLiteral("Close"), [this] { bridge_.model().setExpanded(false); }, this);
 
-    scroll_ = makePanelScrollArea(this);
-    content_ = new SelectedTabContent(bridge_, {0, 5, false});
-    columns_ = new ExpandedTabContent(content_, 0, edgeBox_);
-    scroll_->setWidget(columns_);
-
-    // The routing rebuilds its editor on a tab change first (it listened
-    // first); the new editor's height is then known here.
+    scroll_ = new TabScrollArea(bridge_, 5, false, tabEdgeBoxWidth, 0, this);
     QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [this](const NotchViewModelBridge::PropSet& props) {
-        if (!NotchViewModelBridge::contains(props, NotchViewModel::Prop::selectedTab)) return;
-        sync();
-        layoutParts();
+        if (NotchViewModelBridge::contains(props, NotchViewModel::Prop::selectedTab)) sync();
     });
     sync();
 }
@@ -83,11 +51,7 @@ ExpandedEditor::ExpandedEditor(NotchViewModelBridge& bridge, double headerHorizo
 void ExpandedEditor::sync() {
     const NotchTab selected = bridge_.model().selectedTab();
     const auto cases = allCases<NotchTab>();
-    for (std::size_t i = 0; i < tabs_.size(); ++i) {
-        const bool on = cases[i] == selected;
-        tabs_[i]->setLabelColor(whiteOpacity(on ? 0.92 : 0.36));
-        tabs_[i]->setFill(on ? std::optional<QColor>(whiteOpacity(0.09)) : std::nullopt, 8);
-    }
+    for (std::size_t i = 0; i < tabs_.size(); ++i) showTabSelected(*tabs_[i], cases[i] == selected, 0.36);
 }
 
 void ExpandedEditor::resizeEvent(QResizeEvent* event) {
@@ -113,13 +77,7 @@ void ExpandedEditor::layoutParts() {
     for (NotchButton* tab : tabs_) place(tab, tabWidth);
     place(randomize_, headerIconEdge);
     place(close_, headerIconEdge);
-
-    const double contentWidth = std::max(0.0, width - 2 * edgeBox_);
     scroll_->setGeometry(0, headerHeight, int(width), std::max(0, height() - 42));
-    content_->setLayoutNumbers({contentWidth, 5, false});
-    columns_->setWidths(width, edgeBox_);
-    const TabEditor* editor = content_->editor();
-    fitScrolledWidget(*scroll_, editor ? editor->sizeHint().height() : 0);
 }
 
 }  // namespace glimora

@@ -8,21 +8,11 @@
 
 #include <vector>
 
-#include "panel/selected_tab_content.hpp"
-
-class QScrollArea;
+#include "panel/tab_scroll_area.hpp"
 
 namespace glimora {
 
 class NotchButton;
-
-// A vertical scroll area without indicators or background of its own, for
-// the panel's black surface.
-QScrollArea* makePanelScrollArea(QWidget* parent);
-
-// Sizes the scrolled widget to the viewport's width and at least its height,
-// taller when `contentHeight` asks for more.
-void fitScrolledWidget(QScrollArea& scroll, int contentHeight);
 
 class ExpandedEditor final : public QWidget {
 public:
@@ -36,8 +26,8 @@ public:
     const std::vector<NotchButton*>& tabButtons() const { return tabs_; }
     NotchButton* randomizeButton() const { return randomize_; }
     NotchButton* closeButton() const { return close_; }
-    QScrollArea* scrollArea() const { return scroll_; }
-    SelectedTabContent* tabContent() const { return content_; }
+    TabScrollArea* scrollArea() const { return scroll_; }
+    SelectedTabContent* tabContent() const { return scroll_->tabContent(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -48,13 +38,10 @@ private:
 
     NotchViewModelBridge& bridge_;
     double headerInset_;
-    double edgeBox_;
     std::vector<NotchButton*> tabs_;
     NotchButton* randomize_;
     NotchButton* close_;
-    QScrollArea* scroll_;
-    ExpandedTabContent* columns_;
-    SelectedTabContent* content_;
+    TabScrollArea* scroll_;
 };
 
 }  // namespace glimora

@@ -97,6 +97,12 @@ void SelectedTabContent::rebuild() {
     editor_->show();
 }
 
+bool SelectedTabContent::event(QEvent* event) {
+    // An editor's layout posts this to its parent when its size hint changes.
+    if (event->type() == QEvent::LayoutRequest && onEditorSizeChange_) onEditorSizeChange_();
+    return QWidget::event(event);
+}
+
 void SelectedTabContent::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (editor_) editor_->setGeometry(rect());

@@ -36,6 +36,9 @@ public:
     void setEditorFactory(EditorFactory factory);
 
     TabEditor* editor() const { return editor_; }
+    // Called when the shown editor asks for another size (rows shown or
+    // hidden while its tab is up).
+    void setOnEditorSizeChange(std::function<void()> callback) { onEditorSizeChange_ = std::move(callback); }
 
     // The panel's own editor of a tab.
     static TabEditor* makeTabEditor(NotchTab tab, NotchViewModelBridge& bridge, const EditorInputs& inputs);
@@ -44,6 +47,7 @@ public:
     static EditorInputs editorInputs(NotchTab tab, const Layout& layout);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -54,6 +58,7 @@ private:
     EditorFactory factory_;
     NotchTab shownTab_ = NotchTab::shape;
     QPointer<TabEditor> editor_;
+    std::function<void()> onEditorSizeChange_;
 };
 
 // A row of a fixed total width: an empty column at each side, at most half

@@ -13,18 +13,12 @@ SideCompactRail::SideCompactRail(NotchViewModelBridge& bridge, double curveSafeI
     setAttribute(Qt::WA_TranslucentBackground);
     glyph_ = new SideIdentityGlyph(bridge_, 28);
 
-    randomize_ = new NotchButton(NotchButton::Look::icon, [this] { bridge_.model().shuffle(); });
-    randomize_->setSymbol(QStringLiteral("shuffle"), 12, FontWeight::semibold);
-    randomize_->setFixedSize(32, 32);
-    randomize_->setToolTip(QStringLiteral("Randomize"));
-    randomize_->setAccessibleName(QStringLiteral("Randomize"));
-
-    expand_ = new NotchButton(NotchButton::Look::icon,
-                              [this] { bridge_.model().setExpanded(!bridge_.model().expanded()); });
+    randomize_ = makeIconButton(QStringLiteral("shuffle"), 12, FontWeight::semibold, QStringLiteral("Randomize"),
+                                QSize(32, 32), [this] { bridge_.model().shuffle(); });
+    // Its chevron follows the placement (sync).
+    expand_ = makeIconButton({}, 11, FontWeight::bold, QStringLiteral("Expand"), QSize(32, 32),
+                             [this] { bridge_.model().setExpanded(!bridge_.model().expanded()); });
     expand_->setLabelColor(whiteOpacity(0.38));
-    expand_->setFixedSize(32, 32);
-    expand_->setToolTip(QStringLiteral("Expand"));
-    expand_->setAccessibleName(QStringLiteral("Expand"));
 
     auto* column = new QVBoxLayout(this);
     const int inset = int(std::lround(curveSafeInset));

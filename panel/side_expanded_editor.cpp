@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "controls/notch_button.hpp"
+#include "controls/panel_scroll_area.hpp"
 #include "panel/expanded_editor.hpp"
 #include "panel/side_identity_glyph.hpp"
 
@@ -125,19 +126,16 @@ SideTabList::SideTabList(NotchViewModelBridge& bridge, double topContentInset, Q
         button->setFixedSize(tabButtonWidth, tabButtonHeight);
         tabs_.push_back(button);
     }
-    scroller_->setWidget(tabsHolder);
+    setPanelScrolledWidget(*scroller_, tabsHolder);
 
-    randomize_ = new NotchButton(NotchButton::Look::icon, [this] { bridge_.model().shuffle(); }, this);
-    randomize_->setSymbol(QStringLiteral("shuffle"), 10.5, FontWeight::semibold);
+    const QSize action(actionEdge, actionEdge);
+    randomize_ = makeIconButton(QStringLiteral("shuffle"), 10.5, FontWeight::semibold, QStringLiteral("Randomize"), action,
+                                [this] { bridge_.model().shuffle(); }, this);
     randomize_->setLabelColor(whiteOpacity(0.48));
-    randomize_->setFixedSize(actionEdge, actionEdge);
-    randomize_->setToolTip(QStringLiteral("Randomize"));
-    randomize_->setAccessibleName(QStringLiteral("Randomize"));
-    collapse_ = new NotchButton(NotchButton::Look::icon, [this] { bridge_.model().setExpanded(false); }, this);
+    // Its symbol follows the placement (sync).
+    collapse_ = makeIconButton({}, 10, FontWeight::bold, QStringLiteral("Collapse"), action,
+                               [this] { bridge_.model().setExpanded(false); }, this);
     collapse_->setLabelColor(whiteOpacity(0.42));
-    collapse_->setFixedSize(actionEdge, actionEdge);
-    collapse_->setToolTip(QStringLiteral("Collapse"));
-    collapse_->setAccessibleName(QStringLiteral("Collapse"));
 
     QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [this](const NotchViewModelBridge::PropSet& props) {
         using Prop = NotchViewModel::Prop;
@@ -151,11 +149,7 @@ SideTabList::SideTabList(NotchViewModelBridge& bridge, double topContentInset, Q
 void SideTabList::sync() {
     const NotchViewModel& model = bridge_.model();
     const auto tabs = sideTabs();
-    for (std::size_t i = 0; i < tabs_.size(); ++i) {
-        const bool on = tabs[i] == model.selectedTab();
-        tabs_[i]->setLabelColor(whiteOpacity(on ? 0.92 : 0.42));
-        tabs_[i]->setFill(on ? std::optional<QColor>(whiteOpacity(0.09)) : std::nullopt, 8);
-    }
+    for (std::size_t i = 0; i < tabs_.size(); ++i) showTabSelected(*tabs_[i], tabs[i] == model.selectedTab(), 0.42);
     collapse_->setSymbol(collapseSymbol(model.notchPlacement()), 10, FontWeight::bold);
 }
 
@@ -192,12 +186,7 @@ SideExpandedEditor::SideExpandedEditor(NotchViewModelBridge& bridge, double tabL
     : QWidget(parent), bridge_(bridge), tabListWidth_(tabListWidth), verticalInset_(surfaceVerticalInset) {
     setAttribute(Qt::WA_TranslucentBackground);
     list_ = new SideTabList(bridge_, 40, this);
-    scroll_ = makePanelScrollArea(this);
-    scrolled_ = new QWidget;
-    scrolled_->setAttribute(Qt::WA_TranslucentBackground);
-    content_ = new SelectedTabContent(bridge_, {0, 2, true});
-    columns_ = new ExpandedTabContent(content_, 0, tabEdgeInset, scrolled_);
-    scroll_->setWidget(scrolled_);
+    scroll_ = new TabScrollArea(bridge_, 2, true, tabEdgeInset, contentEdgeSpacer, this);
     handle_ = new SideWidthResizeHandle(
         bridge_.model().notchPlacement(), [this](double d) { resizeChanged(d); }, [this] { resizeEnded(); }, this);
 
@@ -205,8 +194,6 @@ SideExpandedEditor::SideExpandedEditor(NotchViewModelBridge& bridge, double tabL
         using Prop = NotchViewModel::Prop;
         if (NotchViewModelBridge::contains(props, Prop::notchPlacement)) {
             handle_->setPlacement(bridge_.model().notchPlacement());
-            layoutParts();
-        } else if (NotchViewModelBridge::contains(props, Prop::selectedTab)) {
             layoutParts();
         }
     });
@@ -245,13 +232,6 @@ void SideExpandedEditor::layoutParts() {
     list_->setGeometry(left ? 0 : contentWidth, inset, listWidth, contentHeight);
     scroll_->setGeometry(left ? listWidth : 0, inset, contentWidth, contentHeight);
 
-    content_->setLayoutNumbers({std::max(contentWidth - 2 * tabEdgeInset, 0.0), 2, true});
-    const TabEditor* editor = content_->editor();
-    const int editorHeight = std::max(editor ? editor->sizeHint().height() : 0, 0);
-    const int spacer = int(contentEdgeSpacer);
-    columns_->setWidths(contentWidth, tabEdgeInset);
-    columns_->setGeometry(0, spacer, contentWidth, editorHeight);
-    fitScrolledWidget(*scroll_, editorHeight + 2 * spacer);
 
     handle_->move(left ? w - handle_->width() : 0, (height() - handle_->height()) / 2);
     handle_->raise();

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "panel/selected_tab_content.hpp"
+#include "panel/tab_scroll_area.hpp"
 
 class QScrollArea;
 
@@ -88,8 +88,8 @@ public:
 
     SideTabList* tabList() const { return list_; }
     SideWidthResizeHandle* resizeHandle() const { return handle_; }
-    QScrollArea* contentScroll() const { return scroll_; }
-    SelectedTabContent* tabContent() const { return content_; }
+    TabScrollArea* contentScroll() const { return scroll_; }
+    SelectedTabContent* tabContent() const { return scroll_->tabContent(); }
     std::optional<double> resizeStartWidth() const { return resizeStartWidth_; }
 
     // The drag's steps: the width change d from the drag's start, and its end.
@@ -107,10 +107,7 @@ private:
     double verticalInset_;
     std::optional<double> resizeStartWidth_;
     SideTabList* list_;
-    QScrollArea* scroll_;
-    QWidget* scrolled_;
-    ExpandedTabContent* columns_;
-    SelectedTabContent* content_;
+    TabScrollArea* scroll_;
     SideWidthResizeHandle* handle_;
 };
 

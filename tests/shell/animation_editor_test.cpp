@@ -49,8 +49,19 @@ TEST_F(AnimationEditorTest, ChipsKeepTheirWidthAndScrollBesideThePlayButton) {
     auto* play = test::findNamed<QAbstractButton>(&editor, "Play animation");
     EXPECT_EQ(play->mapTo(&editor, QPoint(0, 0)).x() + play->width(), 240) << "at the row's right end";
     for (OptionChip* chip : test::visibleChildren<OptionChip>(&editor))
-        if (std::find(propertyTitles.begin(), propertyTitles.end(), chip->text()) != propertyTitles.end())
+        if (std::find(propertyTitles.begin(), propertyTitles.end(), chip->text()) != propertyTitles.end()) {
             EXPECT_GE(chip->width(), chip->sizeHint().width()) << chip->text().toStdString();
+            EXPECT_EQ(chip->shownText(), chip->text());
+        }
+    // Nothing is cut and nothing light is painted behind the strip: drawn on
+    // the panel's black, the gap between two chips stays black.
+    auto* twist = test::findNamed<OptionChip>(&editor, "Twist");
+    auto* reach = test::findNamed<OptionChip>(&editor, "Reach");
+    const QImage drawn = test::drawnOnBlack(editor);
+    ASSERT_LT(twist->mapTo(&editor, QPoint(twist->width() + 2, 0)).x(), reach->mapTo(&editor, QPoint(0, 0)).x());
+    EXPECT_LT(test::grayRightOf(editor, drawn, twist), 20);
+    const QPoint inside = reach->mapTo(&editor, QPoint(3, reach->height() / 2));
+    EXPECT_LT(qGray(drawn.pixel(inside)), 30) << "an unselected chip is white at 4.5 % on black";
     model->selectShape(NotchShape::radial);  // two chips fewer: the strip shrinks
     test::settle();
     auto* strip = test::findNamed<OptionChip>(&editor, "Reach")->parentWidget();

@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWidget>
 
 #include <algorithm>
@@ -112,6 +114,22 @@ inline QWidget* innermostNamed(QWidget* root, const QString& name) {
         if (child->accessibleName() == name && child->isVisibleTo(root) && (!found || found->isAncestorOf(child)))
             found = child;
     return found;
+}
+
+// The editor's children drawn over the panel's black, as the panel shows
+// them (the editor's own window background left out).
+inline QImage drawnOnBlack(QWidget& editor) {
+    QImage drawn(editor.size(), QImage::Format_ARGB32);
+    drawn.fill(Qt::black);
+    QPainter painter(&drawn);
+    editor.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return drawn;
+}
+
+// The grey level, drawn on black, just right of `widget`'s right edge at its
+// middle: the gap before its neighbour in a row.
+inline int grayRightOf(QWidget& editor, const QImage& drawn, QWidget* widget, int by = 2) {
+    return qGray(drawn.pixel(widget->mapTo(&editor, QPoint(widget->width() - 1 + by, widget->height() / 2))));
 }
 
 // A press on a slider's track at `share` of its usable width (the 8-point

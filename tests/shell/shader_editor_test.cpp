@@ -52,6 +52,9 @@ TEST_F(ShaderEditorTest, PatternChipsSelectTheirPatternAndTheSlidersKeepTheirRan
     for (const char* chip : {"Flow", "Waves", "Rings", "Bands", "Cells", "Noise"})
         ASSERT_NE(test::findNamed(&editor, chip), nullptr) << chip;
     EXPECT_EQ(test::findNamed(&editor, "Rings")->toolTip(), "Radial depth");
+    // The chips sit on the panel's black: nothing light behind their strip.
+    const QImage drawn = test::drawnOnBlack(editor);
+    EXPECT_LT(test::grayRightOf(editor, drawn, test::findNamed(&editor, "Flow"), 3), 20);
     test::click(test::findNamed(&editor, "Rings"));
     test::settle();
     EXPECT_EQ(model->shaderPattern(), ShaderPattern::rings);

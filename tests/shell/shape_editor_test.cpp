@@ -65,6 +65,15 @@ TEST_F(ShapeEditorTest, PressingATileSelectsItsShapeAndPinsIt) {
     EXPECT_EQ(pins[0]->accessibleName(), "Unpin Pattern");
     EXPECT_EQ(pins[0]->parentWidget(), thumbnails(&editor)[1]->parentWidget()->parentWidget())
         << "the pin stands under the selected tile";
+    // It follows the title 3 px after the text, not at the cell's far end.
+    FittingLabel* halo = nullptr;
+    for (FittingLabel* title : test::visibleChildren<FittingLabel>(&editor))
+        if (title->text() == "Halo") halo = title;
+    ASSERT_NE(halo, nullptr);
+    EXPECT_EQ(halo->shownText(), "Halo");
+    EXPECT_EQ(halo->width(), halo->sizeHint().width());
+    EXPECT_EQ(pins[0]->x(), halo->geometry().right() + 1 + 3);
+    EXPECT_LT(pins[0]->geometry().right(), thumbnails(&editor)[1]->width() - 10);
 
     // The pin toggles the pin only; the selection stays.
     test::click(pins[0]);

@@ -5,9 +5,14 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 #include "controls/notch_button.hpp"
 #include "controls/panel_symbols.hpp"
@@ -18,6 +23,7 @@
 #include "panel/side_compact_rail.hpp"
 #include "panel/side_expanded_editor.hpp"
 #include "panel/side_identity_glyph.hpp"
+#include "editors/recipe_row.hpp"
 #include "editors/shader_editor.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/state/model_harness.hpp"
@@ -42,6 +48,16 @@ struct ShellViewsTest : ::testing::Test {
         const auto seed = model->designSeed();
         button.click();
         return model->gradientSignature() != before || model->designSeed() != seed;
+    }
+
+    // A side editor 337 wide at the placement, showing the tab.
+    std::unique_ptr<SideExpandedEditor> showSide(NotchPlacement placement, NotchTab tab, int height = 640) {
+        model->setNotchPlacement(placement);
+        model->setSelectedTab(tab);
+        auto editor = std::make_unique<SideExpandedEditor>(bridge, 64, 40);
+        editor->resize(337, height);
+        editor->show();
+        return editor;
     }
 
     long sideWidthWrites() const {
@@ -99,6 +115,29 @@ TEST_F(ShellViewsTest, TheHeaderHasTheNineTabsInOrderAcrossA760PxPanel) {
     EXPECT_TRUE(std::none_of(tabs.begin(), tabs.end(), [](NotchButton* b) { return lit(*b); }));
 }
 
+TEST_F(ShellViewsTest, NarrowTabTitlesShrinkToAtMost88PercentBeforeTheyAreCut) {
+    ExpandedEditor editor(bridge, 0, 5);
+    editor.show();
+    NotchButton* animation = editor.tabButtons()[6];
+    ASSERT_EQ(animation->text(), "Animation");
+    const QFont full = panelFont(11, FontWeight::medium);
+    const double natural = QFontMetricsF(full).horizontalAdvance("Animation");
+    // A share 4 % short of the title: a smaller font, the whole word.
+    editor.resize(int(std::ceil(56 + 20 + 9 * natural * 0.96)), 200);
+    FittedText shown = animation->fittedText();
+    EXPECT_EQ(shown.text, "Animation");
+    EXPECT_LT(pixelSizeOf(shown.font), 11.0);
+    EXPECT_GE(pixelSizeOf(shown.font), 11 * 0.88 - 1e-9);
+    EXPECT_LE(QFontMetricsF(shown.font).horizontalAdvance(shown.text), animation->width());
+    // Far too narrow even at 88 %: cut with an ellipsis at the smallest size.
+    editor.resize(int(56 + 20 + 9 * natural * 0.6), 200);
+    shown = animation->fittedText();
+    EXPECT_TRUE(shown.text.endsWith(QChar(0x2026))) << shown.text.toStdString();
+    EXPECT_NEAR(pixelSizeOf(shown.font), 11 * 0.88, 1e-6);
+    // Every title stays on one line: the shown text never holds a break.
+    for (NotchButton* tab : editor.tabButtons()) EXPECT_FALSE(tab->fittedText().text.contains('\n'));
+}
+
 TEST_F(ShellViewsTest, TheHeaderButtonsShuffleAndCloseAndAShortPanelKeepsTheHeader) {
     model->setExpanded(true);
     ExpandedEditor editor(bridge, 0, 5);
@@ -116,11 +155,8 @@ TEST_F(ShellViewsTest, TheHeaderButtonsShuffleAndCloseAndAShortPanelKeepsTheHead
 }
 
 TEST_F(ShellViewsTest, TheSideEditorsColumnsFollowThePlacement) {
-    model->setNotchPlacement(NotchPlacement::left);
-    model->setSelectedTab(NotchTab::shape);
-    SideExpandedEditor editor(bridge, 64, 40);
-    editor.resize(337, 640);
-    editor.show();
+    const auto shown = showSide(NotchPlacement::left, NotchTab::shape);
+    SideExpandedEditor& editor = *shown;
     // Tab column against the left edge, content beside it, 40 above and below.
     EXPECT_EQ(editor.tabList()->geometry(), QRect(0, 40, 64, 560));
     EXPECT_EQ(editor.contentScroll()->geometry(), QRect(64, 40, 273, 560));
@@ -142,6 +178,76 @@ TEST_F(ShellViewsTest, TheSideEditorsColumnsFollowThePlacement) {
     EXPECT_EQ(editor.contentScroll()->geometry(), QRect(0, 40, 273, 560));
     EXPECT_EQ(editor.resizeHandle()->geometry().topLeft(), QPoint(0, (640 - 64) / 2));
     EXPECT_EQ(editor.tabList()->collapseButton()->symbol(), "chevron.right");
+}
+
+// The lowest edge of the shown recipe rows, in the scrolled content.
+int lowestRow(const TabScrollArea& scroll) {
+    int bottom = 0;
+    for (RecipeRow* row : scroll.widget()->findChildren<RecipeRow*>())
+        if (row->isVisibleTo(scroll.widget()))
+            bottom = std::max(bottom, row->mapTo(scroll.widget(), QPoint(0, row->height())).y());
+    return bottom;
+}
+
+TEST_F(ShellViewsTest, AnEditorThatGrowsWhileShownCanBeScrolledToItsEndAtEveryEdge) {
+    model->setSelectedTab(NotchTab::history);
+    ExpandedEditor top(bridge, 0, 5);
+    top.resize(760, 336);
+    top.show();
+    model->setNotchPlacement(NotchPlacement::right);
+    SideExpandedEditor side(bridge, 64, 40);
+    side.resize(337, 640);
+    side.show();
+    test::processEventsFor(50);
+    const int topBefore = top.scrollArea()->contentHeight();
+    for (int i = 0; i < 12; ++i) {
+        model->shuffle();  // the library keeps one entry per design
+        model->saveToLibrary("Design " + std::to_string(i), false);
+    }
+    ASSERT_EQ(model->recipeHistory().size(), 12u);
+    // Twelve rows of at least 40 px: far more than either panel shows.
+    ASSERT_TRUE(processEventsUntil([&] {
+        return lowestRow(*top.scrollArea()) > 12 * 40 && top.scrollArea()->contentHeight() >= lowestRow(*top.scrollArea());
+    }));
+    EXPECT_EQ(top.scrollArea()->contentHeight(), top.tabContent()->editor()->sizeHint().height());
+    ASSERT_TRUE(processEventsUntil([&] { return lowestRow(*side.contentScroll()) > 12 * 40 + 40; }));
+    // The side content keeps its 40-px spacers above and below the editor.
+    EXPECT_EQ(side.contentScroll()->contentHeight(), side.tabContent()->editor()->sizeHint().height() + 80);
+    EXPECT_GE(side.contentScroll()->contentHeight(), lowestRow(*side.contentScroll()) + 40);
+    for (QScrollArea* scroll : {static_cast<QScrollArea*>(top.scrollArea()), static_cast<QScrollArea*>(side.contentScroll())}) {
+        QScrollBar* bar = scroll->verticalScrollBar();
+        EXPECT_EQ(bar->maximum(), scroll->widget()->height() - scroll->viewport()->height());
+        EXPECT_FALSE(bar->isVisible());
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+    }
+
+    // Deleting shrinks it again.
+    for (const DesignRecipe& recipe : std::vector<DesignRecipe>(model->recipeHistory())) model->deleteRecipe(recipe.id);
+    ASSERT_TRUE(processEventsUntil([&] { return top.scrollArea()->contentHeight() <= topBefore; }));
+}
+
+TEST_F(ShellViewsTest, TheSideEditorDrawsNoScrollIndicator) {
+    // A tall editor at the right edge: a scroll bar would lie along the
+    // content column's inner edge, where the editor's 24-px side column is empty.
+    const auto shown = showSide(NotchPlacement::right, NotchTab::color, 400);
+    SideExpandedEditor& editor = *shown;
+    test::processEventsFor(50);
+    QScrollArea* scroll = editor.contentScroll();
+    ASSERT_GT(scroll->widget()->height(), scroll->viewport()->height()) << "the palette tab must overflow here";
+    for (const int at : {0, scroll->verticalScrollBar()->maximum()}) {
+        scroll->verticalScrollBar()->setValue(at);
+        QImage drawn(editor.size(), QImage::Format_ARGB32);
+        drawn.fill(Qt::black);
+        {
+            QPainter painter(&drawn);
+            editor.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+        }
+        const int x = scroll->geometry().right() - 2;
+        int lit = 0;
+        for (int y = scroll->y(); y <= scroll->geometry().bottom(); ++y)
+            if (qGray(drawn.pixel(x, y)) > 12) ++lit;
+        EXPECT_EQ(lit, 0) << "scrolled to " << at;
+    }
 }
 
 TEST_F(ShellViewsTest, TheSideTabColumnSelectsTabsAndActs) {
