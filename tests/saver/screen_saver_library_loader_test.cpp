@@ -79,6 +79,10 @@ TEST(SaverLibraryLoader, TheFirstRecipeArrivesWhileTheReaderIsStillBusy) {
     auto early = collectUntil(loader, Kind::recipe);
     EXPECT_EQ(describe(early), "first");
     EXPECT_FALSE(loader.finished());
+    // The wake follows the event's hand-over, so it may come a moment later.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (wakes.load() < 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_GE(wakes.load(), 1) << "the host is woken for the first recipe";
 
     gate.release();
