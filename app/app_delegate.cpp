@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTimer>
 
 #include "platform/autostart_entry.hpp"
 #include "platform/file_preferences.hpp"
@@ -59,7 +60,12 @@ AppDelegate::AppDelegate(Environment environment)
     : environment_(std::move(environment)),
       model_(std::make_shared<NotchViewModel>(environment_.modelServices)),
       bridge_(std::make_unique<NotchViewModelBridge>(*model_)),
-      updaterController_(environment_.updater) {}
+      updaterController_(environment_.updater),
+      notchPanelStep_(std::make_unique<QTimer>()) {
+    notchPanelStep_->setSingleShot(true);
+    notchPanelStep_->setInterval(0);
+    QObject::connect(notchPanelStep_.get(), &QTimer::timeout, notchPanelStep_.get(), [this] { buildNotchPanel(); });
+}
 
 AppDelegate::~AppDelegate() {
     // The model may outlive the delegate: it must not call back into it.
@@ -92,7 +98,22 @@ void AppDelegate::applicationDidFinishLaunching() {
         wallpaperWindowController_ = environment_.makeWallpaperWindowController(model_);
     if (wallpaperWindowController_) wallpaperWindowController_->show();
 
-    if (environment_.makeNotchWindowController) notchWindowController_ = environment_.makeNotchWindowController(model_);
+    if (!environment_.makeNotchWindowController) return;
+    // The panel follows once the event loop has caught up (the desktop window's
+    // first frame included): built in the same turn as the model and the desktop
+    // window, the main thread would stall for all of them at once. A zero timer,
+    // not a queued call: queued calls all run before the loop gets back to its
+    // timers, so the two would still be one stretch of work. Anything that needs
+    // the panel sooner builds it there and then.
+    notchPanelPending_ = true;
+    notchPanelStep_->start();
+}
+
+void AppDelegate::buildNotchPanel() {
+    if (!notchPanelPending_) return;
+    notchPanelPending_ = false;
+    notchPanelStep_->stop();
+    notchWindowController_ = environment_.makeNotchWindowController(model_);
     if (!notchWindowController_) return;
     notchWindowController_->panel()->setOnSettingsRequest([this] { showSettingsWindow(); });
     // Without a tray the status menu would be out of reach: the panel offers it.
@@ -101,12 +122,15 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::handleReopen() {
+    buildNotchPanel();
     // The desktop window is refitted in case the screens changed meanwhile.
     if (wallpaperWindowController_) wallpaperWindowController_->show();
     if (notchWindowController_) notchWindowController_->bringNotchToFront();
 }
 
 void AppDelegate::showSettingsWindow() {
+    // Its parent is the panel: the panel must be there first.
+    buildNotchPanel();
     if (!settingsWindow_) {
         // With the panel as its parent it keeps the open panel open.
         QWidget* parent = notchWindowController_ ? notchWindowController_->panel() : nullptr;

@@ -21,6 +21,7 @@
 
 class QAction;
 class QMenu;
+class QTimer;
 class QWidget;
 
 namespace glimora {
@@ -67,8 +68,11 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     // The start-up sequence: accessory policy, updater, placement callback,
-    // status item, launch at login, desktop window, notch panel.
+    // status item, launch at login, desktop window; the notch panel follows on
+    // once the event loop has caught up (or at once when something needs it sooner).
     void applicationDidFinishLaunching();
+    // Builds and shows the notch panel if the start-up sequence left it to do.
+    void buildNotchPanel();
     // Another start of the program asked this one to come to the front.
     void handleReopen();
     // The "Notch Position" settings window, made on first use, brought forward.
@@ -120,6 +124,9 @@ private:
     QAction* launchAtLoginItem_ = nullptr;
     std::map<NotchPlacement, QAction*> notchPlacementMenuItems_;
     std::shared_ptr<Updater> updaterController_;
+    bool notchPanelPending_ = false;
+    // Builds the panel when the start-up sequence left it to do; gone with the delegate.
+    std::unique_ptr<QTimer> notchPanelStep_;
 };
 
 }  // namespace glimora

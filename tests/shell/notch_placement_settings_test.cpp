@@ -1,6 +1,8 @@
 // The settings window and the delegate's wiring of the notch panel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QContextMenuEvent>
@@ -76,8 +78,68 @@ struct DelegateWithPanel : ::testing::Test {
         harness.trayAvailable = tray;
         delegate = harness.make();
         delegate->applicationDidFinishLaunching();
+        // The panel follows on a later event-loop turn.
+        ASSERT_TRUE(processEventsUntil([&] { return delegate->notchWindowController() != nullptr; }));
     }
+    long panelsBuilt() const { return std::count(harness.journal.begin(), harness.journal.end(), "notch.create"); }
 };
+
+TEST_F(DelegateWithPanel, TheStartUpTurnShowsTheDesktopWindowAndThePanelFollowsOnTheNext) {
+    harness.withNotchPanel = true;
+    delegate = harness.make();
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(harness.journal.back(), "wallpaper.show");
+    EXPECT_TRUE(delegate->wallpaperWindowController()->window()->isVisible());
+    EXPECT_EQ(delegate->notchWindowController(), nullptr);
+    EXPECT_EQ(panelsBuilt(), 0);
+
+    ASSERT_TRUE(processEventsUntil([&] { return delegate->notchWindowController() != nullptr; }));
+    NotchPanel* panel = delegate->notchWindowController()->panel();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->geometry(), QRect(800, 0, 320, 28));
+    // Later turns build nothing more.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panelsBuilt(), 1);
+}
+
+TEST_F(DelegateWithPanel, SettingsAskedForAtStartUpStillBelongToThePanel) {
+    harness.withNotchPanel = true;
+    delegate = harness.make();
+    delegate->applicationDidFinishLaunching();
+    delegate->showSettingsWindow();  // as a start with --settings does, before the event loop runs
+    ASSERT_NE(delegate->notchWindowController(), nullptr);
+    NotchPanel* panel = delegate->notchWindowController()->panel();
+    EXPECT_TRUE(panel->isVisible());
+    ASSERT_NE(delegate->settingsWindow(), nullptr);
+    EXPECT_EQ(delegate->settingsWindow()->parentWidget(), panel);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panelsBuilt(), 1);
+    EXPECT_EQ(delegate->notchWindowController()->panel(), panel);
+}
+
+TEST_F(DelegateWithPanel, AReopenBeforeThePanelsTurnBringsItAtOnce) {
+    harness.withNotchPanel = true;
+    harness.trayAvailable = false;
+    delegate = harness.make();
+    delegate->applicationDidFinishLaunching();
+    delegate->handleReopen();
+    ASSERT_NE(delegate->notchWindowController(), nullptr);
+    NotchPanel* panel = delegate->notchWindowController()->panel();
+    EXPECT_TRUE(panel->isVisible());
+    // Built early, it is wired as on its own turn.
+    EXPECT_EQ(panel->contextMenu(), delegate->statusMenu());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panelsBuilt(), 1);
+}
+
+TEST_F(DelegateWithPanel, ADelegateGoneBeforeThePanelsTurnLeavesNothingToRun) {
+    harness.withNotchPanel = true;
+    delegate = harness.make();
+    delegate->applicationDidFinishLaunching();
+    delegate.reset();
+    QCoreApplication::processEvents();  // the queued step must not reach the dead delegate
+    EXPECT_EQ(panelsBuilt(), 0);
+}
 
 TEST_F(DelegateWithPanel, ThePanelComesAfterTheDesktopWindowAndShows) {
     start(true);
