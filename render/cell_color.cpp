@@ -309,6 +309,12 @@ inline RGB CellColorer::stepColor(double stepIndex, std::int64_t row, std::int64
     return threshold(row, column) < step.fraction ? step.upper : step.lower;
 }
 
+inline RGB CellColorer::stepColorAt(double stepIndex, double threshold) const {
+    const StepColors& step = steps_[std::size_t(stepIndex)];
+    if (!step.dithered) return step.nearest;
+    return threshold < step.fraction ? step.upper : step.lower;
+}
+
 RGB CellColorer::mapTone(double stepless, std::int64_t row, std::int64_t column) const {
     if (steps_.empty()) return paletteColor(field_.finishTone(stepless), row, column);
     return stepColor(field_.stepOf(stepless), row, column);
@@ -385,64 +391,87 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
     // the processor overlaps their long chains of arithmetic and calls.
     std::array<double, maximumSamples> px, py, tone, phase;
     std::array<bool, maximumSamples> settled;
-    std::array<RGB, maximumSamples> sampled;
+    // A row's dither thresholds, one per column, when a step may dither.
+    std::array<double, maximumColumns> thresholds{};
+    const bool dithers = dither_ != DitherMode::off;
     const bool roughHighlights = roughHighlightMargin_ < 0.5;
     detail::CellAdjustment::HueCache hueCache;
     const bool vectorLanes = vectorUnitsInUse();
     const bool quantized = !steps_.empty();
+    const bool filtered = channel_ != StyleChannel::rgb;
     std::size_t index = 0;
     for (std::int64_t row = firstRow; row < endRow && index < out.size(); ++row) {
         const double y = grid.unitY(row);
         const double shiftX = warped ? warpAmount_ * std::sin(2 * pi * y + warpPhase_) : 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            px[i] = warped ? clampUnit(sampleX[i] + shiftX) : sampleX[i];
-            py[i] = warped ? clampUnit(y + shiftY[i]) : y;
-            settled[i] = false;
+        // Without warp every sample of a row shares the column abscissas.
+        const double* xs = warped ? px.data() : sampleX.data();
+        if (warped) {
+            for (std::size_t i = 0; i < count; ++i) {
+                px[i] = clampUnit(sampleX[i] + shiftX);
+                py[i] = clampUnit(y + shiftY[i]);
+            }
+        } else {
+            std::fill_n(py.begin(), count, y);
         }
         // Rough calls settle nearly every tone step (`tone` then holds the
         // step); the exact formula takes the few samples too near an edge.
         // The other shapes go through the vector units where present, which
         // give the step of every sample at once.
         bool toned = false;
+        bool allSettled = false;
         if constexpr (ShapeField::hasRoughSteps(S)) {
             if (roughSteps_)
                 for (std::size_t i = 0; i < count; ++i)
-                    settled[i] = field_.roughStepOf<S>(px[i], py[i], tone[i]);
-        } else if (vectorLanes) {
-            toned = field_.vectorTones(px.data(), py.data(), count, tone.data(), quantized);
-            if (toned && quantized) std::fill_n(settled.begin(), count, true);
+                    settled[i] = field_.roughStepOf<S>(xs[i], py[i], tone[i]);
+            else
+                std::fill_n(settled.begin(), count, false);
+        } else {
+            if (vectorLanes) toned = field_.vectorTones(xs, py.data(), count, tone.data(), quantized);
+            allSettled = toned && quantized;
+            if (!allSettled) std::fill_n(settled.begin(), count, false);
         }
         if (!toned)
             for (std::size_t i = 0; i < count; ++i)
-                if (!settled[i]) tone[i] = field_.steplessToneOf<S>(px[i], py[i]);
+                if (!settled[i]) tone[i] = field_.steplessToneOf<S>(xs[i], py[i]);
         if constexpr (S == NotchShape::ribbonBands)
             for (std::size_t i = 0; i < count; ++i)
-                phase[i] = warped ? ribbon_(px[i], py[i]) : ribbon_.withWave(px[i], py[i], wave[i]);
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto column = std::int64_t(i / samples);
-            const RGB base = settled[i] ? stepColor(tone[i], row, column) : mapTone(tone[i], row, column);
-            RGB& color = sampled[i];
-            [[maybe_unused]] const int channel = chroma ? int(i % samples) : detail::allChannels;
-            if constexpr (S == NotchShape::glowDots) {
-                if (!roughHighlights || !detail::roughGlowHighlighted(glow_, base, channel, px[i], py[i],
-                                                                      roughHighlightMargin_, color))
-                    color = detail::glowHighlighted(glow_, base, px[i], py[i]);
-            } else if constexpr (S == NotchShape::ribbonBands) {
-                if (!roughHighlights ||
-                    !detail::roughRibbonHighlighted(base, channel, phase[i], roughHighlightMargin_, color))
-                    color = detail::ribbonHighlighted(base, phase[i]);
-            } else {
-                color = base;
+                phase[i] = warped ? ribbon_(xs[i], py[i]) : ribbon_.withWave(xs[i], py[i], wave[i]);
+        if (dithers && quantized)
+            for (std::size_t c = 0; c < columns; ++c) thresholds[c] = threshold(row, std::int64_t(c));
+        // The cells of the row, with the sample count known at compile time.
+        const auto assemble = [&](auto sampleCount) {
+            constexpr std::size_t n = decltype(sampleCount)::value;
+            for (std::size_t c = 0; c < columns && index < out.size(); ++c) {
+                const auto column = std::int64_t(c);
+                std::array<RGB, n> sampled;
+                for (std::size_t k = 0; k < n; ++k) {
+                    const std::size_t i = c * n + k;
+                    const RGB base = allSettled || settled[i] ? stepColorAt(tone[i], thresholds[c])
+                                                              : mapTone(tone[i], row, column);
+                    RGB& color = sampled[k];
+                    [[maybe_unused]] const int channel = n == 3 ? int(k) : detail::allChannels;
+                    if constexpr (S == NotchShape::glowDots) {
+                        if (!roughHighlights || !detail::roughGlowHighlighted(glow_, base, channel, xs[i], py[i],
+                                                                              roughHighlightMargin_, color))
+                            color = detail::glowHighlighted(glow_, base, xs[i], py[i]);
+                    } else if constexpr (S == NotchShape::ribbonBands) {
+                        if (!roughHighlights ||
+                            !detail::roughRibbonHighlighted(base, channel, phase[i], roughHighlightMargin_, color))
+                            color = detail::ribbonHighlighted(base, phase[i]);
+                    } else {
+                        color = base;
+                    }
+                }
+                RGB color = sampled[0];
+                if constexpr (n == 3) color = RGB{sampled[0].red, sampled[1].green, sampled[2].blue};
+                if (!adjustment_.identity) color = adjustment_.apply(color, row, column, hueCache);
+                if (filtered) color = filter(color);
+                if (finish == CellFinish::raster) color = rasterFinish(color, row, unitX[c], y);
+                out[index++] = color;
             }
-        }
-        for (std::size_t c = 0; c < columns && index < out.size(); ++c) {
-            const auto column = std::int64_t(c);
-            const RGB* cell = &sampled[c * samples];
-            RGB color = chroma ? RGB{cell[0].red, cell[1].green, cell[2].blue} : cell[0];
-            color = filter(adjustment_.apply(color, row, column, hueCache));
-            if (finish == CellFinish::raster) color = rasterFinish(color, row, unitX[c], y);
-            out[index++] = color;
-        }
+        };
+        if (chroma) assemble(std::integral_constant<std::size_t, 3>{});
+        else assemble(std::integral_constant<std::size_t, 1>{});
     }
 }
 

@@ -140,6 +140,9 @@ private:
     RGB paletteColor(double tone, std::int64_t row, std::int64_t column) const;
     RGB mapTone(double steplessTone, std::int64_t row, std::int64_t column) const;
     RGB stepColor(double step, std::int64_t row, std::int64_t column) const;
+    // The same with the cell's dither threshold already looked up; the
+    // threshold is not read unless the step dithers.
+    RGB stepColorAt(double step, double threshold) const;
     double threshold(std::int64_t row, std::int64_t column) const;
     RGB rasterFinish(RGB color, std::int64_t row, double x, double y) const;
     // (x, y) already displaced; `wave` is the ribbon wave at x when known.

@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "render/field_math.hpp"
@@ -36,6 +37,18 @@ inline constexpr double roughExpError = 1e-14;
 // square root and one in it (at most 2 u), glibc within one ulp (2 u); plus an
 // absolute 1e-150 when squares fall below the normal range.
 inline constexpr double roughHypotError = 6 * unitRoundoff;
+
+// |roughAtan2(y, x) - std::atan2(y, x)| wherever roughAtan2 answers.
+// Derivation: z = min(|x|,|y|) / max(|x|,|y|) in 0...1 is within u of its
+// true value; above t = 0.41421 (about tan pi/8) it becomes
+// w = (z - 1) / (z + 1), so |w| <= 0.4143 always, within 3 u of the true
+// reduced value (the slope of w in z is at most 1 there). The series of atan w
+// to w^23 alternates with falling terms, so it errs by less than the first
+// term left out, 0.4143^25 / 25 < 1.1e-11; its rounding stays under 2 u. The
+// constants pi/4, pi/2, pi and the three additions that place the octant add
+// under 12 u; glibc's atan2 is within one ulp of pi (2 pi u). Sum: under
+// 1.2e-11.
+inline constexpr double roughAtan2Error = 2e-11;
 
 namespace detail {
 
@@ -79,6 +92,14 @@ inline bool sineOfReduced(double a, double turns, double k, double& out) {
     return true;
 }
 
+// The reduction of atan2 and the series of atan w, 1/3, 1/5, ..., 1/23 with
+// alternating signs, past the leading w.
+inline constexpr double atanReductionEdge = 0.41421356237309503;
+inline constexpr double atanSeries[11] = {-1.0 / 3,  1.0 / 5,  -1.0 / 7,  1.0 / 9,  -1.0 / 11, 1.0 / 13,
+                                          -1.0 / 15, 1.0 / 17, -1.0 / 19, 1.0 / 21, -1.0 / 23};
+inline constexpr double quarterPi = 0.78539816339744830962;
+inline constexpr double halfPi = 1.57079632679489661923;
+
 }  // namespace detail
 
 // sin a within roughTrigError, for |a| <= 1e5; false (out untouched) otherwise.
@@ -117,6 +138,47 @@ inline bool roughHypot(double a, double b, double& out) {
     out = std::sqrt(squares);
     return true;
 }
+
+// atan2(y, x) within roughAtan2Error, signs of zero included, when x and y
+// are finite and not both zero; false (out untouched) otherwise. The vector
+// lanes (shape_field_lanes.cpp) repeat these operations one for one.
+inline bool roughAtan2(double y, double x, double& out) {
+    using namespace detail;
+    const double ax = std::abs(x), ay = std::abs(y);
+    const double high = ax < ay ? ay : ax;
+    const double low = ax < ay ? ax : ay;
+    if (!(high > 0 && high <= 1.7976931348623157e308 && low <= high)) return false;  // both finite
+    const double z = low / high;
+    const bool reduced = z > atanReductionEdge;
+    const double w = reduced ? (z - 1) / (z + 1) : z;
+    const double s = w * w;
+    const double s2 = s * s;
+    const double s4 = s2 * s2;
+    const double s8 = s4 * s4;
+    // Summed in pairs (Estrin), as the lanes do.
+    const double q01 = atanSeries[0] + s * atanSeries[1];
+    const double q23 = atanSeries[2] + s * atanSeries[3];
+    const double q45 = atanSeries[4] + s * atanSeries[5];
+    const double q67 = atanSeries[6] + s * atanSeries[7];
+    const double q89 = atanSeries[8] + s * atanSeries[9];
+    const double q03 = q01 + s2 * q23;
+    const double q47 = q45 + s2 * q67;
+    const double q810 = q89 + s2 * atanSeries[10];
+    const double q = (q03 + s4 * q47) + s8 * q810;
+    double a = (reduced ? quarterPi : 0.0) + (w + (w * s) * q);
+    if (ax < ay) a = halfPi - a;
+    if (x < 0) a = pi - a;
+    out = std::copysign(a, y);
+    return true;
+}
+
+// The rough calls four at a time on the vector units, for the checks of
+// their bounds: out[i] and valid[i] for arguments a[i] (and b[i] for the two
+// argument calls: atan2(a, b), hypot(a, b); b holds `count` values for
+// every call). False, with nothing written,
+// when the vector units are absent or turned off.
+enum class RoughCall { sin, cos, atan2, hypot };
+bool roughCallLanes(RoughCall call, const double* a, const double* b, std::size_t count, double* out, bool* valid);
 
 // The library functions, for formulas written once over either kind of calls.
 struct ExactCalls {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "render/field_math.hpp"
+#include "render/rough_math.hpp"
 #include "render/shape_field_formulas.hpp"
 
 namespace glimora::WallpaperRenderer {
@@ -149,8 +150,10 @@ ShapeField::ShapeField(const WallpaperExportSettings& settings, double roughMarg
 // rounding per evaluation (u times the operation's magnitude). Over-estimated
 // throughout, then the margin takes four times the bound.
 void ShapeField::setRoughStepMargin(double scale) {
+    using fieldmath::roughAtan2Error;
     using fieldmath::roughTrigError;
     constexpr double u = fieldmath::unitRoundoff;
+    constexpr double eH = fieldmath::roughHypotError;
     const double absP = std::abs(p_);
     double rawError = std::numeric_limits<double>::infinity();
     switch (shape_) {
@@ -177,6 +180,65 @@ void ShapeField::setRoughStepMargin(double scale) {
         // |a| <= 2 pi k1: w errs by at most 3.1 trig errors.
         rawError = (1 + 4 * k3_) * roughTrigError + 8 * u * (1 + absP + k3_ * (4 + 2 * pi * k1_));
         break;
+    // The vector lanes' rough formulas (shape_field_lanes.cpp). There the
+    // rough calls also include atan2 (roughAtan2Error); hypot(dx, dy) with
+    // |dx|, |dy| <= 2 is below 3, so it errs by at most 3 eH + 1e-150. An
+    // error in a trigonometric call's argument passes through with slope 1,
+    // so each bound is the trig error plus the argument's error times the
+    // constants that multiply it; the sums of magnitudes cover the roundings.
+    case NotchShape::radial:
+        // hypot / k1, with k1 >= 0.18.
+        rawError = (3 * eH + 1e-150 + 8 * u * 3) / k1_;
+        break;
+    case NotchShape::conic:
+        // ((atan2 + p) + pi) / (2 pi): the division only shrinks the error.
+        rawError = roughAtan2Error + 8 * u * (1 + 2 * pi + absP);
+        break;
+    case NotchShape::sine:
+    case NotchShape::diamond:
+    case NotchShape::crystal:
+        // 0.5 -+ 0.5 trig(argument), the argument worked out exactly.
+        rawError = roughTrigError + 8 * u;
+        break;
+    case NotchShape::sunsetStrip:
+        // cos(p + k3 hypot(0.82 a, 1.55 b)), |a|, |b| <= 0.5: the hypot is
+        // below 1.
+        rawError = roughTrigError + std::abs(k3_) * (eH + 1e-150) + 8 * u * (1 + absP + 2 * std::abs(k3_));
+        break;
+    case NotchShape::petals: {
+        // cos(k2 r - 2.8 (0.5 + 0.5 cos(p + k1 th))): the inner cosine errs
+        // by eT + k1 eA and passes on 2.8 times half of it, rounded twice.
+        const double k1 = std::abs(k1_), k2 = std::abs(k2_);
+        rawError = roughTrigError + 2.8 * (roughTrigError + k1 * roughAtan2Error) + k2 * (3 * eH + 1e-150) +
+                   8 * u * (2 + 3 * k2 + 3 * (1 + absP + 2 * pi * k1));
+        break;
+    }
+    case NotchShape::spiral: {
+        // sin((p + th k1) + k2 r).
+        const double k1 = std::abs(k1_), k2 = std::abs(k2_);
+        rawError = roughTrigError + k1 * roughAtan2Error + k2 * (3 * eH + 1e-150) +
+                   8 * u * (1 + absP + 2 * pi * k1 + 3 * k2);
+        break;
+    }
+    case NotchShape::kaleidoscope: {
+        // cos((p + k2 r) + k3 w), w = |fract(k1 th / (2 pi) + 0.5) - 0.5|:
+        // w is the distance to the nearest half-integer, so it moves no more
+        // than its argument, k1 eA / (2 pi), across the jumps of fract too;
+        // fract and the subtraction round by under 1.5 u in each evaluation.
+        const double k1 = std::abs(k1_), k2 = std::abs(k2_), k3 = std::abs(k3_);
+        rawError = roughTrigError + k3 * k1 * roughAtan2Error / (2 * pi) + k2 * (3 * eH + 1e-150) +
+                   8 * u * (1 + absP + 3 * k2 + k3 * (1 + k1));
+        break;
+    }
+    case NotchShape::orbit: {
+        // cos((p + k1 r2) + k2 sin(k3 th - k4)), r2 = hypot(1.25 dx, 0.72 dy)
+        // below 3: the sine's argument errs by k3 eA plus its roundings, all
+        // of which k2 multiplies.
+        const double k1 = std::abs(k1_), k2 = std::abs(k2_), k3 = std::abs(k3_), k4 = std::abs(k4_);
+        rawError = roughTrigError + k1 * (3 * eH + 1e-150) + k2 * (roughTrigError + k3 * roughAtan2Error) +
+                   8 * u * (1 + absP + 3 * k1 + k2 * (1 + 2 * pi * k3 + k4));
+        break;
+    }
     default:
         break;
     }

@@ -51,6 +51,23 @@ public:
         return shape == NotchShape::ribbonBands || shape == NotchShape::glowDots ||
                shape == NotchShape::topography;
     }
+    // The shapes whose vector formula also comes with rough calls, so that
+    // vectorTones settles most tone steps without the library's.
+    static constexpr bool hasRoughVectorSteps(NotchShape shape) {
+        switch (shape) {
+        case NotchShape::radial:
+        case NotchShape::conic:
+        case NotchShape::sine:
+        case NotchShape::sunsetStrip:
+        case NotchShape::diamond:
+        case NotchShape::petals:
+        case NotchShape::crystal:
+        case NotchShape::spiral:
+        case NotchShape::kaleidoscope:
+        case NotchShape::orbit: return true;
+        default: return false;
+        }
+    }
     bool roughStepsUsable() const { return roughStepMargin_ < 0.5; }
 
     // steplessToneOf<S>(x, y) with rough calls, within roughSteplessError()
@@ -75,7 +92,17 @@ public:
     // units; bit for bit the scalar values. False, with `out` untouched, when
     // the shape has no vector formula or the units are absent or turned off
     // (vector_units.hpp).
+    //
+    // With `quantize`, for shapes with hasRoughVectorSteps whose constants
+    // allow it (roughStepsUsable), the lanes first try rough calls and keep
+    // a step only where certainRound proves the exact tone rounds the same.
     bool vectorTones(const double* x, const double* y, std::size_t count, double* out, bool quantize) const;
+
+    // The stepless tones of the rough vector formula, for checks of its
+    // bound: out[i] within roughSteplessError() of steplessTone(x[i], y[i])
+    // wherever valid[i]. False, with nothing written, for shapes without
+    // hasRoughVectorSteps or without the vector units.
+    bool roughVectorTones(const double* x, const double* y, std::size_t count, double* out, bool* valid) const;
 
 private:
     friend struct ShapeFieldLanes;
@@ -96,7 +123,7 @@ private:
     bool mirror_, invert_, okLab_;
     double stepDivisor_;
     // The bound on a rough stepless tone's error (infinite for the shapes
-    // without rough steps), and how far t x stepDivisor may lie from a
+    // without rough steps or rough vector steps), and how far t x stepDivisor may lie from a
     // rounding edge before a rough evaluation leaves the step in doubt (0.5 or
     // more when never usable).
     double roughSteplessError_ = std::numeric_limits<double>::infinity();

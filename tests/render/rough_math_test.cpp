@@ -12,6 +12,7 @@
 
 #include "render/field_math.hpp"
 #include "render/rough_math.hpp"
+#include "render/vector_units.hpp"
 
 namespace glimora::fieldmath {
 namespace {
@@ -116,6 +117,93 @@ TEST(RoughMath, HypotStaysWithinItsBound) {
     for (double a : {1e151, -1e200, inf, std::nan("")}) EXPECT_FALSE(roughHypot(a, 1, untouched)) << a;
     EXPECT_FALSE(roughHypot(8e149, 8e149, untouched));  // the squares' sum passes 1e300
     EXPECT_EQ(untouched, 5);
+}
+
+// Points all round the circle at many scales, plus the edges of atan2: the
+// axes with both signs of zero, the diagonals, the reduction's edge near
+// tan(pi/8) and the branch cut along the negative x axis.
+std::vector<std::pair<double, double>> atan2Arguments() {
+    std::mt19937_64 random(107);
+    std::vector<std::pair<double, double>> points;
+    for (int i = 0; i < 400000; ++i) {
+        const double scale = std::pow(10.0, std::uniform_real_distribution<double>(-300, 300)(random));
+        const double angle = std::uniform_real_distribution<double>(-pi, pi)(random);
+        const double length = scale * std::uniform_real_distribution<double>(0.1, 1)(random);
+        points.emplace_back(length * std::sin(angle), length * std::cos(angle));
+        if (i % 4 == 0) points.emplace_back(std::uniform_real_distribution<double>(-2, 2)(random) * 1e-12,
+                                            std::uniform_real_distribution<double>(-2, 2)(random));
+    }
+    const double edge = detail::atanReductionEdge;
+    for (double sy : {1.0, -1.0})
+        for (double sx : {1.0, -1.0}) {
+            for (double t : {0.0, 1.0, edge, std::nextafter(edge, 0.0), std::nextafter(edge, 2.0), 1e-300, 5e-324,
+                             std::nextafter(1.0, 0.0), std::nextafter(1.0, 2.0)}) {
+                points.emplace_back(sy * t, sx * 1.0);
+                points.emplace_back(sy * 1.0, sx * t);
+                points.emplace_back(sy * t * 1e300, sx * 1e300);
+            }
+            points.emplace_back(sy * 0.0, sx * 3.0);
+            points.emplace_back(sy * 3.0, sx * 0.0);
+            points.emplace_back(sy * 1.7976931348623157e308, sx * 1.7976931348623157e308);
+        }
+    return points;
+}
+
+TEST(RoughMath, Atan2StaysWithinItsBound) {
+    double worst = 0;
+    for (const auto& [y, x] : atan2Arguments()) {
+        double angle = 9;
+        ASSERT_TRUE(roughAtan2(y, x, angle)) << y << " " << x;
+        const double exact = std::atan2(y, x);
+        worst = std::max(worst, std::abs(angle - exact));
+        ASSERT_LE(std::abs(angle - exact), roughAtan2Error) << y << " " << x;
+        // On the branch cut the sign of zero picks the side.
+        if (y == 0) ASSERT_EQ(std::signbit(angle), std::signbit(exact)) << y << " " << x;
+    }
+    // The series' remainder at the reduction's edge is reached.
+    EXPECT_GT(worst, roughAtan2Error / 10);
+    double untouched = 5;
+    for (const auto& [y, x] : std::vector<std::pair<double, double>>{
+             {0.0, 0.0}, {-0.0, -0.0}, {inf, 1}, {1, -inf}, {std::nan(""), 1}, {1, std::nan("")}, {inf, inf}})
+        EXPECT_FALSE(roughAtan2(y, x, untouched)) << y << " " << x;
+    EXPECT_EQ(untouched, 5);
+}
+
+// The vector lanes repeat the scalar rough calls operation for operation, so
+// the bounds above hold for them: bit for bit the same values, and the same
+// arguments declined.
+TEST(RoughMath, VectorLanesGiveTheScalarRoughValues) {
+    if (!WallpaperRenderer::vectorUnitsPresent()) GTEST_SKIP() << "this processor has no AVX2";
+    std::vector<double> a, b;
+    for (const auto& [y, x] : atan2Arguments()) a.push_back(y), b.push_back(x);
+    for (double v : trigArguments()) a.push_back(v), b.push_back(-v * 0.37);
+    for (double v : {1e5, std::nextafter(1e5, inf), -2e5, 1e151, 8e149, inf, -inf, std::nan(""), 0.0, -0.0}) {
+        a.push_back(v), b.push_back(0.5);
+        a.push_back(0.5), b.push_back(v);
+        a.push_back(v), b.push_back(v);
+    }
+    a.push_back(0.25);  // the count is not a multiple of four
+    b.push_back(-0.25);
+    std::vector<double> out(a.size());
+    std::vector<char> validStorage(a.size());
+    bool* valid = reinterpret_cast<bool*>(validStorage.data());
+    for (RoughCall call : {RoughCall::sin, RoughCall::cos, RoughCall::atan2, RoughCall::hypot}) {
+        ASSERT_TRUE(roughCallLanes(call, a.data(), b.data(), a.size(), out.data(), valid));
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            double scalar = 0;
+            const bool answered = call == RoughCall::sin     ? roughSin(a[i], scalar)
+                                  : call == RoughCall::cos   ? roughCos(a[i], scalar)
+                                  : call == RoughCall::atan2 ? roughAtan2(a[i], b[i], scalar)
+                                                             : roughHypot(a[i], b[i], scalar);
+            ASSERT_EQ(valid[i], answered) << int(call) << " " << a[i] << " " << b[i];
+            if (answered)
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(out[i]), std::bit_cast<std::uint64_t>(scalar))
+                    << int(call) << " " << a[i] << " " << b[i];
+        }
+    }
+    WallpaperRenderer::allowVectorUnits(false);
+    EXPECT_FALSE(roughCallLanes(RoughCall::sin, a.data(), b.data(), 4, out.data(), valid));
+    WallpaperRenderer::allowVectorUnits(true);
 }
 
 TEST(RoughMath, CertainRoundingStopsShortOfEveryHalf) {
