@@ -177,7 +177,7 @@ inline bool roughAtan2(double y, double x, double& out) {
 // argument calls: atan2(a, b), hypot(a, b); b holds `count` values for
 // every call). False, with nothing written,
 // when the vector units are absent or turned off.
-enum class RoughCall { sin, cos, atan2, hypot };
+enum class RoughCall { sin, cos, atan2, hypot, exp };
 bool roughCallLanes(RoughCall call, const double* a, const double* b, std::size_t count, double* out, bool* valid);
 
 // The library functions, for formulas written once over either kind of calls.

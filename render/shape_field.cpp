@@ -239,6 +239,14 @@ void ShapeField::setRoughStepMargin(double scale) {
                    8 * u * (1 + absP + 3 * k1 + k2 * (1 + 2 * pi * k3 + k4));
         break;
     }
+    case NotchShape::tree:
+        // 0.12 + 0.9 m (0.78 + 0.22 sin(...)), m the largest of products of
+        // at most two exponentials of arguments worked out exactly, each
+        // product in 0...1: max passes on the largest error, at most two
+        // relative exp errors, their rounding and 1e-307 each below e^-708.
+        // The sine's argument is exact.
+        rawError = roughTrigError + 2 * fieldmath::roughExpError + 16 * u + 1e-300;
+        break;
     default:
         break;
     }

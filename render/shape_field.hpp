@@ -64,6 +64,7 @@ public:
         case NotchShape::crystal:
         case NotchShape::spiral:
         case NotchShape::kaleidoscope:
+        case NotchShape::tree:
         case NotchShape::orbit: return true;
         default: return false;
         }

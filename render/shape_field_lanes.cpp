@@ -14,6 +14,7 @@
 // doubtful lane is worked out again with the library's calls.
 #include <cmath>
 #include <cstddef>
+#include <type_traits>
 
 #include "render/field_math.hpp"
 #include "render/rough_math.hpp"
@@ -131,6 +132,25 @@ struct RoughLanes {
         return sineOfReduced(a, k - 0.5, shifted);
     }
 
+    // fieldmath::roughExp: `shifted` holds 1.5 x 2^52 + n, so its bits less
+    // the shift's are n; the table is read per lane.
+    GLIMORA_AVX2 Lanes exp(Lanes x) {
+        using namespace fieldmath::detail;
+        require(atMost(x, _mm256_setzero_pd()));
+        x = pick(below(x, splat(-708.0)), splat(-708.0), x);
+        const Lanes shifted = x * thirtyTwoOverLn2 + roundingShift;
+        const Lanes n = shifted - roundingShift;
+        const Lanes r = (x - n * ln2Over32Head) - n * ln2Over32Tail;
+        const Lanes r2 = r * r;
+        const Lanes p = (1 + r) + r2 * ((0.5 + r * (1.0 / 6)) + r2 * (1.0 / 24 + r * (1.0 / 120)));
+        const __m256i whole = _mm256_sub_epi64(_mm256_castpd_si256(shifted),
+                                               _mm256_castpd_si256(splat(roundingShift)));
+        const Lanes entry = _mm256_i64gather_pd(exp2Table, _mm256_and_si256(whole, _mm256_set1_epi64x(31)), 8);
+        // (n >> 5) + 1023 as a logical shift: n >= -32686 keeps the sum positive.
+        const __m256i biased = _mm256_srli_epi64(_mm256_add_epi64(whole, _mm256_set1_epi64x(1023 * 32)), 5);
+        return (p * entry) * _mm256_castsi256_pd(_mm256_slli_epi64(biased, 52));
+    }
+
     GLIMORA_AVX2 Lanes hypot(Lanes a, Lanes b) {
         const Lanes squares = a * a + b * b;
         require(atMost(squares, splat(1e300)));
@@ -217,6 +237,29 @@ struct ShapeFieldLanes {
         return _mm256_load_pd(first);
     }
 
+    // ShapeField::treeTone over the rough calls, operation for operation;
+    // std::min and std::max keep their first argument unless the second is
+    // below or above it. A branch level a lane has not reached yet takes
+    // the exponential of 0 in its place, and its value is not used.
+    GLIMORA_AVX2 static Lanes treeLanes(const ShapeField& f, Lanes v, Lanes dx, RoughLanes& calls) {
+        const Lanes h = (1 - v) + splat(f.k2_);
+        const Lanes adx = absolute(dx);
+        Lanes m = calls.exp((-adx) / splat(f.k1_)) * clampUnit(h);
+        for (const ShapeField::BranchLevel& level : f.branches_) {
+            const Lanes start = splat(level.start);
+            const Mask reached = _mm256_cmp_pd(h, start, _CMP_NLT_UQ);  // not h < start
+            if (_mm256_movemask_pd(reached) == 0) continue;  // the four lanes lie on one row, mostly
+            const Lanes grown = splat(level.growth) * (h - start);
+            const Lanes reach = pick(below(grown, splat(0.42)), grown, splat(0.42));
+            const Lanes spread = calls.exp(pick(reached, (-absolute(adx - reach)) / splat(level.width), _mm256_setzero_pd()));
+            const Lanes fall = calls.exp(pick(reached, -1.7 * (h - start), _mm256_setzero_pd()));
+            const Lanes branch = spread * fall;
+            m = pick(_mm256_and_pd(reached, below(m, branch)), branch, m);
+        }
+        const Lanes swing = calls.sin(splat(f.p_) + splat(f.k3_) * (dx + h));
+        return 0.12 + 0.9 * m * (0.78 + 0.22 * swing);
+    }
+
     template <NotchShape S, class Calls>
     GLIMORA_AVX2 static Lanes raw(const ShapeField& f, Lanes x, Lanes y, Calls& calls) {
         using fieldmath::pi;
@@ -246,7 +289,8 @@ struct ShapeFieldLanes {
         } else if constexpr (S == NotchShape::fractal) {
             return memberLanes<&ShapeField::fractalTone>(f, dx, dy);
         } else if constexpr (S == NotchShape::tree) {
-            return memberLanes<&ShapeField::treeTone>(f, q.v, dx);
+            if constexpr (std::is_same_v<Calls, RoughLanes>) return treeLanes(f, q.v, dx, calls);
+            else return memberLanes<&ShapeField::treeTone>(f, q.v, dx);
         } else if constexpr (S == NotchShape::landscape) {
             return memberLanes<&ShapeField::landscapeTone>(f, q.v, dx);
         } else if constexpr (S == NotchShape::petals) {
@@ -370,6 +414,7 @@ struct ShapeFieldLanes {
             case fieldmath::RoughCall::sin: result = calls.sin(pa); break;
             case fieldmath::RoughCall::cos: result = calls.cos(pa); break;
             case fieldmath::RoughCall::atan2: result = calls.atan2(pa, pb); break;
+            case fieldmath::RoughCall::exp: result = calls.exp(pa); break;
             case fieldmath::RoughCall::hypot:
             default: result = calls.hypot(pa, pb); break;
             }
@@ -417,7 +462,7 @@ bool ShapeField::roughVectorTones(const double* x, const double* y, std::size_t 
         return true;
         GLIMORA_SHAPE(radial) GLIMORA_SHAPE(conic) GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip)
         GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal) GLIMORA_SHAPE(spiral)
-        GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit)
+        GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit) GLIMORA_SHAPE(tree)
 #undef GLIMORA_SHAPE
     default:
         return false;

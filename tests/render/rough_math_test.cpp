@@ -182,18 +182,21 @@ TEST(RoughMath, VectorLanesGiveTheScalarRoughValues) {
         a.push_back(0.5), b.push_back(v);
         a.push_back(v), b.push_back(v);
     }
+    for (int n = -32686; n <= 0; n += 3) a.push_back(n * std::numbers::ln2 / 32), b.push_back(1);
+    for (double v : {-708.0, -708.5, -745.2, -1e6, -inf}) a.push_back(v), b.push_back(1);
     a.push_back(0.25);  // the count is not a multiple of four
     b.push_back(-0.25);
     std::vector<double> out(a.size());
     std::vector<char> validStorage(a.size());
     bool* valid = reinterpret_cast<bool*>(validStorage.data());
-    for (RoughCall call : {RoughCall::sin, RoughCall::cos, RoughCall::atan2, RoughCall::hypot}) {
+    for (RoughCall call : {RoughCall::sin, RoughCall::cos, RoughCall::atan2, RoughCall::hypot, RoughCall::exp}) {
         ASSERT_TRUE(roughCallLanes(call, a.data(), b.data(), a.size(), out.data(), valid));
         for (std::size_t i = 0; i < a.size(); ++i) {
             double scalar = 0;
             const bool answered = call == RoughCall::sin     ? roughSin(a[i], scalar)
                                   : call == RoughCall::cos   ? roughCos(a[i], scalar)
                                   : call == RoughCall::atan2 ? roughAtan2(a[i], b[i], scalar)
+                                  : call == RoughCall::exp   ? roughExp(a[i], scalar)
                                                              : roughHypot(a[i], b[i], scalar);
             ASSERT_EQ(valid[i], answered) << int(call) << " " << a[i] << " " << b[i];
             if (answered)

@@ -27,7 +27,7 @@ const double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr NotchShape roughVectorShapes[] = {NotchShape::radial,  NotchShape::conic,        NotchShape::sine,
                                             NotchShape::sunsetStrip, NotchShape::diamond, NotchShape::petals,
                                             NotchShape::crystal, NotchShape::spiral,       NotchShape::kaleidoscope,
-                                            NotchShape::orbit};
+                                            NotchShape::orbit,   NotchShape::tree};
 
 struct VectorUnitsRestored {
     ~VectorUnitsRestored() { allowVectorUnits(true); }
