@@ -413,22 +413,21 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
         } else {
             std::fill_n(py.begin(), count, y);
         }
-        // Rough calls settle nearly every tone step (`tone` then holds the
-        // step); the exact formula takes the few samples too near an edge.
-        // The other shapes go through the vector units where present, which
-        // give the step of every sample at once.
+        // The vector units, where present, give the step (or the stepless
+        // tone) of every sample at once, most steps settled by rough calls of
+        // their own. Otherwise scalar rough calls settle most steps of the
+        // shapes with hasRoughSteps (`tone` then holds the step), and the
+        // exact formula takes the rest.
         bool toned = false;
-        bool allSettled = false;
-        if constexpr (ShapeField::hasRoughSteps(S)) {
-            if (roughSteps_)
-                for (std::size_t i = 0; i < count; ++i)
-                    settled[i] = field_.roughStepOf<S>(xs[i], py[i], tone[i]);
-            else
-                std::fill_n(settled.begin(), count, false);
-        } else {
+        if constexpr (ShapeField::hasVectorTones(S))
             if (vectorLanes) toned = field_.vectorTones(xs, py.data(), count, tone.data(), quantized);
-            allSettled = toned && quantized;
-            if (!allSettled) std::fill_n(settled.begin(), count, false);
+        const bool allSettled = toned && quantized;
+        if (!allSettled) {
+            std::fill_n(settled.begin(), count, false);
+            if constexpr (ShapeField::hasRoughSteps(S))
+                if (!toned && roughSteps_)
+                    for (std::size_t i = 0; i < count; ++i)
+                        settled[i] = field_.roughStepOf<S>(xs[i], py[i], tone[i]);
         }
         if (!toned)
             for (std::size_t i = 0; i < count; ++i)

@@ -56,6 +56,8 @@ public:
     static constexpr bool hasRoughVectorSteps(NotchShape shape) {
         switch (shape) {
         case NotchShape::radial:
+        case NotchShape::ribbonBands:
+        case NotchShape::glowDots:
         case NotchShape::conic:
         case NotchShape::sine:
         case NotchShape::sunsetStrip:
@@ -65,6 +67,7 @@ public:
         case NotchShape::spiral:
         case NotchShape::kaleidoscope:
         case NotchShape::tree:
+        case NotchShape::topography:
         case NotchShape::orbit: return true;
         default: return false;
         }
@@ -84,9 +87,8 @@ public:
     template <NotchShape S>
     bool roughStepOf(double x, double y, double& step) const;
 
-    // The shapes with a formula for the vector units: all but those whose
-    // steps the rough calls settle.
-    static constexpr bool hasVectorTones(NotchShape shape) { return !hasRoughSteps(shape); }
+    // The shapes with a formula for the vector units: every one.
+    static constexpr bool hasVectorTones(NotchShape) { return true; }
 
     // steplessTone(x[i], y[i]) for every i < count into out[i], or with
     // `quantize` its step (stepOf), four points at a time on the vector

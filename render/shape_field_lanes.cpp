@@ -276,6 +276,14 @@ struct ShapeFieldLanes {
             const Lanes d = calls.hypot(q.u - splat(f.k1_), q.v - splat(f.k2_));
             const Lanes glow = calls.exp((-d) / splat(f.k3_));
             return (0.42 * (0.68 * dx + 0.32 * dy) + 0.78 * glow) + 0.46;
+        } else if constexpr (S == NotchShape::ribbonBands) {
+            const Lanes wave = calls.sin(p + (2 * pi) * dx * splat(f.k3_));
+            return 0.5 - 0.5 * calls.cos(p + splat(f.k1_) * (dy + splat(f.k2_) * wave));
+        } else if constexpr (S == NotchShape::glowDots) {
+            const Lanes a = absolute(cell(dx * splat(f.k1_)));
+            const Lanes b = absolute(cell(dy * splat(f.k2_)));
+            return 0.62 * calls.exp((-calls.hypot(1.1 * dx, 0.82 * dy)) / splat(f.k3_)) +
+                   0.88 * calls.exp(splat(-f.k4_) * calls.hypot(a, b));
         } else if constexpr (S == NotchShape::conic) {
             return ((calls.atan2(dy, dx) + p) + pi) / (2 * pi);
         } else if constexpr (S == NotchShape::sine) {
@@ -311,14 +319,16 @@ struct ShapeFieldLanes {
             const Lanes th = calls.atan2(dy, dx);
             const Lanes w = absolute(fract(splat(f.k1_) * th / (2 * pi) + 0.5) - 0.5);
             return 0.5 + 0.5 * calls.cos((p + splat(f.k2_) * r) + splat(f.k3_) * w);
+        } else if constexpr (S == NotchShape::topography) {
+            const Lanes a = pi * dx * splat(f.k1_);
+            const Lanes b = pi * dy * splat(f.k2_);
+            const Lanes w = calls.sin(a + 1.6 * calls.sin(p + b)) + 0.45 * calls.sin(0.62 * (a + b) - splat(f.k4_));
+            return 0.5 + 0.5 * calls.cos(p + splat(f.k3_) * w);
         } else if constexpr (S == NotchShape::orbit) {
             const Lanes r2 = calls.hypot(1.25 * dx, 0.72 * dy);
             const Lanes th = calls.atan2(dy, dx);
             const Lanes swing = calls.sin(splat(f.k3_) * th - splat(f.k4_));
             return 0.5 + 0.5 * calls.cos((p + splat(f.k1_) * r2) + splat(f.k2_) * swing);
-        } else {
-            static_assert(ShapeField::hasRoughSteps(S), "every other shape has a vector formula");
-            return x;
         }
     }
 
@@ -440,7 +450,8 @@ bool ShapeField::vectorTones(const double* x, const double* y, std::size_t count
         GLIMORA_SHAPE(linear) GLIMORA_SHAPE(radial) GLIMORA_SHAPE(smoothGradient) GLIMORA_SHAPE(conic)
         GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip) GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(fractal)
         GLIMORA_SHAPE(tree) GLIMORA_SHAPE(landscape) GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal)
-        GLIMORA_SHAPE(spiral) GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit)
+        GLIMORA_SHAPE(spiral) GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit) GLIMORA_SHAPE(topography)
+        GLIMORA_SHAPE(ribbonBands) GLIMORA_SHAPE(glowDots)
 #undef GLIMORA_SHAPE
     default:
         return false;
@@ -462,7 +473,8 @@ bool ShapeField::roughVectorTones(const double* x, const double* y, std::size_t 
         return true;
         GLIMORA_SHAPE(radial) GLIMORA_SHAPE(conic) GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip)
         GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal) GLIMORA_SHAPE(spiral)
-        GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit) GLIMORA_SHAPE(tree)
+        GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit) GLIMORA_SHAPE(tree) GLIMORA_SHAPE(topography)
+        GLIMORA_SHAPE(ribbonBands) GLIMORA_SHAPE(glowDots)
 #undef GLIMORA_SHAPE
     default:
         return false;

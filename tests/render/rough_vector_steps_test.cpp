@@ -27,7 +27,8 @@ const double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr NotchShape roughVectorShapes[] = {NotchShape::radial,  NotchShape::conic,        NotchShape::sine,
                                             NotchShape::sunsetStrip, NotchShape::diamond, NotchShape::petals,
                                             NotchShape::crystal, NotchShape::spiral,       NotchShape::kaleidoscope,
-                                            NotchShape::orbit,   NotchShape::tree};
+                                            NotchShape::orbit,   NotchShape::tree,         NotchShape::topography,
+                                            NotchShape::ribbonBands, NotchShape::glowDots};
 
 struct VectorUnitsRestored {
     ~VectorUnitsRestored() { allowVectorUnits(true); }
@@ -235,7 +236,7 @@ TEST(RoughVectorSteps, FieldsOutsideTheBoundsEvaluateExactly) {
     }
     s.shape = NotchShape::linear;
     EXPECT_FALSE(ShapeField(s).roughStepsUsable());
-    EXPECT_FALSE(ShapeField::hasRoughVectorSteps(NotchShape::topography));
+    EXPECT_FALSE(ShapeField::hasRoughVectorSteps(NotchShape::fractal));
 }
 
 TEST(RoughVectorSteps, WithoutVectorUnitsNothingIsWritten) {

@@ -119,9 +119,8 @@ TEST(VectorTones, TurnedOffTheScalarPathAnswers) {
     allowVectorUnits(true);
     EXPECT_EQ(vectorUnitsInUse(), vectorUnitsPresent());
     EXPECT_EQ(field.vectorTones(x, y, 5, out, false), vectorUnitsPresent());
-    // The shapes whose steps rough calls settle keep their own path.
-    s.shape = NotchShape::topography;
-    EXPECT_FALSE(ShapeField(s).vectorTones(x, y, 5, out, true));
+    s.shape = NotchShape::ribbonBands;
+    EXPECT_EQ(ShapeField(s).vectorTones(x, y, 5, out, true), vectorUnitsPresent());
 }
 
 }  // namespace
