@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <unordered_set>
 
 #include "render/cell_highlights.hpp"
@@ -391,6 +392,12 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
     // the processor overlaps their long chains of arithmetic and calls.
     std::array<double, maximumSamples> px, py, tone, phase;
     std::array<bool, maximumSamples> settled;
+    // ribbonBands: the arguments and rough values of the highlights' sines.
+    struct RibbonSines {
+        std::array<double, maximumSamples> upAngle, downAngle, upSine, downSine;
+        std::array<bool, maximumSamples> upValid, downValid;
+    };
+    [[maybe_unused]] std::conditional_t<S == NotchShape::ribbonBands, RibbonSines, char> sines;
     // A row's dither thresholds, one per column, when a step may dither.
     std::array<double, maximumColumns> thresholds{};
     const bool dithers = dither_ != DitherMode::off;
@@ -432,9 +439,23 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
         if (!toned)
             for (std::size_t i = 0; i < count; ++i)
                 if (!settled[i]) tone[i] = field_.steplessToneOf<S>(xs[i], py[i]);
-        if constexpr (S == NotchShape::ribbonBands)
+        // The ribbon highlights' two rough sines of every sample at once on
+        // the vector units (bit for bit roughSin's), where present.
+        bool ribbonSines = false;
+        if constexpr (S == NotchShape::ribbonBands) {
             for (std::size_t i = 0; i < count; ++i)
                 phase[i] = warped ? ribbon_(xs[i], py[i]) : ribbon_.withWave(xs[i], py[i], wave[i]);
+            if (roughHighlights && vectorLanes) {
+                for (std::size_t i = 0; i < count; ++i) {
+                    sines.upAngle[i] = phase[i] + 0.72;
+                    sines.downAngle[i] = phase[i] - 0.96;
+                }
+                ribbonSines = fieldmath::roughCallLanes(fieldmath::RoughCall::sin, sines.upAngle.data(), sines.upAngle.data(),
+                                                        count, sines.upSine.data(), sines.upValid.data()) &&
+                              fieldmath::roughCallLanes(fieldmath::RoughCall::sin, sines.downAngle.data(),
+                                                        sines.downAngle.data(), count, sines.downSine.data(), sines.downValid.data());
+            }
+        }
         if (dithers && quantized)
             for (std::size_t c = 0; c < columns; ++c) thresholds[c] = threshold(row, std::int64_t(c));
         // The cells of the row, with the sample count known at compile time.
@@ -454,9 +475,16 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
                                                                               roughHighlightMargin_, color))
                             color = detail::glowHighlighted(glow_, base, xs[i], py[i]);
                     } else if constexpr (S == NotchShape::ribbonBands) {
-                        if (!roughHighlights ||
-                            !detail::roughRibbonHighlighted(base, channel, phase[i], roughHighlightMargin_, color))
-                            color = detail::ribbonHighlighted(base, phase[i]);
+                        bool settledHighlight;
+                        if (ribbonSines)
+                            settledHighlight = sines.upValid[i] && sines.downValid[i] &&
+                                               detail::settledRibbonChannels(
+                                                   base, channel, detail::ribbonTermsOfSines(sines.upSine[i], sines.downSine[i]),
+                                                   roughHighlightMargin_, color);
+                        else
+                            settledHighlight = roughHighlights && detail::roughRibbonHighlighted(
+                                                                      base, channel, phase[i], roughHighlightMargin_, color);
+                        if (!settledHighlight) color = detail::ribbonHighlighted(base, phase[i]);
                     } else {
                         color = base;
                     }

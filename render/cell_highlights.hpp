@@ -125,31 +125,40 @@ inline RibbonTerms ribbonTerms(double phase) {
 
 // The same with rough sines and repeated products for the powers; false when
 // a rough sine declines.
-inline bool roughRibbonTerms(double phase, RibbonTerms& terms) {
-    double up, down;
-    if (!fieldmath::roughSin(phase + 0.72, up) || !fieldmath::roughSin(phase - 0.96, down)) return false;
+// The terms from rough sines of phase + 0.72 and phase - 0.96.
+inline RibbonTerms ribbonTermsOfSines(double up, double down) {
     up = std::max(0.0, up);
     down = std::max(0.0, down);
     const double up2 = up * up;
     const double up4 = up2 * up2;
     const double down2 = down * down;
     const double down4 = down2 * down2;
-    terms = {fieldmath::clampUnit(0.2 * (up4 * up4 * up2)), 1 - 0.16 * (down4 * down4)};
+    return {fieldmath::clampUnit(0.2 * (up4 * up4 * up2)), 1 - 0.16 * (down4 * down4)};
+}
+
+inline bool roughRibbonTerms(double phase, RibbonTerms& terms) {
+    double up, down;
+    if (!fieldmath::roughSin(phase + 0.72, up) || !fieldmath::roughSin(phase - 0.96, down)) return false;
+    terms = ribbonTermsOfSines(up, down);
     return true;
 }
 
-// ribbonHighlighted with rough terms, for the channels that count, when none
+// ribbonHighlighted from rough terms, for the channels that count, when none
 // of them is within `margin` of a rounding edge after either step; false (out
 // untouched) otherwise.
-inline bool roughRibbonHighlighted(RGB color, int channel, double phase, double margin, RGB& out) {
-    RibbonTerms terms;
-    if (!roughRibbonTerms(phase, terms)) return false;
+inline bool settledRibbonChannels(RGB color, int channel, const RibbonTerms& terms, double margin, RGB& out) {
     return settleChannels(color, channel, [&](std::uint8_t value, std::uint8_t& result) {
         std::uint8_t lightened;
         const double k = terms.lighten;
         return fieldmath::certainByte(k * 255 + (1 - k) * value, margin, lightened) &&
                fieldmath::certainByte(lightened * terms.darken, margin, result);
     }, out);
+}
+
+// The same with the terms worked out from the phase.
+inline bool roughRibbonHighlighted(RGB color, int channel, double phase, double margin, RGB& out) {
+    RibbonTerms terms;
+    return roughRibbonTerms(phase, terms) && settledRibbonChannels(color, channel, terms, margin, out);
 }
 
 }  // namespace glimora::WallpaperRenderer::detail

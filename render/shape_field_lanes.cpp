@@ -14,6 +14,8 @@
 // doubtful lane is worked out again with the library's calls.
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "render/field_math.hpp"
@@ -359,6 +361,18 @@ struct ShapeFieldLanes {
         for (std::size_t k = 0; k < lanes; ++k) out[k] = tail[k];
     }
 
+    // One bool per lane, true where `valid` holds.
+    GLIMORA_AVX2 static void validFlags(Mask valid, std::size_t lanes, bool* out) {
+        const auto mask = unsigned(_mm256_movemask_pd(valid));
+        if (lanes == width) {
+            // Lane k's bit spread to byte k: each byte 0 or 1.
+            const std::uint32_t bytes = ((mask & 1u) | (mask & 2u) << 7 | (mask & 4u) << 14 | (mask & 8u) << 21);
+            std::memcpy(out, &bytes, sizeof bytes);  // the lanes in memory order on x86
+            return;
+        }
+        for (std::size_t k = 0; k < lanes; ++k) out[k] = ((mask >> k) & 1u) != 0;
+    }
+
     // Clamp, mirror and invert: raw tone to stepless tone.
     GLIMORA_AVX2 static Lanes stepless(const ShapeField& f, Lanes raw) {
         Lanes t = clampUnit(raw);
@@ -407,8 +421,7 @@ struct ShapeFieldLanes {
             load(x + i, y + i, lanes, px, py);
             RoughLanes calls;
             store(stepless(f, raw<S>(f, px, py, calls)), lanes, out + i);
-            const int mask = _mm256_movemask_pd(calls.valid);
-            for (std::size_t k = 0; k < lanes; ++k) valid[i + k] = (mask >> k) & 1;
+            validFlags(calls.valid, lanes, valid + i);
         }
     }
 
@@ -429,8 +442,7 @@ struct ShapeFieldLanes {
             default: result = calls.hypot(pa, pb); break;
             }
             store(result, lanes, out + i);
-            const int mask = _mm256_movemask_pd(calls.valid);
-            for (std::size_t k = 0; k < lanes; ++k) valid[i + k] = (mask >> k) & 1;
+            validFlags(calls.valid, lanes, valid + i);
         }
     }
 };
