@@ -456,8 +456,15 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
                                                         sines.downAngle.data(), count, sines.downSine.data(), sines.downValid.data());
             }
         }
-        if (dithers && quantized)
-            for (std::size_t c = 0; c < columns; ++c) thresholds[c] = threshold(row, std::int64_t(c));
+        if (dithers && quantized) {
+            if (bayerSize_ > 0) {
+                const std::int64_t mask = bayerSize_ - 1;
+                const double* bayerRow = &bayer_[std::size_t((row & mask) * bayerSize_)];
+                for (std::size_t c = 0; c < columns; ++c) thresholds[c] = bayerRow[c & std::size_t(mask)];
+            } else {
+                for (std::size_t c = 0; c < columns; ++c) thresholds[c] = threshold(row, std::int64_t(c));
+            }
+        }
         // The cells of the row, with the sample count known at compile time.
         const auto assemble = [&](auto sampleCount) {
             constexpr std::size_t n = decltype(sampleCount)::value;
