@@ -516,26 +516,6 @@ RGB CellColorer::rasterFinish(RGB color, std::int64_t row, double x, double y) c
     return color;
 }
 
-namespace {
-
-// Calls `call` with the shape as a compile-time constant.
-template <class Call>
-decltype(auto) withShape(NotchShape shape, Call&& call) {
-    switch (shape) {
-#define GLIMORA_SHAPE(name) \
-    case NotchShape::name: return call(std::integral_constant<NotchShape, NotchShape::name>{});
-        GLIMORA_SHAPE(linear) GLIMORA_SHAPE(radial) GLIMORA_SHAPE(smoothGradient) GLIMORA_SHAPE(ribbonBands)
-        GLIMORA_SHAPE(glowDots) GLIMORA_SHAPE(conic) GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip)
-        GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(fractal) GLIMORA_SHAPE(tree) GLIMORA_SHAPE(landscape)
-        GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal) GLIMORA_SHAPE(spiral) GLIMORA_SHAPE(kaleidoscope)
-        GLIMORA_SHAPE(topography) GLIMORA_SHAPE(orbit)
-#undef GLIMORA_SHAPE
-    }
-    return call(std::integral_constant<NotchShape, NotchShape::linear>{});
-}
-
-}  // namespace
-
 RGB CellColorer::cellColor(std::int64_t column, std::int64_t row, double x, double y) const {
     return withShape(shape_, [&](auto s) { return displacedSampleOf<decltype(s)::value>(column, row, x, y); });
 }

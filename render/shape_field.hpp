@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #include "render/field_math.hpp"
 #include "render/wallpaper_export_settings.hpp"
@@ -141,6 +142,23 @@ private:
     };
     std::array<BranchLevel, 8> branches_{};
 };
+
+// Calls `call` with the shape as a compile-time constant
+// (std::integral_constant), for loops specialised per shape.
+template <class Call>
+decltype(auto) withShape(NotchShape shape, Call&& call) {
+    switch (shape) {
+#define GLIMORA_SHAPE(name) \
+    case NotchShape::name: return call(std::integral_constant<NotchShape, NotchShape::name>{});
+        GLIMORA_SHAPE(linear) GLIMORA_SHAPE(radial) GLIMORA_SHAPE(smoothGradient) GLIMORA_SHAPE(ribbonBands)
+        GLIMORA_SHAPE(glowDots) GLIMORA_SHAPE(conic) GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip)
+        GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(fractal) GLIMORA_SHAPE(tree) GLIMORA_SHAPE(landscape)
+        GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal) GLIMORA_SHAPE(spiral) GLIMORA_SHAPE(kaleidoscope)
+        GLIMORA_SHAPE(topography) GLIMORA_SHAPE(orbit)
+#undef GLIMORA_SHAPE
+    }
+    return call(std::integral_constant<NotchShape, NotchShape::linear>{});
+}
 
 // The tone of `settings`' shape at (x, y), in 0...1. Prefer a ShapeField made
 // once per render when evaluating many points.

@@ -454,20 +454,10 @@ bool ShapeField::vectorTones(const double* x, const double* y, std::size_t count
     // Tone steps past 2^52 would need the scalar rounding; no table reaches them.
     if (!hasVectorTones(shape_) || !vectorUnitsInUse() || (quantize && !(stepDivisor_ < 4503599627370496.0)))
         return false;
-    switch (shape_) {
-#define GLIMORA_SHAPE(name)                                                                \
-    case NotchShape::name:                                                                 \
-        ShapeFieldLanes::tones<NotchShape::name>(*this, x, y, count, out, quantize);      \
+    return withShape(shape_, [&](auto shape) {
+        ShapeFieldLanes::tones<decltype(shape)::value>(*this, x, y, count, out, quantize);
         return true;
-        GLIMORA_SHAPE(linear) GLIMORA_SHAPE(radial) GLIMORA_SHAPE(smoothGradient) GLIMORA_SHAPE(conic)
-        GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip) GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(fractal)
-        GLIMORA_SHAPE(tree) GLIMORA_SHAPE(landscape) GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal)
-        GLIMORA_SHAPE(spiral) GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit) GLIMORA_SHAPE(topography)
-        GLIMORA_SHAPE(ribbonBands) GLIMORA_SHAPE(glowDots)
-#undef GLIMORA_SHAPE
-    default:
-        return false;
-    }
+    });
 #else
     (void)x, (void)y, (void)count, (void)out, (void)quantize;
     return false;
@@ -478,19 +468,15 @@ bool ShapeField::roughVectorTones(const double* x, const double* y, std::size_t 
                                   bool* valid) const {
 #if GLIMORA_VECTOR_LANES
     if (!vectorUnitsInUse()) return false;
-    switch (shape_) {
-#define GLIMORA_SHAPE(name)                                                                \
-    case NotchShape::name:                                                                 \
-        ShapeFieldLanes::roughTones<NotchShape::name>(*this, x, y, count, out, valid);    \
-        return true;
-        GLIMORA_SHAPE(radial) GLIMORA_SHAPE(conic) GLIMORA_SHAPE(sine) GLIMORA_SHAPE(sunsetStrip)
-        GLIMORA_SHAPE(diamond) GLIMORA_SHAPE(petals) GLIMORA_SHAPE(crystal) GLIMORA_SHAPE(spiral)
-        GLIMORA_SHAPE(kaleidoscope) GLIMORA_SHAPE(orbit) GLIMORA_SHAPE(tree) GLIMORA_SHAPE(topography)
-        GLIMORA_SHAPE(ribbonBands) GLIMORA_SHAPE(glowDots)
-#undef GLIMORA_SHAPE
-    default:
-        return false;
-    }
+    return withShape(shape_, [&](auto shape) {
+        constexpr NotchShape S = decltype(shape)::value;
+        if constexpr (hasRoughVectorSteps(S)) {
+            ShapeFieldLanes::roughTones<S>(*this, x, y, count, out, valid);
+            return true;
+        } else {
+            return false;
+        }
+    });
 #else
     (void)x, (void)y, (void)count, (void)out, (void)valid;
     return false;
