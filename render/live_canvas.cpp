@@ -173,12 +173,15 @@ void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportS
 void drawLiveSmoothFrame(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
                          double height, bool swapRedAndBlue) {
     if (!drawable(context, width, height)) return;
-    // The palette's storage is kept for the next frame (of this thread).
+    // The palette's storage and the ramp's table are kept for the next frame
+    // (of this thread).
     thread_local std::vector<RGB> colors;
+    thread_local SmoothRampTable ramps;
     smoothGradientColors(settings, colors);
     SmoothFrame frame;
     const bool vector = vectorUnitsInUse();
-    if (vector && frame.prepare(settings, colors, context.pixels, context.scale, width, height, true, swapRedAndBlue)) {
+    if (vector &&
+        frame.prepare(settings, colors, context.pixels, context.scale, width, height, true, swapRedAndBlue, ramps)) {
         // A band per this many pixels: a 1920 x 1080 frame takes a couple of
         // milliseconds on one core, less than waking threads costs.
         constexpr std::int64_t pixelsPerBand = std::int64_t(1) << 22;

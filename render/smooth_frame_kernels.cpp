@@ -132,9 +132,21 @@ SmoothOverlayLayout smoothOverlayLayout(const WallpaperExportSettings& settings,
     return layout;
 }
 
+const std::uint32_t* SmoothRampTable::table(std::span<const RGB> colors, bool swapRedAndBlue) {
+    if (made_ && swapped_ == swapRedAndBlue && std::equal(colors.begin(), colors.end(), colors_.begin(), colors_.end()))
+        return table_.data();
+    colors_.assign(colors.begin(), colors.end());
+    swapped_ = swapRedAndBlue;
+    linearRampTable(colors, table_);
+    if (swapRedAndBlue)
+        for (std::uint32_t& entry : table_) entry = swapped(entry);
+    made_ = true;
+    return table_.data();
+}
+
 bool SmoothFrame::prepare(const WallpaperExportSettings& settings, std::span<const RGB> colors,
                           const CanvasPixels& pixels, double scale, double width, double height, bool overlays,
-                          bool swapRedAndBlue) {
+                          bool swapRedAndBlue, SmoothRampTable& ramps) {
     pixels_ = pixels;
     scale_ = scale;
     if (colors.empty() || pixels.width > widestRow) return false;
@@ -151,9 +163,7 @@ bool SmoothFrame::prepare(const WallpaperExportSettings& settings, std::span<con
     if (solid_) {
         solidWord_ = word(colors.size() == 1 ? colors.front() : colors.back());
     } else {
-        linearRampTable(colors, table_);
-        if (swapRedAndBlue)
-            for (std::uint32_t& entry : table_) entry = swapped(entry);
+        table_ = ramps.table(colors, swapRedAndBlue);
         stepX_ = dx_ / lengthSquared_ / scale;
         const double across = stepX_ * double(pixels.width);
         if (!(std::abs(across) <= largestRampValue)) return false;
@@ -325,9 +335,11 @@ void paintPixels(const RowPlan& row, const SmoothFrame::Glow* glows, const Smoot
 #ifdef GLIMORA_SMOOTH_AVX2
 
 // A radial ramp's constants on eight lanes, for detail::radialLevels'
-// arithmetic operation for operation, less the two that cannot change a
-// value here: subtracting the glows' offset of 0 (d - 0 is d) and adding the
-// vignette's high level of 0 (0 + peak * t is peak * t, t never being -0).
+// arithmetic operation for operation, less the three that cannot change a
+// value here: for the glows, subtracting their offset of 0 (d - 0 is d) and
+// raising d * slope to 0 (d is never negative, the slope positive and both
+// finite); for the vignette, adding its high level of 0 (0 + peak * t is
+// peak * t, t never being -0).
 struct LevelLanes {
     __m256 dySquared, offset, slope, high, span;
 };
@@ -342,8 +354,9 @@ template <bool Glow>
 GLIMORA_AVX2 inline __m256i levelsOf(const LevelLanes& ramp, __m256 dx) {
     __m256 d = _mm256_sqrt_ps(_mm256_add_ps(_mm256_mul_ps(dx, dx), ramp.dySquared));
     if constexpr (!Glow) d = _mm256_sub_ps(d, ramp.offset);
-    const __m256 t =
-        _mm256_min_ps(_mm256_max_ps(_mm256_mul_ps(d, ramp.slope), _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+    __m256 t = _mm256_mul_ps(d, ramp.slope);
+    if constexpr (!Glow) t = _mm256_max_ps(t, _mm256_setzero_ps());
+    t = _mm256_min_ps(t, _mm256_set1_ps(1.0f));
     __m256 level = _mm256_mul_ps(ramp.span, t);
     if constexpr (Glow) level = _mm256_add_ps(ramp.high, level);
     return _mm256_cvttps_epi32(_mm256_add_ps(level, _mm256_set1_ps(0.5f)));
@@ -424,12 +437,15 @@ GLIMORA_AVX2 inline __m256i rampPixels(const RowLanes& row, std::int32_t x) {
     return _mm256_i32gather_epi32(reinterpret_cast<const int*>(row.table), indices, 4);
 }
 
+// Lanes x...x+7 counted from a radial ramp's origin.
+GLIMORA_AVX2 inline __m256 laneIndices(const RampLanes& ramp, __m256i lanes) {
+    return _mm256_cvtepi32_ps(_mm256_sub_epi32(lanes, _mm256_set1_epi32(ramp.origin)));
+}
+
 // The levels of lanes x...x+7 of a radial ramp.
 template <bool Glow>
 GLIMORA_AVX2 inline __m256i rampLevels(const RampLanes& ramp, __m256i lanes) {
-    const __m256 dx =
-        _mm256_add_ps(ramp.start, _mm256_cvtepi32_ps(_mm256_sub_epi32(lanes, _mm256_set1_epi32(ramp.origin))));
-    return levelsOf<Glow>(ramp.levels, dx);
+    return levelsOf<Glow>(ramp.levels, _mm256_add_ps(ramp.start, laneIndices(ramp, lanes)));
 }
 
 GLIMORA_AVX2 inline RampLanes glowRamp(const GlowRow& row, const SmoothFrame::Glow& glow) {
@@ -491,16 +507,32 @@ GLIMORA_AVX2 void runCovered(const RowLanes& row, const RampLanes& vignette, std
     const __m256i accentColor = row.accentColor, counterColor = row.counterColor;
     const __m256i black = channelsOf(opaquePixel({0, 0, 0}));
     const __m256i darkLevel = _mm256_set1_epi32(int(row.darkeningCount ? row.darkenings[0].inner : 0));
-    __m256i lanes = _mm256_add_epi32(_mm256_set1_epi32(from), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-    for (std::int32_t x = from; x < to; x += 8, lanes = _mm256_add_epi32(lanes, _mm256_set1_epi32(8))) {
+    // Each ramp's pixel indices from its origin as floats, stepped by 8:
+    // whole numbers this small step exactly, as float(x - origin) gives them.
+    const __m256i lanes = _mm256_add_epi32(_mm256_set1_epi32(from), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    __m256 accentIndex = laneIndices(accent, lanes), counterIndex = laneIndices(counterLight, lanes),
+           shadeIndex = laneIndices(shade, lanes);
+    const __m256 eight = _mm256_set1_ps(8);
+    for (std::int32_t x = from; x < to; x += 8) {
         __m256i pixel = rampPixels(ramp, x);
         if constexpr (Accent || Counter || Darken || Shade) {
             __m256i low = _mm256_unpacklo_epi8(pixel, _mm256_setzero_si256());
             __m256i high = _mm256_unpackhi_epi8(pixel, _mm256_setzero_si256());
-            if constexpr (Accent) blendLanes(low, high, accentColor, rampLevels<true>(accent, lanes));
-            if constexpr (Counter) blendLanes(low, high, counterColor, rampLevels<true>(counterLight, lanes));
+            if constexpr (Accent) {
+                blendLanes(low, high, accentColor,
+                           levelsOf<true>(accent.levels, _mm256_add_ps(accent.start, accentIndex)));
+                accentIndex = _mm256_add_ps(accentIndex, eight);
+            }
+            if constexpr (Counter) {
+                blendLanes(low, high, counterColor,
+                           levelsOf<true>(counterLight.levels, _mm256_add_ps(counterLight.start, counterIndex)));
+                counterIndex = _mm256_add_ps(counterIndex, eight);
+            }
             if constexpr (Darken) blendLanes(low, high, black, darkLevel);
-            if constexpr (Shade) blendLanes(low, high, black, rampLevels<false>(shade, lanes));
+            if constexpr (Shade) {
+                blendLanes(low, high, black, levelsOf<false>(shade.levels, _mm256_add_ps(shade.start, shadeIndex)));
+                shadeIndex = _mm256_add_ps(shadeIndex, eight);
+            }
             pixel = _mm256_packus_epi16(low, high);
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * std::int64_t(x)), pixel);
@@ -632,12 +664,12 @@ void SmoothFrame::paintRows(std::int64_t rowBegin, std::int64_t rowEnd, bool vec
         std::uint8_t* out = rowPointer(pixels_, y);
 #ifdef GLIMORA_SMOOTH_AVX2
         if (vector) {
-            paintRowVector(row, glows_.data(), vignette_, solid_, solidWord_, table_.data(), stepX_, out, pixels_.width);
+            paintRowVector(row, glows_.data(), vignette_, solid_, solidWord_, table_, stepX_, out, pixels_.width);
             continue;
         }
 #endif
         (void)vector;
-        paintPixels(row, glows_.data(), vignette_, solid_, solidWord_, table_.data(), stepX_, out, 0, pixels_.width);
+        paintPixels(row, glows_.data(), vignette_, solid_, solidWord_, table_, stepX_, out, 0, pixels_.width);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "render/canvas_painter.hpp"
 #include "render/wallpaper_export_settings.hpp"
@@ -49,9 +50,23 @@ struct SmoothOverlayLayout {
 };
 SmoothOverlayLayout smoothOverlayLayout(const WallpaperExportSettings& settings, double width, double height);
 
+// A ramp's colour table in a byte order, kept from frame to frame and made
+// again only when the colours or the order change (an animation seldom
+// changes them).
+class SmoothRampTable {
+public:
+    const std::uint32_t* table(std::span<const RGB> colors, bool swapRedAndBlue);
+
+private:
+    std::vector<RGB> colors_;
+    bool swapped_ = false;
+    bool made_ = false;
+    alignas(32) std::array<std::uint32_t, linearRampSteps> table_;
+};
+
 // One frame of the smooth gradient, everything the rows share worked out
-// once: the ramp's colour table (in the byte order asked for), the glows and
-// the overlays in pixels. About 17 KiB; made on the stack, never allocated.
+// once: the ramp (its table in the byte order asked for), the glows and the
+// overlays in pixels. A few KiB; made on the stack, never allocated.
 class SmoothFrame {
 public:
     // Prepares the frame for `pixels` at `scale` pixels per point; false when
@@ -59,7 +74,8 @@ public:
     // beyond what single precision holds exactly, too many scanline bands
     // per pixel row), and the passes must draw it instead.
     bool prepare(const WallpaperExportSettings& settings, std::span<const RGB> colors, const CanvasPixels& pixels,
-                 double scale, double width, double height, bool overlays, bool swapRedAndBlue);
+                 double scale, double width, double height, bool overlays, bool swapRedAndBlue,
+                 SmoothRampTable& ramps);
 
     // Paints rows rowBegin...rowEnd-1, every pixel of them. With `vector`,
     // eight pixels at a time on AVX2 (the caller checks the processor has
@@ -105,7 +121,7 @@ private:
     std::array<ScanBand, maximumScanBands> scanBands_;
     std::size_t scanBandCount_ = 0;
     CoverageSpan across_;
-    alignas(32) std::array<std::uint32_t, linearRampSteps> table_;
+    const std::uint32_t* table_ = nullptr;
 };
 
 }  // namespace glimora::WallpaperRenderer

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -98,9 +99,10 @@ bool expectOnePassEqualsPasses(const WallpaperExportSettings& s, const Canvas& c
         std::vector<RGB> colors;
         smoothGradientColors(s, colors);
         SmoothFrame frame;
+        SmoothRampTable ramps;
         Pixels scalar(w, h, 91);
         if (frame.prepare(s, colors, scalar.context(canvas.scale).pixels, canvas.scale, canvas.width, canvas.height,
-                          true, swap)) {
+                          true, swap, ramps)) {
             taken = true;
             frame.paintRows(0, h, false);
             EXPECT_TRUE(scalar.bytes == expected.bytes)
@@ -192,8 +194,9 @@ TEST(SmoothFrameKernels, AnySplitIntoBandsAndTheFallbackGiveTheSameBytes) {
         std::vector<RGB> colors;
         smoothGradientColors(s, colors);
         SmoothFrame frame;
+        SmoothRampTable ramps;
         Pixels banded(w, h, 200);
-        ASSERT_TRUE(frame.prepare(s, colors, banded.context(1).pixels, 1, w, h, true, true));
+        ASSERT_TRUE(frame.prepare(s, colors, banded.context(1).pixels, 1, w, h, true, true, ramps));
         std::vector<std::int64_t> cuts = {0, h};
         for (int k = 0; k < 5; ++k) cuts.push_back(std::int64_t(random() % h));
         std::sort(cuts.begin(), cuts.end());
@@ -213,6 +216,28 @@ TEST(SmoothFrameKernels, AnySplitIntoBandsAndTheFallbackGiveTheSameBytes) {
         allowVectorUnits(true);
         ASSERT_TRUE(scalar.bytes == expected.bytes)
             << "design " << index << " without vector units: " << firstDifference(scalar, expected);
+    }
+}
+
+TEST(SmoothFrameKernels, AKeptRampTableFollowsItsColoursAndOrder) {
+    const std::vector<std::vector<RGB>> palettes = {
+        {{10, 20, 30}, {200, 100, 0}}, {{10, 20, 30}, {200, 100, 1}}, {{10, 20, 30}, {200, 100, 1}, {0, 0, 0}},
+        {{10, 20, 30}, {200, 100, 1}}};
+    SmoothRampTable kept;
+    for (const bool swap : {false, true, true, false}) {
+        for (const std::vector<RGB>& colors : palettes) {
+            std::array<std::uint32_t, linearRampSteps> fresh;
+            linearRampTable(colors, fresh);
+            const std::uint32_t* table = kept.table(colors, swap);
+            for (std::size_t k = 0; k < fresh.size(); ++k) {
+                const auto* made = reinterpret_cast<const std::uint8_t*>(&fresh[k]);
+                const auto* got = reinterpret_cast<const std::uint8_t*>(table + k);
+                ASSERT_EQ(got[0], made[swap ? 2 : 0]) << k;
+                ASSERT_EQ(got[1], made[1]) << k;
+                ASSERT_EQ(got[2], made[swap ? 0 : 2]) << k;
+                ASSERT_EQ(got[3], 255) << k;
+            }
+        }
     }
 }
 

@@ -135,6 +135,16 @@ TEST_F(DesktopFrameAllocations, AShapeWithChromaSplitBandsAndScanlinesAllocatesN
     EXPECT_TRUE(run.equalsWholeFrame);
 }
 
+TEST_F(DesktopFrameAllocations, TheSmoothGradientWithScanlinesAllocatesNothingPerFrame) {
+    model->selectShape(NotchShape::smoothGradient);
+    model->setScanlines(true);
+    model->setVignette(true);
+    const FrameRun run = runFrames(harness, *model, 4, 40);
+    EXPECT_EQ(run.allocations, 0);
+    EXPECT_GE(run.changedFrames, 30);
+    EXPECT_TRUE(run.equalsWholeFrame);
+}
+
 TEST_F(DesktopFrameAllocations, TheCounterSeesAnAllocation) {
     // Without this the tests above could pass on a counter that never counts.
     static std::vector<int>* volatile probe = nullptr;
