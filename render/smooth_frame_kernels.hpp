@@ -61,7 +61,8 @@ private:
     std::vector<RGB> colors_;
     bool swapped_ = false;
     bool made_ = false;
-    alignas(32) std::array<std::uint32_t, linearRampSteps> table_;
+    // Past the last entry, room for the vector loads of sixteen from any entry.
+    alignas(32) std::array<std::uint32_t, linearRampSteps + 16> table_;
 };
 
 // One frame of the smooth gradient, everything the rows share worked out
