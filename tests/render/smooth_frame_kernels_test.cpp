@@ -18,6 +18,7 @@
 #include "render/live_canvas.hpp"
 #include "render/live_canvas_frames.hpp"
 #include "render/vector_units.hpp"
+#include "tests/render/random_designs.hpp"
 
 namespace glimora::WallpaperRenderer {
 namespace {
@@ -53,27 +54,11 @@ void drawWithPasses(const WallpaperExportSettings& s, Pixels& pixels, double sca
     if (swap && drawable(pixels.context(scale), width, height)) swapRedAndBlueChannels(pixels.context(scale).pixels);
 }
 
+// A random design drawn as the smooth gradient; every other one with
+// extremes and non-numbers among its settings.
 WallpaperExportSettings randomDesign(std::mt19937_64& random, int index) {
-    const auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
-    WallpaperExportSettings s;
+    WallpaperExportSettings s = test::randomDesign(random, index, index % 2 == 1);
     s.shape = NotchShape::smoothGradient;
-    s.seed = random();
-    s.angle = uniform(-720, 720);
-    s.phase = uniform(0, 3600);
-    s.centerX = uniform(-20, 120);
-    s.centerY = uniform(-20, 120);
-    s.spread = uniform(0, 400);
-    s.hue = index % 3 == 0 ? uniform(0, 360) : 0;
-    s.contrast = index % 4 == 0 ? uniform(40, 160) : 100;
-    s.brightness = index % 5 == 0 ? uniform(-40, 40) : 0;
-    s.noise = index % 7 == 0 ? uniform(0, 50) : 0;
-    s.invert = index % 2 == 1;
-    s.scanlines = index % 3 != 1;
-    s.vignette = index % 4 != 2;
-    s.channel = StyleChannel(index % 4 == 3 ? 1 : 0);
-    const std::size_t colours = std::size_t(index % 9);  // none, one, then several
-    for (std::size_t i = 0; i < colours; ++i)
-        s.colors.push_back({std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random())});
     return s;
 }
 
