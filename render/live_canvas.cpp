@@ -9,6 +9,7 @@
 #include "render/grain_gradient.hpp"
 #include "render/image_pixelizer.hpp"
 #include "render/live_cell_grid.hpp"
+#include "render/band_workers.hpp"
 #include "render/parallel_bands.hpp"
 #include "render/smooth_frame_kernels.hpp"
 #include "render/vector_units.hpp"
@@ -192,10 +193,18 @@ void drawLiveSmoothFrame(const CanvasContext& context, const WallpaperExportSett
             frame.paintRows(0, context.pixels.height, true);
             return;
         }
-        const std::int64_t rows = context.pixels.height;
-        glimora::forEachBand(bands, bands, [&](int band) {
-            frame.paintRows(rows * band / bands, rows * (band + 1) / bands, true);
-        });
+        // Threads kept from frame to frame (of this thread's): a frame starts
+        // none and allocates nothing.
+        thread_local BandWorkers workers;
+        struct Job {
+            const SmoothFrame& frame;
+            std::int64_t rows;
+            int bands;
+        } job{frame, context.pixels.height, bands};
+        workers.run(bands, bands, [](void* context, int band) {
+            const Job& job = *static_cast<const Job*>(context);
+            job.frame.paintRows(job.rows * band / job.bands, job.rows * (band + 1) / job.bands, true);
+        }, &job);
         return;
     }
     drawLiveSmoothGradient(context, settings, width, height);
