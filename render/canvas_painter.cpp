@@ -17,9 +17,7 @@ namespace {
 // Bands much thinner than this cost more in threads than they save.
 constexpr std::int64_t minimumBandRows = 16;
 
-// Colours of a linear ramp at this many evenly spaced positions: finer than
-// a pixel on any screen, so the table is invisible.
-constexpr int rampSteps = 4096;
+constexpr int rampSteps = linearRampSteps;
 
 struct Point {
     double x = 0;
@@ -203,6 +201,21 @@ void fillBand(const CanvasBand& band, RGB color) {
     }
 }
 
+void linearRampTable(std::span<const RGB> colors, std::span<std::uint32_t, linearRampSteps> table) {
+    const double segments = double(colors.size() - 1);
+    for (int k = 0; k < rampSteps; ++k) {
+        const double position = double(k) / (rampSteps - 1) * segments;
+        const std::size_t i = std::min(std::size_t(position), colors.size() - 2);
+        const double f = position - double(i);
+        const RGB a = colors[i];
+        const RGB b = colors[i + 1];
+        auto mix = [f](std::uint8_t p, std::uint8_t q) {
+            return std::uint8_t(clampToByte(double(p) + (double(q) - double(p)) * f));
+        };
+        table[std::size_t(k)] = opaquePixel({mix(a.red, b.red), mix(a.green, b.green), mix(a.blue, b.blue)});
+    }
+}
+
 void paintLinearRamp(const CanvasBand& band, const LinearRamp& ramp) {
     if (ramp.colors.empty()) return;
     if (ramp.colors.size() == 1) {
@@ -210,18 +223,7 @@ void paintLinearRamp(const CanvasBand& band, const LinearRamp& ramp) {
         return;
     }
     std::vector<std::uint32_t> table(rampSteps);
-    const double segments = double(ramp.colors.size() - 1);
-    for (int k = 0; k < rampSteps; ++k) {
-        const double position = double(k) / (rampSteps - 1) * segments;
-        const std::size_t i = std::min(std::size_t(position), ramp.colors.size() - 2);
-        const double f = position - double(i);
-        const RGB a = ramp.colors[i];
-        const RGB b = ramp.colors[i + 1];
-        auto mix = [f](std::uint8_t p, std::uint8_t q) {
-            return std::uint8_t(clampToByte(double(p) + (double(q) - double(p)) * f));
-        };
-        table[std::size_t(k)] = opaquePixel({mix(a.red, b.red), mix(a.green, b.green), mix(a.blue, b.blue)});
-    }
+    linearRampTable(ramp.colors, std::span<std::uint32_t, rampSteps>(table));
 
     const double dx = ramp.endX - ramp.startX;
     const double dy = ramp.endY - ramp.startY;

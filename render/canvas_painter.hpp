@@ -178,6 +178,12 @@ struct CanvasBand {
 };
 
 void fillBand(const CanvasBand& band, RGB color);
+
+// A linear ramp's colours (two or more) at this many evenly spaced positions,
+// as opaque pixel words: finer than a pixel on any screen, so the table is invisible.
+inline constexpr int linearRampSteps = 4096;
+void linearRampTable(std::span<const RGB> colors, std::span<std::uint32_t, linearRampSteps> table);
+
 void paintLinearRamp(const CanvasBand& band, const LinearRamp& ramp);
 void paintRadialGlow(const CanvasBand& band, const RadialGlow& glow);
 void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp);

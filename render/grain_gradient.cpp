@@ -303,13 +303,18 @@ bool grainGradientHasContrast(const WallpaperExportSettings& settings) {
 }
 
 std::vector<RGB> smoothGradientColors(const WallpaperExportSettings& settings) {
-    std::vector<RGB> colors = settings.colors;
+    std::vector<RGB> colors;
+    smoothGradientColors(settings, colors);
+    return colors;
+}
+
+void smoothGradientColors(const WallpaperExportSettings& settings, std::vector<RGB>& colors) {
+    colors.assign(settings.colors.begin(), settings.colors.end());
     if (settings.invert) std::reverse(colors.begin(), colors.end());
     const detail::CellAdjustment adjustment(settings, detail::shapeCellKeys);
     for (std::size_t i = 0; i < colors.size(); ++i)
         colors[i] = channelFilter(adjustment(colors[i], 0, std::int64_t(i)), settings.channel);
     if (colors.empty()) colors.push_back(RGB{});
-    return colors;
 }
 
 }  // namespace glimora::WallpaperRenderer

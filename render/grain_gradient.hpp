@@ -57,6 +57,8 @@ bool grainGradientHasContrast(const WallpaperExportSettings& settings);
 // The smooth gradient's colour list: the palette (reversed with invert), each
 // colour adjusted as cell (0, i) and channel-filtered; black when empty.
 std::vector<RGB> smoothGradientColors(const WallpaperExportSettings& settings);
+// The same into `colors`, reusing its storage.
+void smoothGradientColors(const WallpaperExportSettings& settings, std::vector<RGB>& colors);
 
 // One dot of a halftone grain cell, in the units of the cell rectangle given.
 struct HalftoneDot {

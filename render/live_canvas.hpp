@@ -55,4 +55,20 @@ void drawLiveSmoothGradient(const CanvasContext& context, const WallpaperExportS
 void drawLiveSmoothOverlays(const CanvasContext& context, const WallpaperExportSettings& settings,
                             double width, double height);
 
+// The smooth gradient with its overlays, as the two above draw them, with red
+// and blue swapped in every pixel when asked; in one pass over the pixels
+// where the processor has AVX2, else with the two above and a swap.
+void drawLiveSmoothFrame(const CanvasContext& context, const WallpaperExportSettings& settings, double width,
+                         double height, bool swapRedAndBlue);
+
+// For the designs that can be drawn straight in either byte order (the
+// smooth gradient): draws as draw() does, red and blue swapped when asked,
+// and returns true. Returns false, drawing nothing, for every other design
+// and for a canvas without area.
+bool drawInOrder(const WallpaperExportSettings& settings, const CanvasContext& context, double width,
+                 double height, bool swapRedAndBlue);
+
+// Red and blue swapped in every pixel.
+void swapRedAndBlueChannels(const CanvasPixels& pixels);
+
 }  // namespace glimora::WallpaperRenderer

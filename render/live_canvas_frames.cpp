@@ -22,8 +22,8 @@ void swapRedAndBlue(const CanvasPixels& pixels) {
 
 }  // namespace
 
-std::span<const PixelRect> LiveCanvasFrames::drewWhole(const CanvasContext& context) {
-    if (nativeOrder_) swapRedAndBlue(context.pixels);
+std::span<const PixelRect> LiveCanvasFrames::drewWhole(const CanvasContext& context, bool inOrder) {
+    if (nativeOrder_ && !inOrder) swapRedAndBlue(context.pixels);
     valid_ = false;
     rects_.clear();
     rects_.push_back({0, 0, context.pixels.width, context.pixels.height});
@@ -35,13 +35,14 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
     const bool cellGrid = !settings.imageBuffer && !settings.grainGradientActive &&
                           settings.shape != NotchShape::smoothGradient;
     if (!cellGrid || !drawable(context, width, height)) {
-        WallpaperRenderer::draw(settings, context, width, height);
+        const bool inOrder = drawInOrder(settings, context, width, height, nativeOrder_);
+        if (!inOrder) WallpaperRenderer::draw(settings, context, width, height);
         if (!drawable(context, width, height)) {
             valid_ = false;
             rects_.clear();
             return rects_;
         }
-        return drewWhole(context);
+        return drewWhole(context, inOrder);
     }
 
     std::swap(layout_, previousLayout_);

@@ -32,8 +32,8 @@ public:
                                     double width, double height);
 
     // For a frame the caller drew itself: the whole canvas changed, and the
-    // next draw() starts afresh.
-    std::span<const PixelRect> drewWhole(const CanvasContext& context);
+    // next draw() starts afresh. `inOrder`: drawn in this object's order already.
+    std::span<const PixelRect> drewWhole(const CanvasContext& context, bool inOrder = false);
 
     // The next draw() repaints every pixel (the pixels were changed elsewhere).
     void forget() { valid_ = false; }
