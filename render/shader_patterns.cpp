@@ -129,11 +129,14 @@ std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, f
 }
 
 void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelImageBuffer* picture,
-                          const WallpaperRenderer::CanvasPixels& pixels, double scale, int threadCount) {
+                          const WallpaperRenderer::CanvasPixels& pixels, double scale, int threadCount,
+                          ShaderPixelOrder order) {
     if (!pixels.data || pixels.width <= 0 || pixels.height <= 0 || pixels.stride < pixels.width * 4) return;
     if (!(scale > 0) || !std::isfinite(scale)) return;
     const float ratio = float(scale);
     constexpr int runLength = ShaderMaterialBatch::size;
+    const int redAt = order == ShaderPixelOrder::bgra ? 2 : 0;
+    const int blueAt = 2 - redAt;
     WallpaperRenderer::forEachBand(pixels.height, threadCount, [&](std::int64_t begin, std::int64_t end) {
         ShaderMaterialBatch batch(uniforms);  // one per band: no sharing between threads
         ShaderMaterialBatch::Points points;
@@ -172,9 +175,9 @@ void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelIma
                     ShaderColor color{colors.red[i], colors.green[i], colors.blue[i], 1.0f};
                     if (picture) color = imageColor(uniforms, color[0], color[1], color[2], under[i]);
                     std::uint8_t* p = row + 4 * columns[i];
-                    p[0] = channelByte(color[0]);
+                    p[redAt] = channelByte(color[0]);
                     p[1] = channelByte(color[1]);
-                    p[2] = channelByte(color[2]);
+                    p[blueAt] = channelByte(color[2]);
                     p[3] = 255;
                 }
             }
