@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -49,6 +50,11 @@ public:
     // Whether this processor has the units, and the units this batch uses.
     static bool available(VectorUnits units);
     VectorUnits units() const;
+
+    // sin (or cos) of `count` values into `out`, on the units a batch asking
+    // for `units` takes: the very floats of the library's calls.
+    static void sines(const float* values, float* out, std::size_t count, bool cosine,
+                      VectorUnits units = VectorUnits::best);
 
 private:
     struct State;
