@@ -43,8 +43,13 @@ constexpr float tau = 6.2831853f;
 // Material seconds per period of every time term: shaderMaterialPeriod.
 constexpr float periodInverse = 1.0f / 600.0f;
 
-GLIMORA_INLINE std::uint32_t hash(std::int32_t x, std::int32_t y) {
-    std::uint32_t h = (std::uint32_t(x) * 0x8da6b343u) ^ (std::uint32_t(y) * 0xd8163841u);
+constexpr std::uint32_t hashX = 0x8da6b343u;
+constexpr std::uint32_t hashY = 0xd8163841u;
+
+// The hash of a lattice cell from its coordinates already multiplied by
+// hashX and hashY: a neighbour's products are one addition away.
+GLIMORA_INLINE std::uint32_t hashOfProducts(std::uint32_t xProduct, std::uint32_t yProduct) {
+    std::uint32_t h = xProduct ^ yProduct;
     h ^= h >> 15;
     h *= 0x2c1b3c6du;
     h ^= h >> 12;
@@ -53,10 +58,13 @@ GLIMORA_INLINE std::uint32_t hash(std::int32_t x, std::int32_t y) {
     return h;
 }
 
-// Below 2^24, so the signed conversion (which vector units have) is exact.
-GLIMORA_INLINE float rand(std::int32_t x, std::int32_t y) {
-    return float(std::int32_t(hash(x, y) >> 8u)) * (1.0f / 16777216.0f);
+GLIMORA_INLINE std::uint32_t hash(std::int32_t x, std::int32_t y) {
+    return hashOfProducts(std::uint32_t(x) * hashX, std::uint32_t(y) * hashY);
 }
+
+// Below 2^24, so the signed conversion (which vector units have) is exact.
+GLIMORA_INLINE float unitOf(std::uint32_t hashed) { return float(std::int32_t(hashed >> 8u)) * (1.0f / 16777216.0f); }
+GLIMORA_INLINE float rand(std::int32_t x, std::int32_t y) { return unitOf(hash(x, y)); }
 
 // A lattice coordinate from its floor, held inside the integer range the
 // shaders can convert exactly. A non-number becomes 0 rather than an
@@ -72,12 +80,16 @@ GLIMORA_INLINE float vnoise(float px, float py) {
     const float fy = py - iy;
     const float ux = fx * fx * (3.0f - fx * 2.0f);
     const float uy = fy * fy * (3.0f - fy * 2.0f);
-    const std::int32_t kx = lattice(ix);
-    const std::int32_t ky = lattice(iy);
-    const float a = rand(kx, ky);
-    const float b = rand(kx + 1, ky);
-    const float c = rand(kx, ky + 1);
-    const float d = rand(kx + 1, ky + 1);
+    // (k + 1) * m is k * m + m in wrapping arithmetic, and k + 1 cannot
+    // overflow within the lattice's range: two multiplications for four cells.
+    const std::uint32_t x0 = std::uint32_t(lattice(ix)) * hashX;
+    const std::uint32_t y0 = std::uint32_t(lattice(iy)) * hashY;
+    const std::uint32_t x1 = x0 + hashX;
+    const std::uint32_t y1 = y0 + hashY;
+    const float a = unitOf(hashOfProducts(x0, y0));
+    const float b = unitOf(hashOfProducts(x1, y0));
+    const float c = unitOf(hashOfProducts(x0, y1));
+    const float d = unitOf(hashOfProducts(x1, y1));
     return mix(mix(a, b, ux), mix(c, d, ux), uy);
 }
 

@@ -4,6 +4,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QOpenGLWidget>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -26,6 +27,9 @@ void logCpuFallbackOnce(NotchViewModel& model, const QString& reason) {
         model.services().logger->log("Glimora shader material is drawn on the CPU: " + reason.toStdString());
     }
 }
+
+// Pixels Qt scales in one drawing without its thread pool.
+constexpr int stripPixels = 1 << 15;
 
 bool isSoftwareRenderer(const QByteArray& renderer) {
     return renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("SwiftShader") ||
@@ -180,7 +184,7 @@ void ShaderMaterialView::fallBackToCpu(const QString& reason) {
     update();
 }
 
-void ShaderMaterialView::paintEvent(QPaintEvent*) {
+void ShaderMaterialView::paintEvent(QPaintEvent* event) {
     if (glView_ || width() <= 0 || height() <= 0) return;
     const double longSide = double(std::max(width(), height()));
     const double scale = std::min(devicePixelRatioF(), double(cpuLongSide) / longSide);
@@ -208,7 +212,16 @@ void ShaderMaterialView::paintEvent(QPaintEvent*) {
     sinceCpuFrame_.start();
     ++cpuFramesDrawn_;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(rect()), frame_, QRectF(frame_.rect()));
+    // Qt hands a large scaled drawing to its thread pool, whose wake-ups cost
+    // more than they save on a frame this quick to scale. In strips below its
+    // threshold it scales on this thread, every strip by the same transform
+    // and so to the same pixels.
+    const QRect area = event->rect() & rect();
+    const int stripRows = std::max(1, stripPixels / std::max(1, area.width()));
+    for (int top = area.top(); top <= area.bottom(); top += stripRows) {
+        painter.setClipRect(QRect(area.left(), top, area.width(), std::min(stripRows, area.bottom() + 1 - top)));
+        painter.drawImage(QRectF(rect()), frame_, QRectF(frame_.rect()));
+    }
 }
 
 }  // namespace glimora
