@@ -135,5 +135,31 @@ TEST(ShaderMaterialScaling, TheDesktopShowsWhatScalingRgbxBytesShowed) {
     }
 }
 
+TEST(ShaderMaterialScaling, APaintWithNothingChangedScalesTheFrameItHas) {
+    test::ModelHarness harness;
+    auto model = harness.make();
+    model->activateShaderMaterial();
+    if (model->shaderPlaying()) model->toggleShaderPlayback();  // a still frame
+    ShaderMaterialView view(*model);
+    if (view.usesOpenGL()) GTEST_SKIP() << "OpenGL draws the material here";
+    view.resize(640, 360);
+    const QImage first = view.grab().toImage();
+    const int drawn = view.cpuFramesDrawn();
+    EXPECT_GE(drawn, 1);
+    // Uncovered again, nothing changed: the same pixels without a new frame.
+    QImage partly(640, 360, first.format());
+    view.render(&partly, QPoint(), QRegion(0, 0, 640, 360));
+    EXPECT_EQ(firstDifferentRow(partly, first), -1);
+    EXPECT_EQ(view.cpuFramesDrawn(), drawn);
+    // A changed setting or size draws a new frame.
+    model->selectShaderPattern(ShaderPattern::rings);
+    const QImage rings = view.grab().toImage();
+    EXPECT_EQ(view.cpuFramesDrawn(), drawn + 1);
+    EXPECT_NE(firstDifferentRow(rings, first), -1);
+    view.resize(320, 180);
+    view.grab();
+    EXPECT_EQ(view.cpuFramesDrawn(), drawn + 2);
+}
+
 }  // namespace
 }  // namespace glimora
