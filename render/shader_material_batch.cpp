@@ -298,6 +298,16 @@ GLIMORA_INLINE void facets(const FrameTerms& f, FacetCache& cache, const Lanes& 
     }
 }
 
+// 0.5 + 0.5 * f(x * m) * f(y * m) with f the sine or the cosine.
+template <bool fused, bool cosine>
+GLIMORA_INLINE void waveProduct(const Lanes& xs, const Lanes& ys, float m, Lanes& out) {
+    alignas(64) Lanes a, b;
+    for (int k = 0; k < N; ++k) a[k] = xs[k] * m, b[k] = ys[k] * m;
+    sines<fused, cosine>(a);
+    sines<fused, cosine>(b);
+    for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k] * b[k];
+}
+
 // The design's shape as a broad tone layout under the pattern, one shape per
 // instance so that every shape vectorises; the sines in steps over the run.
 template <int code, bool fused>
@@ -321,10 +331,7 @@ GLIMORA_INLINE void shapeTerms(const FrameTerms& f, const Lanes& uvx, const Lane
         sines<fused>(a);
         for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k];
     } else if constexpr (code == 6) {
-        for (int k = 0; k < N; ++k) a[k] = xs[k] * 5.0f, b[k] = ys[k] * 5.0f;
-        sines<fused>(a);
-        sines<fused>(b);
-        for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k] * b[k];
+        waveProduct<fused, false>(xs, ys, 5.0f, out);
     } else if constexpr (code == 7) {
         for (int k = 0; k < N; ++k) a[k] = std::abs(xs[k]) * 8.0f - ys[k] * 4.0f;
         cosines<fused>(a);
@@ -346,10 +353,7 @@ GLIMORA_INLINE void shapeTerms(const FrameTerms& f, const Lanes& uvx, const Lane
             out[k] = 0.5f + 0.5f * (a[k] * c2 + b[k] * s2);
         }
     } else if constexpr (code == 12) {
-        for (int k = 0; k < N; ++k) a[k] = xs[k] * 7.0f, b[k] = ys[k] * 7.0f;
-        cosines<fused>(a);
-        cosines<fused>(b);
-        for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k] * b[k];
+        waveProduct<fused, true>(xs, ys, 7.0f, out);
     } else if constexpr (code == 13) {
         for (int k = 0; k < N; ++k) a[k] = (xs[k] * xs[k] * 3.0f + ys[k] * ys[k] * 5.0f) * 6.0f;
         sines<fused>(a);
