@@ -9,7 +9,8 @@
 // The loops below are written for the compiler's vectoriser: fixed length,
 // no branches, no calls. Where the processor has AVX-512 or AVX2 a copy of
 // them compiled for those runs; elsewhere the ordinary copy. All compute the
-// same values: none contracts a multiply and an add (the build forbids it), and
+// same values: none contracts a multiply and an add (the build forbids it; the
+// sines' fused multiply-adds are written out, as the library has them), and
 // every vector operation used rounds as its scalar one does. This file is
 // built without errno and trapping semantics (CMakeLists.txt), which changes
 // no value but lets floor and sqrt vectorise.

@@ -1,8 +1,10 @@
 // The shader material worked out for a run of points at once. Each step of
 // the formulas runs over the whole run before the next, so the processor's
 // vector units take several points per instruction; the calls into the maths
-// library stay one per value, as in the single-point formulas, and every
-// value is rounded exactly as there: the colours are the same to the bit.
+// library stay one per value, as in the single-point formulas, except the sines
+// and cosines, which the wide copies work out on the vector units to the
+// library's very floats (shader_material_sines.hpp). Every value is rounded
+// exactly as there: the colours are the same to the bit.
 #pragma once
 
 #include <array>
