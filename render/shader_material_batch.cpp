@@ -1,18 +1,22 @@
 #include "render/shader_material_batch.hpp"
 
+#include "render/shader_material_sines.hpp"
+
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 // The loops below are written for the compiler's vectoriser: fixed length,
 // no branches, no calls. Where the processor has AVX-512 or AVX2 a copy of
 // them compiled for those runs; elsewhere the ordinary copy. All compute the
-// same values: none contracts a multiply and an add (the build forbids it), and
+// same values: none contracts a multiply and an add (the build forbids it; the
+// sines' fused multiply-adds are written out, as the library has them), and
 // every vector operation used rounds as its scalar one does. This file is
 // built without errno and trapping semantics (CMakeLists.txt), which changes
 // no value but lets floor and sqrt vectorise.
 #if defined(__x86_64__) || defined(__i386__)
 #define GLIMORA_WIDE_UNITS 1
-#define GLIMORA_AVX2 __attribute__((target("avx2")))
+#define GLIMORA_AVX2 __attribute__((target("avx2,fma")))
 #if defined(__clang__)
 #define GLIMORA_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"), min_vector_width(512)))
 #else
@@ -40,8 +44,13 @@ constexpr float tau = 6.2831853f;
 // Material seconds per period of every time term: shaderMaterialPeriod.
 constexpr float periodInverse = 1.0f / 600.0f;
 
-GLIMORA_INLINE std::uint32_t hash(std::int32_t x, std::int32_t y) {
-    std::uint32_t h = (std::uint32_t(x) * 0x8da6b343u) ^ (std::uint32_t(y) * 0xd8163841u);
+constexpr std::uint32_t hashX = 0x8da6b343u;
+constexpr std::uint32_t hashY = 0xd8163841u;
+
+// The hash of a lattice cell from its coordinates already multiplied by
+// hashX and hashY: a neighbour's products are one addition away.
+GLIMORA_INLINE std::uint32_t hashOfProducts(std::uint32_t xProduct, std::uint32_t yProduct) {
+    std::uint32_t h = xProduct ^ yProduct;
     h ^= h >> 15;
     h *= 0x2c1b3c6du;
     h ^= h >> 12;
@@ -50,10 +59,13 @@ GLIMORA_INLINE std::uint32_t hash(std::int32_t x, std::int32_t y) {
     return h;
 }
 
-// Below 2^24, so the signed conversion (which vector units have) is exact.
-GLIMORA_INLINE float rand(std::int32_t x, std::int32_t y) {
-    return float(std::int32_t(hash(x, y) >> 8u)) * (1.0f / 16777216.0f);
+GLIMORA_INLINE std::uint32_t hash(std::int32_t x, std::int32_t y) {
+    return hashOfProducts(std::uint32_t(x) * hashX, std::uint32_t(y) * hashY);
 }
+
+// Below 2^24, so the signed conversion (which vector units have) is exact.
+GLIMORA_INLINE float unitOf(std::uint32_t hashed) { return float(std::int32_t(hashed >> 8u)) * (1.0f / 16777216.0f); }
+GLIMORA_INLINE float rand(std::int32_t x, std::int32_t y) { return unitOf(hash(x, y)); }
 
 // A lattice coordinate from its floor, held inside the integer range the
 // shaders can convert exactly. A non-number becomes 0 rather than an
@@ -69,13 +81,31 @@ GLIMORA_INLINE float vnoise(float px, float py) {
     const float fy = py - iy;
     const float ux = fx * fx * (3.0f - fx * 2.0f);
     const float uy = fy * fy * (3.0f - fy * 2.0f);
-    const std::int32_t kx = lattice(ix);
-    const std::int32_t ky = lattice(iy);
-    const float a = rand(kx, ky);
-    const float b = rand(kx + 1, ky);
-    const float c = rand(kx, ky + 1);
-    const float d = rand(kx + 1, ky + 1);
+    // (k + 1) * m is k * m + m in wrapping arithmetic, and k + 1 cannot
+    // overflow within the lattice's range: two multiplications for four cells.
+    const std::uint32_t x0 = std::uint32_t(lattice(ix)) * hashX;
+    const std::uint32_t y0 = std::uint32_t(lattice(iy)) * hashY;
+    const std::uint32_t x1 = x0 + hashX;
+    const std::uint32_t y1 = y0 + hashY;
+    const float a = unitOf(hashOfProducts(x0, y0));
+    const float b = unitOf(hashOfProducts(x1, y0));
+    const float c = unitOf(hashOfProducts(x0, y1));
+    const float d = unitOf(hashOfProducts(x1, y1));
     return mix(mix(a, b, ux), mix(c, d, ux), uy);
+}
+
+// sin (or cos) of every value, as the library's calls return them.
+template <bool fused, bool cosine = false>
+GLIMORA_INLINE void sines(Lanes& values) {
+    if constexpr (fused) {
+        vector_sines::fusedSines<cosine>(values);
+    } else {
+        for (int k = 0; k < N; ++k) values[k] = cosine ? std::cos(values[k]) : std::sin(values[k]);
+    }
+}
+template <bool fused>
+GLIMORA_INLINE void cosines(Lanes& values) {
+    sines<fused, true>(values);
 }
 
 // Octaves turned against each other so that the lattice does not show; the
@@ -269,68 +299,111 @@ GLIMORA_INLINE void facets(const FrameTerms& f, FacetCache& cache, const Lanes& 
     }
 }
 
+// 0.5 + 0.5 * f(x * m) * f(y * m) with f the sine or the cosine.
+template <bool fused, bool cosine>
+GLIMORA_INLINE void waveProduct(const Lanes& xs, const Lanes& ys, float m, Lanes& out) {
+    alignas(64) Lanes a, b;
+    for (int k = 0; k < N; ++k) a[k] = xs[k] * m, b[k] = ys[k] * m;
+    sines<fused, cosine>(a);
+    sines<fused, cosine>(b);
+    for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k] * b[k];
+}
+
 // The design's shape as a broad tone layout under the pattern, one shape per
-// instance so that the shapes without sines vectorise.
-template <int code>
+// instance so that every shape vectorises; the sines in steps over the run.
+template <int code, bool fused>
 GLIMORA_INLINE void shapeTerms(const FrameTerms& f, const Lanes& uvx, const Lanes& uvy, Lanes& out) {
+    alignas(64) Lanes xs, ys, rs, a, b;
     for (int k = 0; k < N; ++k) {
         const float x = uvx[k] / f.reach;
         const float y = uvy[k] / f.reach;
-        const float r = std::sqrt(x * x + y * y);
-        float s;
-        if constexpr (code == 0) {
-            s = clamp(0.5f + 0.5f * x, 0.0f, 1.0f);
-        } else if constexpr (code == 1) {
-            s = clamp(1.0f - r, 0.0f, 1.0f);
-        } else if constexpr (code == 2) {
-            s = 0.5f + 0.5f * (y * (1.0f / (r + 0.001f)));
-        } else if constexpr (code == 3) {
-            s = 0.5f + 0.5f * std::sin(x * 4.0f + std::sin(y * 3.0f));
-        } else if constexpr (code == 4) {
-            s = 0.5f + 0.5f * std::sin(y * 6.0f);
-        } else if constexpr (code == 5) {
-            s = clamp(1.0f - (std::abs(x) + std::abs(y)), 0.0f, 1.0f);
-        } else if constexpr (code == 6) {
-            s = 0.5f + 0.5f * std::sin(x * 5.0f) * std::sin(y * 5.0f);
-        } else if constexpr (code == 7) {
-            s = 0.5f + 0.5f * std::cos(std::abs(x) * 8.0f - y * 4.0f);
-        } else if constexpr (code == 8) {
-            s = clamp(0.5f + (y - 0.2f * std::sin(x * 3.0f)) * 1.5f, 0.0f, 1.0f);
-        } else if constexpr (code == 9) {
-            const float cs = x * (1.0f / (r + 0.001f));
-            const float c2 = cs * cs;
-            const float c6 = 32.0f * c2 * c2 * c2 - 48.0f * c2 * c2 + 18.0f * c2 - 1.0f;
-            s = clamp(0.5f + 0.5f * c6 * (1.0f - std::min(r, 1.0f)), 0.0f, 1.0f);
-        } else if constexpr (code == 10) {
-            s = clamp(1.0f - std::max(std::abs(x), std::abs(y)) * 1.3f, 0.0f, 1.0f);
-        } else if constexpr (code == 11) {
-            const float inverse = 1.0f / (r + 0.001f);
-            const float cs = x * inverse;
-            const float sn = y * inverse;
+        xs[k] = x;
+        ys[k] = y;
+        rs[k] = std::sqrt(x * x + y * y);
+    }
+    if constexpr (code == 3) {
+        for (int k = 0; k < N; ++k) a[k] = ys[k] * 3.0f;
+        sines<fused>(a);
+        for (int k = 0; k < N; ++k) a[k] = xs[k] * 4.0f + a[k];
+        sines<fused>(a);
+        for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k];
+    } else if constexpr (code == 4) {
+        for (int k = 0; k < N; ++k) a[k] = ys[k] * 6.0f;
+        sines<fused>(a);
+        for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k];
+    } else if constexpr (code == 6) {
+        waveProduct<fused, false>(xs, ys, 5.0f, out);
+    } else if constexpr (code == 7) {
+        for (int k = 0; k < N; ++k) a[k] = std::abs(xs[k]) * 8.0f - ys[k] * 4.0f;
+        cosines<fused>(a);
+        for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k];
+    } else if constexpr (code == 8) {
+        for (int k = 0; k < N; ++k) a[k] = xs[k] * 3.0f;
+        sines<fused>(a);
+        for (int k = 0; k < N; ++k) out[k] = clamp(0.5f + (ys[k] - 0.2f * a[k]) * 1.5f, 0.0f, 1.0f);
+    } else if constexpr (code == 11) {
+        for (int k = 0; k < N; ++k) a[k] = rs[k] * 10.0f, b[k] = a[k];
+        sines<fused>(a);
+        cosines<fused>(b);
+        for (int k = 0; k < N; ++k) {
+            const float inverse = 1.0f / (rs[k] + 0.001f);
+            const float cs = xs[k] * inverse;
+            const float sn = ys[k] * inverse;
             const float c2 = cs * cs - sn * sn;
             const float s2 = 2.0f * cs * sn;
-            const float a = r * 10.0f;
-            s = 0.5f + 0.5f * (std::sin(a) * c2 + std::cos(a) * s2);
-        } else if constexpr (code == 12) {
-            s = 0.5f + 0.5f * std::cos(x * 7.0f) * std::cos(y * 7.0f);
-        } else if constexpr (code == 13) {
-            s = 0.5f + 0.5f * std::sin((x * x * 3.0f + y * y * 5.0f) * 6.0f);
-        } else {
-            const float ax = x - 0.35f;
-            const float bx = x + 0.35f;
-            s = 0.5f + 0.5f * std::cos((std::sqrt(ax * ax + y * y) + std::sqrt(bx * bx + y * y)) * 8.0f);
+            out[k] = 0.5f + 0.5f * (a[k] * c2 + b[k] * s2);
         }
-        out[k] = s;
+    } else if constexpr (code == 12) {
+        waveProduct<fused, true>(xs, ys, 7.0f, out);
+    } else if constexpr (code == 13) {
+        for (int k = 0; k < N; ++k) a[k] = (xs[k] * xs[k] * 3.0f + ys[k] * ys[k] * 5.0f) * 6.0f;
+        sines<fused>(a);
+        for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k];
+    } else if constexpr (code == 14) {
+        for (int k = 0; k < N; ++k) {
+            const float ax = xs[k] - 0.35f;
+            const float bx = xs[k] + 0.35f;
+            const float y = ys[k];
+            a[k] = (std::sqrt(ax * ax + y * y) + std::sqrt(bx * bx + y * y)) * 8.0f;
+        }
+        cosines<fused>(a);
+        for (int k = 0; k < N; ++k) out[k] = 0.5f + 0.5f * a[k];
+    } else {
+        for (int k = 0; k < N; ++k) {
+            const float x = xs[k];
+            const float y = ys[k];
+            const float r = rs[k];
+            float s;
+            if constexpr (code == 0) {
+                s = clamp(0.5f + 0.5f * x, 0.0f, 1.0f);
+            } else if constexpr (code == 1) {
+                s = clamp(1.0f - r, 0.0f, 1.0f);
+            } else if constexpr (code == 2) {
+                s = 0.5f + 0.5f * (y * (1.0f / (r + 0.001f)));
+            } else if constexpr (code == 5) {
+                s = clamp(1.0f - (std::abs(x) + std::abs(y)), 0.0f, 1.0f);
+            } else if constexpr (code == 9) {
+                const float cs = x * (1.0f / (r + 0.001f));
+                const float c2 = cs * cs;
+                const float c6 = 32.0f * c2 * c2 * c2 - 48.0f * c2 * c2 + 18.0f * c2 - 1.0f;
+                s = clamp(0.5f + 0.5f * c6 * (1.0f - std::min(r, 1.0f)), 0.0f, 1.0f);
+            } else {
+                static_assert(code == 10);
+                s = clamp(1.0f - std::max(std::abs(x), std::abs(y)) * 1.3f, 0.0f, 1.0f);
+            }
+            out[k] = s;
+        }
     }
 }
 
-template <int... codes>
+template <bool fused, int... codes>
 GLIMORA_INLINE void shapeTermsOf(int code, const FrameTerms& f, const Lanes& uvx, const Lanes& uvy, Lanes& out,
                   std::integer_sequence<int, codes...>) {
-    ((code == codes ? shapeTerms<codes>(f, uvx, uvy, out) : void()), ...);
+    ((code == codes ? shapeTerms<codes, fused>(f, uvx, uvy, out) : void()), ...);
 }
 
 // The pattern's tone 0...1 at each point, in points.
+template <bool fused>
 GLIMORA_INLINE void field(const FrameTerms& f, FacetCache& cache, const Lanes& Px, const Lanes& Py, Lanes& out) {
     alignas(64) Lanes uvx, uvy, qx, qy, nx, ny, ax, ay, bx, by, v, w;
     for (int k = 0; k < N; ++k) {
@@ -363,19 +436,19 @@ GLIMORA_INLINE void field(const FrameTerms& f, FacetCache& cache, const Lanes& P
         }
         fbm<3>(bx, by, v);  // n2
         for (int k = 0; k < N; ++k) ax[k] = v[k] * 7.0f + w[k] * 2.0f + phase;
-        for (int k = 0; k < N; ++k) ax[k] = std::sin(ax[k]);
+        sines<fused>(ax);
         for (int k = 0; k < N; ++k) v[k] = 0.5f + 0.5f * ax[k];
         break;
     case 1:
         for (int k = 0; k < N; ++k) ax[k] = qy[k] * 1.7f + f.t53, bx[k] = qx[k] * 1.3f - f.t59;
-        for (int k = 0; k < N; ++k) ax[k] = std::sin(ax[k]);
-        for (int k = 0; k < N; ++k) bx[k] = std::cos(bx[k]);
+        sines<fused>(ax);
+        cosines<fused>(bx);
         for (int k = 0; k < N; ++k) {
             ax[k] = qx[k] * 3.1f + ax[k] * 1.1f + f.t47 + phase;
             bx[k] = qy[k] * 2.3f - qx[k] * 0.9f + bx[k] * 0.8f - f.t43 + f.seedTurn;
         }
-        for (int k = 0; k < N; ++k) ax[k] = std::sin(ax[k]);
-        for (int k = 0; k < N; ++k) bx[k] = std::sin(bx[k]);
+        sines<fused>(ax);
+        sines<fused>(bx);
         for (int k = 0; k < N; ++k) v[k] = 0.5f + 0.32f * ax[k] + 0.18f * bx[k];
         break;
     case 2:
@@ -385,7 +458,7 @@ GLIMORA_INLINE void field(const FrameTerms& f, FacetCache& cache, const Lanes& P
             w[k] = r;
             ax[k] = r * 5.5f - f.t61 + phase + wobble;
         }
-        for (int k = 0; k < N; ++k) ax[k] = std::cos(ax[k]);
+        cosines<fused>(ax);
         for (int k = 0; k < N; ++k) {
             const float rings = 0.5f + 0.5f * ax[k];
             const float depth = 1.0f / (1.0f + 0.35f * w[k]);
@@ -417,7 +490,7 @@ GLIMORA_INLINE void field(const FrameTerms& f, FacetCache& cache, const Lanes& P
         for (int k = 0; k < N; ++k) v[k] = smoothstep(0.3f, 0.78f, v[k]);
         break;
     }
-    shapeTermsOf(f.shape, f, uvx, uvy, w, std::make_integer_sequence<int, 15>());
+    shapeTermsOf<fused>(f.shape, f, uvx, uvy, w, std::make_integer_sequence<int, 15>());
     for (int k = 0; k < N; ++k) out[k] = mix(v[k], w[k], 0.28f);
 }
 
@@ -427,6 +500,7 @@ constexpr float halfway[3]{-0.24453f, -0.29888f, 0.92243f};
 
 // The relief's light and the colour ramp over the field's tones `v` at the
 // points and `vx`, `vy` a step to the right and down.
+template <bool fused>
 GLIMORA_INLINE void shade(const FrameTerms& f, const ShaderMaterialBatch::Points& points, float toneMix, const Lanes& v,
            const Lanes& vx, const Lanes& vy, ShaderMaterialBatch::Colors& out) {
     // Everything the loop reads from the frame, as locals: then the compiler
@@ -444,7 +518,7 @@ GLIMORA_INLINE void shade(const FrameTerms& f, const ShaderMaterialBatch::Points
     };
     alignas(64) Lanes drift, red, green, blue;
     for (int k = 0; k < N; ++k) drift[k] = t13 + (points.x[k] + points.y[k]) / heightUnit * 2.0f;
-    for (int k = 0; k < N; ++k) drift[k] = std::sin(drift[k]);
+    sines<fused>(drift);
     for (int k = 0; k < N; ++k) {
         const float x = (v[k] - vx[k]) * slope;
         const float y = (v[k] - vy[k]) * slope;
@@ -472,36 +546,103 @@ GLIMORA_INLINE void shade(const FrameTerms& f, const ShaderMaterialBatch::Points
 
 // The material at a run of points: the field there and a step to the right
 // and down, for the relief, then the light and the colours.
+template <bool fused>
 GLIMORA_INLINE void run(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBatch::Points& points,
                         float toneMix, ShaderMaterialBatch::Colors& out) {
     alignas(64) Lanes x, y, v, vx, vy;
     for (int k = 0; k < N; ++k) x[k] = points.x[std::size_t(k)], y[k] = points.y[std::size_t(k)];
-    field(f, cache, x, y, v);
+    field<fused>(f, cache, x, y, v);
     for (int k = 0; k < N; ++k) x[k] = points.x[std::size_t(k)] + f.e, y[k] = points.y[std::size_t(k)] + 0.0f;
-    field(f, cache, x, y, vx);
+    field<fused>(f, cache, x, y, vx);
     for (int k = 0; k < N; ++k) x[k] = points.x[std::size_t(k)] + 0.0f, y[k] = points.y[std::size_t(k)] + f.e;
-    field(f, cache, x, y, vy);
-    shade(f, points, toneMix, v, vx, vy, out);
+    field<fused>(f, cache, x, y, vy);
+    shade<fused>(f, points, toneMix, v, vx, vy, out);
 }
 
 void runBaseline(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBatch::Points& points, float toneMix,
                  ShaderMaterialBatch::Colors& out) {
-    run(f, cache, points, toneMix, out);
+    run<false>(f, cache, points, toneMix, out);
 }
 
 #ifdef GLIMORA_WIDE_UNITS
 GLIMORA_AVX2 void runAvx2(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBatch::Points& points,
                           float toneMix, ShaderMaterialBatch::Colors& out) {
-    run(f, cache, points, toneMix, out);
+    run<true>(f, cache, points, toneMix, out);
 }
 
 GLIMORA_AVX512 void runAvx512(const FrameTerms& f, FacetCache& cache, const ShaderMaterialBatch::Points& points,
                               float toneMix, ShaderMaterialBatch::Colors& out) {
-    run(f, cache, points, toneMix, out);
+    run<true>(f, cache, points, toneMix, out);
+}
+
+GLIMORA_AVX2 void sinesAvx2(Lanes& values, bool cosine) {
+    cosine ? vector_sines::fusedSines<true>(values) : vector_sines::fusedSines<false>(values);
+}
+
+GLIMORA_AVX512 void sinesAvx512(Lanes& values, bool cosine) {
+    cosine ? vector_sines::fusedSines<true>(values) : vector_sines::fusedSines<false>(values);
 }
 #endif
 
 using Units = ShaderMaterialBatch::VectorUnits;
+
+// The values of a run as the given units work them out.
+void sinesOf(Units units, Lanes& values, bool cosine) {
+#ifdef GLIMORA_WIDE_UNITS
+    if (units == Units::avx512) return sinesAvx512(values, cosine);
+    if (units == Units::avx2) return sinesAvx2(values, cosine);
+#endif
+    for (float& value : values) value = cosine ? std::cos(value) : std::sin(value);
+}
+
+// Whether the vector sines equal this library's calls over a sample chosen to
+// catch another library: every quarter turn's ends, the tables' seams and
+// the values nearest to multiples of pi/2, where any other reduction shows.
+bool fusedSinesAgreeOn(Units units) {
+    alignas(64) Lanes values;
+    int filled = 0;
+    bool agree = true;
+    const auto flush = [&] {
+        if (filled == 0) return;
+        alignas(64) Lanes sine, cosine;
+        for (int k = 0; k < N; ++k) sine[k] = cosine[k] = values[k < filled ? k : 0];
+        sinesOf(units, sine, false);
+        sinesOf(units, cosine, true);
+        for (int k = 0; k < filled; ++k) {
+            agree = agree && std::bit_cast<std::uint32_t>(sine[k]) == std::bit_cast<std::uint32_t>(std::sin(values[k])) &&
+                    std::bit_cast<std::uint32_t>(cosine[k]) == std::bit_cast<std::uint32_t>(std::cos(values[k]));
+        }
+        filled = 0;
+    };
+    const auto add = [&](float value) {
+        values[filled++] = value;
+        if (filled == N) flush();
+    };
+    for (int quarter = -77; quarter <= 77; ++quarter) {
+        const float nearest = float(double(quarter) * 1.5707963267948966);
+        for (float value : {nearest, std::nextafter(nearest, 200.0f), std::nextafter(nearest, -200.0f),
+                            float(double(quarter) * 1.5707963267948966 + 0.7853981633974483)}) {
+            add(value);
+        }
+    }
+    for (float value : {0.0f, -0.0f, 0.75f, 0.7499999f, 0x1p-12f, 0x1.fffffep-13f, 119.99999f, -119.99999f}) add(value);
+    for (int i = 0; i < 512; ++i) add(-119.0f + 238.0f * float(i) / 511.0f);
+    flush();
+    return agree;
+}
+
+// Asked only once the processor is known to have the units.
+bool fusedSinesAgree(Units units) {
+    if (units == Units::avx512) {
+        static const bool agree = fusedSinesAgreeOn(Units::avx512);
+        return agree;
+    }
+    if (units == Units::avx2) {
+        static const bool agree = fusedSinesAgreeOn(Units::avx2);
+        return agree;
+    }
+    return true;
+}
 
 // The widest units at most `asked` that the processor has.
 Units unitsFor(Units asked) {
@@ -524,12 +665,15 @@ struct ShaderMaterialBatch::State {
 
 bool ShaderMaterialBatch::available(VectorUnits units) {
 #ifdef GLIMORA_WIDE_UNITS
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    // The wide copies work out sines with fused multiply-adds, where they
+    // agree with the library (fusedSinesAgree).
+    static const bool fma = __builtin_cpu_supports("fma");
+    static const bool avx2 = __builtin_cpu_supports("avx2") && fma;
     static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
+                               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw") && fma;
     switch (units) {
-    case VectorUnits::avx512: return avx512;
-    case VectorUnits::avx2: return avx2;
+    case VectorUnits::avx512: return avx512 && fusedSinesAgree(units);
+    case VectorUnits::avx2: return avx2 && fusedSinesAgree(units);
     case VectorUnits::best:
     case VectorUnits::baseline: return true;
     }
@@ -545,6 +689,17 @@ ShaderMaterialBatch::ShaderMaterialBatch(const ShaderMaterialUniforms& uniforms,
 ShaderMaterialBatch::~ShaderMaterialBatch() = default;
 
 ShaderMaterialBatch::VectorUnits ShaderMaterialBatch::units() const { return state_->units; }
+
+void ShaderMaterialBatch::sines(const float* values, float* out, std::size_t count, bool cosine, VectorUnits units) {
+    const Units used = unitsFor(units);
+    alignas(64) Lanes run;
+    for (std::size_t begin = 0; begin < count; begin += N) {
+        const std::size_t length = std::min<std::size_t>(N, count - begin);
+        for (std::size_t k = 0; k < std::size_t(N); ++k) run[k] = values[begin + std::min(k, length - 1)];
+        sinesOf(used, run, cosine);
+        std::copy(run, run + length, out + begin);
+    }
+}
 
 void ShaderMaterialBatch::colors(Points& points, int count, float toneMix, Colors& out) {
     count = std::clamp(count, 0, size);

@@ -1,11 +1,14 @@
 // The shader material worked out for a run of points at once. Each step of
 // the formulas runs over the whole run before the next, so the processor's
 // vector units take several points per instruction; the calls into the maths
-// library stay one per value, as in the single-point formulas, and every
-// value is rounded exactly as there: the colours are the same to the bit.
+// library stay one per value, as in the single-point formulas, except the sines
+// and cosines, which the wide copies work out on the vector units to the
+// library's very floats (shader_material_sines.hpp). Every value is rounded
+// exactly as there: the colours are the same to the bit.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -49,6 +52,11 @@ public:
     // Whether this processor has the units, and the units this batch uses.
     static bool available(VectorUnits units);
     VectorUnits units() const;
+
+    // sin (or cos) of `count` values into `out`, on the units a batch asking
+    // for `units` takes: the very floats of the library's calls.
+    static void sines(const float* values, float* out, std::size_t count, bool cosine,
+                      VectorUnits units = VectorUnits::best);
 
 private:
     struct State;

@@ -1,7 +1,9 @@
 #include "render/shader_patterns.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "render/shader_material_batch.hpp"
 
@@ -15,6 +17,38 @@ float mix(float a, float b, float t) { return a * (1.0f - t) + b * t; }
 // A non-number is black, not an undefined conversion.
 std::uint8_t channelByte(float value) {
     return value > 0.0f ? std::uint8_t(std::min(value, 1.0f) * 255.0f + 0.5f) : 0;
+}
+
+// channelByte's value without a branch, for vector loops.
+std::uint32_t channelWord(float value) {
+    const float clamped = value > 0.0f ? std::min(value, 1.0f) : 0.0f;
+    return std::uint32_t(std::int32_t(clamped * 255.0f + 0.5f));
+}
+
+// The opaque colours of a run's first `count` points as bytes, red at byte
+// `redAt` of each pixel and blue opposite it.
+void writeRun(const ShaderMaterialBatch::Colors& colors, int count, int redAt, std::uint8_t* out) {
+    constexpr int length = ShaderMaterialBatch::size;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t words[length];
+        const int redShift = 8 * redAt;
+        const int blueShift = 16 - redShift;
+        for (int k = 0; k < length; ++k) {
+            const auto i = std::size_t(k);
+            words[k] = (channelWord(colors.red[i]) << redShift) | (channelWord(colors.green[i]) << 8) |
+                       (channelWord(colors.blue[i]) << blueShift) | 0xff000000u;
+        }
+        std::memcpy(out, words, std::size_t(count) * 4);
+    } else {
+        for (int k = 0; k < count; ++k) {
+            const auto i = std::size_t(k);
+            std::uint8_t* p = out + 4 * k;
+            p[redAt] = channelByte(colors.red[i]);
+            p[1] = channelByte(colors.green[i]);
+            p[2 - redAt] = channelByte(colors.blue[i]);
+            p[3] = 255;
+        }
+    }
 }
 
 // The picture's luminance, by which it carries the material.
@@ -129,11 +163,14 @@ std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, f
 }
 
 void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelImageBuffer* picture,
-                          const WallpaperRenderer::CanvasPixels& pixels, double scale, int threadCount) {
+                          const WallpaperRenderer::CanvasPixels& pixels, double scale, int threadCount,
+                          ShaderPixelOrder order) {
     if (!pixels.data || pixels.width <= 0 || pixels.height <= 0 || pixels.stride < pixels.width * 4) return;
     if (!(scale > 0) || !std::isfinite(scale)) return;
     const float ratio = float(scale);
     constexpr int runLength = ShaderMaterialBatch::size;
+    const int redAt = order == ShaderPixelOrder::bgra ? 2 : 0;
+    const int blueAt = 2 - redAt;
     WallpaperRenderer::forEachBand(pixels.height, threadCount, [&](std::int64_t begin, std::int64_t end) {
         ShaderMaterialBatch batch(uniforms);  // one per band: no sharing between threads
         ShaderMaterialBatch::Points points;
@@ -143,6 +180,20 @@ void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelIma
         for (std::int64_t y = begin; y < end; ++y) {
             std::uint8_t* row = WallpaperRenderer::rowPointer(pixels, y);
             const float py = (float(y) + 0.5f) / ratio;
+            if (!picture) {
+                // The whole row in runs, the bytes of a run in loops the
+                // compiler vectorises.
+                for (std::int64_t x = 0; x < pixels.width; x += runLength) {
+                    const int count = int(std::min<std::int64_t>(runLength, pixels.width - x));
+                    for (int k = 0; k < count; ++k) {
+                        points.x[std::size_t(k)] = (float(x + k) + 0.5f) / ratio;
+                        points.y[std::size_t(k)] = py;
+                    }
+                    batch.colors(points, count, 0.0f, colors);
+                    writeRun(colors, count, redAt, row + 4 * x);
+                }
+                continue;
+            }
             // Runs of up to runLength pixels; with a picture, only the pixels
             // it covers join a run and the others stay black.
             for (std::int64_t x = 0; x < pixels.width;) {
@@ -172,9 +223,9 @@ void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelIma
                     ShaderColor color{colors.red[i], colors.green[i], colors.blue[i], 1.0f};
                     if (picture) color = imageColor(uniforms, color[0], color[1], color[2], under[i]);
                     std::uint8_t* p = row + 4 * columns[i];
-                    p[0] = channelByte(color[0]);
+                    p[redAt] = channelByte(color[0]);
                     p[1] = channelByte(color[1]);
-                    p[2] = channelByte(color[2]);
+                    p[blueAt] = channelByte(color[2]);
                     p[3] = 255;
                 }
             }

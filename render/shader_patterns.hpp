@@ -63,11 +63,17 @@ ShaderColor shaderImageColor(const ShaderMaterialUniforms& uniforms, float x, fl
 std::optional<ShaderColor> fittedPictureColor(const PixelImageBuffer& picture, float width, float height,
                                               float x, float y);
 
+// The order of a pixel's four bytes in memory. `bgra` is the 32-bit xRGB
+// word of a little-endian processor, which the toolkit scales on its fast path.
+enum class ShaderPixelOrder { rgba, bgra };
+
 // The whole material as the view shows it, into `pixels` at `scale` pixels per
 // point: the black ground, then the material over all of it, or, with a
 // picture, the picture fitted and coloured by "shaderImage". Rows are shared
 // by up to `threadCount` threads (0: one per core) with identical results.
+// Alpha is always opaque.
 void renderShaderMaterial(const ShaderMaterialUniforms& uniforms, const PixelImageBuffer* picture,
-                          const WallpaperRenderer::CanvasPixels& pixels, double scale, int threadCount = 1);
+                          const WallpaperRenderer::CanvasPixels& pixels, double scale, int threadCount = 1,
+                          ShaderPixelOrder order = ShaderPixelOrder::rgba);
 
 }  // namespace glimora

@@ -11,8 +11,11 @@
 #include <QSurfaceFormat>
 #include <QWidget>
 
+#include <optional>
+
 #include "render/pixel_image_buffer.hpp"
 #include "render/shader_arguments.hpp"
+#include "render/shader_patterns.hpp"
 #include "state/notch_view_model.hpp"
 
 namespace glimora {
@@ -63,9 +66,18 @@ private:
 
     void fallBackToCpu(const QString& reason);
 
+    // Whether frame_ already holds the material for these uniforms, picture and scale.
+    bool frameHolds(const ShaderMaterialUniforms& uniforms, const PixelImageBuffer* picture, double scale) const;
+
     NotchViewModel& model_;
     GLView* glView_ = nullptr;
     QImage frame_;
+    // What frame_ was drawn from: a paint with nothing changed (a window
+    // uncovering part of the desktop) only scales it again.
+    std::optional<ShaderMaterialUniforms> frameUniforms_;
+    PixelImageBuffer framePicture_;
+    bool frameHasPicture_ = false;
+    double frameScale_ = 0;
     int cpuFramesDrawn_ = 0;
     QElapsedTimer sinceCpuFrame_;
     qint64 cpuFrameCost_ = 0;  // nanoseconds the last CPU frame took
