@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "render/pixel_runs.hpp"
+
 namespace glimora::WallpaperRenderer {
 
 namespace {
@@ -31,8 +33,9 @@ bool meets(const CoverageSpan& span, std::int64_t begin, std::int64_t end) {
 
 }  // namespace
 
-void LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width, double height, double scale,
+bool LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width, double height, double scale,
                           const CanvasPixels& pixels, bool swapRedBlue) {
+    const Geometry before = geometry();
     swapRedBlue_ = swapRedBlue;
     grid_ = cellGrid(settings, width, height);
     pixels_ = pixels;
@@ -42,6 +45,7 @@ void LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
     rgbSplit_ = settings.rgbSplit;
     scanlines_ = settings.scanlines;
     vignette_ = settings.vignette;
+    const bool same = geometry() == before;
 
     const auto columns = std::size_t(grid_.columns);
     const double w = grid_.cellWidth;
@@ -60,21 +64,46 @@ void LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
         }
     }
     rows_.resize(std::size_t(grid_.rows));
+    reachAbove_.resize(rows_.size());
+    std::int64_t aboveEnd = 0;
     for (std::size_t r = 0; r < rows_.size(); ++r) {
         const double top = grid_.cellHeight * double(r);
         rows_[r] = coverageSpan(top * scale, (top + grid_.cellHeight + cellGrowth) * scale, pixels.height);
+        reachAbove_[r] = aboveEnd;
+        if (!rows_[r].empty()) aboveEnd = rows_[r].end;
     }
+
+    scanlineRows_.clear();
+    scanlineTops_.clear();
+    if (scanlines_) {
+        const double h = grid_.cellHeight;
+        const double bandHeight = std::max(0.12 * h, 0.8);
+        across_ = coverageSpan(0, width_ * scale_, pixels_.width);
+        const auto bands = std::size_t((grid_.rows + 1) / 2);
+        scanlineRows_.reserve(bands);
+        scanlineTops_.reserve(bands);
+        for (std::int64_t i = 0; i < grid_.rows; i += 2) {
+            const double top = h * double(i);
+            const CoverageSpan rows = coverageSpan(top * scale_, (top + bandHeight) * scale_, pixels_.height);
+            if (rows.empty()) break;  // below the canvas, as are the rest
+            scanlineTops_.push_back(top);
+            scanlineRows_.push_back(rows);
+        }
+    }
+
+    if (vignette_ && keepVignette_) vignetteLevels_.make(vignetteRamp(), scale_, pixels_.width, pixels_.height);
+    else vignetteLevels_.clear();
+    return same;
 }
 
-bool LiveCellGrid::sameGeometry(const LiveCellGrid& other) const {
-    const auto& p = pixels_;
-    const auto& q = other.pixels_;
-    return grid_.columns == other.grid_.columns && grid_.rows == other.grid_.rows &&
-           grid_.cellWidth == other.grid_.cellWidth && grid_.cellHeight == other.grid_.cellHeight &&
-           p.data == q.data && p.width == q.width && p.height == q.height && p.stride == q.stride &&
-           width_ == other.width_ && height_ == other.height_ && scale_ == other.scale_ &&
-           rgbSplit_ == other.rgbSplit_ && scanlines_ == other.scanlines_ && vignette_ == other.vignette_ &&
-           swapRedBlue_ == other.swapRedBlue_;
+LiveCellGrid::Geometry LiveCellGrid::geometry() const {
+    return {grid_.columns, grid_.rows, grid_.cellWidth, grid_.cellHeight, pixels_.data, pixels_.width,
+            pixels_.height, pixels_.stride, width_, height_, scale_, rgbSplit_, scanlines_, vignette_,
+            swapRedBlue_};
+}
+
+RadialDarkening LiveCellGrid::vignetteRamp() const {
+    return {width_ / 2, height_ / 2, 0.12 * std::min(width_, height_), 0.72 * std::max(width_, height_), 0.72};
 }
 
 PixelRect LiveCellGrid::cellsExtent(std::int64_t row, std::int64_t first, std::int64_t last) const {
@@ -99,87 +128,169 @@ PixelRect LiveCellGrid::cellsExtent(std::int64_t row, std::int64_t first, std::i
     return {begin, rows.begin, end - begin, rows.end - rows.begin};
 }
 
+LiveCellGrid::Columns LiveCellGrid::columnsMeeting(std::int64_t x0, std::int64_t x1) const {
+    // The columns whose paint reaches into x0...x1-1; those between that miss
+    // it are clipped away when painted.
+    Columns columns{grid_.columns, 0};
+    for (std::int64_t c = 0; c < grid_.columns; ++c) {
+        const auto i = std::size_t(c);
+        const bool inside = meets(cells_[i], x0, x1) ||
+                            (rgbSplit_ && (meets(redBands_[i], x0, x1) || meets(cyanBands_[i], x0, x1)));
+        if (!inside) continue;
+        columns.first = std::min(columns.first, c);
+        columns.end = c + 1;
+    }
+    return columns;
+}
+
+float LiveCellGrid::coverageOf(std::int64_t cellRow, std::int64_t y) const {
+    const double top = grid_.cellHeight * double(cellRow);
+    return rowCoverage(y, top, top + grid_.cellHeight + cellGrowth, scale_);
+}
+
+void LiveCellGrid::paintCells(std::uint8_t* row, std::span<const RGB> colors, std::int64_t cellRow,
+                              float coverage, Columns columns, std::int64_t x0, std::int64_t x1) const {
+    // Black and every blend treat the three channels alike; only the split
+    // bands' own colours need their swap.
+    const RGB red = swapRedBlue_ ? RGB{0, 0, 255} : pureRed;
+    const RGB cyan = swapRedBlue_ ? RGB{255, 255, 0} : pureCyan;
+    const RGB* rowColors = colors.data() + cellRow * grid_.columns;
+#ifdef __SSE2__
+    // The levels and colours every cell of the row shares, worked out once.
+    const std::uint32_t level = alphaLevel(coverage);
+    const float splitAlpha = splitOpacity * coverage;
+    const std::uint32_t splitLevel = alphaLevel(splitAlpha);
+    const detail::ColorLanes redLanes(red);
+    const detail::ColorLanes cyanLanes(cyan);
+    for (std::int64_t c = columns.first; c < columns.end; ++c) {
+        const auto i = std::size_t(c);
+        if (level != 0) {
+            const RGB color = rowColors[c];
+            detail::paintSpanLanes(row, cells_[i], color, detail::ColorLanes(color), coverage, level, x0, x1);
+        }
+        if (rgbSplit_ && splitLevel != 0) {
+            detail::paintSpanLanes(row, redBands_[i], red, redLanes, splitAlpha, splitLevel, x0, x1);
+            detail::paintSpanLanes(row, cyanBands_[i], cyan, cyanLanes, splitAlpha, splitLevel, x0, x1);
+        }
+    }
+#else
+    const float splitAlpha = splitOpacity * coverage;
+    for (std::int64_t c = columns.first; c < columns.end; ++c) {
+        const auto i = std::size_t(c);
+        paintSpanClipped(row, cells_[i], rowColors[c], coverage, x0, x1);
+        if (rgbSplit_) {
+            paintSpanClipped(row, redBands_[i], red, splitAlpha, x0, x1);
+            paintSpanClipped(row, cyanBands_[i], cyan, splitAlpha, x0, x1);
+        }
+    }
+#endif
+}
+
+// Every pixel gets the operations of a whole frame in the same order: black,
+// the cell rows that reach it from the top down, its scanlines, then the
+// vignette. The frame is walked pixel row by pixel row, so that a row's
+// scanlines and vignette follow while it is still in the cache; a pixel row
+// below the reach of the cell row above, covered whole by its own cell row,
+// comes out as every other such row of that cell row, so it is painted once
+// and copied (most of a frame's rows), the copy darkened on its way.
 void LiveCellGrid::paint(std::span<const RGB> colors, const PixelRect& clip) const {
     const std::int64_t x0 = std::max<std::int64_t>(clip.x, 0);
     const std::int64_t x1 = std::min(clip.x + clip.width, pixels_.width);
     const std::int64_t y0 = std::max<std::int64_t>(clip.y, 0);
     const std::int64_t y1 = std::min(clip.y + clip.height, pixels_.height);
     if (x0 >= x1 || y0 >= y1) return;
-    const CanvasBand band{pixels_, y0, y1, scale_, x0, x1};
-    fillBand(band, black);
-
-    // The columns whose paint reaches into the clip; those between that miss
-    // it are clipped away below.
-    std::int64_t firstColumn = grid_.columns;
-    std::int64_t endColumn = 0;
-    for (std::int64_t c = 0; c < grid_.columns; ++c) {
-        const auto i = std::size_t(c);
-        const bool inside = meets(cells_[i], x0, x1) ||
-                            (rgbSplit_ && (meets(redBands_[i], x0, x1) || meets(cyanBands_[i], x0, x1)));
-        if (!inside) continue;
-        firstColumn = std::min(firstColumn, c);
-        endColumn = c + 1;
-    }
-
-    const double h = grid_.cellHeight;
-    // Black and every blend treat the three channels alike; only the split
-    // bands' own colours need their swap.
-    const RGB red = swapRedBlue_ ? RGB{0, 0, 255} : pureRed;
-    const RGB cyan = swapRedBlue_ ? RGB{255, 255, 0} : pureCyan;
-    // A pixel row below the reach of the cell row above, covered whole by its
-    // own cell row, comes out as every other such row of that cell row: it is
-    // painted once and copied (most of a frame's rows).
+    const Columns columns = columnsMeeting(x0, x1);
     const std::size_t offset = std::size_t(x0) * 4;
     const std::size_t clipBytes = std::size_t(x1 - x0) * 4;
-    std::int64_t aboveEnd = 0;
-    for (std::int64_t r = 0; r < grid_.rows; ++r) {
-        const CoverageSpan& rows = rows_[std::size_t(r)];
-        const std::int64_t reachAbove = aboveEnd;
-        if (!rows.empty()) aboveEnd = rows.end;
-        const std::int64_t rowBegin = std::max(rows.begin, y0);
-        const std::int64_t rowEnd = std::min(rows.end, y1);
-        if (rows.empty() || rowBegin >= rowEnd) continue;
-        const double top = h * double(r);
-        const double bottom = top + h + cellGrowth;
-        const RGB* rowColors = colors.data() + r * grid_.columns;
-        const std::uint8_t* whole = nullptr;
-        for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
-            std::uint8_t* row = rowPointer(pixels_, y);
-            const float coverage = rowCoverage(y, top, bottom, scale_);
-            if (coverage == 1.0f && y >= reachAbove) {
-                if (whole) {
-                    std::memcpy(row + offset, whole + offset, clipBytes);
+    const std::uint32_t blackWord = opaquePixel(black);
+    const std::int64_t cellRows = grid_.rows;
+    const std::int64_t scanlineBands = std::int64_t(scanlineRows_.size());
+    const bool tabled = vignette_ && !vignetteLevels_.empty();
+    const RadialDarkening ramp = vignetteRamp();
+
+    // The first scanline band not above pixel row y (the bands follow each
+    // other down the canvas).
+    const auto firstBand = [&](std::int64_t y) {
+        return std::partition_point(scanlineRows_.begin(), scanlineRows_.end(),
+                                    [y](const CoverageSpan& rows) { return rows.end <= y; }) -
+               scanlineRows_.begin();
+    };
+    const auto scanlinesMeet = [&](std::int64_t y) {
+        const std::int64_t i = firstBand(y);
+        return i < scanlineBands && scanlineRows_[std::size_t(i)].begin <= y;
+    };
+    const auto finish = [&](std::uint8_t* row, std::int64_t y) {
+        if (scanlinesMeet(y)) {
+            const double bandHeight = std::max(0.12 * grid_.cellHeight, 0.8);
+            for (std::int64_t i = firstBand(y); i < scanlineBands; ++i) {
+                const CoverageSpan& rows = scanlineRows_[std::size_t(i)];
+                if (rows.begin > y) break;
+                if (y >= rows.end) continue;
+                const double top = scanlineTops_[std::size_t(i)];
+                paintSpanRuns(row, across_, black, scanlineOpacity * rowCoverage(y, top, top + bandHeight, scale_),
+                              x0, x1);
+            }
+        }
+        if (!vignette_) return;
+        if (tabled) vignetteLevels_.darkenRow(y, row, row, x0, x1);
+        else darkenRadial({pixels_, y, y + 1, scale_, x0, x1}, ramp);
+    };
+    const auto finishCopy = [&](std::uint8_t* row, const std::uint8_t* source, std::int64_t y) {
+        if (tabled && !scanlinesMeet(y)) {
+            vignetteLevels_.darkenRow(y, row, source, x0, x1);
+            return;
+        }
+        std::memcpy(row + offset, source + offset, clipBytes);
+        finish(row, y);
+    };
+
+    std::int64_t firstRow = 0;             // the first cell row not above the pixel row
+    std::int64_t sourceCellRow = -1;       // the cell row whose whole pixel row is painted
+    const std::uint8_t* source = nullptr;  // that pixel row, when copies may be made of it
+    std::int64_t pending = -1;             // a source row, finished after its copies
+    for (std::int64_t y = y0; y < y1; ++y) {
+        std::uint8_t* row = rowPointer(pixels_, y);
+        while (firstRow < cellRows && rows_[std::size_t(firstRow)].end <= y) ++firstRow;
+        const auto reaches = [&](std::int64_t r) {
+            return r < cellRows && !rows_[std::size_t(r)].empty() && rows_[std::size_t(r)].begin <= y;
+        };
+        if (!reaches(firstRow)) {
+            if (pending >= 0) finish(rowPointer(pixels_, pending), pending), pending = -1;
+            fillPixels(row + offset, x1 - x0, blackWord);
+            finish(row, y);
+            continue;
+        }
+        const std::int64_t r = firstRow;
+        const float coverage = coverageOf(r, y);
+        const bool whole = coverage == 1.0f && y >= reachAbove_[std::size_t(r)];
+        const bool copy = whole && sourceCellRow == r && source;
+        if (pending >= 0 && !copy) finish(rowPointer(pixels_, pending), pending), pending = -1;
+        if (copy) {
+            if (!reaches(r + 1)) {
+                finishCopy(row, source, y);
+                continue;
+            }
+            std::memcpy(row + offset, source + offset, clipBytes);
+        } else {
+            fillPixels(row + offset, x1 - x0, blackWord);
+            paintCells(row, colors, r, coverage, columns, x0, x1);
+            if (whole && sourceCellRow != r) {
+                // The cell row's first whole pixel row: the rest copy it,
+                // unless the next cell row paints over it (then they are
+                // painted as it was, over black).
+                sourceCellRow = r;
+                source = reaches(r + 1) ? nullptr : row;
+                if (source) {
+                    pending = y;
                     continue;
                 }
-                whole = row;  // painted just below
-            }
-            for (std::int64_t c = firstColumn; c < endColumn; ++c) {
-                const auto i = std::size_t(c);
-                paintSpanClipped(row, cells_[i], rowColors[c], coverage, x0, x1);
-                if (rgbSplit_) {
-                    paintSpanClipped(row, redBands_[i], red, splitOpacity * coverage, x0, x1);
-                    paintSpanClipped(row, cyanBands_[i], cyan, splitOpacity * coverage, x0, x1);
-                }
             }
         }
+        for (std::int64_t next = r + 1; reaches(next); ++next)
+            paintCells(row, colors, next, coverageOf(next, y), columns, x0, x1);
+        finish(row, y);
     }
-
-    if (scanlines_) {
-        const double bandHeight = std::max(0.12 * h, 0.8);
-        const CoverageSpan across = coverageSpan(0, width_ * scale_, pixels_.width);
-        for (std::int64_t i = 0; i < grid_.rows; i += 2) {
-            const double top = h * double(i);
-            const CoverageSpan rows = coverageSpan(top * scale_, (top + bandHeight) * scale_, pixels_.height);
-            for (std::int64_t y = std::max(rows.begin, y0); y < std::min(rows.end, y1); ++y) {
-                paintSpanClipped(rowPointer(pixels_, y), across, black,
-                                 scanlineOpacity * rowCoverage(y, top, top + bandHeight, scale_), x0, x1);
-            }
-        }
-    }
-    if (vignette_) {
-        darkenRadial(band, {width_ / 2, height_ / 2, 0.12 * std::min(width_, height_),
-                            0.72 * std::max(width_, height_), 0.72});
-    }
+    if (pending >= 0) finish(rowPointer(pixels_, pending), pending);
 }
 
 }  // namespace glimora::WallpaperRenderer
