@@ -166,10 +166,43 @@ struct ColorLanes {
         : lanes(_mm_setr_epi16(color.red, color.green, color.blue, 255, 0, 0, 0, 0)), word(opaquePixel(color)) {}
 };
 
+// `count` pixels of the opaque word `word`. Short runs (cells are a few
+// pixels wide) as overlapping 16-byte stores: every store writes the same
+// words, so overlaps are harmless.
+inline void fillShortRun(std::uint8_t* pixels, std::int64_t count, std::uint32_t word) {
+    if (count < 4) {
+        for (std::int64_t i = 0; i < count; ++i) std::memcpy(pixels + 4 * i, &word, 4);
+        return;
+    }
+    const __m128i words = _mm_set1_epi32(int(word));
+    std::uint8_t* last = pixels + 4 * (count - 4);
+    for (; pixels < last; pixels += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), words);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(last), words);
+}
+
+// `count` pixels blended at one level (not 0 or 255), four at a time and the
+// rest one by one (blends must not overlap).
+inline void blendShortRun(std::uint8_t* pixels, std::int64_t count, __m128i base, __m128i inverse) {
+    const __m128i zero = _mm_setzero_si128();
+    std::int64_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(pixels + 4 * i);
+        const __m128i d = _mm_loadu_si128(p);
+        const __m128i tl = _mm_add_epi16(base, _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), inverse));
+        const __m128i th = _mm_add_epi16(base, _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), inverse));
+        const __m128i low = _mm_srli_epi16(_mm_add_epi16(tl, _mm_srli_epi16(tl, 8)), 8);
+        const __m128i high = _mm_srli_epi16(_mm_add_epi16(th, _mm_srli_epi16(th, 8)), 8);
+        _mm_storeu_si128(p, _mm_or_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(int(0xFF000000u))));
+    }
+    for (; i < count; ++i) blendPixelLanes(pixels + 4 * i, base, inverse);
+}
+
 // The span's pixels inside clipBegin...clipEnd-1 as paintSpanClipped paints
 // them, at `level` = alphaLevel(rowAlpha) (not 0).
-inline void paintSpanLanes(std::uint8_t* row, const CoverageSpan& span, RGB color, const ColorLanes& lanes,
-                           float rowAlpha, std::uint32_t level, std::int64_t clipBegin, std::int64_t clipEnd) {
+__attribute__((always_inline)) inline void paintSpanLanes(std::uint8_t* row, const CoverageSpan& span, RGB color,
+                                                          const ColorLanes& lanes, float rowAlpha,
+                                                          std::uint32_t level, std::int64_t clipBegin,
+                                                          std::int64_t clipEnd) {
     const std::int64_t from = std::max(span.begin, clipBegin);
     const std::int64_t to = std::min(span.end, clipEnd);
     if (from >= to) return;
@@ -177,17 +210,18 @@ inline void paintSpanLanes(std::uint8_t* row, const CoverageSpan& span, RGB colo
     if (x == span.begin) blendPixelLanes(row + 4 * x++, lanes.lanes, lanes.word, alphaLevel(rowAlpha * span.first));
     const bool lastInside = to == span.end && span.end - span.begin > 1;
     const std::int64_t innerEnd = lastInside ? to - 1 : to;
-    // Cells are a few pixels wide: short runs here, long ones four or eight
-    // pixels at a time.
-    if (innerEnd - x >= 16) {
-        blendPixels(row + 4 * x, innerEnd - x, color, level);
-    } else if (level == 255) {
-        for (std::int64_t i = x; i < innerEnd; ++i) std::memcpy(row + 4 * i, &lanes.word, 4);
-    } else if (x < innerEnd) {
-        const __m128i base =
-            _mm_add_epi16(_mm_mullo_epi16(lanes.lanes, _mm_set1_epi16(short(level))), _mm_set1_epi16(128));
-        const __m128i inverse = _mm_set1_epi16(short(255 - level));
-        for (std::int64_t i = x; i < innerEnd; ++i) blendPixelLanes(row + 4 * i, base, inverse);
+    const std::int64_t count = innerEnd - x;
+    if (count >= 32) {
+        blendPixels(row + 4 * x, count, color, level);
+    } else if (count > 0) {
+        if (level == 255) {
+            fillShortRun(row + 4 * x, count, lanes.word);
+        } else {
+            const __m128i pair = _mm_unpacklo_epi64(lanes.lanes, lanes.lanes);
+            const __m128i base =
+                _mm_add_epi16(_mm_mullo_epi16(pair, _mm_set1_epi16(short(level))), _mm_set1_epi16(128));
+            blendShortRun(row + 4 * x, count, base, _mm_set1_epi16(short(255 - level)));
+        }
     }
     x = std::max(x, innerEnd);
     if (lastInside && x == to - 1)
