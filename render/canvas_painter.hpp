@@ -163,7 +163,8 @@ struct ColorLanes {
     std::uint32_t word;
 
     explicit ColorLanes(RGB color)
-        : lanes(_mm_setr_epi16(color.red, color.green, color.blue, 255, 0, 0, 0, 0)), word(opaquePixel(color)) {}
+        : lanes(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(opaquePixel(color))), _mm_setzero_si128())),
+          word(opaquePixel(color)) {}
 };
 
 // `count` pixels of the opaque word `word`. Short runs (cells are a few
@@ -198,16 +199,18 @@ inline void blendShortRun(std::uint8_t* pixels, std::int64_t count, __m128i base
 }
 
 // The span's pixels inside clipBegin...clipEnd-1 as paintSpanClipped paints
-// them, at `level` = alphaLevel(rowAlpha) (not 0).
+// them at `rowAlpha`: `level` = alphaLevel(rowAlpha) (not 0), `firstLevel` and
+// `lastLevel` those of its first and last pixel (alphaLevel(rowAlpha *
+// span.first) and alphaLevel(rowAlpha * span.last)).
 __attribute__((always_inline)) inline void paintSpanLanes(std::uint8_t* row, const CoverageSpan& span, RGB color,
-                                                          const ColorLanes& lanes, float rowAlpha,
-                                                          std::uint32_t level, std::int64_t clipBegin,
-                                                          std::int64_t clipEnd) {
+                                                          const ColorLanes& lanes, std::uint32_t level,
+                                                          std::uint32_t firstLevel, std::uint32_t lastLevel,
+                                                          std::int64_t clipBegin, std::int64_t clipEnd) {
     const std::int64_t from = std::max(span.begin, clipBegin);
     const std::int64_t to = std::min(span.end, clipEnd);
     if (from >= to) return;
     std::int64_t x = from;
-    if (x == span.begin) blendPixelLanes(row + 4 * x++, lanes.lanes, lanes.word, alphaLevel(rowAlpha * span.first));
+    if (x == span.begin) blendPixelLanes(row + 4 * x++, lanes.lanes, lanes.word, firstLevel);
     const bool lastInside = to == span.end && span.end - span.begin > 1;
     const std::int64_t innerEnd = lastInside ? to - 1 : to;
     const std::int64_t count = innerEnd - x;
@@ -224,8 +227,7 @@ __attribute__((always_inline)) inline void paintSpanLanes(std::uint8_t* row, con
         }
     }
     x = std::max(x, innerEnd);
-    if (lastInside && x == to - 1)
-        blendPixelLanes(row + 4 * x, lanes.lanes, lanes.word, alphaLevel(rowAlpha * span.last));
+    if (lastInside && x == to - 1) blendPixelLanes(row + 4 * x, lanes.lanes, lanes.word, lastLevel);
 }
 
 }  // namespace detail
@@ -238,7 +240,8 @@ inline void paintSpanRuns(std::uint8_t* row, const CoverageSpan& span, RGB color
 #ifdef __SSE2__
     const std::uint32_t level = alphaLevel(rowAlpha);
     if (level == 0) return;
-    detail::paintSpanLanes(row, span, color, detail::ColorLanes(color), rowAlpha, level, clipBegin, clipEnd);
+    detail::paintSpanLanes(row, span, color, detail::ColorLanes(color), level, alphaLevel(rowAlpha * span.first),
+                           alphaLevel(rowAlpha * span.last), clipBegin, clipEnd);
 #else
     paintSpanClipped(row, span, color, rowAlpha, clipBegin, clipEnd);
 #endif

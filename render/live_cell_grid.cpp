@@ -63,6 +63,14 @@ bool LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
             cyanBands_[c] = coverageSpan((maxX + a - b) * scale, (maxX + a) * scale, pixels.width);
         }
     }
+    const auto edgesOf = [](const std::vector<CoverageSpan>& spans, float alpha, std::vector<EdgeLevels>& edges) {
+        edges.resize(spans.size());
+        for (std::size_t c = 0; c < spans.size(); ++c)
+            edges[c] = {alphaLevel(alpha * spans[c].first), alphaLevel(alpha * spans[c].last)};
+    };
+    edgesOf(cells_, 1.0f, cellEdges_);
+    edgesOf(redBands_, splitOpacity * 1.0f, redEdges_);
+    edgesOf(cyanBands_, splitOpacity * 1.0f, cyanEdges_);
     rows_.resize(std::size_t(grid_.rows));
     reachAbove_.resize(rows_.size());
     std::int64_t aboveEnd = 0;
@@ -156,21 +164,30 @@ void LiveCellGrid::paintCells(std::uint8_t* row, std::span<const RGB> colors, st
     const RGB cyan = swapRedBlue_ ? RGB{255, 255, 0} : pureCyan;
     const RGB* rowColors = colors.data() + cellRow * grid_.columns;
 #ifdef __SSE2__
-    // The levels and colours every cell of the row shares, worked out once.
+    // The levels and colours every cell of the row shares, worked out once;
+    // the edges' levels of a whole row are the layout's.
     const std::uint32_t level = alphaLevel(coverage);
     const float splitAlpha = splitOpacity * coverage;
     const std::uint32_t splitLevel = alphaLevel(splitAlpha);
     const detail::ColorLanes redLanes(red);
     const detail::ColorLanes cyanLanes(cyan);
+    const bool whole = coverage == 1.0f;
+    const auto paintSpan = [&](const CoverageSpan& span, const EdgeLevels& edges, RGB color,
+                               const detail::ColorLanes& lanes, float alpha,
+                               std::uint32_t spanLevel) __attribute__((always_inline)) {
+        const EdgeLevels levels =
+            whole ? edges : EdgeLevels{alphaLevel(alpha * span.first), alphaLevel(alpha * span.last)};
+        detail::paintSpanLanes(row, span, color, lanes, spanLevel, levels.first, levels.last, x0, x1);
+    };
     for (std::int64_t c = columns.first; c < columns.end; ++c) {
         const auto i = std::size_t(c);
         if (level != 0) {
             const RGB color = rowColors[c];
-            detail::paintSpanLanes(row, cells_[i], color, detail::ColorLanes(color), coverage, level, x0, x1);
+            paintSpan(cells_[i], cellEdges_[i], color, detail::ColorLanes(color), coverage, level);
         }
         if (rgbSplit_ && splitLevel != 0) {
-            detail::paintSpanLanes(row, redBands_[i], red, redLanes, splitAlpha, splitLevel, x0, x1);
-            detail::paintSpanLanes(row, cyanBands_[i], cyan, cyanLanes, splitAlpha, splitLevel, x0, x1);
+            paintSpan(redBands_[i], redEdges_[i], red, redLanes, splitAlpha, splitLevel);
+            paintSpan(cyanBands_[i], cyanEdges_[i], cyan, cyanLanes, splitAlpha, splitLevel);
         }
     }
 #else

@@ -79,6 +79,13 @@ private:
         bool operator==(const Geometry&) const = default;
     };
 
+    // The levels of a span's first and last pixel in a pixel row the cell
+    // row covers whole.
+    struct EdgeLevels {
+        std::uint32_t first = 0;
+        std::uint32_t last = 0;
+    };
+
     struct Columns {
         std::int64_t first = 0;
         std::int64_t end = 0;
@@ -104,6 +111,9 @@ private:
     std::vector<CoverageSpan> cells_;
     std::vector<CoverageSpan> redBands_;
     std::vector<CoverageSpan> cyanBands_;
+    std::vector<EdgeLevels> cellEdges_;
+    std::vector<EdgeLevels> redEdges_;
+    std::vector<EdgeLevels> cyanEdges_;
     std::vector<CoverageSpan> rows_;           // each cell row's pixel rows (begin, end only)
     std::vector<std::int64_t> reachAbove_;     // where the pixel rows of the cell rows above end
     std::vector<CoverageSpan> scanlineRows_;   // the pixel rows of every other cell row's scanline
