@@ -63,6 +63,8 @@ bool LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
             cyanBands_[c] = coverageSpan((maxX + a - b) * scale, (maxX + a) * scale, pixels.width);
         }
     }
+    bandReach_ = grid_.columns;
+    if (w > 0 && std::isfinite(w)) bandReach_ = std::int64_t(std::min(std::ceil((a + b) / w), double(grid_.columns))) + 2;
     const auto edgesOf = [](const std::vector<CoverageSpan>& spans, float alpha, std::vector<EdgeLevels>& edges) {
         edges.resize(spans.size());
         for (std::size_t c = 0; c < spans.size(); ++c)
@@ -140,7 +142,21 @@ LiveCellGrid::Columns LiveCellGrid::columnsMeeting(std::int64_t x0, std::int64_t
     // The columns whose paint reaches into x0...x1-1; those between that miss
     // it are clipped away when painted.
     Columns columns{grid_.columns, 0};
-    for (std::int64_t c = 0; c < grid_.columns; ++c) {
+    // Cells follow each other across the canvas (those past its right edge
+    // are empty), and the split bands reach at most bandReach_ columns from
+    // their own cell: only columns that near the clip's cells are looked at.
+    std::int64_t from = 0;
+    std::int64_t to = grid_.columns;
+    const auto filled = std::partition_point(cells_.begin(), cells_.end(),
+                                             [](const CoverageSpan& span) { return !span.empty(); });
+    if (filled != cells_.begin()) {
+        const auto first = std::partition_point(cells_.begin(), filled,
+                                                [x0](const CoverageSpan& span) { return span.end <= x0; });
+        const auto end = std::partition_point(first, filled, [x1](const CoverageSpan& span) { return span.begin < x1; });
+        from = std::max<std::int64_t>(first - cells_.begin() - bandReach_, 0);
+        to = std::min<std::int64_t>(end - cells_.begin() + bandReach_, grid_.columns);
+    }
+    for (std::int64_t c = from; c < to; ++c) {
         const auto i = std::size_t(c);
         const bool inside = meets(cells_[i], x0, x1) ||
                             (rgbSplit_ && (meets(redBands_[i], x0, x1) || meets(cyanBands_[i], x0, x1)));

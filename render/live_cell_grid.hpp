@@ -118,6 +118,7 @@ private:
     std::vector<std::int64_t> reachAbove_;     // where the pixel rows of the cell rows above end
     std::vector<CoverageSpan> scanlineRows_;   // the pixel rows of every other cell row's scanline
     std::vector<double> scanlineTops_;
+    std::int64_t bandReach_ = 0;               // how many columns a split band reaches beyond its own
     CoverageSpan across_;                      // the canvas width, for the scanlines
     RadialDarkeningTable vignetteLevels_;
 };
