@@ -68,15 +68,6 @@ inline __m128i baseLanes(RGB color, std::uint32_t level) {
     return _mm_add_epi16(_mm_mullo_epi16(colorLanes(color), _mm_set1_epi16(short(level))), _mm_set1_epi16(128));
 }
 
-inline void blendOne(std::uint8_t* pixel, __m128i base, __m128i inverse) {
-    std::uint32_t word;
-    std::memcpy(&word, pixel, 4);
-    const __m128i d = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(word)), _mm_setzero_si128());
-    const __m128i out = mix(d, base, inverse);
-    word = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(out, out))) | opaqueAlpha;
-    std::memcpy(pixel, &word, 4);
-}
-
 GLIMORA_AVX2 std::int64_t blendPixelsAvx2(std::uint8_t* pixels, std::int64_t count, __m128i base,
                                           __m128i inverse) {
     const __m256i base8 = _mm256_broadcastsi128_si256(base);
@@ -170,16 +161,6 @@ void fillPixels(std::uint8_t* pixels, std::int64_t count, std::uint32_t word) {
     for (; i < count; ++i) std::memcpy(pixels + 4 * i, &word, 4);
 }
 
-void blendOnePixel(std::uint8_t* pixel, RGB color, std::uint32_t level) {
-    if (level == 0) return;
-    if (level == 255) {
-        const std::uint32_t word = opaquePixel(color);
-        std::memcpy(pixel, &word, 4);
-        return;
-    }
-    blendOne(pixel, baseLanes(color, level), _mm_set1_epi16(short(255 - level)));
-}
-
 void blendPixels(std::uint8_t* pixels, std::int64_t count, RGB color, std::uint32_t level) {
     if (level == 0 || count <= 0) return;
     if (level == 255) {
@@ -199,7 +180,7 @@ void blendPixels(std::uint8_t* pixels, std::int64_t count, RGB color, std::uint3
         const __m128i high = mix(_mm_unpackhi_epi8(d, zero), base, inverse);
         _mm_storeu_si128(p, _mm_or_si128(_mm_packus_epi16(low, high), opaque));
     }
-    for (; i < count; ++i) blendOne(pixels + 4 * i, base, inverse);
+    for (; i < count; ++i) detail::blendPixelLanes(pixels + 4 * i, base, inverse);
 }
 
 void darkenPixels(std::uint8_t* to, const std::uint8_t* from, std::int64_t count, const std::uint8_t* levels) {
@@ -238,8 +219,6 @@ void blendRowAvx2(std::uint8_t* pixels, std::int64_t count, RGB color, const std
 void fillPixels(std::uint8_t* pixels, std::int64_t count, std::uint32_t word) {
     for (std::int64_t i = 0; i < count; ++i) std::memcpy(pixels + 4 * i, &word, 4);
 }
-
-void blendOnePixel(std::uint8_t* pixel, RGB color, std::uint32_t level) { blendPixel(pixel, color, level); }
 
 void blendPixels(std::uint8_t* pixels, std::int64_t count, RGB color, std::uint32_t level) {
     detail::blendPixelsScalar(pixels, count, color, level);

@@ -17,9 +17,6 @@ void fillPixels(std::uint8_t* pixels, std::int64_t count, std::uint32_t word);
 // `color` over `count` pixels at one level 0...255: blendPixel on each.
 void blendPixels(std::uint8_t* pixels, std::int64_t count, RGB color, std::uint32_t level);
 
-// One pixel as blendPixel paints it.
-void blendOnePixel(std::uint8_t* pixel, RGB color, std::uint32_t level);
-
 // Black over `count` pixels of `from` at per-pixel levels 0...255, into `to`
 // (which may be `from`): blendRow's bytes for black, with byte levels.
 void darkenPixels(std::uint8_t* to, const std::uint8_t* from, std::int64_t count, const std::uint8_t* levels);

@@ -53,8 +53,8 @@ TEST_P(PixelRuns, RunsBlendAsOnePixelAtATime) {
             detail::blendPixelsScalar(slow.data() + 4 * skip, count, color, 255);
             ASSERT_EQ(fast, slow) << "fill of " << count;
 
-            blendOnePixel(fast.data() + 4 * skip, color, level);
-            blendPixel(slow.data() + 4 * skip, color, level);
+            paintSpanRuns(fast.data(), {skip, skip + 1, 0.5f, 0.5f}, color, float(level) / 255, 0, count + 4);
+            paintSpanClipped(slow.data(), {skip, skip + 1, 0.5f, 0.5f}, color, float(level) / 255, 0, count + 4);
             ASSERT_EQ(fast, slow) << "one pixel at level " << level;
 
             std::vector<std::uint32_t> levels(std::size_t(count + 1));
