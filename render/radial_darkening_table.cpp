@@ -1,7 +1,7 @@
 #include "render/radial_darkening_table.hpp"
 
 #include <algorithm>
-#include <array>
+#include <tuple>
 #include <cstring>
 #include <limits>
 
@@ -18,51 +18,43 @@ bool RadialDarkeningTable::make(const RadialDarkening& ramp, double scale, std::
     if (!rows.darkens() || width <= 0 || height <= 0 || width > std::numeric_limits<std::int32_t>::max())
         return false;
     rows_.resize(std::size_t(height) * 2);
-    constexpr std::int64_t chunk = 512;
-    std::array<std::uint32_t, chunk> levels;
-    // Each stretch's levels from its first pixel, as darkenRadial measures them.
-    const auto eachStretch = [&](auto&& visit) {
-        for (std::int64_t y = 0; y < height; ++y) {
-            const detail::RadialDarkeningRows::Row row = rows.row(y);
-            visit(y * 2, row.levels, std::int64_t(0), row.clearBegin);
-            visit(y * 2 + 1, row.levels, row.clearEnd, width);
-        }
-    };
-    // First where the levels are not 0 (0 leaves a pixel as it is), then
-    // those levels.
+    // Room for every darkened stretch whole: the zeros trimmed from their
+    // ends are a pixel or two, so the table is made without growing.
+    std::size_t room = 0;
+    for (std::int64_t y = 0; y < height; ++y) {
+        const detail::RadialDarkeningRows::Row row = rows.row(y);
+        room += std::size_t(row.clearBegin + (width - row.clearEnd));
+    }
+    if (room > std::numeric_limits<std::uint32_t>::max()) return false;
+    levels_.reserve(room);
+    // Each stretch's levels from its first pixel, as darkenRadial measures
+    // them; only those between the first and last that are not 0 are kept
+    // (0 leaves a pixel as it is).
+    std::vector<std::uint32_t> levels(static_cast<std::size_t>(width));
     bool levelsOnly = true;
-    std::size_t total = 0;
-    eachStretch([&](std::int64_t index, const detail::RadialLevels& ramp, std::int64_t from, std::int64_t to) {
-        std::int64_t first = to;
-        std::int64_t last = from;
-        for (std::int64_t x = from; x < to; x += chunk) {
-            const std::int64_t count = std::min(chunk, to - x);
-            detail::radialLevels(ramp, from, x - from, count, levels.data());
-            for (std::int64_t i = 0; i < count; ++i) {
-                const std::uint32_t level = levels[std::size_t(i)];
-                levelsOnly = levelsOnly && level <= 255;
-                if (level == 0) continue;
-                first = std::min(first, x + i);
-                last = x + i + 1;
+    for (std::int64_t y = 0; y < height && levelsOnly; ++y) {
+        const detail::RadialDarkeningRows::Row row = rows.row(y);
+        for (const auto& [side, from, to] : {std::tuple{0, std::int64_t(0), row.clearBegin},
+                                             std::tuple{1, row.clearEnd, width}}) {
+            if (to <= from) continue;
+            detail::radialLevels(row.levels, from, to - from, levels.data());
+            std::int64_t first = 0;
+            std::int64_t last = to - from;
+            while (first < last && levels[std::size_t(first)] == 0) ++first;
+            while (last > first && levels[std::size_t(last - 1)] == 0) --last;
+            if (last <= first) continue;
+            rows_[std::size_t(y * 2 + side)] = {std::int32_t(from + first), std::int32_t(from + last),
+                                                std::uint32_t(levels_.size())};
+            for (std::int64_t i = first; i < last; ++i) {
+                levelsOnly = levelsOnly && levels[std::size_t(i)] <= 255;
+                levels_.push_back(std::uint8_t(levels[std::size_t(i)]));
             }
         }
-        if (last <= first) return;
-        rows_[std::size_t(index)] = {std::int32_t(first), std::int32_t(last), std::uint32_t(total)};
-        total += std::size_t(last - first);
-    });
-    if (!levelsOnly || total > std::numeric_limits<std::uint32_t>::max()) {  // leave it to darkenRadial
+    }
+    if (!levelsOnly) {  // not levels: leave it to darkenRadial
         clear();
         return false;
     }
-    levels_.resize(total);
-    eachStretch([&](std::int64_t index, const detail::RadialLevels& ramp, std::int64_t from, std::int64_t) {
-        const Stretch& stretch = rows_[std::size_t(index)];
-        for (std::int64_t x = stretch.begin; x < stretch.end; x += chunk) {
-            const std::int64_t count = std::min(chunk, stretch.end - x);
-            detail::radialLevels(ramp, from, x - from, count, levels.data());
-            std::copy_n(levels.begin(), count, levels_.begin() + std::ptrdiff_t(stretch.offset + (x - stretch.begin)));
-        }
-    });
     key_ = key;
     return true;
 }
