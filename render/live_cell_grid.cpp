@@ -73,6 +73,7 @@ bool LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
     edgesOf(cells_, 1.0f, cellEdges_);
     edgesOf(redBands_, splitOpacity * 1.0f, redEdges_);
     edgesOf(cyanBands_, splitOpacity * 1.0f, cyanEdges_);
+    if (!same || uncoveredStarts_.empty()) findUncovered();
     rows_.resize(std::size_t(grid_.rows));
     reachAbove_.resize(rows_.size());
     std::int64_t aboveEnd = 0;
@@ -114,6 +115,70 @@ LiveCellGrid::Geometry LiveCellGrid::geometry() const {
 
 RadialDarkening LiveCellGrid::vignetteRamp() const {
     return {width_ / 2, height_ / 2, 0.12 * std::min(width_, height_), 0.72 * std::max(width_, height_), 0.72};
+}
+
+void LiveCellGrid::findUncovered() {
+    const auto width = std::size_t(std::max<std::int64_t>(pixels_.width, 0));
+    opaque_.assign(width, 0);
+    for (std::size_t c = 0; c < cells_.size(); ++c) {
+        const CoverageSpan& span = cells_[c];
+        if (span.empty()) continue;
+        if (cellEdges_[c].first == 255) opaque_[std::size_t(span.begin)] = 1;
+        if (span.end - span.begin > 1) {
+            std::fill(opaque_.begin() + span.begin + 1, opaque_.begin() + span.end - 1, std::uint8_t(1));
+            if (cellEdges_[c].last == 255) opaque_[std::size_t(span.end - 1)] = 1;
+        }
+    }
+    // Each uncovered pixel's spans, column by column and kind by kind: the
+    // order they paint in.
+    struct Found {
+        std::int64_t x;
+        SpanOp op;
+    };
+    std::vector<Found> found;
+    for (std::size_t c = 0; c < cells_.size(); ++c) {
+        for (int kind = 0; kind < (rgbSplit_ ? 3 : 1); ++kind) {
+            const CoverageSpan& span = kind == 0 ? cells_[c] : kind == 1 ? redBands_[c] : cyanBands_[c];
+            for (std::int64_t x = span.begin; x < span.end; ++x)
+                if (!opaque_[std::size_t(x)]) found.push_back({x, {std::int32_t(c), kind}});
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.x < b.x; });
+    uncovered_.clear();
+    uncoveredStarts_.clear();
+    uncoveredOps_.clear();
+    for (const Found& f : found) {
+        if (uncovered_.empty() || uncovered_.back() != f.x) {
+            uncovered_.push_back(f.x);
+            uncoveredStarts_.push_back(std::uint32_t(uncoveredOps_.size()));
+        }
+        uncoveredOps_.push_back(f.op);
+    }
+    uncoveredStarts_.push_back(std::uint32_t(uncoveredOps_.size()));
+}
+
+void LiveCellGrid::paintUncovered(std::uint8_t* row, std::span<const RGB> colors, std::int64_t cellRow,
+                                  float coverage, std::int64_t x0, std::int64_t x1) const {
+    const RGB red = swapRedBlue_ ? RGB{0, 0, 255} : pureRed;
+    const RGB cyan = swapRedBlue_ ? RGB{255, 255, 0} : pureCyan;
+    const RGB* rowColors = colors.data() + cellRow * grid_.columns;
+    const float splitAlpha = splitOpacity * coverage;
+    auto k = std::size_t(std::lower_bound(uncovered_.begin(), uncovered_.end(), x0) - uncovered_.begin());
+    for (; k < uncovered_.size() && uncovered_[k] < x1; ++k) {
+        const std::int64_t x = uncovered_[k];
+        for (std::uint32_t i = uncoveredStarts_[k]; i < uncoveredStarts_[k + 1]; ++i) {
+            const SpanOp op = uncoveredOps_[i];
+            const auto c = std::size_t(op.column);
+            const CoverageSpan& span = op.kind == 0 ? cells_[c] : op.kind == 1 ? redBands_[c] : cyanBands_[c];
+            const float alpha = op.kind == 0 ? coverage : splitAlpha;
+            // As paintSpanClipped paints this one pixel of the span.
+            if (alphaLevel(alpha) == 0) continue;
+            const std::uint32_t level = x == span.begin      ? alphaLevel(alpha * span.first)
+                                        : x == span.end - 1 ? alphaLevel(alpha * span.last)
+                                                            : alphaLevel(alpha);
+            blendPixel(row + 4 * x, op.kind == 0 ? rowColors[c] : op.kind == 1 ? red : cyan, level);
+        }
+    }
 }
 
 PixelRect LiveCellGrid::cellsExtent(std::int64_t row, std::int64_t first, std::int64_t last) const {
@@ -306,6 +371,21 @@ void LiveCellGrid::paint(std::span<const RGB> colors, const PixelRect& clip) con
             std::memcpy(row + offset, source + offset, clipBytes);
         } else {
             fillPixels(row + offset, x1 - x0, blackWord);
+            // A later cell row covering this pixel row whole writes over
+            // what the ones before it paint but on the pixels it leaves
+            // uncovered: they paint only those.
+            std::int64_t hiding = -1;
+            for (std::int64_t next = r + 1; reaches(next); ++next)
+                if (coverageOf(next, y) == 1.0f) hiding = next;
+            if (hiding > r) {
+                if (whole && sourceCellRow != r) sourceCellRow = r, source = nullptr;
+                for (std::int64_t under = r; under < hiding; ++under)
+                    paintUncovered(row, colors, under, coverageOf(under, y), x0, x1);
+                for (std::int64_t next = hiding; reaches(next); ++next)
+                    paintCells(row, colors, next, coverageOf(next, y), columns, x0, x1);
+                finish(row, y);
+                continue;
+            }
             paintCells(row, colors, r, coverage, columns, x0, x1);
             if (whole && sourceCellRow != r) {
                 // The cell row's first whole pixel row: the rest copy it,

@@ -97,6 +97,9 @@ private:
     void paintCells(std::uint8_t* row, std::span<const RGB> colors, std::int64_t cellRow, float coverage,
                     Columns columns, std::int64_t x0, std::int64_t x1) const;
     float coverageOf(std::int64_t cellRow, std::int64_t y) const;
+    void findUncovered();
+    void paintUncovered(std::uint8_t* row, std::span<const RGB> colors, std::int64_t cellRow, float coverage,
+                        std::int64_t x0, std::int64_t x1) const;
 
     CellGrid grid_;
     CanvasPixels pixels_{};
@@ -118,6 +121,18 @@ private:
     std::vector<std::int64_t> reachAbove_;     // where the pixel rows of the cell rows above end
     std::vector<CoverageSpan> scanlineRows_;   // the pixel rows of every other cell row's scanline
     std::vector<double> scanlineTops_;
+    // The pixels a cell row covering a pixel row whole leaves to what lies
+    // beneath (it writes every other one opaque), and the spans over each,
+    // in painting order: uncoveredOps_[uncoveredStarts_[k]...] for pixel
+    // uncovered_[k]. A span is a column and a kind: 0 cell, 1 red, 2 cyan.
+    struct SpanOp {
+        std::int32_t column = 0;
+        std::int32_t kind = 0;
+    };
+    std::vector<std::int64_t> uncovered_;
+    std::vector<std::uint32_t> uncoveredStarts_;
+    std::vector<SpanOp> uncoveredOps_;
+    std::vector<std::uint8_t> opaque_;  // scratch for findUncovered
     std::int64_t bandReach_ = 0;               // how many columns a split band reaches beyond its own
     CoverageSpan across_;                      // the canvas width, for the scanlines
     RadialDarkeningTable vignetteLevels_;
