@@ -182,7 +182,8 @@ inline void fillShortRun(std::uint8_t* pixels, std::int64_t count, std::uint32_t
 }
 
 // `count` pixels blended at one level (not 0 or 255), four at a time and the
-// rest one by one (blends must not overlap).
+// rest one by one (blends must not overlap); `base` holds the colour's lanes
+// (twice) times the level plus 128.
 inline void blendShortRun(std::uint8_t* pixels, std::int64_t count, __m128i base, __m128i inverse) {
     const __m128i zero = _mm_setzero_si128();
     std::int64_t i = 0;

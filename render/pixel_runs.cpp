@@ -171,16 +171,7 @@ void blendPixels(std::uint8_t* pixels, std::int64_t count, RGB color, std::uint3
     const __m128i inverse = _mm_set1_epi16(short(255 - level));
     std::int64_t i = 0;
     if (count >= avx2Run && vectorUnitsInUse()) i = blendPixelsAvx2(pixels, count, base, inverse);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i opaque = _mm_set1_epi32(int(opaqueAlpha));
-    for (; i + 4 <= count; i += 4) {
-        __m128i* p = reinterpret_cast<__m128i*>(pixels + 4 * i);
-        const __m128i d = _mm_loadu_si128(p);
-        const __m128i low = mix(_mm_unpacklo_epi8(d, zero), base, inverse);
-        const __m128i high = mix(_mm_unpackhi_epi8(d, zero), base, inverse);
-        _mm_storeu_si128(p, _mm_or_si128(_mm_packus_epi16(low, high), opaque));
-    }
-    for (; i < count; ++i) detail::blendPixelLanes(pixels + 4 * i, base, inverse);
+    detail::blendShortRun(pixels + 4 * i, count - i, base, inverse);  // four at a time, then one by one
 }
 
 void darkenPixels(std::uint8_t* to, const std::uint8_t* from, std::int64_t count, const std::uint8_t* levels) {
