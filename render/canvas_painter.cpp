@@ -9,6 +9,8 @@
 #endif
 
 #include "render/parallel_bands.hpp"
+#include "render/pixel_runs.hpp"
+#include "render/vector_units.hpp"
 
 namespace glimora::WallpaperRenderer {
 
@@ -87,6 +89,10 @@ void radialLevels(const RadialLevels& ramp, std::int64_t first, std::int64_t ski
 }
 
 void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels) {
+    if (count >= 8 && vectorUnitsInUse()) {
+        blendRowAvx2(pixels, count, color, levels);
+        return;
+    }
     std::int64_t i = 0;
 #ifdef __SSE2__
     // Four pixels at a time in 16-bit lanes: every product sum stays below
@@ -117,6 +123,42 @@ void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::ui
     }
 #endif
     if (i < count) blendRowScalar(pixels + 4 * i, count - i, color, levels + i);
+}
+
+
+RadialDarkeningRows::RadialDarkeningRows(const RadialDarkening& ramp, double scale, std::int64_t width)
+    : width_(width) {
+    if (!(ramp.peak > 0)) return;
+    cx_ = ramp.centerX * scale;
+    cy_ = ramp.centerY * scale;
+    const double inner = ramp.inner * scale;
+    const double outer = ramp.outer * scale;
+    if (!std::isfinite(cx_) || !std::isfinite(cy_) || !std::isfinite(inner) || !std::isfinite(outer)) return;
+    const double range = outer - inner;
+    // Alpha is 0 inside the middle radius and rises to the peak at the outer
+    // one; a ramp without width steps straight to the peak there.
+    middle_ = range > 0 ? inner + 0.5 * range : outer;
+    const float slope = range > 0 ? float(1 / (0.5 * range)) : 1e30f;
+    const float peak = 255.0f * float(std::min(ramp.peak, 1.0));
+    levels_ = {float(cx_), 0, float(middle_), slope, 0, peak};
+    darkens_ = true;
+}
+
+RadialDarkeningRows::Row RadialDarkeningRows::row(std::int64_t y) const {
+    const double dy = double(y) + 0.5 - cy_;
+    Row row{width_, width_, levels_};
+    row.levels.dySquared = float(dy * dy);
+    // Inside the middle radius nothing darkens: that stretch of the row (less
+    // a pixel at each end, against rounding) is left clear.
+    const double clearSquared = middle_ * middle_ - dy * dy;
+    if (clearSquared > 0) {
+        const double reach = std::sqrt(clearSquared);
+        const double w = double(width_);
+        row.clearBegin = std::int64_t(std::clamp(std::ceil(cx_ - reach - 0.5) + 1, 0.0, w));
+        row.clearEnd = std::int64_t(std::clamp(std::floor(cx_ + reach - 0.5), 0.0, w));
+        if (row.clearEnd < row.clearBegin) row.clearBegin = row.clearEnd = width_;
+    }
+    return row;
 }
 
 }  // namespace detail
@@ -195,10 +237,8 @@ void fillBand(const CanvasBand& band, RGB color) {
     const std::uint32_t word = opaquePixel(color);
     const std::int64_t begin = band.firstColumn();
     const std::int64_t end = band.endColumn();
-    for (std::int64_t y = band.rowBegin; y < band.rowEnd; ++y) {
-        std::uint8_t* row = rowPointer(band.pixels, y);
-        for (std::int64_t x = begin; x < end; ++x) std::memcpy(row + 4 * x, &word, 4);
-    }
+    for (std::int64_t y = band.rowBegin; y < band.rowEnd; ++y)
+        fillPixels(rowPointer(band.pixels, y) + 4 * begin, end - begin, word);
 }
 
 void linearRampTable(std::span<const RGB> colors, std::span<std::uint32_t, linearRampSteps> table) {
@@ -272,20 +312,8 @@ void paintRadialGlow(const CanvasBand& band, const RadialGlow& glow) {
 }
 
 void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp) {
-    if (!(ramp.peak > 0)) return;
-    const double scale = band.scale;
-    const double cx = ramp.centerX * scale;
-    const double cy = ramp.centerY * scale;
-    const double inner = ramp.inner * scale;
-    const double outer = ramp.outer * scale;
-    if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(inner) || !std::isfinite(outer)) return;
-    const double range = outer - inner;
-    // Alpha is 0 inside the middle radius and rises to the peak at the outer
-    // one; a ramp without width steps straight to the peak there.
-    const double middle = range > 0 ? inner + 0.5 * range : outer;
-    const float slope = range > 0 ? float(1 / (0.5 * range)) : 1e30f;
-    const float peak = 255.0f * float(std::min(ramp.peak, 1.0));
-    detail::RadialLevels levelsOf{float(cx), 0, float(middle), slope, 0, peak};
+    const detail::RadialDarkeningRows rows(ramp, band.scale, band.pixels.width);
+    if (!rows.darkens()) return;
     const std::int64_t width = band.pixels.width;
     const std::int64_t clipBegin = band.firstColumn();
     const std::int64_t clipEnd = band.endColumn();
@@ -293,29 +321,17 @@ void darkenRadial(const CanvasBand& band, const RadialDarkening& ramp) {
     constexpr std::int64_t chunk = 512;
     std::array<std::uint32_t, chunk> levels;
     for (std::int64_t y = band.rowBegin; y < band.rowEnd; ++y) {
-        const double dy = double(y) + 0.5 - cy;
-        levelsOf.dySquared = float(dy * dy);
-        // Inside the middle radius nothing darkens: that stretch of the row
-        // (less a pixel at each end, against rounding) is skipped.
-        std::int64_t skipBegin = width;
-        std::int64_t skipEnd = width;
-        const double clearSquared = middle * middle - dy * dy;
-        if (clearSquared > 0) {
-            const double reach = std::sqrt(clearSquared);
-            skipBegin = std::int64_t(std::clamp(std::ceil(cx - reach - 0.5) + 1, 0.0, double(width)));
-            skipEnd = std::int64_t(std::clamp(std::floor(cx + reach - 0.5), 0.0, double(width)));
-            if (skipEnd < skipBegin) skipBegin = skipEnd = width;
-        }
-        std::uint8_t* row = rowPointer(band.pixels, y);
-        for (const auto& [from, to] : {std::pair{std::int64_t(0), skipBegin}, std::pair{skipEnd, width}}) {
+        const detail::RadialDarkeningRows::Row row = rows.row(y);
+        std::uint8_t* pixels = rowPointer(band.pixels, y);
+        for (const auto& [from, to] : {std::pair{std::int64_t(0), row.clearBegin}, std::pair{row.clearEnd, width}}) {
             // Measured from the stretch's first pixel, clipped or not, so
             // that every pixel gets the level it has in a whole row.
             const std::int64_t begin = std::max(from, clipBegin);
             const std::int64_t end = std::min(to, clipEnd);
             for (std::int64_t x = begin; x < end; x += chunk) {
                 const std::int64_t count = std::min(chunk, end - x);
-                detail::radialLevels(levelsOf, from, x - from, count, levels.data());
-                detail::blendRow(row + 4 * x, count, {0, 0, 0}, levels.data());
+                detail::radialLevels(row.levels, from, x - from, count, levels.data());
+                detail::blendRow(pixels + 4 * x, count, {0, 0, 0}, levels.data());
             }
         }
     }

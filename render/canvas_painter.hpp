@@ -14,8 +14,13 @@
 #include <span>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "render/color_math.hpp"
 #include "render/image_pixelizer.hpp"
+#include "render/pixel_runs.hpp"
 
 namespace glimora::WallpaperRenderer {
 
@@ -120,6 +125,129 @@ inline void paintSpanClipped(std::uint8_t* row, const CoverageSpan& span, RGB co
     if (lastInside && x == to - 1) blendPixel(row + 4 * x, color, alphaLevel(rowAlpha * span.last));
 }
 
+#ifdef __SSE2__
+namespace detail {
+
+// blendPixel in 16-bit lanes (as pixel_runs.cpp blends runs): `lanes` holds
+// the colour's channels and 255, `base` the lanes times the level plus 128.
+inline void blendPixelLanes(std::uint8_t* pixel, __m128i base, __m128i inverse) {
+    std::uint32_t word;
+    std::memcpy(&word, pixel, 4);
+    const __m128i d = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(word)), _mm_setzero_si128());
+    const __m128i t = _mm_add_epi16(base, _mm_mullo_epi16(d, inverse));
+    const __m128i out = _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    word = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(out, out))) | 0xFF000000u;
+    std::memcpy(pixel, &word, 4);
+}
+
+inline void blendPixelLanes(std::uint8_t* pixel, __m128i lanes, std::uint32_t word, std::uint32_t level) {
+    if (level == 0) return;
+    if (level == 255) {
+        std::memcpy(pixel, &word, 4);
+        return;
+    }
+    const __m128i base = _mm_add_epi16(_mm_mullo_epi16(lanes, _mm_set1_epi16(short(level))), _mm_set1_epi16(128));
+    blendPixelLanes(pixel, base, _mm_set1_epi16(short(255 - level)));
+}
+
+}  // namespace detail
+#endif
+
+#ifdef __SSE2__
+namespace detail {
+
+// A colour ready for blendPixelLanes: its channels and 255 in 16-bit lanes,
+// and its opaque word.
+struct ColorLanes {
+    __m128i lanes;
+    std::uint32_t word;
+
+    explicit ColorLanes(RGB color)
+        : lanes(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(opaquePixel(color))), _mm_setzero_si128())),
+          word(opaquePixel(color)) {}
+};
+
+// `count` pixels of the opaque word `word`. Short runs (cells are a few
+// pixels wide) as overlapping 16-byte stores: every store writes the same
+// words, so overlaps are harmless.
+inline void fillShortRun(std::uint8_t* pixels, std::int64_t count, std::uint32_t word) {
+    if (count < 4) {
+        for (std::int64_t i = 0; i < count; ++i) std::memcpy(pixels + 4 * i, &word, 4);
+        return;
+    }
+    const __m128i words = _mm_set1_epi32(int(word));
+    std::uint8_t* last = pixels + 4 * (count - 4);
+    for (; pixels < last; pixels += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), words);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(last), words);
+}
+
+// `count` pixels blended at one level (not 0 or 255), four at a time and the
+// rest one by one (blends must not overlap); `base` holds the colour's lanes
+// (twice) times the level plus 128.
+inline void blendShortRun(std::uint8_t* pixels, std::int64_t count, __m128i base, __m128i inverse) {
+    const __m128i zero = _mm_setzero_si128();
+    std::int64_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(pixels + 4 * i);
+        const __m128i d = _mm_loadu_si128(p);
+        const __m128i tl = _mm_add_epi16(base, _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), inverse));
+        const __m128i th = _mm_add_epi16(base, _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), inverse));
+        const __m128i low = _mm_srli_epi16(_mm_add_epi16(tl, _mm_srli_epi16(tl, 8)), 8);
+        const __m128i high = _mm_srli_epi16(_mm_add_epi16(th, _mm_srli_epi16(th, 8)), 8);
+        _mm_storeu_si128(p, _mm_or_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(int(0xFF000000u))));
+    }
+    for (; i < count; ++i) blendPixelLanes(pixels + 4 * i, base, inverse);
+}
+
+// The span's pixels inside clipBegin...clipEnd-1 as paintSpanClipped paints
+// them at `rowAlpha`: `level` = alphaLevel(rowAlpha) (not 0), `firstLevel` and
+// `lastLevel` those of its first and last pixel (alphaLevel(rowAlpha *
+// span.first) and alphaLevel(rowAlpha * span.last)).
+__attribute__((always_inline)) inline void paintSpanLanes(std::uint8_t* row, const CoverageSpan& span, RGB color,
+                                                          const ColorLanes& lanes, std::uint32_t level,
+                                                          std::uint32_t firstLevel, std::uint32_t lastLevel,
+                                                          std::int64_t clipBegin, std::int64_t clipEnd) {
+    const std::int64_t from = std::max(span.begin, clipBegin);
+    const std::int64_t to = std::min(span.end, clipEnd);
+    if (from >= to) return;
+    std::int64_t x = from;
+    if (x == span.begin) blendPixelLanes(row + 4 * x++, lanes.lanes, lanes.word, firstLevel);
+    const bool lastInside = to == span.end && span.end - span.begin > 1;
+    const std::int64_t innerEnd = lastInside ? to - 1 : to;
+    const std::int64_t count = innerEnd - x;
+    if (count >= 32) {
+        blendPixels(row + 4 * x, count, color, level);
+    } else if (count > 0) {
+        if (level == 255) {
+            fillShortRun(row + 4 * x, count, lanes.word);
+        } else {
+            const __m128i pair = _mm_unpacklo_epi64(lanes.lanes, lanes.lanes);
+            const __m128i base =
+                _mm_add_epi16(_mm_mullo_epi16(pair, _mm_set1_epi16(short(level))), _mm_set1_epi16(128));
+            blendShortRun(row + 4 * x, count, base, _mm_set1_epi16(short(255 - level)));
+        }
+    }
+    x = std::max(x, innerEnd);
+    if (lastInside && x == to - 1) blendPixelLanes(row + 4 * x, lanes.lanes, lanes.word, lastLevel);
+}
+
+}  // namespace detail
+#endif
+
+// paintSpanClipped's bytes, with the inside of the span filled or blended
+// several pixels at a time (render/pixel_runs.hpp).
+inline void paintSpanRuns(std::uint8_t* row, const CoverageSpan& span, RGB color, float rowAlpha,
+                          std::int64_t clipBegin, std::int64_t clipEnd) {
+#ifdef __SSE2__
+    const std::uint32_t level = alphaLevel(rowAlpha);
+    if (level == 0) return;
+    detail::paintSpanLanes(row, span, color, detail::ColorLanes(color), level, alphaLevel(rowAlpha * span.first),
+                           alphaLevel(rowAlpha * span.last), clipBegin, clipEnd);
+#else
+    paintSpanClipped(row, span, color, rowAlpha, clipBegin, clipEnd);
+#endif
+}
+
 // A circle of `radius` at (centerX, centerY), all in pixels, painted over one
 // pixel row at `opacity` times its coverage. `scratch` is reused between calls.
 void paintCircleRow(std::uint8_t* rowBytes, std::int64_t row, std::int64_t width, double centerX,
@@ -215,6 +343,34 @@ void radialLevelsScalar(const RadialLevels& ramp, std::int64_t first, std::int64
 // `color` over `count` opaque pixels at per-pixel levels 0...255.
 void blendRow(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels);
 void blendRowScalar(std::uint8_t* pixels, std::int64_t count, RGB color, const std::uint32_t* levels);
+
+// What darkenRadial blends over each pixel row: its levels ramp along the row
+// outside a clear stretch around the centre, measured from the first pixel of
+// each darkened stretch (0 and clearEnd).
+class RadialDarkeningRows {
+public:
+    RadialDarkeningRows(const RadialDarkening& ramp, double scale, std::int64_t width);
+
+    // False when the ramp darkens nothing (no peak, or not finite).
+    bool darkens() const { return darkens_; }
+
+    // Row y darkens columns 0...clearBegin-1 and clearEnd...width-1 (both are
+    // `width` when no stretch is clear) at the levels of `levels`.
+    struct Row {
+        std::int64_t clearBegin = 0;
+        std::int64_t clearEnd = 0;
+        RadialLevels levels;
+    };
+    Row row(std::int64_t y) const;
+
+private:
+    std::int64_t width_ = 0;
+    double cx_ = 0;
+    double cy_ = 0;
+    double middle_ = 0;
+    RadialLevels levels_;
+    bool darkens_ = false;
+};
 
 }  // namespace detail
 

@@ -45,9 +45,9 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
         return drewWhole(context, inOrder);
     }
 
-    std::swap(layout_, previousLayout_);
     std::swap(colors_, previousColors_);
-    layout_.layOut(settings, width, height, context.scale, context.pixels, nativeOrder_);
+    layout_.keepVignetteLevels(true);
+    const bool sameGeometry = layout_.layOut(settings, width, height, context.scale, context.pixels, nativeOrder_);
     colors_.resize(std::size_t(layout_.cellCount()));
     // On this thread: a grid's colours take about a millisecond, less than
     // waking threads for them.
@@ -57,7 +57,7 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
     if (nativeOrder_)
         for (RGB& color : colors_) std::swap(color.red, color.blue);
 
-    const bool incremental = valid_ && layout_.sameGeometry(previousLayout_) && colors_.size() == previousColors_.size();
+    const bool incremental = valid_ && sameGeometry && colors_.size() == previousColors_.size();
     rects_.clear();
     if (incremental) {
         // Runs of changed cells lie more than runGap cells apart: room for

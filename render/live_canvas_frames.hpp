@@ -59,7 +59,6 @@ private:
     void paintWhole(const CanvasContext& context);
 
     LiveCellGrid layout_;
-    LiveCellGrid previousLayout_;
     std::vector<RGB> colors_;
     std::vector<RGB> previousColors_;
     std::vector<PixelRect> rects_;
