@@ -100,9 +100,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     // window, drawing its first frame, making the memory its pixels go out
     // from, mapping it (the X server then takes a while over the frame) and
     // building the panel are each tens of milliseconds, and together they
-    // would hold the main thread for longer than a frame of any animation. Zero timers, not queued calls: queued
-    // calls all run before the loop gets back to its timers, so the steps
-    // would still be one stretch of work.
+    // would hold the main thread for longer than a frame of any animation.
+    // Zero timers, not queued calls: queued calls all run before the loop
+    // gets back to its timers, so the steps would still be one stretch.
     pendingStep_ = environment_.makeWallpaperWindowController ? StartUpStep::desktopWindow : stepAfterDesktopWindow();
     if (pendingStep_ != StartUpStep::done) startUpTurn_->start(0);
 }
