@@ -104,7 +104,15 @@ void AppDelegate::applicationDidFinishLaunching() {
     // Zero timers, not queued calls: queued calls all run before the loop
     // gets back to its timers, so the steps would still be one stretch.
     pendingStep_ = environment_.makeWallpaperWindowController ? StartUpStep::desktopWindow : stepAfterDesktopWindow();
-    if (pendingStep_ != StartUpStep::done) startUpTurn_->start(0);
+    if (pendingStep_ != StartUpStep::done) scheduleStartUpStep(0);
+}
+
+void AppDelegate::scheduleStartUpStep(int delayMs) {
+    // Named after the step, so that a profile of the event loop tells them apart.
+    static constexpr const char* names[] = {"startUp.desktopWindow", "startUp.desktopFrame", "startUp.desktopSurface",
+                                            "startUp.desktopShow",   "startUp.notchPanel",   "startUp.done"};
+    startUpTurn_->setObjectName(QLatin1String(names[int(pendingStep_)]));
+    startUpTurn_->start(delayMs);
 }
 
 AppDelegate::StartUpStep AppDelegate::stepAfterDesktopWindow() const {
@@ -136,7 +144,7 @@ void AppDelegate::runStartUpStep() {
         // own round trips to the X server would wait for the server to finish
         // with that frame. A moment at most: a window under others is never
         // exposed.
-        startUpTurn_->start(firstFrameWaitMs);
+        scheduleStartUpStep(firstFrameWaitMs);
         wallpaperWindowController_->whenFrameShown([this] {
             if (startUpTurn_->isActive()) startUpTurn_->start(0);
         });
@@ -147,7 +155,7 @@ void AppDelegate::runStartUpStep() {
     case StartUpStep::done:
         break;
     }
-    if (pendingStep_ != StartUpStep::done) startUpTurn_->start(0);
+    if (pendingStep_ != StartUpStep::done) scheduleStartUpStep(0);
 }
 
 void AppDelegate::finishStartUp() {

@@ -119,6 +119,7 @@ private:
     enum class StartUpStep { desktopWindow, desktopFrame, desktopSurface, desktopShow, notchPanel, done };
 
     void runStartUpStep();
+    void scheduleStartUpStep(int delayMs);
     StartUpStep stepAfterDesktopWindow() const;
     void buildNotchPanel();
     void log(const std::string& line) const;
