@@ -132,8 +132,9 @@ void AppDelegate::runStartUpStep() {
         pendingStep_ = StartUpStep::desktopSurface;
         break;
     case StartUpStep::desktopSurface:
-        wallpaperWindowController_->prepareSurface();
-        pendingStep_ = StartUpStep::desktopShow;
+        // A band at a time: how dear fresh memory is varies tenfold with the machine's load.
+        pendingStep_ =
+            wallpaperWindowController_->prepareSurface() ? StartUpStep::desktopSurface : StartUpStep::desktopShow;
         break;
     case StartUpStep::desktopShow:
         wallpaperWindowController_->show();

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/memory_pages.hpp"
@@ -90,28 +91,39 @@ void WallpaperWindowController::drawAhead() {
     if (auto* canvas = qobject_cast<WallpaperCanvasView*>(content_)) canvas->drawAhead();
 }
 
-void WallpaperWindowController::prepareSurface() {
-    fitToPrimaryScreen();
+bool WallpaperWindowController::prepareSurface() {
     // The first paint copies a whole screen of pixels into the backing
     // store's fresh shared memory, and the first touch of each of its pages
-    // is dear (twice the copy's own time, far more in a virtual machine).
-    // The store is made and written black now, on this turn, so that the
-    // turn that shows the window only copies; the paint keeps a store of the
-    // window's size.
-    if (QBackingStore* store = window_->backingStore()) {
-        const QRect area(QPoint(), window_->size());
-        if (store->size() != area.size()) store->resize(area.size());
-        store->beginPaint(area);
-        if (QPaintDevice* device = store->paintDevice()) {
-            if (device->devType() == QInternal::Image) {
-                // Only asks the kernel for the pages: nothing is written.
-                const auto& image = *static_cast<const QImage*>(device);
-                makePagesPresent(const_cast<uchar*>(image.constBits()), std::size_t(image.sizeInBytes()));
-            }
-            QPainter(device).fillRect(area, Qt::black);
-        }
-        store->endPaint();
+    // is dear (twice the copy's own time, far more in a virtual machine, and
+    // from 20 to 200 ms for a screen on a busy one). The store is made and
+    // written black ahead, a band of rows per call, so that the turn that
+    // shows the window only copies; the paint keeps a store of the window's size.
+    if (surfaceBandsDone_ == 0) fitToPrimaryScreen();
+    QBackingStore* store = window_->backingStore();
+    if (!store || surfaceBandsDone_ >= surfaceBands) return false;
+    const QRect area(QPoint(), window_->size());
+    if (store->size() != area.size()) {
+        store->resize(area.size());
+        surfaceBandsDone_ = 0;
     }
+    const int top = area.height() * surfaceBandsDone_ / surfaceBands;
+    const int bottom = area.height() * (surfaceBandsDone_ + 1) / surfaceBands;
+    const QRect band(0, top, area.width(), bottom - top);
+    store->beginPaint(band);
+    if (QPaintDevice* device = store->paintDevice()) {
+        if (device->devType() == QInternal::Image) {
+            // Only asks the kernel for the band's pages: nothing is written.
+            const auto& image = *static_cast<const QImage*>(device);
+            const qreal ratio = image.devicePixelRatio();
+            const int firstRow = std::clamp(qRound(band.top() * ratio), 0, image.height());
+            const int endRow = std::clamp(qRound((band.bottom() + 1) * ratio), firstRow, image.height());
+            makePagesPresent(const_cast<uchar*>(image.constScanLine(0)) + std::size_t(firstRow) * image.bytesPerLine(),
+                             std::size_t(endRow - firstRow) * image.bytesPerLine());
+        }
+        QPainter(device).fillRect(band, Qt::black);
+    }
+    store->endPaint();
+    return ++surfaceBandsDone_ < surfaceBands;
 }
 
 void WallpaperWindowController::show() {

@@ -29,9 +29,11 @@ public:
     // Ahead of show(), each optional, on turns of their own: fits the window
     // to the primary screen, lays it out and draws its first frame without
     // showing it; and makes the memory that the window's pixels are sent
-    // from. show() then only maps the window and copies the frame.
+    // from, one of `surfaceBands` bands of it per call (true while bands are
+    // left). show() then only maps the window and copies the frame.
     virtual void drawAhead();
-    virtual void prepareSurface();
+    virtual bool prepareSurface();
+    static constexpr int surfaceBands = 4;
     // Fits the window to the primary screen and shows it.
     virtual void show();
     // Calls `then` from the event loop once the shown window's frame has been
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<QWidget> window_;
     QWidget* content_ = nullptr;
     bool covered_ = false;
+    int surfaceBandsDone_ = 0;
 };
 
 }  // namespace glimora

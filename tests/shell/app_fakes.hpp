@@ -94,9 +94,9 @@ public:
         journal_.push_back("wallpaper.drawAhead");
         WallpaperWindowController::drawAhead();
     }
-    void prepareSurface() override {
+    bool prepareSurface() override {
         journal_.push_back("wallpaper.prepareSurface");
-        WallpaperWindowController::prepareSurface();
+        return WallpaperWindowController::prepareSurface();
     }
     void show() override {
         journal_.push_back("wallpaper.show");

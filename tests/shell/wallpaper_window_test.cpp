@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QBackingStore>
 #include <QScreen>
 #include <QWidget>
 
@@ -141,7 +142,13 @@ TEST(WallpaperWindow, TheFirstFrameIsDrawnAheadOnceAndShownAsDrawn) {
     controller.drawAhead();  // nothing changed: nothing to draw
     EXPECT_EQ(view->framesDrawn(), 1);
 
-    controller.prepareSurface();
+    // A band of the window's memory per call, then nothing more to do.
+    for (int band = 1; band < WallpaperWindowController::surfaceBands; ++band)
+        EXPECT_TRUE(controller.prepareSurface()) << band;
+    EXPECT_FALSE(controller.prepareSurface());
+    EXPECT_FALSE(controller.prepareSurface());
+    ASSERT_NE(controller.window()->backingStore(), nullptr);
+    EXPECT_EQ(controller.window()->backingStore()->size(), controller.window()->size());
     EXPECT_FALSE(controller.window()->isVisible());
     bool shown = false;
     controller.show();
