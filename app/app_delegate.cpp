@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <utility>
+
 #include "platform/autostart_entry.hpp"
 #include "platform/file_preferences.hpp"
 #include "platform/qt/qt_clipboard.hpp"
@@ -61,10 +63,10 @@ AppDelegate::AppDelegate(Environment environment)
       model_(std::make_shared<NotchViewModel>(environment_.modelServices)),
       bridge_(std::make_unique<NotchViewModelBridge>(*model_)),
       updaterController_(environment_.updater),
-      notchPanelStep_(std::make_unique<QTimer>()) {
-    notchPanelStep_->setSingleShot(true);
-    notchPanelStep_->setInterval(0);
-    QObject::connect(notchPanelStep_.get(), &QTimer::timeout, notchPanelStep_.get(), [this] { buildNotchPanel(); });
+      startUpTurn_(std::make_unique<QTimer>()) {
+    startUpTurn_->setSingleShot(true);
+    startUpTurn_->setInterval(0);
+    QObject::connect(startUpTurn_.get(), &QTimer::timeout, startUpTurn_.get(), [this] { runStartUpStep(); });
 }
 
 AppDelegate::~AppDelegate() {
@@ -94,25 +96,74 @@ void AppDelegate::applicationDidFinishLaunching() {
     buildStatusItem();
     syncLaunchAtLogin();
 
-    if (environment_.makeWallpaperWindowController)
-        wallpaperWindowController_ = environment_.makeWallpaperWindowController(model_);
-    if (wallpaperWindowController_) wallpaperWindowController_->show();
+    // The windows follow, one turn of the event loop each: building the desktop
+    // window, drawing its first frame, making the memory its pixels go out
+    // from, mapping it (the X server then takes a while over the frame) and
+    // building the panel are each tens of milliseconds, and together they
+    // would hold the main thread for longer than a frame of any animation.
+    // Zero timers, not queued calls: queued calls all run before the loop
+    // gets back to its timers, so the steps would still be one stretch.
+    pendingStep_ = environment_.makeWallpaperWindowController ? StartUpStep::desktopWindow : stepAfterDesktopWindow();
+    if (pendingStep_ != StartUpStep::done) scheduleStartUpStep(0);
+}
 
-    if (!environment_.makeNotchWindowController) return;
-    // The panel follows once the event loop has caught up (the desktop window's
-    // first frame included): built in the same turn as the model and the desktop
-    // window, the main thread would stall for all of them at once. A zero timer,
-    // not a queued call: queued calls all run before the loop gets back to its
-    // timers, so the two would still be one stretch of work. Anything that needs
-    // the panel sooner builds it there and then.
-    notchPanelPending_ = true;
-    notchPanelStep_->start();
+void AppDelegate::scheduleStartUpStep(int delayMs) {
+    // Named after the step, so that a profile of the event loop tells them apart.
+    static constexpr const char* names[] = {"startUp.desktopWindow", "startUp.desktopFrame", "startUp.desktopSurface",
+                                            "startUp.desktopShow",   "startUp.notchPanel",   "startUp.done"};
+    startUpTurn_->setObjectName(QLatin1String(names[int(pendingStep_)]));
+    startUpTurn_->start(delayMs);
+}
+
+AppDelegate::StartUpStep AppDelegate::stepAfterDesktopWindow() const {
+    return environment_.makeNotchWindowController ? StartUpStep::notchPanel : StartUpStep::done;
+}
+
+void AppDelegate::runStartUpStep() {
+    startUpTurn_->stop();
+    const StartUpStep step = std::exchange(pendingStep_, StartUpStep::done);
+    switch (step) {
+    case StartUpStep::desktopWindow:
+        wallpaperWindowController_ = environment_.makeWallpaperWindowController(model_);
+        pendingStep_ = wallpaperWindowController_ ? StartUpStep::desktopFrame : stepAfterDesktopWindow();
+        break;
+    case StartUpStep::desktopFrame:
+        wallpaperWindowController_->drawAhead();
+        pendingStep_ = StartUpStep::desktopSurface;
+        break;
+    case StartUpStep::desktopSurface:
+        // A band at a time: how dear fresh memory is varies tenfold with the machine's load.
+        pendingStep_ =
+            wallpaperWindowController_->prepareSurface() ? StartUpStep::desktopSurface : StartUpStep::desktopShow;
+        break;
+    case StartUpStep::desktopShow:
+        wallpaperWindowController_->show();
+        pendingStep_ = stepAfterDesktopWindow();
+        if (pendingStep_ == StartUpStep::done) break;
+        // The panel waits for the desktop's first frame to be on screen: built
+        // before, it would add to the stretch that paints the frame, and its
+        // own round trips to the X server would wait for the server to finish
+        // with that frame. A moment at most: a window under others is never
+        // exposed.
+        scheduleStartUpStep(firstFrameWaitMs);
+        wallpaperWindowController_->whenFrameShown([this] {
+            if (startUpTurn_->isActive()) startUpTurn_->start(0);
+        });
+        return;
+    case StartUpStep::notchPanel:
+        buildNotchPanel();
+        break;
+    case StartUpStep::done:
+        break;
+    }
+    if (pendingStep_ != StartUpStep::done) scheduleStartUpStep(0);
+}
+
+void AppDelegate::finishStartUp() {
+    while (pendingStep_ != StartUpStep::done) runStartUpStep();
 }
 
 void AppDelegate::buildNotchPanel() {
-    if (!notchPanelPending_) return;
-    notchPanelPending_ = false;
-    notchPanelStep_->stop();
     notchWindowController_ = environment_.makeNotchWindowController(model_);
     if (!notchWindowController_) return;
     notchWindowController_->panel()->setOnSettingsRequest([this] { showSettingsWindow(); });
@@ -122,7 +173,7 @@ void AppDelegate::buildNotchPanel() {
 }
 
 void AppDelegate::handleReopen() {
-    buildNotchPanel();
+    finishStartUp();
     // The desktop window is refitted in case the screens changed meanwhile.
     if (wallpaperWindowController_) wallpaperWindowController_->show();
     if (notchWindowController_) notchWindowController_->bringNotchToFront();
@@ -130,7 +181,7 @@ void AppDelegate::handleReopen() {
 
 void AppDelegate::showSettingsWindow() {
     // Its parent is the panel: the panel must be there first.
-    buildNotchPanel();
+    finishStartUp();
     if (!settingsWindow_) {
         // With the panel as its parent it keeps the open panel open.
         QWidget* parent = notchWindowController_ ? notchWindowController_->panel() : nullptr;

@@ -38,6 +38,9 @@ inline constexpr std::string_view screenSaverSetupText =
 
 class AppDelegate {
 public:
+    // How long the notch panel waits at most for the desktop window's first frame.
+    static constexpr int firstFrameWaitMs = 300;
+
     // Everything the delegate asks of the desktop, so tests can hand in fakes.
     struct Environment {
         NotchViewModel::Services modelServices;
@@ -68,11 +71,15 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     // The start-up sequence: accessory policy, updater, placement callback,
-    // status item, launch at login, desktop window; the notch panel follows on
-    // once the event loop has caught up (or at once when something needs it sooner).
+    // status item, launch at login; then, one event-loop turn each, the desktop
+    // window is built, its first frame drawn, its surface made, the window
+    // shown, and, once its frame is on screen, the notch panel built and shown
+    // (at once when something needs them sooner).
     void applicationDidFinishLaunching();
-    // Builds and shows the notch panel if the start-up sequence left it to do.
-    void buildNotchPanel();
+    // Runs now whatever the start-up sequence left to later turns.
+    void finishStartUp();
+    // Whether the start-up sequence still has turns to come.
+    bool isStartingUp() const { return pendingStep_ != StartUpStep::done; }
     // Another start of the program asked this one to come to the front.
     void handleReopen();
     // The "Notch Position" settings window, made on first use, brought forward.
@@ -108,6 +115,13 @@ public:
     static std::string_view placementTitle(NotchPlacement placement);
 
 private:
+    // What start-up leaves to later turns of the event loop, in order.
+    enum class StartUpStep { desktopWindow, desktopFrame, desktopSurface, desktopShow, notchPanel, done };
+
+    void runStartUpStep();
+    void scheduleStartUpStep(int delayMs);
+    StartUpStep stepAfterDesktopWindow() const;
+    void buildNotchPanel();
     void log(const std::string& line) const;
     void updateLaunchAtLoginItem();
 
@@ -124,9 +138,9 @@ private:
     QAction* launchAtLoginItem_ = nullptr;
     std::map<NotchPlacement, QAction*> notchPlacementMenuItems_;
     std::shared_ptr<Updater> updaterController_;
-    bool notchPanelPending_ = false;
-    // Builds the panel when the start-up sequence left it to do; gone with the delegate.
-    std::unique_ptr<QTimer> notchPanelStep_;
+    StartUpStep pendingStep_ = StartUpStep::done;
+    // Runs the pending start-up step on the loop's next turn; gone with the delegate.
+    std::unique_ptr<QTimer> startUpTurn_;
 };
 
 }  // namespace glimora

@@ -12,6 +12,7 @@
 #include "app/app_delegate.hpp"
 #include "app/command_line.hpp"
 #include "app/single_instance.hpp"
+#include "platform/memory_pages.hpp"
 
 namespace {
 
@@ -51,6 +52,8 @@ int main(int argc, char* argv[]) {
     const auto request =
         commandLine.openSettings ? SingleInstance::Request::openSettings : SingleInstance::Request::activate;
 
+    // Before anything is allocated: the library's photos are megabytes each.
+    returnLargeBlocksWhenFreed();
     SystemLogger logger;
     // Settled before anything reads or writes the user's files.
     std::unique_ptr<SingleInstance> instance;

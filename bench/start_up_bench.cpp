@@ -16,13 +16,18 @@
 // Run it on an X display at 1920x1080 (scripts/bench uses Xvfb when there is none).
 // GLIMORA_START_UP_BINARY names another glimora program to start (an older
 // build, to compare); GLIMORA_START_UP_GAPS=1 lists every main-thread gap
-// over 40 ms with its processor time. On a loaded machine a gap is mostly
-// waiting for a processor: its processor time is what an idle machine would see.
+// over 40 ms (=N: over N ms) with its processor time, and under it each event the loop
+// handed out in it that took over a millisecond (receiver, event type), with
+// its wall and processor time and how often the thread waited (on the X
+// server, a lock) or was preempted: which piece of work the gap was. On a
+// loaded machine a gap is mostly waiting for a processor: its processor time
+// is what an idle machine would see.
 #include <benchmark/benchmark.h>
 
 #include <signal.h>
 
 #include <cerrno>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -50,6 +55,7 @@
 #include "bench/heavy_library.hpp"
 #include "bench/times_reporter.hpp"
 #include "model/recipe_library.hpp"
+#include "platform/memory_pages.hpp"
 #include "platform/paths.hpp"
 
 // Xlib last: its macros (Bool, Status) break Qt headers that follow them.
@@ -61,6 +67,68 @@ namespace {
 namespace fs = std::filesystem;
 using namespace glimora;
 using Clock = std::chrono::steady_clock;
+
+qint64 threadCpuNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+qint64 monotonicNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// Times every event the main thread's loop hands out (not the ones sent from
+// inside another): which piece of work a long gap was made of.
+class TimedApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    struct Dispatch {
+        qint64 start, wall, cpu;
+        long waits, preempted;  // context switches: voluntary (waiting on something), forced
+        std::string what;
+    };
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (depth_++ > 0) {
+            const bool handled = QApplication::notify(receiver, event);
+            --depth_;
+            return handled;
+        }
+        rusage before{};
+        ::getrusage(RUSAGE_THREAD, &before);
+        const qint64 start = monotonicNs(), cpu = threadCpuNs();
+        const int type = event->type();
+        std::string what = receiver->metaObject()->className();
+        if (!receiver->objectName().isEmpty()) what += " " + receiver->objectName().toStdString();
+        const bool handled = QApplication::notify(receiver, event);
+        --depth_;
+        const qint64 wall = monotonicNs() - start;
+        rusage after{};
+        ::getrusage(RUSAGE_THREAD, &after);
+        if (wall > 1'000'000)
+            dispatches_.push_back({start, wall, threadCpuNs() - cpu, after.ru_nvcsw - before.ru_nvcsw,
+                                   after.ru_nivcsw - before.ru_nivcsw, what + " event " + std::to_string(type)});
+        return handled;
+    }
+
+    // The long dispatches that ended after `since`, forgotten once listed.
+    void listSince(qint64 since) {
+        for (const Dispatch& each : dispatches_)
+            if (each.start + each.wall > since)
+                std::fprintf(stderr, "    %.1f ms (%.1f ms processor, %ld waits, %ld preempted) %s\n",
+                             double(each.wall) / 1e6, double(each.cpu) / 1e6, each.waits, each.preempted,
+                             each.what.c_str());
+        dispatches_.clear();
+    }
+
+private:
+    int depth_ = 0;
+    std::vector<Dispatch> dispatches_;
+};
 
 // The heavy library is made once into the build folder and reused by later runs.
 const heavy_library::Written& heavyLibrary() {
@@ -220,14 +288,15 @@ int startInThisProcess(std::size_t expectedRecipes) {
     std::unique_ptr<AppDelegate> delegate;
     QElapsedTimer clock;
     clock.start();
+    const qint64 clockStart = monotonicNs();
+    const char* gapsSetting = std::getenv("GLIMORA_START_UP_GAPS");
+    const bool listGaps = gapsSetting != nullptr;
+    const qint64 listedGap = (listGaps && std::atoi(gapsSetting) > 1 ? std::atoi(gapsSetting) : 40) * 1'000'000LL;
+    auto* application = static_cast<TimedApplication*>(QCoreApplication::instance());
     qint64 lastBeat = 0, longestGap = 0, libraryAt = -1;
     // The main thread's own processor time in the longest gap: what the gap
     // would be on an idle machine, where nothing else wants the processor.
-    const auto threadCpu = [] {
-        timespec now{};
-        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-    };
+    const auto threadCpu = threadCpuNs;
     qint64 lastCpu = threadCpu(), longestGapCpu = 0;
     // The first save: started 1.5 s after the library is in, measured until
     // the file has been replaced.
@@ -241,9 +310,11 @@ int startInThisProcess(std::size_t expectedRecipes) {
     QEventLoop loop;
     QObject::connect(&heartbeat, &QTimer::timeout, [&] {
         const qint64 now = clock.nsecsElapsed(), cpu = threadCpu();
-        if (now - lastBeat > 40'000'000 && std::getenv("GLIMORA_START_UP_GAPS"))
+        if (now - lastBeat > listedGap && listGaps) {
             std::fprintf(stderr, "gap of %.1f ms (%.1f ms of processor time) ending %.1f ms after start\n",
                          double(now - lastBeat) / 1e6, double(cpu - lastCpu) / 1e6, double(now) / 1e6);
+            application->listSince(clockStart + lastBeat);
+        }
         const bool saving = saveStart >= 0 && saveDone < 0;
         if (!saving && now - lastBeat > longestGap) {
             longestGap = now - lastBeat;
@@ -425,7 +496,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
     if (argc == 3 && std::string(argv[1]) == inProcessSwitch) {
         // As the program's own main does, then the measured sequence.
-        QApplication application(argc, argv);
+        returnLargeBlocksWhenFreed();
+        TimedApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Glimora"));
         QApplication::setDesktopFileName(QStringLiteral("glimora"));
         return startInThisProcess(std::strtoul(argv[2], nullptr, 10));

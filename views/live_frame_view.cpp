@@ -8,6 +8,8 @@
 #include <cmath>
 #include <thread>
 
+#include "platform/memory_pages.hpp"
+
 namespace glimora {
 
 namespace {
@@ -98,6 +100,11 @@ void LiveFrameView::invalidate() {
     QMetaObject::invokeMethod(this, &LiveFrameView::renderPending, Qt::QueuedConnection);
 }
 
+void LiveFrameView::drawAhead() {
+    if (!dirty_ || suspended_ || width() <= 0 || height() <= 0) return;
+    render();
+}
+
 int LiveFrameView::frameThreads() {
     // Asked of the system once, not at every frame.
     static const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
@@ -118,6 +125,8 @@ QRegion LiveFrameView::render() {
     if (frame_.size() != pixels) {
         frame_ = QImage(pixels, frameFormat);
         frames_.forget();
+        // Fresh memory, written all over by the workers at once.
+        if (!frame_.isNull()) makePagesPresent(frame_.bits(), std::size_t(frame_.sizeInBytes()));
     }
     dirty_ = false;
     if (frame_.isNull()) return {};  // no memory for a frame: the last paint stays

@@ -25,6 +25,9 @@ public:
 
     // Draws a new frame at the next turn of the event loop (or paint).
     void invalidate();
+    // Draws the frame asked for now, shown or not (laid out at its size): a
+    // window's first paint then only copies it.
+    void drawAhead();
 
     // While suspended, a frame asked for waits (nobody can see the view).
     void setSuspended(bool suspended) { suspended_ = suspended; }

@@ -86,6 +86,11 @@ void WallpaperCanvasView::setCovered(bool covered) {
     if (animate) frameTimer_->start();
 }
 
+void WallpaperCanvasView::drawAhead() {
+    stack_->activate();
+    if (auto* view = qobject_cast<LiveFrameView*>(currentView())) view->drawAhead();
+}
+
 QWidget* WallpaperCanvasView::currentView() const { return stack_->currentWidget(); }
 
 void WallpaperCanvasView::modelChanged(const NotchViewModelBridge::PropSet& props) {

@@ -40,6 +40,10 @@ public:
     // Stops following the desktop's setting.
     void setReduceMotion(bool reduceMotion);
 
+    // Lays the view out at its size and draws the current drawing's frame now,
+    // before its window first shows (the material draws only once shown).
+    void drawAhead();
+
     // Whether frames are being drawn on the clock.
     bool isAnimating() const;
 

@@ -1,10 +1,20 @@
 #include "windows/wallpaper_window_controller.hpp"
 
+#include <QBackingStore>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
+#include <algorithm>
+#include <utility>
+
+#include "platform/memory_pages.hpp"
 #include "views/wallpaper_canvas_view.hpp"
 #include "windows/desktop_content.hpp"
 #include "windows/desktop_window_x11.hpp"
@@ -75,9 +85,87 @@ void WallpaperWindowController::fitToPrimaryScreen() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) window_->setGeometry(screen->geometry());
 }
 
+void WallpaperWindowController::drawAhead() {
+    fitToPrimaryScreen();
+    window_->layout()->activate();
+    if (auto* canvas = qobject_cast<WallpaperCanvasView*>(content_)) canvas->drawAhead();
+}
+
+bool WallpaperWindowController::prepareSurface() {
+    // The first paint copies a whole screen of pixels into the backing
+    // store's fresh shared memory, and the first touch of each of its pages
+    // is dear (twice the copy's own time, far more in a virtual machine, and
+    // from 20 to 200 ms for a screen on a busy one). The store is made and
+    // written black ahead, a band of rows per call, so that the turn that
+    // shows the window only copies; the paint keeps a store of the window's size.
+    if (surfaceBandsDone_ == 0) fitToPrimaryScreen();
+    QBackingStore* store = window_->backingStore();
+    if (!store || surfaceBandsDone_ >= surfaceBands) return false;
+    const QRect area(QPoint(), window_->size());
+    if (store->size() != area.size()) {
+        store->resize(area.size());
+        surfaceBandsDone_ = 0;
+    }
+    const int top = area.height() * surfaceBandsDone_ / surfaceBands;
+    const int bottom = area.height() * (surfaceBandsDone_ + 1) / surfaceBands;
+    const QRect band(0, top, area.width(), bottom - top);
+    store->beginPaint(band);
+    if (QPaintDevice* device = store->paintDevice()) {
+        if (device->devType() == QInternal::Image) {
+            // Only asks the kernel for the band's pages: nothing is written.
+            const auto& image = *static_cast<const QImage*>(device);
+            const qreal ratio = image.devicePixelRatio();
+            const int firstRow = std::clamp(qRound(band.top() * ratio), 0, image.height());
+            const int endRow = std::clamp(qRound((band.bottom() + 1) * ratio), firstRow, image.height());
+            makePagesPresent(const_cast<uchar*>(image.constScanLine(0)) + std::size_t(firstRow) * image.bytesPerLine(),
+                             std::size_t(endRow - firstRow) * image.bytesPerLine());
+        }
+        QPainter(device).fillRect(band, Qt::black);
+    }
+    store->endPaint();
+    return ++surfaceBandsDone_ < surfaceBands;
+}
+
 void WallpaperWindowController::show() {
     fitToPrimaryScreen();
     window_->show();
+    // Showing posts every child an update for later. Taken now, before the
+    // server exposes the window, they join its first paint; taken after it,
+    // they would paint the whole screen a second time, and that paint waits
+    // for the server to finish reading the first.
+    for (QWidget* child : window_->findChildren<QWidget*>())
+        QCoreApplication::sendPostedEvents(child, QEvent::UpdateLater);
+    QCoreApplication::sendPostedEvents(window_.get(), QEvent::UpdateLater);
+}
+
+void WallpaperWindowController::whenFrameShown(std::function<void()> then) {
+    QWindow* native = window_->windowHandle();
+    if (!native || native->isExposed()) {
+        whenX11ServerCaughtUp(*window_, std::move(then));
+        return;
+    }
+    // Told on the first expose, whose handling paints the frame and sends it.
+    class ExposeWatch final : public QObject {
+    public:
+        ExposeWatch(QWindow* window, QWidget& widget, std::function<void()> then)
+            : QObject(window), widget_(widget), then_(std::move(then)) {
+            window->installEventFilter(this);
+        }
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed() && then_) {
+                QMetaObject::invokeMethod(this, [this, then = std::exchange(then_, nullptr)]() mutable {
+                    whenX11ServerCaughtUp(widget_, std::move(then));
+                    deleteLater();
+                }, Qt::QueuedConnection);
+            }
+            return false;
+        }
+
+    private:
+        QWidget& widget_;
+        std::function<void()> then_;
+    };
+    new ExposeWatch(native, *window_, std::move(then));
 }
 
 void WallpaperWindowController::handleScreenParametersChange() {

@@ -4,6 +4,7 @@
 // wallpaper setting is never touched.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QRect>
@@ -25,8 +26,21 @@ public:
     WallpaperWindowController(const WallpaperWindowController&) = delete;
     WallpaperWindowController& operator=(const WallpaperWindowController&) = delete;
 
+    // Ahead of show(), each optional, on turns of their own: fits the window
+    // to the primary screen, lays it out and draws its first frame without
+    // showing it; and makes the memory that the window's pixels are sent
+    // from, one of `surfaceBands` bands of it per call (true while bands are
+    // left). show() then only maps the window and copies the frame.
+    virtual void drawAhead();
+    virtual bool prepareSurface();
+    static constexpr int surfaceBands = 4;
     // Fits the window to the primary screen and shows it.
     virtual void show();
+    // Calls `then` from the event loop once the shown window's frame has been
+    // painted and the X server has put it on screen, without waiting for
+    // either meanwhile. Never when the window goes first; and a window under
+    // others may never be exposed, so a caller that must go on sets a limit.
+    void whenFrameShown(std::function<void()> then);
 
     // Refits the window to the primary screen one event-loop turn later, when
     // the screens have settled; nothing when there is no primary screen.
@@ -55,6 +69,7 @@ private:
     std::unique_ptr<QWidget> window_;
     QWidget* content_ = nullptr;
     bool covered_ = false;
+    int surfaceBandsDone_ = 0;
 };
 
 }  // namespace glimora

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/build_configuration.hpp"
@@ -17,6 +18,19 @@ using nlohmann::json;
 using test::AppHarness;
 using Status = LoginItem::Status;
 
+// The desktop window's steps after the start-up turn, in order.
+test::Journal desktopWindowSteps() {
+    test::Journal steps{"wallpaper.create", "wallpaper.drawAhead"};
+    steps.insert(steps.end(), WallpaperWindowController::surfaceBands, "wallpaper.prepareSurface");
+    steps.push_back("wallpaper.show");
+    return steps;
+}
+
+test::Journal concatenated(test::Journal first, const test::Journal& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 TEST(AppDelegateStartUp, RunsItsStepsInOrder) {
     AppHarness harness;
     auto delegate = harness.make();
@@ -28,12 +42,55 @@ TEST(AppDelegateStartUp, RunsItsStepsInOrder) {
                                    "log: Ombriq updater is disabled until SPARKLE_PUBLIC_ED_KEY is configured",
                                    "statusItem.show",
                                    "login.register",
-                                   "wallpaper.create",
-                                   "wallpaper.show",
                                }));
     EXPECT_EQ(harness.placementCallbackAtStatusItem, true);
+    // The desktop window follows on later turns of the event loop.
+    EXPECT_EQ(delegate->wallpaperWindowController(), nullptr);
+    EXPECT_TRUE(delegate->isStartingUp());
+
+    // A zero timer marks every turn of the loop.
+    QTimer turns;
+    turns.setInterval(0);
+    QObject::connect(&turns, &QTimer::timeout, [&] { harness.journal.push_back("turn"); });
+    turns.start();
+    ASSERT_TRUE(test::processEventsUntil([&] { return !delegate->isStartingUp(); }));
+    turns.stop();
     ASSERT_NE(delegate->wallpaperWindowController(), nullptr);
     EXPECT_TRUE(delegate->wallpaperWindowController()->window()->isVisible());
+
+    // Each step of the desktop window on a turn of its own, in this order.
+    const test::Journal steps = desktopWindowSteps();
+    EXPECT_EQ(steps.size(), 7u);
+    test::Journal seen;
+    bool turnSinceStep = true;
+    for (auto entry = harness.journal.begin() + 4; entry != harness.journal.end(); ++entry) {
+        if (*entry == "turn") {
+            turnSinceStep = true;
+            continue;
+        }
+        EXPECT_TRUE(turnSinceStep) << *entry << " ran on the same turn as the step before it";
+        turnSinceStep = false;
+        seen.push_back(*entry);
+    }
+    EXPECT_EQ(seen, steps);
+}
+
+TEST(AppDelegateStartUp, WhatNeedsTheWindowsSoonerFinishesTheStartUpAtOnce) {
+    AppHarness harness;
+    auto delegate = harness.make();
+    delegate->applicationDidFinishLaunching();
+    delegate->finishStartUp();
+    EXPECT_FALSE(delegate->isStartingUp());
+    EXPECT_EQ(harness.journal,
+              concatenated({"activationPolicy.accessory",
+                            "log: Ombriq updater is disabled until SPARKLE_PUBLIC_ED_KEY is configured",
+                            "statusItem.show", "login.register"},
+                           desktopWindowSteps()));
+    ASSERT_NE(delegate->wallpaperWindowController(), nullptr);
+    EXPECT_TRUE(delegate->wallpaperWindowController()->window()->isVisible());
+    // The turns that were to come find nothing left to do.
+    test::processEventsFor(50);
+    EXPECT_EQ(harness.journal.size(), 4 + desktopWindowSteps().size());
 }
 
 TEST(AppDelegateStartUp, ConfiguredUpdaterIsStartedWithoutALogLine) {
@@ -43,8 +100,9 @@ TEST(AppDelegateStartUp, ConfiguredUpdaterIsStartedWithoutALogLine) {
     harness.model.preferences->setValue("launchAtLogin", true);
     auto delegate = harness.make();
     delegate->applicationDidFinishLaunching();
-    EXPECT_EQ(harness.journal, (test::Journal{"activationPolicy.accessory", "updater.start", "statusItem.show",
-                                              "wallpaper.create", "wallpaper.show"}));
+    delegate->finishStartUp();
+    EXPECT_EQ(harness.journal,
+              concatenated({"activationPolicy.accessory", "updater.start", "statusItem.show"}, desktopWindowSteps()));
 }
 
 TEST(UpdaterGate, TruthTable) {

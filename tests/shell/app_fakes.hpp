@@ -86,17 +86,26 @@ private:
 
 class JournalWallpaperWindowController final : public WallpaperWindowController {
 public:
-    JournalWallpaperWindowController(std::shared_ptr<NotchViewModel> model, Journal& journal)
-        : WallpaperWindowController(std::move(model)), journal_(journal) {
+    JournalWallpaperWindowController(std::shared_ptr<NotchViewModel> model, Journal& journal, bool maps = true)
+        : WallpaperWindowController(std::move(model)), journal_(journal), maps_(maps) {
         journal_.push_back("wallpaper.create");
+    }
+    void drawAhead() override {
+        journal_.push_back("wallpaper.drawAhead");
+        WallpaperWindowController::drawAhead();
+    }
+    bool prepareSurface() override {
+        journal_.push_back("wallpaper.prepareSurface");
+        return WallpaperWindowController::prepareSurface();
     }
     void show() override {
         journal_.push_back("wallpaper.show");
-        WallpaperWindowController::show();
+        if (maps_) WallpaperWindowController::show();
     }
 
 private:
     Journal& journal_;
+    bool maps_;
 };
 
 class FakeScreenSaver final : public ScreenSaverBundle {
@@ -133,6 +142,8 @@ struct AppHarness {
     bool trayAvailable = true;
     // Whether the delegate builds the notch panel (on a 1920x1080 screen).
     bool withNotchPanel = false;
+    // Whether the desktop window really shows when asked.
+    bool wallpaperWindowMaps = true;
     int terminations = 0;
     // Whether the placement callback was in place when the status item was shown.
     std::optional<bool> placementCallbackAtStatusItem;
@@ -157,7 +168,8 @@ struct AppHarness {
             return item;
         };
         environment.makeWallpaperWindowController = [this](std::shared_ptr<NotchViewModel> shared) {
-            return std::make_unique<JournalWallpaperWindowController>(std::move(shared), journal);
+            return std::make_unique<JournalWallpaperWindowController>(std::move(shared), journal,
+                                                                      wallpaperWindowMaps);
         };
         if (withNotchPanel)
             environment.makeNotchWindowController = [this](std::shared_ptr<NotchViewModel> shared) {

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
@@ -84,16 +85,23 @@ struct DelegateWithPanel : ::testing::Test {
     long panelsBuilt() const { return std::count(harness.journal.begin(), harness.journal.end(), "notch.create"); }
 };
 
-TEST_F(DelegateWithPanel, TheStartUpTurnShowsTheDesktopWindowAndThePanelFollowsOnTheNext) {
+TEST_F(DelegateWithPanel, TheDesktopWindowAndThenThePanelFollowOnLaterTurns) {
     harness.withNotchPanel = true;
     delegate = harness.make();
     delegate->applicationDidFinishLaunching();
-    EXPECT_EQ(harness.journal.back(), "wallpaper.show");
-    EXPECT_TRUE(delegate->wallpaperWindowController()->window()->isVisible());
+    EXPECT_EQ(harness.journal.back(), "login.register");
+    EXPECT_EQ(delegate->wallpaperWindowController(), nullptr);
     EXPECT_EQ(delegate->notchWindowController(), nullptr);
     EXPECT_EQ(panelsBuilt(), 0);
 
-    ASSERT_TRUE(processEventsUntil([&] { return delegate->notchWindowController() != nullptr; }));
+    // The panel comes once the desktop window shows its frame.
+    bool desktopShownFirst = false;
+    ASSERT_TRUE(processEventsUntil([&] {
+        if (!delegate->notchWindowController()) return false;
+        desktopShownFirst = delegate->wallpaperWindowController()->window()->isVisible();
+        return true;
+    }));
+    EXPECT_TRUE(desktopShownFirst);
     NotchPanel* panel = delegate->notchWindowController()->panel();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->geometry(), QRect(800, 0, 320, 28));
@@ -132,12 +140,37 @@ TEST_F(DelegateWithPanel, AReopenBeforeThePanelsTurnBringsItAtOnce) {
     EXPECT_EQ(panelsBuilt(), 1);
 }
 
+TEST_F(DelegateWithPanel, ADesktopWindowNeverExposedHoldsThePanelBackOnlyForAMoment) {
+    harness.withNotchPanel = true;
+    harness.wallpaperWindowMaps = false;  // as under a full-screen window: no expose comes
+    delegate = harness.make();
+    delegate->applicationDidFinishLaunching();
+    ASSERT_TRUE(processEventsUntil([&] { return harness.journal.back() == "wallpaper.show"; }));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(processEventsUntil([&] { return delegate->notchWindowController() != nullptr; }));
+    EXPECT_GE(clock.elapsed(), AppDelegate::firstFrameWaitMs / 2);
+    EXPECT_TRUE(delegate->notchWindowController()->panel()->isVisible());
+    EXPECT_EQ(panelsBuilt(), 1);
+}
+
 TEST_F(DelegateWithPanel, ADelegateGoneBeforeThePanelsTurnLeavesNothingToRun) {
     harness.withNotchPanel = true;
     delegate = harness.make();
     delegate->applicationDidFinishLaunching();
     delegate.reset();
-    QCoreApplication::processEvents();  // the queued step must not reach the dead delegate
+    test::processEventsFor(50);  // no step may reach the dead delegate
+    EXPECT_EQ(panelsBuilt(), 0);
+    EXPECT_EQ(std::count(harness.journal.begin(), harness.journal.end(), "wallpaper.create"), 0);
+
+    // Nor the wait for a desktop frame that never comes.
+    harness.journal.clear();
+    harness.wallpaperWindowMaps = false;
+    delegate = harness.make();
+    delegate->applicationDidFinishLaunching();
+    ASSERT_TRUE(processEventsUntil([&] { return harness.journal.back() == "wallpaper.show"; }));
+    delegate.reset();
+    test::processEventsFor(AppDelegate::firstFrameWaitMs + 100);
     EXPECT_EQ(panelsBuilt(), 0);
 }
 

@@ -4,10 +4,12 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QBackingStore>
 #include <QScreen>
 #include <QWidget>
 
 #include "render/live_canvas.hpp"
+#include "views/live_canvas_view.hpp"
 #include "views/wallpaper_canvas_view.hpp"
 #include "state/wallpaper_snapshot.hpp"
 #include "tests/shell/qt_application.hpp"
@@ -114,11 +116,64 @@ TEST(WallpaperWindow, ShowsTheLiveCanvasOfTheCurrentDesign) {
     }
 
     QPointer<QWidget> old = controller.contentView();
+    EXPECT_EQ(canvas->canvasView()->framesDrawn(), 1);
     auto* content = new QWidget;
     controller.setContentView(content);
     EXPECT_TRUE(old.isNull());
     EXPECT_EQ(controller.contentView(), content);
     EXPECT_EQ(content->window(), controller.window());
+}
+
+TEST(WallpaperWindow, TheFirstFrameIsDrawnAheadOnceAndShownAsDrawn) {
+    test::ModelHarness harness;
+    auto model = makeModel(harness);
+    WallpaperWindowController controller(model);
+    auto* canvas = dynamic_cast<WallpaperCanvasView*>(controller.contentView());
+    ASSERT_NE(canvas, nullptr);
+    LiveCanvasView* view = canvas->canvasView();
+    ASSERT_EQ(canvas->currentView(), view);
+    EXPECT_EQ(view->framesDrawn(), 0);
+
+    controller.drawAhead();
+    EXPECT_FALSE(controller.window()->isVisible());
+    EXPECT_EQ(controller.window()->geometry(), QGuiApplication::primaryScreen()->geometry());
+    EXPECT_EQ(view->size(), controller.window()->size());  // laid out at the window's size while hidden
+    EXPECT_EQ(view->framesDrawn(), 1);
+    controller.drawAhead();  // nothing changed: nothing to draw
+    EXPECT_EQ(view->framesDrawn(), 1);
+
+    // A band of the window's memory per call, then nothing more to do.
+    for (int band = 1; band < WallpaperWindowController::surfaceBands; ++band)
+        EXPECT_TRUE(controller.prepareSurface()) << band;
+    EXPECT_FALSE(controller.prepareSurface());
+    EXPECT_FALSE(controller.prepareSurface());
+    ASSERT_NE(controller.window()->backingStore(), nullptr);
+    EXPECT_EQ(controller.window()->backingStore()->size(), controller.window()->size());
+    EXPECT_FALSE(controller.window()->isVisible());
+    bool shown = false;
+    controller.show();
+    controller.whenFrameShown([&] { shown = true; });
+    ASSERT_TRUE(test::processEventsUntil([&] { return shown; }));
+    // Shown as drawn ahead, not drawn again.
+    const QImage shot = controller.window()->grab().toImage();
+    EXPECT_EQ(view->framesDrawn(), 1);
+    const QColor middle = shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    EXPECT_NE(middle, QColor(Qt::black));
+
+    // A change after it is drawn as usual.
+    model->setVignette(!model->vignette());
+    ASSERT_TRUE(test::processEventsUntil([&] { return view->framesDrawn() == 2; }));
+}
+
+TEST(WallpaperWindow, AFrameShownCallbackDiesWithTheWindow) {
+    test::ModelHarness harness;
+    int calls = 0;
+    {
+        WallpaperWindowController controller(makeModel(harness));
+        controller.whenFrameShown([&] { ++calls; });  // never shown
+    }
+    test::processEventsFor(50);
+    EXPECT_EQ(calls, 0);
 }
 
 }  // namespace
