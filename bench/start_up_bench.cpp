@@ -466,8 +466,15 @@ public:
                 if (found == counters_.end() || !found->second.count(counter)) return -1.0;
                 return found->second.at(counter);
             };
-            std::printf("%-36s %9.1f %9.1f   %s\n", what, value("BM_" + benchmark + "HeavyLibrary"),
-                        value("BM_" + benchmark + "EmptyLibrary"), target);
+            // Negative: the run has no such figure (an empty library makes no save).
+            const auto cell = [](double figure) {
+                char text[32];
+                if (figure < 0) std::snprintf(text, sizeof text, "%9s", "-");
+                else std::snprintf(text, sizeof text, "%9.1f", figure);
+                return std::string(text);
+            };
+            std::printf("%-36s %s %s   %s\n", what, cell(value("BM_" + benchmark + "HeavyLibrary")).c_str(),
+                        cell(value("BM_" + benchmark + "EmptyLibrary")).c_str(), target);
         };
         std::printf("\nheavy library: %zu bytes; program: %s\n", heavyLibrary().bytes, programPath());
         std::printf("%-36s %9s %9s   %s\n", "", "heavy", "empty", "target (heavy)");
