@@ -85,9 +85,11 @@ TEST_F(AnimationEditorTest, AChipSelectsItsPropertyAndTheHelpLineDescribesTheMod
     model->selectShape(NotchShape::radial);
     model->setAnimationProperty(AnimationProperty::phase);
     test::settle();
-    for (OptionChip* chip : test::visibleChildren<OptionChip>(&editor))
-        if (std::find(propertyTitles.begin(), propertyTitles.end(), chip->text()) != propertyTitles.end())
+    for (OptionChip* chip : test::visibleChildren<OptionChip>(&editor)) {
+        if (std::find(propertyTitles.begin(), propertyTitles.end(), chip->text()) != propertyTitles.end()) {
             EXPECT_FALSE(chip->isSelected()) << chip->text().toStdString();
+        }
+    }
     EXPECT_TRUE(showsText(&editor, "Slide the pattern through its cycle"));
 }
 

@@ -264,7 +264,9 @@ TEST_F(ShellViewsTest, TheSideTabColumnSelectsTabsAndActs) {
         EXPECT_EQ(tabs[i]->toolTip(), qTitle(cases[i]));
         EXPECT_EQ(tabs[i]->symbol().toStdString(), systemImage(cases[i]));
         EXPECT_EQ(tabs[i]->size(), QSize(36, 30));
-        if (i > 0) EXPECT_EQ(tabs[i]->y() - tabs[i - 1]->y(), 34);
+        if (i > 0) {
+            EXPECT_EQ(tabs[i]->y() - tabs[i - 1]->y(), 34);
+        }
     }
     EXPECT_EQ(SideTabList::tabPadding(302 + 28), 14);
     EXPECT_EQ(SideTabList::tabPadding(100), 14);
