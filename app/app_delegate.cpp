@@ -111,6 +111,7 @@ void AppDelegate::scheduleStartUpStep(int delayMs) {
     // Named after the step, so that a profile of the event loop tells them apart.
     static constexpr const char* names[] = {"startUp.desktopWindow", "startUp.desktopFrame", "startUp.desktopSurface",
                                             "startUp.desktopShow",   "startUp.notchPanel",   "startUp.done"};
+    static_assert(std::size(names) == std::size_t(StartUpStep::done) + 1, "a name for every step");
     startUpTurn_->setObjectName(QLatin1String(names[int(pendingStep_)]));
     startUpTurn_->start(delayMs);
 }

@@ -426,8 +426,7 @@ void CellColorer::fillRowsOf(const CellGrid& grid, std::int64_t firstRow, std::i
         // shapes with hasRoughSteps (`tone` then holds the step), and the
         // exact formula takes the rest.
         bool toned = false;
-        if constexpr (ShapeField::hasVectorTones(S))
-            if (vectorLanes) toned = field_.vectorTones(xs, py.data(), count, tone.data(), quantized);
+        if (vectorLanes) toned = field_.vectorTones(xs, py.data(), count, tone.data(), quantized);
         const bool allSettled = toned && quantized;
         if (!allSettled) {
             std::fill_n(settled.begin(), count, false);

@@ -13,17 +13,10 @@ namespace {
 // slightly larger rectangles cost less than many slivers.
 constexpr std::int64_t runGap = 2;
 
-void swapRedAndBlue(const CanvasPixels& pixels) {
-    for (std::int64_t y = 0; y < pixels.height; ++y) {
-        std::uint8_t* pixel = rowPointer(pixels, y);
-        for (std::int64_t x = 0; x < pixels.width; ++x, pixel += 4) std::swap(pixel[0], pixel[2]);
-    }
-}
-
 }  // namespace
 
 std::span<const PixelRect> LiveCanvasFrames::drewWhole(const CanvasContext& context, bool inOrder) {
-    if (nativeOrder_ && !inOrder) swapRedAndBlue(context.pixels);
+    if (nativeOrder_ && !inOrder) swapRedAndBlueChannels(context.pixels);
     valid_ = false;
     rects_.clear();
     rects_.push_back({0, 0, context.pixels.width, context.pixels.height});
@@ -46,7 +39,6 @@ std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings&
     }
 
     std::swap(colors_, previousColors_);
-    layout_.keepVignetteLevels(true);
     const bool sameGeometry = layout_.layOut(settings, width, height, context.scale, context.pixels, nativeOrder_);
     colors_.resize(std::size_t(layout_.cellCount()));
     // On this thread: a grid's colours take about a millisecond, less than

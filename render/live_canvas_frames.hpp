@@ -20,6 +20,9 @@ namespace glimora::WallpaperRenderer {
 
 class LiveCanvasFrames {
 public:
+    // Frame after frame over one geometry: the vignette's levels are worth keeping.
+    LiveCanvasFrames() { layout_.keepVignetteLevels(true); }
+
     // Past this share of the canvas, changed rectangles are painted as one
     // whole frame on the context's threads.
     static constexpr double wholeFrameShare = 0.4;

@@ -46,6 +46,12 @@ bool LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
     scanlines_ = settings.scanlines;
     vignette_ = settings.vignette;
     const bool same = geometry() == before;
+    // Every table below follows from the geometry alone: a frame over the
+    // same geometry keeps them, and only the vignette's may come or go.
+    if (same) {
+        keepOrDropVignetteLevels();
+        return true;
+    }
 
     const auto columns = std::size_t(grid_.columns);
     const double w = grid_.cellWidth;
@@ -73,7 +79,7 @@ bool LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
     edgesOf(cells_, 1.0f, cellEdges_);
     edgesOf(redBands_, splitOpacity * 1.0f, redEdges_);
     edgesOf(cyanBands_, splitOpacity * 1.0f, cyanEdges_);
-    if (!same || uncoveredStarts_.empty()) findUncovered();
+    findUncovered();
     rows_.resize(std::size_t(grid_.rows));
     reachAbove_.resize(rows_.size());
     std::int64_t aboveEnd = 0;
@@ -102,9 +108,13 @@ bool LiveCellGrid::layOut(const WallpaperExportSettings& settings, double width,
         }
     }
 
+    keepOrDropVignetteLevels();
+    return false;
+}
+
+void LiveCellGrid::keepOrDropVignetteLevels() {
     if (vignette_ && keepVignette_) vignetteLevels_.make(vignetteRamp(), scale_, pixels_.width, pixels_.height);
     else vignetteLevels_.clear();
-    return same;
 }
 
 LiveCellGrid::Geometry LiveCellGrid::geometry() const {

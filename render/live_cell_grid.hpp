@@ -98,6 +98,7 @@ private:
                     Columns columns, std::int64_t x0, std::int64_t x1) const;
     float coverageOf(std::int64_t cellRow, std::int64_t y) const;
     void findUncovered();
+    void keepOrDropVignetteLevels();
     void paintUncovered(std::uint8_t* row, std::span<const RGB> colors, std::int64_t cellRow, float coverage,
                         std::int64_t x0, std::int64_t x1) const;
 

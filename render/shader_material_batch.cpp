@@ -1,6 +1,7 @@
 #include "render/shader_material_batch.hpp"
 
 #include "render/shader_material_sines.hpp"
+#include "render/vector_units.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -644,8 +645,10 @@ bool fusedSinesAgree(Units units) {
     return true;
 }
 
-// The widest units at most `asked` that the processor has.
+// The widest units at most `asked` that the processor has, unless the
+// vector units are turned off for everything (vector_units.hpp).
 Units unitsFor(Units asked) {
+    if (!WallpaperRenderer::vectorUnitsInUse()) return Units::baseline;
     if ((asked == Units::best || asked == Units::avx512) && ShaderMaterialBatch::available(Units::avx512))
         return Units::avx512;
     if (asked != Units::baseline && ShaderMaterialBatch::available(Units::avx2)) return Units::avx2;

@@ -88,14 +88,11 @@ public:
     template <NotchShape S>
     bool roughStepOf(double x, double y, double& step) const;
 
-    // The shapes with a formula for the vector units: every one.
-    static constexpr bool hasVectorTones(NotchShape) { return true; }
-
     // steplessTone(x[i], y[i]) for every i < count into out[i], or with
     // `quantize` its step (stepOf), four points at a time on the vector
     // units; bit for bit the scalar values. False, with `out` untouched, when
-    // the shape has no vector formula or the units are absent or turned off
-    // (vector_units.hpp).
+    // the units are absent or turned off (vector_units.hpp), or a step lies
+    // past what the lanes round exactly.
     //
     // With `quantize`, for shapes with hasRoughVectorSteps whose constants
     // allow it (roughStepsUsable), the lanes first try rough calls and keep

@@ -452,7 +452,7 @@ struct ShapeFieldLanes {
 bool ShapeField::vectorTones(const double* x, const double* y, std::size_t count, double* out, bool quantize) const {
 #if GLIMORA_VECTOR_LANES
     // Tone steps past 2^52 would need the scalar rounding; no table reaches them.
-    if (!hasVectorTones(shape_) || !vectorUnitsInUse() || (quantize && !(stepDivisor_ < 4503599627370496.0)))
+    if (!vectorUnitsInUse() || (quantize && !(stepDivisor_ < 4503599627370496.0)))
         return false;
     return withShape(shape_, [&](auto shape) {
         ShapeFieldLanes::tones<decltype(shape)::value>(*this, x, y, count, out, quantize);

@@ -386,7 +386,8 @@ private:
     // The PNG of the recipe's photo: its own bytes, or, for a copy of a library
     // entry taken while that PNG was still being made in the background, the
     // bytes the encode makes (waiting for them) or has since given the entry.
-    // Null when there are none. Valid until the model next changes.
+    // Empty when there are none; the bytes are shared, so they stay valid
+    // whatever the model does next.
     std::optional<SharedBytes> entryPngData(const DesignRecipe& recipe) const;
     // The library edits below keep recipeHistoryEntries_ in step with the list.
     void insertRecipe(DesignRecipe recipe, bool replacingSameDesign,

@@ -27,17 +27,17 @@ constexpr int bandGap = 96;
 // The union of `rects` as a region, built band by band and handed to Qt in
 // one piece: adding a thousand rectangles to a region one at a time costs a
 // thousand times a region of them all.
-QRegion bandedUnion(std::vector<QRect>& rects, std::vector<QRect>& bands) {
+// The vectors are the caller's, kept for their storage from frame to frame.
+QRegion bandedUnion(std::vector<QRect>& rects, std::vector<QRect>& bands, std::vector<int>& edges,
+                    std::vector<std::pair<int, int>>& spans) {
     if (rects.size() <= 1) return rects.empty() ? QRegion() : QRegion(rects.front());
     std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
     // Every top and bottom edge starts a band (bottom() is inclusive).
-    std::vector<int> edges;
-    edges.reserve(rects.size() * 2);
+    edges.clear();
     for (const QRect& rect : rects) edges.push_back(rect.top()), edges.push_back(rect.bottom() + 1);
     std::sort(edges.begin(), edges.end());
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
     bands.clear();
-    std::vector<std::pair<int, int>> spans;
     std::size_t firstActive = 0;
     std::size_t previousBegin = 0, previousEnd = 0;  // the band above, in `bands`
     for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
@@ -134,17 +134,16 @@ QRegion LiveFrameView::render() {
         {frame_.bits(), frame_.width(), frame_.height(), frame_.bytesPerLine()}, ratio, frameThreads()};
     const auto rects = drawFrame(context, double(width()), double(height()));
     ++framesDrawn_;
-    std::vector<QRect>& points = points_;
-    points.clear();
+    points_.clear();
     for (const WallpaperRenderer::PixelRect& rect : rects) {
         // Pixels to points, rounded outwards.
         const int left = int(std::floor(double(rect.x) / ratio));
         const int top = int(std::floor(double(rect.y) / ratio));
         const int right = int(std::ceil(double(rect.x + rect.width) / ratio));
         const int bottom = int(std::ceil(double(rect.y + rect.height) / ratio));
-        if (right > left && bottom > top) points.emplace_back(left, top, right - left, bottom - top);
+        if (right > left && bottom > top) points_.emplace_back(left, top, right - left, bottom - top);
     }
-    const QRegion changed = bandedUnion(points, bands_);
+    const QRegion changed = bandedUnion(points_, bands_, edges_, spans_);
     if (changed.isEmpty()) ++unchangedFrames_;
     if (gatherChanges_) changed_ += changed;
     return changed;

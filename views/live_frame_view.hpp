@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "render/live_canvas.hpp"
@@ -72,6 +73,8 @@ private:
     QRegion changed_;
     std::vector<QRect> points_;  // a frame's changed rectangles, kept for their storage
     std::vector<QRect> bands_;
+    std::vector<int> edges_;
+    std::vector<std::pair<int, int>> spans_;
     bool gatherChanges_ = false;
     bool dirty_ = true;
     bool queued_ = false;

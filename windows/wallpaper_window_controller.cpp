@@ -96,7 +96,7 @@ bool WallpaperWindowController::prepareSurface() {
     // store's fresh shared memory, and the first touch of each of its pages
     // is dear (twice the copy's own time, far more in a virtual machine, and
     // from 20 to 200 ms for a screen on a busy one). The store is made and
-    // written black ahead, a band of rows per call, so that the turn that
+    // its pages made present ahead, a band of rows per call, so that the turn that
     // shows the window only copies; the paint keeps a store of the window's size.
     if (surfaceBandsDone_ == 0) fitToPrimaryScreen();
     QBackingStore* store = window_->backingStore();
@@ -111,16 +111,20 @@ bool WallpaperWindowController::prepareSurface() {
     const QRect band(0, top, area.width(), bottom - top);
     store->beginPaint(band);
     if (QPaintDevice* device = store->paintDevice()) {
+        bool present = false;
         if (device->devType() == QInternal::Image) {
             // Only asks the kernel for the band's pages: nothing is written.
             const auto& image = *static_cast<const QImage*>(device);
             const qreal ratio = image.devicePixelRatio();
             const int firstRow = std::clamp(qRound(band.top() * ratio), 0, image.height());
             const int endRow = std::clamp(qRound((band.bottom() + 1) * ratio), firstRow, image.height());
-            makePagesPresent(const_cast<uchar*>(image.constScanLine(0)) + std::size_t(firstRow) * image.bytesPerLine(),
-                             std::size_t(endRow - firstRow) * image.bytesPerLine());
+            present = makePagesPresent(const_cast<uchar*>(image.constScanLine(0)) +
+                                           std::size_t(firstRow) * image.bytesPerLine(),
+                                       std::size_t(endRow - firstRow) * image.bytesPerLine());
         }
-        QPainter(device).fillRect(band, Qt::black);
+        // Where the kernel could not, writing the band touches its pages;
+        // the first paint covers every pixel either way.
+        if (!present) QPainter(device).fillRect(band, Qt::black);
     }
     store->endPaint();
     return ++surfaceBandsDone_ < surfaceBands;
