@@ -174,6 +174,20 @@ TEST(WallpaperWindow, AFrameShownCallbackDiesWithTheWindow) {
     }
     test::processEventsFor(50);
     EXPECT_EQ(calls, 0);
+    {
+        // Shown, and gone before its expose (or the call after it) is handled.
+        WallpaperWindowController controller(makeModel(harness));
+        controller.show();
+        controller.whenFrameShown([&] { ++calls; });
+    }
+    test::processEventsFor(50);
+    EXPECT_EQ(calls, 0);
+    // The same window kept: the call does come, so the checks above can fail.
+    WallpaperWindowController controller(makeModel(harness));
+    controller.show();
+    controller.whenFrameShown([&] { ++calls; });
+    test::processEventsFor(200);
+    EXPECT_EQ(calls, 1);
 }
 
 }  // namespace
