@@ -44,7 +44,7 @@ AppDelegate::Environment AppDelegate::Environment::system() {
     environment.loginItem = std::make_shared<AutostartEntry>(
         paths->configHome(), AutostartEntry::currentExecutable().value_or(std::filesystem::path()));
     const QByteArray applicationFolder = QFile::encodeName(QCoreApplication::applicationDirPath());
-    environment.screenSaver = std::make_shared<OmbriqSaverBundle>(applicationFolder.toStdString());
+    environment.screenSaver = std::make_shared<OmbriqSaverLauncher>(applicationFolder.toStdString());
     environment.alerts = std::make_shared<MessageBoxAlertPresenter>();
     environment.makeStatusItem = [logger] { return std::make_unique<SystemTrayStatusItem>(logger); };
     environment.makeWallpaperWindowController = [](std::shared_ptr<NotchViewModel> model) {

@@ -11,7 +11,7 @@
 #include <QPointer>
 
 #include "app/alert_presenter.hpp"
-#include "app/screen_saver_bundle.hpp"
+#include "app/screen_saver_launcher.hpp"
 #include "app/status_item.hpp"
 #include "app/updater.hpp"
 #include "panel/notch_window_controller.hpp"
@@ -47,7 +47,7 @@ public:
         UpdaterConfiguration updaterConfiguration;
         std::shared_ptr<Updater> updater;
         std::shared_ptr<LoginItem> loginItem;
-        std::shared_ptr<ScreenSaverBundle> screenSaver;
+        std::shared_ptr<ScreenSaverLauncher> screenSaver;
         std::shared_ptr<AlertPresenter> alerts;
         std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
         std::function<std::unique_ptr<WallpaperWindowController>(std::shared_ptr<NotchViewModel>)>

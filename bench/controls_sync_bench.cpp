@@ -64,14 +64,14 @@ struct EditorWindow {
         for (int i = 0; i < 12; ++i) {
             auto* slider = new NotchSlider(
                 "Reach", bind(model, &NotchViewModel::spread, &NotchViewModel::setSpread), 20, 400, 1,
-                PinSpec::forModel(model, ShuffleProperty::spread));
+                PinTarget::forModel(model, ShuffleProperty::spread));
             if (i == 0) spread = slider;
             column->addWidget(slider);
             syncs.push_back([slider] { slider->sync(); });
         }
         for (int i = 0; i < 4; ++i) {
             auto* toggle = new StyleToggle("Reflect", bind(model, &NotchViewModel::mirror, &NotchViewModel::setMirror),
-                                           PinSpec::forModel(model, ShuffleProperty::mirror));
+                                           PinTarget::forModel(model, ShuffleProperty::mirror));
             column->addWidget(toggle);
             syncs.push_back([toggle] { toggle->sync(); });
         }

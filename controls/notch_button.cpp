@@ -122,7 +122,7 @@ double NotchButton::cornerRadius() const {
     return 0;
 }
 
-double NotchButton::symbolWidth(const SymbolSpec& symbol) const {
+double NotchButton::symbolWidth(const SymbolLook& symbol) const {
     return symbol.name.isEmpty() ? 0 : symbolExtent(symbol.pixelSize);
 }
 

@@ -67,18 +67,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct SymbolSpec {
+    struct SymbolLook {
         QString name;
         double pixelSize = 0;
         FontWeight weight = FontWeight::regular;
     };
 
-    double symbolWidth(const SymbolSpec& symbol) const;
+    double symbolWidth(const SymbolLook& symbol) const;
 
     Look look_;
     std::function<void()> action_;
-    SymbolSpec symbol_;
-    SymbolSpec trailing_;
+    SymbolLook symbol_;
+    SymbolLook trailing_;
     QFont textFont_;
     std::optional<QColor> labelColor_;
     std::optional<QColor> fill_;

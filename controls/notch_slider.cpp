@@ -151,7 +151,7 @@ void NotchSliderTrack::paintEvent(QPaintEvent*) {
 // NotchSlider
 
 NotchSlider::NotchSlider(const QString& label, Binding<double> value, double lowerBound, double upperBound,
-                         double step, PinSpec pin, QWidget* parent)
+                         double step, PinTarget pin, QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -13,7 +13,7 @@
 //
 // Use:
 //   auto* reach = new NotchSlider("Reach", bind(model, &NotchViewModel::spread, &NotchViewModel::setSpread),
-//                                 20, 400, 1, PinSpec::forModel(model, ShuffleProperty::spread));
+//                                 20, 400, 1, PinTarget::forModel(model, ShuffleProperty::spread));
 //   ... on a model change: `reach->sync();` (repaints in place, writes nothing; safe mid-drag)
 #pragma once
 
@@ -80,7 +80,7 @@ class NotchSlider : public QWidget {
 
 public:
     NotchSlider(const QString& label, Binding<double> value, double lowerBound, double upperBound, double step,
-                PinSpec pin = {}, QWidget* parent = nullptr);
+                PinTarget pin = {}, QWidget* parent = nullptr);
 
     // Re-reads the value and the pin in place.
     void sync();

@@ -4,7 +4,7 @@
 
 namespace glimora {
 
-PinSpec PinSpec::forModel(NotchViewModel& model, ShuffleProperty property) {
+PinTarget PinTarget::forModel(NotchViewModel& model, ShuffleProperty property) {
     return {property, [&model, property] { return model.isPinned(property); },
             [&model, property] { model.togglePin(property); }};
 }
@@ -14,7 +14,7 @@ QString pinButtonText(ShuffleProperty property, bool isPinned) {
     return QString::fromUtf8(isPinned ? "Unpin " : "Pin ") + QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
-PinButton::PinButton(PinSpec spec, QWidget* parent)
+PinButton::PinButton(PinTarget spec, QWidget* parent)
     : NotchButton(Look::plain, {}, parent), spec_(std::move(spec)) {
     setAction([this] {
         if (spec_.onToggle) spec_.onToggle();

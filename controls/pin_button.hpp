@@ -3,9 +3,9 @@
 // not; tooltip and accessible name "Pin <title>" / "Unpin <title>".
 // Pressing it only calls the action; the look follows isPinned on sync().
 //
-// Use: `auto* pin = new PinButton(PinSpec::forModel(model, ShuffleProperty::spread));`
+// Use: `auto* pin = new PinButton(PinTarget::forModel(model, ShuffleProperty::spread));`
 //      ... on a model change: `pin->sync();`
-// PinSpec is also what the slider, toggles and chips take for their pin:
+// PinTarget is also what the slider, toggles and chips take for their pin:
 // a control shows the pin only when both the property and the action are given.
 #pragma once
 
@@ -19,7 +19,7 @@ namespace glimora {
 
 class NotchViewModel;
 
-struct PinSpec {
+struct PinTarget {
     std::optional<ShuffleProperty> property;
     std::function<bool()> isPinned;
     std::function<void()> onToggle;
@@ -27,7 +27,7 @@ struct PinSpec {
     // Whether a pin button is shown: a property and an action, both.
     bool isComplete() const { return property.has_value() && static_cast<bool>(onToggle); }
     // isPinned from the model's pins; the action toggles the pin in the model.
-    static PinSpec forModel(NotchViewModel& model, ShuffleProperty property);
+    static PinTarget forModel(NotchViewModel& model, ShuffleProperty property);
 };
 
 // "Pin Reach" / "Unpin Reach".
@@ -38,7 +38,7 @@ class PinButton : public NotchButton {
 
 public:
     // `spec` must be complete.
-    explicit PinButton(PinSpec spec, QWidget* parent = nullptr);
+    explicit PinButton(PinTarget spec, QWidget* parent = nullptr);
 
     // Re-reads the pinned state: symbol, colour, tooltip, accessible name.
     void sync();
@@ -48,7 +48,7 @@ public:
 private:
     void apply();
 
-    PinSpec spec_;
+    PinTarget spec_;
     bool pinned_ = false;
 };
 

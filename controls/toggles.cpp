@@ -89,7 +89,7 @@ private:
     OnOffRow& row_;
 };
 
-OnOffRow::OnOffRow(Marker marker, const QString& text, Binding<bool> isOn, PinSpec pin, QWidget* parent)
+OnOffRow::OnOffRow(Marker marker, const QString& text, Binding<bool> isOn, PinTarget pin, QWidget* parent)
     : QWidget(parent), marker_(marker), text_(text), binding_(std::move(isOn)) {
     setAttribute(Qt::WA_TranslucentBackground);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);

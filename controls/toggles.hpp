@@ -4,14 +4,14 @@
 //   Both: at least 27 high, 7 px of padding each side, radius-7 background
 //   white 11 % on / 5 % off, text white 82 % / 38 %; a press writes the
 //   negated value once through the binding. The pin follows the row only
-//   when the PinSpec has both a property and an action (nothing otherwise).
+//   when the PinTarget has both a property and an action (nothing otherwise).
 //   ExportChoice: a centred 10-px title, white / white 40 %, on radius 7
 //   white 11 % / 5 %, at least 28 high; a press calls the action.
 // All re-read their state on sync() and never write while syncing.
 //
 // Use:
 //   auto* mirror = new StyleToggle("Reflect", bind(model, &NotchViewModel::mirror, &NotchViewModel::setMirror),
-//                                  PinSpec::forModel(model, ShuffleProperty::mirror));
+//                                  PinTarget::forModel(model, ShuffleProperty::mirror));
 //   auto* png = new ExportChoice("PNG", [&] { return model.exportFormat() == ExportFormat::png; },
 //                                [&] { model.setExportFormat(ExportFormat::png); });
 //   ... on a model change: mirror->sync(); png->sync();
@@ -35,7 +35,7 @@ class OnOffRow : public QWidget {
 public:
     enum class Marker { capsuleSwitch, dot };
 
-    OnOffRow(Marker marker, const QString& text, Binding<bool> isOn, PinSpec pin, QWidget* parent = nullptr);
+    OnOffRow(Marker marker, const QString& text, Binding<bool> isOn, PinTarget pin, QWidget* parent = nullptr);
 
     // Re-reads the value and the pin in place.
     void sync();
@@ -78,7 +78,7 @@ class StyleToggle : public OnOffRow {
     Q_OBJECT
 
 public:
-    StyleToggle(const QString& label, Binding<bool> isOn, PinSpec pin = {}, QWidget* parent = nullptr)
+    StyleToggle(const QString& label, Binding<bool> isOn, PinTarget pin = {}, QWidget* parent = nullptr)
         : OnOffRow(Marker::capsuleSwitch, label, std::move(isOn), std::move(pin), parent) {}
 };
 
@@ -86,7 +86,7 @@ class ToggleChip : public OnOffRow {
     Q_OBJECT
 
 public:
-    ToggleChip(const QString& title, Binding<bool> isOn, PinSpec pin = {}, QWidget* parent = nullptr)
+    ToggleChip(const QString& title, Binding<bool> isOn, PinTarget pin = {}, QWidget* parent = nullptr)
         : OnOffRow(Marker::dot, title, std::move(isOn), std::move(pin), parent) {}
 };
 

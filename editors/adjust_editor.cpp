@@ -16,8 +16,8 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-constexpr ToggleSpec reflectSpec{"Reflect", Prop::mirror, ShuffleProperty::mirror};
-constexpr ToggleSpec okLabSpec{"OKLab", Prop::okLab, std::nullopt};
+constexpr ToggleRow reflectRow{"Reflect", Prop::mirror, ShuffleProperty::mirror};
+constexpr ToggleRow okLabRow{"OKLab", Prop::okLab, std::nullopt};
 
 }  // namespace
 
@@ -25,7 +25,7 @@ constexpr ToggleSpec okLabSpec{"OKLab", Prop::okLab, std::nullopt};
 struct AdjustEditor::Group {
     std::vector<AdjustRow> rows;
     QWidget* widget = nullptr;
-    std::vector<std::pair<NotchSlider*, SliderSpec>> sliders;
+    std::vector<std::pair<NotchSlider*, SliderRow>> sliders;
     std::vector<SideAwareSliderPair*> pairs;
     std::vector<NotchSlider*> singles;
 };
@@ -52,8 +52,8 @@ AdjustEditor::AdjustEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     auto* switches = new QHBoxLayout;
     switches->setContentsMargins(0, 0, 0, 0);
     switches->setSpacing(6);
-    reflect_ = new ToggleChip(qText(reflectSpec.title), boolBinding(model(), reflectSpec.property), pinSpec(model(), reflectSpec.pin), this);
-    okLab_ = new ToggleChip(qText(okLabSpec.title), boolBinding(model(), okLabSpec.property), pinSpec(model(), okLabSpec.pin), this);
+    reflect_ = new ToggleChip(qText(reflectRow.title), boolBinding(model(), reflectRow.property), pinTarget(model(), reflectRow.pin), this);
+    okLab_ = new ToggleChip(qText(okLabRow.title), boolBinding(model(), okLabRow.property), pinTarget(model(), okLabRow.pin), this);
     switches->addWidget(reflect_, 1);
     switches->addWidget(okLab_, 1);
     column->addLayout(switches);

@@ -7,19 +7,19 @@ namespace {
 using Prop = NotchViewModel::Prop;
 using SP = ShuffleProperty;
 
-constexpr SliderSpec twist{"Twist", Prop::angle, 0, 360, 1, SP::angle};
-constexpr SliderSpec radialReach{"Reach", Prop::spread, 100, 300, 1, SP::spread};
-constexpr SliderSpec stripReach{"Reach", Prop::spread, 10, 300, 1, SP::spread};
-constexpr SliderSpec feather{"Feather", Prop::spread, 10, 300, 1, SP::spread};
-constexpr SliderSpec tension{"Tension", Prop::spread, 10, 300, 1, SP::spread};
-constexpr SliderSpec span{"Span", Prop::spread, 10, 300, 1, SP::spread};
-constexpr SliderSpec offset{"Offset", Prop::phase, 0, 360, 1, SP::phase};
-constexpr SliderSpec anchorX{"Anchor X", Prop::centerX, 0, 100, 1, SP::centerX};
-constexpr SliderSpec anchorY{"Anchor Y", Prop::centerY, 0, 100, 1, SP::centerY};
-constexpr SliderSpec densityX{"Density X", Prop::frequencyX, 1, 8, 0.25, SP::frequencyX};
-constexpr SliderSpec densityY{"Density Y", Prop::frequencyY, 1, 6, 0.25, SP::frequencyY};
-constexpr SliderSpec repeatX{"Repeat X", Prop::frequencyX, 1, 8, 0.25, SP::frequencyX};
-constexpr SliderSpec repeatY{"Repeat Y", Prop::frequencyY, 1, 6, 0.25, SP::frequencyY};
+constexpr SliderRow twist{"Twist", Prop::angle, 0, 360, 1, SP::angle};
+constexpr SliderRow radialReach{"Reach", Prop::spread, 100, 300, 1, SP::spread};
+constexpr SliderRow stripReach{"Reach", Prop::spread, 10, 300, 1, SP::spread};
+constexpr SliderRow feather{"Feather", Prop::spread, 10, 300, 1, SP::spread};
+constexpr SliderRow tension{"Tension", Prop::spread, 10, 300, 1, SP::spread};
+constexpr SliderRow span{"Span", Prop::spread, 10, 300, 1, SP::spread};
+constexpr SliderRow offset{"Offset", Prop::phase, 0, 360, 1, SP::phase};
+constexpr SliderRow anchorX{"Anchor X", Prop::centerX, 0, 100, 1, SP::centerX};
+constexpr SliderRow anchorY{"Anchor Y", Prop::centerY, 0, 100, 1, SP::centerY};
+constexpr SliderRow densityX{"Density X", Prop::frequencyX, 1, 8, 0.25, SP::frequencyX};
+constexpr SliderRow densityY{"Density Y", Prop::frequencyY, 1, 6, 0.25, SP::frequencyY};
+constexpr SliderRow repeatX{"Repeat X", Prop::frequencyX, 1, 8, 0.25, SP::frequencyX};
+constexpr SliderRow repeatY{"Repeat Y", Prop::frequencyY, 1, 6, 0.25, SP::frequencyY};
 
 }  // namespace
 
@@ -54,7 +54,7 @@ std::vector<AdjustRow> adjustRows(NotchShape shape) {
     return {{twist, offset}, {anchorX, anchorY}, {densityX, densityY}, {span, std::nullopt}};
 }
 
-SliderSpec cellSizeSlider() { return {"Cell Size", Prop::pixelScale, 1, 8, 0.1, SP::pixelScale}; }
-SliderSpec toneStepsSlider() { return {"Tone Steps", Prop::quantization, 2, 8, 1, std::nullopt}; }
+SliderRow cellSizeSlider() { return {"Cell Size", Prop::pixelScale, 1, 8, 0.1, SP::pixelScale}; }
+SliderRow toneStepsSlider() { return {"Tone Steps", Prop::quantization, 2, 8, 1, std::nullopt}; }
 
 }  // namespace glimora

@@ -5,14 +5,14 @@
 #include <optional>
 #include <vector>
 
-#include "editors/slider_spec.hpp"
+#include "editors/slider_row.hpp"
 
 namespace glimora {
 
 // One row: a slider alone, or two sharing the row at the top or bottom edge.
 struct AdjustRow {
-    SliderSpec first;
-    std::optional<SliderSpec> second;
+    SliderRow first;
+    std::optional<SliderRow> second;
 
     friend bool operator==(const AdjustRow&, const AdjustRow&) = default;
 };
@@ -21,7 +21,7 @@ struct AdjustRow {
 std::vector<AdjustRow> adjustRows(NotchShape shape);
 
 // The look pair every shape shares.
-SliderSpec cellSizeSlider();
-SliderSpec toneStepsSlider();
+SliderRow cellSizeSlider();
+SliderRow toneStepsSlider();
 
 }  // namespace glimora

@@ -21,9 +21,9 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-constexpr SliderSpec tempoSpec{"Tempo", Prop::animationSpeed, 0.25, 2, 0.05, std::nullopt};
-constexpr SliderSpec motionSpec{"Motion", Prop::animationAmount, 0, 100, 1, std::nullopt};
-constexpr SliderSpec cycleSpec{"Cycle", Prop::animationLoopDuration, 2, 20, 0.5, std::nullopt};
+constexpr SliderRow tempoRow{"Tempo", Prop::animationSpeed, 0.25, 2, 0.05, std::nullopt};
+constexpr SliderRow motionRow{"Motion", Prop::animationAmount, 0, 100, 1, std::nullopt};
+constexpr SliderRow cycleRow{"Cycle", Prop::animationLoopDuration, 2, 20, 0.5, std::nullopt};
 
 OptionChipLook propertyChipLook() {
     OptionChipLook look;
@@ -122,12 +122,12 @@ AnimationEditor::AnimationEditor(NotchViewModelBridge& bridge, const EditorInput
     help_ = makeLabel({}, 9, FontWeight::medium, 0.34, controls_);
     rows->addWidget(help_);
 
-    tempo_ = makeSlider(model(), tempoSpec, controls_);
-    motion_ = makeSlider(model(), motionSpec, controls_);
+    tempo_ = makeSlider(model(), tempoRow, controls_);
+    motion_ = makeSlider(model(), motionRow, controls_);
     firstPair_ = new SideAwareSliderPair(inputs().isSideLayout, inputs().availableWidth, compactPairWidth(inputs().availableWidth), 8, tempo_, motion_, controls_);
     rows->addWidget(firstPair_);
 
-    cycle_ = makeSlider(model(), cycleSpec, controls_);
+    cycle_ = makeSlider(model(), cycleRow, controls_);
     waveforms_ = new QWidget(controls_);
     auto* waveformColumn = new QVBoxLayout(waveforms_);
     waveformColumn->setContentsMargins(0, 0, 0, 0);

@@ -24,7 +24,7 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-constexpr std::array<SliderSpec, 4> toneSpecs{{
+constexpr std::array<SliderRow, 4> toneSpecs{{
     {"Tint", Prop::hue, 0, 360, 1, std::nullopt},
     {"Exposure", Prop::brightness, -100, 100, 1, std::nullopt},
     {"Punch", Prop::contrast, 0, 200, 1, std::nullopt},
@@ -134,7 +134,7 @@ ColorEditor::ColorEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     pinRow->setContentsMargins(0, 0, 0, 0);
     pinRow->setSpacing(5);
     pinRow->addStretch(1);
-    pin_ = new PinButton(PinSpec::forModel(model(), ShuffleProperty::palette), this);
+    pin_ = new PinButton(PinTarget::forModel(model(), ShuffleProperty::palette), this);
     pinRow->addWidget(pin_);
     column->addLayout(pinRow);
 

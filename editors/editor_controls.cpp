@@ -17,13 +17,13 @@ Binding<bool> boolBinding(NotchViewModel& model, NotchViewModel::Prop property) 
             [&model, property](bool value) { writeBool(model, property, value); }};
 }
 
-PinSpec pinSpec(NotchViewModel& model, std::optional<ShuffleProperty> property) {
-    return property ? PinSpec::forModel(model, *property) : PinSpec{};
+PinTarget pinTarget(NotchViewModel& model, std::optional<ShuffleProperty> property) {
+    return property ? PinTarget::forModel(model, *property) : PinTarget{};
 }
 
-NotchSlider* makeSlider(NotchViewModel& model, const SliderSpec& spec, QWidget* parent) {
+NotchSlider* makeSlider(NotchViewModel& model, const SliderRow& spec, QWidget* parent) {
     return new NotchSlider(qText(spec.label), doubleBinding(model, spec.property), spec.lowest, spec.highest,
-                           spec.step, pinSpec(model, spec.pin), parent);
+                           spec.step, pinTarget(model, spec.pin), parent);
 }
 
 QLabel* makeLabel(const QString& text, double pixelSize, FontWeight weight, double opacity, QWidget* parent) {

@@ -10,7 +10,7 @@
 #include "controls/binding.hpp"
 #include "controls/panel_style.hpp"
 #include "controls/pin_button.hpp"
-#include "editors/slider_spec.hpp"
+#include "editors/slider_row.hpp"
 
 class QLabel;
 class QWidget;
@@ -20,7 +20,7 @@ namespace glimora {
 class NotchSlider;
 
 // An on/off control of a table: title, bound Bool property, pin.
-struct ToggleSpec {
+struct ToggleRow {
     std::string_view title;
     NotchViewModel::Prop property;
     std::optional<ShuffleProperty> pin;
@@ -31,9 +31,9 @@ inline QString qText(std::string_view text) { return QString::fromUtf8(text.data
 Binding<double> doubleBinding(NotchViewModel& model, NotchViewModel::Prop property);
 Binding<bool> boolBinding(NotchViewModel& model, NotchViewModel::Prop property);
 // The model's pin for the property; no pin at all without one.
-PinSpec pinSpec(NotchViewModel& model, std::optional<ShuffleProperty> property);
+PinTarget pinTarget(NotchViewModel& model, std::optional<ShuffleProperty> property);
 
-NotchSlider* makeSlider(NotchViewModel& model, const SliderSpec& spec, QWidget* parent);
+NotchSlider* makeSlider(NotchViewModel& model, const SliderRow& spec, QWidget* parent);
 
 // A line of text in a panel font, white at `opacity`.
 QLabel* makeLabel(const QString& text, double pixelSize, FontWeight weight, double opacity, QWidget* parent);

@@ -21,7 +21,7 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-constexpr std::array<SliderSpec, 5> smoothSpecs{{
+constexpr std::array<SliderRow, 5> smoothSpecs{{
     {"Twist", Prop::angle, 0, 360, 1, std::nullopt},
     {"Feather", Prop::spread, 10, 300, 1, std::nullopt},
     {"Anchor X", Prop::centerX, 0, 100, 1, std::nullopt},
@@ -29,7 +29,7 @@ constexpr std::array<SliderSpec, 5> smoothSpecs{{
     {"Offset", Prop::phase, 0, 360, 1, std::nullopt},
 }};
 
-constexpr std::array<SliderSpec, 4> grainSpecs{{
+constexpr std::array<SliderRow, 4> grainSpecs{{
     {"Bend", Prop::grainGradientWarp, 0, 100, 1, std::nullopt},
     {"Drift", Prop::grainGradientFlow, 0, 100, 1, std::nullopt},
     {"Bloom", Prop::grainGradientGlow, 0, 100, 1, std::nullopt},

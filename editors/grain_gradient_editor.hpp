@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "editors/slider_spec.hpp"
+#include "editors/slider_row.hpp"
 #include "editors/tab_editor.hpp"
 
 class QGridLayout;
@@ -37,7 +37,7 @@ private:
     std::vector<GradientTile*> tiles_;
     QWidget* smoothSet_;
     QWidget* grainSet_;
-    std::vector<std::pair<NotchSlider*, SliderSpec>> sliders_;
+    std::vector<std::pair<NotchSlider*, SliderRow>> sliders_;
     std::vector<SideAwareSliderPair*> pairs_;
     NotchSlider* offset_;
 };

@@ -26,7 +26,7 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-constexpr std::array<SliderSpec, 6> mainSliderSpecs{{
+constexpr std::array<SliderRow, 6> mainSliderSpecs{{
     {"Cell Scale", Prop::imagePixelSize, 2, 12, 0.1, ShuffleProperty::imagePixelSize},
     {"Palette Steps", Prop::imageColorCount, 2, 16, 1, std::nullopt},
     {"Punch", Prop::imageContrast, 50, 180, 1, std::nullopt},
@@ -35,7 +35,7 @@ constexpr std::array<SliderSpec, 6> mainSliderSpecs{{
     {"Exposure", Prop::imageBrightness, -40, 40, 1, std::nullopt},
 }};
 
-constexpr std::array<SliderSpec, 3> mosaicSliderSpecs{{
+constexpr std::array<SliderRow, 3> mosaicSliderSpecs{{
     {"Roundness", Prop::imageMosaicCornerRadius, 0, 0.45, 0.01, std::nullopt},
     {"Edge Light", Prop::imageMosaicBevel, 0, 100, 1, std::nullopt},
     {"Jitter", Prop::imageMosaicVariation, 0, 100, 1, std::nullopt},
@@ -224,7 +224,7 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     names->addWidget(fileName_);
     names->addWidget(countLabel_);
     currentLayout->addLayout(names, 1);
-    imagePin_ = new PinButton(PinSpec::forModel(m, ShuffleProperty::image), currentRow_);
+    imagePin_ = new PinButton(PinTarget::forModel(m, ShuffleProperty::image), currentRow_);
     currentLayout->addWidget(imagePin_);
     column->addWidget(currentRow_);
 
@@ -263,7 +263,7 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
 
     // 12. Main sliders.
     std::vector<QWidget*> cells;
-    for (const SliderSpec& spec : mainSliderSpecs) {
+    for (const SliderRow& spec : mainSliderSpecs) {
         mainSliders_.push_back(makeSlider(m, spec, this));
         cells.push_back(mainSliders_.back());
     }
@@ -289,7 +289,7 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     for (int c = 0; c < 3; ++c) tileGrid->setColumnStretch(c, 1);
     mosaicLayout->addLayout(tileGrid);
     cells.clear();
-    for (const SliderSpec& spec : mosaicSliderSpecs) {
+    for (const SliderRow& spec : mosaicSliderSpecs) {
         mosaicSliders_.push_back(makeSlider(m, spec, mosaicBlock_));
         cells.push_back(mosaicSliders_.back());
     }
@@ -305,7 +305,7 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     auto* pinRow = new QHBoxLayout;
     pinRow->setSpacing(5);
     pinRow->addStretch(1);
-    pixelShapePin_ = new PinButton(PinSpec::forModel(m, ShuffleProperty::imagePixelShape), pixelBlock_);
+    pixelShapePin_ = new PinButton(PinTarget::forModel(m, ShuffleProperty::imagePixelShape), pixelBlock_);
     pinRow->addWidget(pixelShapePin_);
     pixelLayout->addLayout(pinRow);
     auto* shapeRow = new QHBoxLayout;

@@ -23,7 +23,7 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-constexpr std::array<SliderSpec, 6> sliderSpecs{{
+constexpr std::array<SliderRow, 6> sliderSpecs{{
     {"Tempo", Prop::shaderSpeed, 0.1, 1.5, 0.05, std::nullopt},
     {"Field Size", Prop::shaderScale, 0.5, 2.5, 0.05, std::nullopt},
     {"Ripple", Prop::shaderDistortion, 0, 100, 1, std::nullopt},

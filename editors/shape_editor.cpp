@@ -45,7 +45,7 @@ public:
         row->setSpacing(3);
         title_ = new FittingLabel(title, panelFont(10, FontWeight::medium), whitePercent(36), 0.65, this);
         row->addWidget(title_);
-        pin_ = new PinButton(PinSpec::forModel(model, ShuffleProperty::shape), this);
+        pin_ = new PinButton(PinTarget::forModel(model, ShuffleProperty::shape), this);
         pin_->setVisible(false);
         row->addWidget(pin_);
         // The pin follows the title at 3 px; the rest of the cell stays empty.

@@ -18,10 +18,10 @@ namespace {
 
 using Prop = NotchViewModel::Prop;
 
-constexpr SliderSpec colorOffsetSpec{"Color Offset", Prop::chroma, 0, 20, 1, std::nullopt};
-constexpr SliderSpec bendSpec{"Bend", Prop::warp, 0, 100, 1, ShuffleProperty::warp};
+constexpr SliderRow colorOffsetRow{"Color Offset", Prop::chroma, 0, 20, 1, std::nullopt};
+constexpr SliderRow bendRow{"Bend", Prop::warp, 0, 100, 1, ShuffleProperty::warp};
 
-constexpr std::array<ToggleSpec, 4> toggleSpecs{{
+constexpr std::array<ToggleRow, 4> toggleSpecs{{
     {"Line Texture", Prop::scanlines, ShuffleProperty::scanlines},
     {"Negative", Prop::invert, std::nullopt},
     {"Edge Shade", Prop::vignette, std::nullopt},
@@ -87,15 +87,15 @@ StyleEditor::StyleEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
 
     auto* pinRow = row(column, 5);
     pinRow->addStretch(1);
-    texturePin_ = new PinButton(PinSpec::forModel(model(), ShuffleProperty::dither), this);
+    texturePin_ = new PinButton(PinTarget::forModel(model(), ShuffleProperty::dither), this);
     pinRow->addWidget(texturePin_);
 
     auto* ditherRow = row(column, 4);
     ditherChips_.make(ditherLook(), &ditherTitle, [this](DitherMode mode) { model().setDither(mode); }, this);
     for (OptionChip* chip : ditherChips_.all()) ditherRow->addWidget(chip, 1);
 
-    colorOffset_ = makeSlider(model(), colorOffsetSpec, this);
-    bend_ = makeSlider(model(), bendSpec, this);
+    colorOffset_ = makeSlider(model(), colorOffsetRow, this);
+    bend_ = makeSlider(model(), bendRow, this);
     sliders_ = new SideAwareSliderPair(inputs().isSideLayout, inputs().availableWidth, compactPairWidth(inputs().availableWidth), 8, colorOffset_, bend_, this);
     column->addWidget(sliders_);
 
@@ -103,7 +103,7 @@ StyleEditor::StyleEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
         auto* toggleRow = row(column, 6);
         for (int i = 0; i < 2; ++i) {
             const std::size_t index = std::size_t(pair * 2 + i);
-            toggles_[index] = new StyleToggle(qText(toggleSpecs[index].title), boolBinding(model(), toggleSpecs[index].property), pinSpec(model(), toggleSpecs[index].pin), this);
+            toggles_[index] = new StyleToggle(qText(toggleSpecs[index].title), boolBinding(model(), toggleSpecs[index].property), pinTarget(model(), toggleSpecs[index].pin), this);
             toggleRow->addWidget(toggles_[index]);
         }
         toggleRow->addStretch(1);

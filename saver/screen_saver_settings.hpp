@@ -21,7 +21,7 @@ inline constexpr double defaultArtworkInterval = 90.0;
 inline constexpr double minimumArtworkInterval = 10.0;
 inline constexpr double previewArtworkIntervalCap = 15.0;
 
-// There is no bundle here to name the module, so it is always the constant.
+// The saver is a program of its own, not a loadable module, so its settings name is fixed.
 inline constexpr std::string_view screenSaverModuleName = "com.kestrune.app.murmel.glimora.screensaver";
 
 // ${XDG_CONFIG_HOME:-~/.config}/ombriq/<module name>.json; nothing without a config folder.

@@ -414,28 +414,28 @@ TEST(ScreenSaverSetup, SaverIsLookedForBesideTheApplication) {
     test::TempDir folder;
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(QString::fromStdString((folder.path() / "empty").string())));
-    OmbriqSaverBundle bundle(folder.path());
-    EXPECT_EQ(bundle.locate(), std::nullopt);
+    OmbriqSaverLauncher launcher(folder.path());
+    EXPECT_EQ(launcher.locate(), std::nullopt);
     const auto saver = folder.path() / "ombriq-saver";
     const auto arguments = folder.path() / "arguments";
     test::writeFile(saver, "#!/bin/sh\necho \"$@\" > '" + arguments.string() + ".tmp' && /bin/mv '" + arguments.string() +
                                ".tmp' '" + arguments.string() + "'\n");
-    EXPECT_EQ(bundle.locate(), std::nullopt);  // not executable
+    EXPECT_EQ(launcher.locate(), std::nullopt);  // not executable
     std::filesystem::permissions(saver, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-    EXPECT_EQ(bundle.locate(), saver);
-    EXPECT_TRUE(bundle.open(saver));
+    EXPECT_EQ(launcher.locate(), saver);
+    EXPECT_TRUE(launcher.open(saver));
     // It runs the saver's configuration dialog.
     ASSERT_TRUE(test::processEventsUntil([&] { return std::filesystem::exists(arguments); }));
     const auto given = test::readFile(arguments);
     EXPECT_EQ(std::string(given.begin(), given.end()), "--configure\n");
-    EXPECT_FALSE(bundle.open(folder.path() / "missing"));
+    EXPECT_FALSE(launcher.open(folder.path() / "missing"));
 
     // Along PATH when not beside the application.
     const auto elsewhere = folder.path() / "elsewhere";
     std::filesystem::create_directories(elsewhere);
     std::filesystem::rename(saver, elsewhere / "ombriq-saver");
     qputenv("PATH", QFile::encodeName(QString::fromStdString(elsewhere.string())));
-    EXPECT_EQ(bundle.locate(), elsewhere / "ombriq-saver");
+    EXPECT_EQ(launcher.locate(), elsewhere / "ombriq-saver");
     qputenv("PATH", path);
 }
 

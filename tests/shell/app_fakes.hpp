@@ -108,7 +108,7 @@ private:
     bool maps_;
 };
 
-class FakeScreenSaver final : public ScreenSaverBundle {
+class FakeScreenSaver final : public ScreenSaverLauncher {
 public:
     std::optional<std::filesystem::path> locate() const override { return location; }
     bool open(const std::filesystem::path& saver) override {

@@ -194,7 +194,7 @@ protected:
 };
 
 TEST_F(NotchSliderModelTest, PinButtonNamesFollowTheModelsTitlesAndPinState) {
-    PinButton pin(PinSpec::forModel(*model, ShuffleProperty::spread));
+    PinButton pin(PinTarget::forModel(*model, ShuffleProperty::spread));
     EXPECT_EQ(pin.size(), QSize(12, 12));
     EXPECT_EQ(pin.toolTip(), "Pin Reach");
     EXPECT_EQ(pin.accessibleName(), "Pin Reach");
@@ -216,17 +216,17 @@ TEST_F(NotchSliderModelTest, PinButtonNamesFollowTheModelsTitlesAndPinState) {
 
 TEST_F(NotchSliderModelTest, ASliderShowsThePinOnlyWithBothPropertyAndAction) {
     const auto spread = bind(*model, &NotchViewModel::spread, &NotchViewModel::setSpread);
-    NotchSlider pinned("Reach", spread, 0, 400, 1, PinSpec::forModel(*model, ShuffleProperty::spread));
+    NotchSlider pinned("Reach", spread, 0, 400, 1, PinTarget::forModel(*model, ShuffleProperty::spread));
     ASSERT_NE(pinned.pinButton(), nullptr);
     EXPECT_EQ(pinned.placeholderDot(), nullptr);
 
-    NotchSlider noAction("Reach", spread, 0, 400, 1, PinSpec{ShuffleProperty::spread, [] { return false; }, {}});
+    NotchSlider noAction("Reach", spread, 0, 400, 1, PinTarget{ShuffleProperty::spread, [] { return false; }, {}});
     EXPECT_EQ(noAction.pinButton(), nullptr);
     ASSERT_NE(noAction.placeholderDot(), nullptr);
     EXPECT_EQ(noAction.placeholderDot()->size(), QSize(5, 5));
     EXPECT_EQ(noAction.placeholderDot()->color(), whitePercent(28));
 
-    NotchSlider noProperty("Reach", spread, 0, 400, 1, PinSpec{std::nullopt, {}, [] {}});
+    NotchSlider noProperty("Reach", spread, 0, 400, 1, PinTarget{std::nullopt, {}, [] {}});
     EXPECT_EQ(noProperty.pinButton(), nullptr);
     EXPECT_NE(noProperty.placeholderDot(), nullptr);
 
@@ -239,7 +239,7 @@ TEST_F(NotchSliderModelTest, ASliderShowsThePinOnlyWithBothPropertyAndAction) {
 TEST_F(NotchSliderModelTest, ADragOfFiftyMovesKeepsTheSameWidgetsAndLeavesTheLastValue) {
     QWidget window;
     auto* slider = new NotchSlider("Reach", bind(*model, &NotchViewModel::spread, &NotchViewModel::setSpread), 0,
-                                   100, 1, PinSpec::forModel(*model, ShuffleProperty::spread), &window);
+                                   100, 1, PinTarget::forModel(*model, ShuffleProperty::spread), &window);
     QObject::connect(bridge.get(), &NotchViewModelBridge::changed, slider, [slider] { slider->sync(); });
     slider->setGeometry(0, 0, 108, 40);
     window.resize(108, 40);
@@ -275,7 +275,7 @@ TEST_F(NotchSliderModelTest, SyncUpdatesTheSliderInPlaceWithoutWriting) {
                                            ++writes;
                                            model->setSpread(v);
                                        }},
-                       0, 400, 1, PinSpec::forModel(*model, ShuffleProperty::spread));
+                       0, 400, 1, PinTarget::forModel(*model, ShuffleProperty::spread));
     slider.resize(208, 40);
     model->setSpread(200);
     model->togglePin(ShuffleProperty::spread);

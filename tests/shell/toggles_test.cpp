@@ -67,12 +67,12 @@ TEST(StyleToggleTest, APinPropertyWithoutAnActionShowsNoPinAndNoPlaceholder) {
     test::ModelHarness harness;
     auto model = harness.make();
     StyleToggle bare("Reflect", bind(*model, &NotchViewModel::mirror, &NotchViewModel::setMirror),
-                     PinSpec{ShuffleProperty::mirror, [] { return false; }, {}});
+                     PinTarget{ShuffleProperty::mirror, [] { return false; }, {}});
     EXPECT_EQ(bare.pinButton(), nullptr);
     EXPECT_TRUE(bare.findChildren<QWidget*>().size() == 1u);  // the toggle part alone
 
     StyleToggle pinned("Reflect", bind(*model, &NotchViewModel::mirror, &NotchViewModel::setMirror),
-                       PinSpec::forModel(*model, ShuffleProperty::mirror));
+                       PinTarget::forModel(*model, ShuffleProperty::mirror));
     ASSERT_NE(pinned.pinButton(), nullptr);
     EXPECT_EQ(pinned.pinButton()->toolTip(), "Pin Reflect");
     pinned.pinButton()->click();

@@ -7,21 +7,21 @@
 
 namespace glimora {
 
-class ScreenSaverBundle {
+class ScreenSaverLauncher {
 public:
-    virtual ~ScreenSaverBundle() = default;
+    virtual ~ScreenSaverLauncher() = default;
     // The saver program; nothing when it cannot be found.
     virtual std::optional<std::filesystem::path> locate() const = 0;
     // Starts the saver's settings dialog; whether the program could be started.
     virtual bool open(const std::filesystem::path& saver) = 0;
 };
 
-class OmbriqSaverBundle final : public ScreenSaverBundle {
+class OmbriqSaverLauncher final : public ScreenSaverLauncher {
 public:
     static constexpr const char* programName = "ombriq-saver";
 
     // Looks beside the application first, then along PATH.
-    explicit OmbriqSaverBundle(std::filesystem::path applicationFolder)
+    explicit OmbriqSaverLauncher(std::filesystem::path applicationFolder)
         : applicationFolder_(std::move(applicationFolder)) {}
 
     std::optional<std::filesystem::path> locate() const override;

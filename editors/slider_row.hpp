@@ -10,7 +10,7 @@
 
 namespace glimora {
 
-struct SliderSpec {
+struct SliderRow {
     std::string_view label;
     NotchViewModel::Prop property;
     double lowest;
@@ -18,7 +18,7 @@ struct SliderSpec {
     double step;
     std::optional<ShuffleProperty> pin;  // none: the slider shows a dot
 
-    friend bool operator==(const SliderSpec&, const SliderSpec&) = default;
+    friend bool operator==(const SliderRow&, const SliderRow&) = default;
 };
 
 }  // namespace glimora

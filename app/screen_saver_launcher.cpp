@@ -1,4 +1,4 @@
-#include "app/screen_saver_bundle.hpp"
+#include "app/screen_saver_launcher.hpp"
 
 #include <unistd.h>
 
@@ -19,7 +19,7 @@ bool isRunnable(const std::filesystem::path& file) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> OmbriqSaverBundle::locate() const {
+std::optional<std::filesystem::path> OmbriqSaverLauncher::locate() const {
     if (!applicationFolder_.empty()) {
         const auto beside = applicationFolder_ / programName;
         if (isRunnable(beside)) return beside;
@@ -29,7 +29,7 @@ std::optional<std::filesystem::path> OmbriqSaverBundle::locate() const {
     return std::filesystem::path(QFile::encodeName(found).toStdString());
 }
 
-bool OmbriqSaverBundle::open(const std::filesystem::path& saver) {
+bool OmbriqSaverLauncher::open(const std::filesystem::path& saver) {
     return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(saver.native())),
                                    {QStringLiteral("--configure")});
 }
