@@ -200,8 +200,14 @@ std::optional<RecipeHistoryDecoding> decodeRecipeHistoryStream(const RecipeHisto
         } catch (const JsonText::Error&) {
             return std::nullopt;
         }
-        // Past the 36th valid recipe the elements are only checked, as a whole parse would.
-        if (given < recipeHistoryLimit) {
+        if (given == recipeHistoryLimit) {
+            // Past the 36th valid recipe an element is only checked, never kept.
+            try {
+                recipeFromJson(value);
+            } catch (const RecipeCodingError&) {
+                ++result.invalidPastLimit;
+            }
+        } else {
             std::optional<DesignRecipe> recipe;
             try {
                 recipe = recipeFromJson(value);

@@ -180,7 +180,15 @@ RecipeHistoryDecoding decodeRecipeHistory(std::string_view bytes, const LogSink&
     RecipeHistoryDecoding result;
     auto& elements = document.get_ref<nlohmann::json::array_t&>();
     result.recipes.reserve(std::min(elements.size(), recipeHistoryLimit));
-    for (std::size_t i = 0; i < elements.size() && result.recipes.size() < recipeHistoryLimit; ++i) {
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        if (result.recipes.size() == recipeHistoryLimit) {
+            try {
+                recipeFromJson(elements[i]);
+            } catch (const RecipeCodingError&) {
+                ++result.invalidPastLimit;
+            }
+            continue;
+        }
         try {
             result.recipes.push_back(recipeFromJson(elements[i]));
         } catch (const RecipeCodingError& error) {

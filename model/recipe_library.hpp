@@ -35,6 +35,10 @@ std::optional<std::filesystem::path> recipeHistoryURL(const std::optional<std::f
 struct RecipeHistoryDecoding {
     std::vector<DesignRecipe> recipes;  // the valid ones, in order, at most 36
     std::size_t skipped = 0;            // elements before the 36th valid one that did not decode
+    // Elements after the 36th valid one that are no valid recipe either: the
+    // list does not need them, but a reader that takes a file only when it
+    // holds nothing but recipes does.
+    std::size_t invalidPastLimit = 0;
 };
 
 // Decodes element by element, logging one line per element that is not a

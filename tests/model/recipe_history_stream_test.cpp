@@ -100,7 +100,7 @@ TEST(RecipeHistoryStream, DecodesWhatTheWholeTextDecodesWhateverThePieces) {
         encodeRecipeArray(trickyRecipes(40)),  // past 36 valid ones the rest is only checked
     };
     {
-        // Skipped elements before the 36th valid one count; those after it are not decoded.
+        // Skipped elements before the 36th valid one count; those after it are only checked.
         auto many = elementTexts(trickyRecipes(38));
         many[2] = "{}";
         many[37] = "{}";
@@ -115,6 +115,8 @@ TEST(RecipeHistoryStream, DecodesWhatTheWholeTextDecodesWhateverThePieces) {
             ASSERT_TRUE(got) << "text " << t << " in pieces of " << piece;
             EXPECT_EQ(got->decoding.recipes, expected->decoding.recipes) << "text " << t << ", piece " << piece;
             EXPECT_EQ(got->decoding.skipped, expected->decoding.skipped) << "text " << t << ", piece " << piece;
+            EXPECT_EQ(got->decoding.invalidPastLimit, expected->decoding.invalidPastLimit)
+                << "text " << t << ", piece " << piece;
             EXPECT_EQ(got->lines, expected->lines) << "text " << t << ", piece " << piece;
         }
     }
@@ -125,6 +127,8 @@ TEST(RecipeHistoryStream, DecodesWhatTheWholeTextDecodesWhateverThePieces) {
     EXPECT_EQ(whole(texts[6])->decoding.recipes.size(), 36u);
     EXPECT_EQ(whole(texts[7])->decoding.skipped, 1u);
     EXPECT_EQ(whole(texts[7])->decoding.recipes.size(), 36u);
+    EXPECT_EQ(whole(texts[7])->decoding.invalidPastLimit, 1u);
+    EXPECT_EQ(whole(texts[6])->decoding.invalidPastLimit, 0u);
 }
 
 // Whatever the whole-text decoder refuses, the stream refuses too (and says
