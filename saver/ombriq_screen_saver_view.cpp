@@ -116,7 +116,11 @@ void OmbriqScreenSaverView::libraryRecipeArrived(DesignRecipe recipe, bool showA
     arrived_.push_back(std::move(recipe));
     if (!showAtOnce || shownArrival_ || !eligibleWhileLoading(arrived_.back())) return;
     shownArrival_ = arrived_.size() - 1;
+    const bool alreadyShown = showingDiscarded_ && discardedShown_ == arrived_.back();
     showingDiscarded_ = false;
+    discardedShown_.reset();
+    // The same design from the next file: its animation runs on undisturbed.
+    if (alreadyShown) return;
     // The first picture gets its whole interval, however long the wait was.
     lastArtworkChange_ = environment_.clock->now();
     showCurrentRecipe();
@@ -124,9 +128,12 @@ void OmbriqScreenSaverView::libraryRecipeArrived(DesignRecipe recipe, bool showA
 
 void OmbriqScreenSaverView::libraryDiscarded() {
     if (!loading_) return;
-    arrived_.clear();
     // What is on screen stays until something replaces it: no black flash.
-    if (shownArrival_) showingDiscarded_ = true;
+    if (shownArrival_) {
+        discardedShown_ = std::move(arrived_[*shownArrival_]);
+        showingDiscarded_ = true;
+    }
+    arrived_.clear();
     shownArrival_.reset();
 }
 
@@ -142,12 +149,14 @@ void OmbriqScreenSaverView::libraryFinished() {
     std::optional<int> onScreen;
     recipes_.clear();
     for (std::size_t i : chosen) {
-        if (shownArrival_ == i) onScreen = int(recipes_.size());
+        if (shownArrival_ == i || (!onScreen && showingDiscarded_ && discardedShown_ == arrived_[i]))
+            onScreen = int(recipes_.size());
         recipes_.push_back(std::move(arrived_[i]));
     }
     arrived_.clear();
     arrived_.shrink_to_fit();
     shownArrival_.reset();
+    discardedShown_.reset();
     recipeOrder_ = shuffledOrder();
     recipePosition_ = 0;
     if (onScreen) {
@@ -155,6 +164,7 @@ void OmbriqScreenSaverView::libraryFinished() {
         // so its animation runs on undisturbed.
         const auto at = std::find(recipeOrder_.begin(), recipeOrder_.end(), *onScreen);
         std::iter_swap(recipeOrder_.begin(), at);
+        showingDiscarded_ = false;
         return;
     }
     if (recipes_.empty() && showingDiscarded_) showInitialDesign();

@@ -79,6 +79,8 @@ public:
     void libraryRecipeArrived(DesignRecipe recipe, bool showAtOnce = true);
     // The recipes given so far came from a file that turned out not to be a
     // library: they are dropped, and the next file's recipes are awaited.
+    // The one on screen stays until another replaces it; an equal recipe
+    // arriving later takes its place without being applied again.
     void libraryDiscarded();
     // The whole library is there: the order of showing is built, opening
     // with the recipe on screen so that it is not shown twice in a row.
@@ -133,6 +135,8 @@ private:
     std::vector<DesignRecipe> arrived_;
     std::optional<std::size_t> shownArrival_;
     bool showingDiscarded_ = false;
+    // What a dropped file left on screen, while showingDiscarded_.
+    std::optional<DesignRecipe> discardedShown_;
 };
 
 }  // namespace glimora

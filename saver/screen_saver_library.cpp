@@ -23,18 +23,19 @@ std::vector<std::filesystem::path> recipeHistoryCandidates(const std::optional<s
     return candidates;
 }
 
-bool readLibraryCandidate(const std::filesystem::path& file, const RecipeHistorySink& sink,
-                          const std::atomic<bool>& cancelled) {
+LibraryCandidateReading readLibraryCandidate(const std::filesystem::path& file, const RecipeHistorySink& sink,
+                                             const std::atomic<bool>& cancelled) {
+    constexpr auto unreadable = LibraryCandidateReading::unreadable;
     // Non-blocking, so that a FIFO in the file's place cannot hang the saver.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
+    if (fd < 0) return unreadable;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || std::uintmax_t(info.st_size) > recipeHistoryFileSizeLimit)
-        return false;
+        return unreadable;
 
     bool failed = false;
     std::uintmax_t total = 0;
@@ -55,22 +56,27 @@ bool readLibraryCandidate(const std::filesystem::path& file, const RecipeHistory
         }
     };
     const auto decoding = decodeRecipeHistoryStream(source, {}, sink);
-    return !failed && decoding.has_value();
+    if (failed || !decoding) return unreadable;
+    return decoding->skipped > 0 || decoding->invalidPastLimit > 0 ? LibraryCandidateReading::damaged
+                                                                   : LibraryCandidateReading::whole;
 }
 
 std::vector<DesignRecipe> loadRecipeHistoryCandidates(const std::vector<std::filesystem::path>& candidates) {
     const std::atomic<bool> never{false};
+    std::optional<std::vector<DesignRecipe>> fallback;
     for (const auto& candidate : candidates) {
         std::vector<DesignRecipe> recipes;
         try {
-            if (readLibraryCandidate(
-                    candidate, [&recipes](DesignRecipe&& recipe) { recipes.push_back(std::move(recipe)); }, never))
-                return recipes;
+            const auto reading = readLibraryCandidate(
+                candidate, [&recipes](DesignRecipe&& recipe) { recipes.push_back(std::move(recipe)); }, never);
+            if (reading == LibraryCandidateReading::whole) return recipes;
+            if (reading == LibraryCandidateReading::damaged && !fallback && !recipes.empty())
+                fallback = std::move(recipes);
         } catch (const std::exception&) {
             // No memory for it: the next one.
         }
     }
-    return {};
+    return fallback ? std::move(*fallback) : std::vector<DesignRecipe>();
 }
 
 std::vector<DesignRecipe> loadScreenSaverRecipes(std::vector<DesignRecipe> all, const Preferences& settings) {

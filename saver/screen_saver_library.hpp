@@ -22,15 +22,25 @@ inline constexpr std::string_view applicationIdentifier = "com.kestrune.app.murm
 std::vector<std::filesystem::path> recipeHistoryCandidates(const std::optional<std::filesystem::path>& home,
                                                            const std::optional<std::filesystem::path>& dataHome);
 
-// Reads one library file a piece at a time, giving each valid recipe (at
-// most 36) to `sink` as it is decoded; true when the whole file read and
-// decoded as a JSON array. Gives up at the next piece once `cancelled` is set.
-bool readLibraryCandidate(const std::filesystem::path& file, const RecipeHistorySink& sink,
-                          const std::atomic<bool>& cancelled);
+// How one library file read.
+enum class LibraryCandidateReading {
+    unreadable,  // missing, unreadable, too big, not a JSON array, or given up
+    damaged,     // a JSON array, but some element is no valid recipe
+    whole,       // a JSON array of valid recipes only
+};
 
-// The first candidate that reads and decodes as a JSON array of recipes wins,
-// even when it is empty; at most the first 36 valid recipes. Nothing readable:
-// an empty list. Nothing is logged, moved or written.
+// Reads one library file a piece at a time, giving each valid recipe (at
+// most 36) to `sink` as it is decoded. What was given is the library only
+// when the file turns out whole. Gives up at the next piece once `cancelled`
+// is set.
+LibraryCandidateReading readLibraryCandidate(const std::filesystem::path& file, const RecipeHistorySink& sink,
+                                             const std::atomic<bool>& cancelled);
+
+// The first candidate that is whole wins, even when it is empty, so a damaged
+// copy never shadows a sound one behind it. When none is, the valid recipes
+// of the first damaged one that has any: one bad entry does not hide the rest
+// of the user's designs. Else an empty list. At most 36 recipes; nothing is
+// logged, moved or written.
 std::vector<DesignRecipe> loadRecipeHistoryCandidates(const std::vector<std::filesystem::path>& candidates);
 
 // The recipes to cycle: with "favoritesOnly" on, the favourites in their

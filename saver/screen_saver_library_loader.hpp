@@ -14,6 +14,7 @@
 
 #include "model/design_recipe.hpp"
 #include "model/recipe_history_stream.hpp"
+#include "saver/screen_saver_library.hpp"
 
 namespace glimora {
 
@@ -29,14 +30,16 @@ struct ScreenSaverLibraryEvent {
     std::optional<DesignRecipe> recipe;
 };
 
-// Reads one candidate file into `sink`; false when it does not read and
-// decode as a whole. Should give up soon after `cancelled` becomes true.
-using LibraryCandidateReader = std::function<bool(const std::filesystem::path& candidate,
-                                                  const RecipeHistorySink& sink,
-                                                  const std::atomic<bool>& cancelled)>;
+// Reads one candidate file into `sink` (readLibraryCandidate). Should give
+// up soon after `cancelled` becomes true.
+using LibraryCandidateReader = std::function<LibraryCandidateReading(
+    const std::filesystem::path& candidate, const RecipeHistorySink& sink, const std::atomic<bool>& cancelled)>;
 
-// The candidates in order, each read by `reader` until one reads and decodes
-// whole; the recipes past the first 36 of that file are never handed over.
+// The candidates in order, each read by `reader` until one is whole; the
+// recipes past the first 36 of that file are never handed over. A file found
+// damaged, however late, is discarded like an unreadable one; when no file is
+// whole, the valid recipes of the first damaged one that has any are handed
+// over again before the end (loadRecipeHistoryCandidates's choice).
 class ScreenSaverLibraryLoader {
 public:
     // `wake` is called on the loader's thread whenever events are waiting.

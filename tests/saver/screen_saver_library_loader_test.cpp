@@ -71,9 +71,9 @@ TEST(SaverLibraryLoader, TheFirstRecipeArrivesWhileTheReaderIsStillBusy) {
         {"library.json"},
         [&gate](const std::filesystem::path&, const RecipeHistorySink& sink, const std::atomic<bool>& cancelled) {
             sink(gradientRecipe("first", 20));
-            if (!gate.pass(cancelled)) return false;
+            if (!gate.pass(cancelled)) return LibraryCandidateReading::unreadable;
             sink(gradientRecipe("second", 30));
-            return true;
+            return LibraryCandidateReading::whole;
         },
         [&wakes] { ++wakes; });
     auto early = collectUntil(loader, Kind::recipe);
@@ -96,9 +96,9 @@ TEST(SaverLibraryLoader, TheSessionShowsTheFirstRecipeBeforeTheReadEnds) {
         {"library.json"},
         [&gate](const std::filesystem::path&, const RecipeHistorySink& sink, const std::atomic<bool>& cancelled) {
             sink(gradientRecipe("first", 20));
-            if (!gate.pass(cancelled)) return false;
+            if (!gate.pass(cancelled)) return LibraryCandidateReading::unreadable;
             sink(gradientRecipe("second", 30, true));
-            return true;
+            return LibraryCandidateReading::whole;
         },
         {});
     SaverHarness h;
@@ -142,6 +142,63 @@ TEST(SaverLibraryLoader, AFileThatBreaksHalfwayIsDroppedForTheNext) {
     EXPECT_EQ(describe(collectUntil(loader, Kind::finished)), "early <dropped> good also good <end>");
 }
 
+// Cut in at the end: the valid recipes are handed over before the bad
+// element shows the file damaged.
+std::string damagedLate(const std::vector<DesignRecipe>& valid) {
+    auto elements = nlohmann::json::parse(*encodeRecipeHistory(valid));
+    auto bad = elements.back();
+    bad["angle"] = "steep";
+    elements.push_back(bad);
+    return elements.dump();
+}
+
+// Each event handed over on its own, as when the host wakes for every one.
+void deliverOneByOne(OmbriqScreenSaverView& view, std::vector<ScreenSaverLibraryEvent> events) {
+    for (auto& event : events) {
+        std::vector<ScreenSaverLibraryEvent> one;
+        one.push_back(std::move(event));
+        deliverLibraryEvents(view, std::move(one));
+    }
+}
+
+TEST(SaverLibraryLoader, ACopyFoundDamagedLateGivesWayToASoundOne) {
+    TempDir temp;
+    const auto sandboxed = temp.path() / "sandboxed.json", own = temp.path() / "own.json";
+    writeFile(sandboxed, damagedLate({gradientRecipe("a", 20), gradientRecipe("b", 30)}));
+    writeFile(own, *encodeRecipeHistory({gradientRecipe("c", 40)}));
+    ScreenSaverLibraryLoader loader({sandboxed, own}, readLibraryCandidate, {});
+    EXPECT_EQ(describe(collectUntil(loader, Kind::finished)), "a b <dropped> c <end>");
+}
+
+TEST(SaverLibraryLoader, WithNoSoundCopyTheDamagedOnesRecipesComeBackAndStayOnScreen) {
+    TempDir temp;
+    const auto sandboxed = temp.path() / "sandboxed.json", own = temp.path() / "own.json";
+    writeFile(sandboxed, damagedLate({gradientRecipe("a", 20), gradientRecipe("b", 30)}));
+    writeFile(own, "{ not json");
+    // However the host happens to take the events, "a" stays on screen and
+    // is not applied again (its animation runs on), and both are cycled.
+    for (const bool oneByOne : {true, false}) {
+        SCOPED_TRACE(oneByOne ? "one by one" : "the first alone, then the rest at once");
+        ScreenSaverLibraryLoader loader({sandboxed, own}, readLibraryCandidate, {});
+        auto events = collectUntil(loader, Kind::finished);
+        EXPECT_EQ(describe(events), "a b <dropped> a b <end>");
+        SaverHarness h;
+        auto view = h.makeWaitingForLibrary();
+        view->startAnimation();
+        if (oneByOne) {
+            deliverOneByOne(*view, std::move(events));
+        } else {
+            deliverOneByOne(*view, {events.front()});
+            deliverLibraryEvents(*view, std::vector<ScreenSaverLibraryEvent>(events.begin() + 1, events.end()));
+        }
+        ASSERT_EQ(view->recipes().size(), 2u);
+        EXPECT_EQ(h.applied, (std::vector<std::string>{"a"}));
+        EXPECT_EQ(view->currentRecipe()->name, "a");
+        view->advanceRecipe();
+        EXPECT_EQ(h.applied, (std::vector<std::string>{"a", "b"}));
+    }
+}
+
 TEST(SaverLibraryLoader, NothingReadableEndsWithAnEmptyLibrary) {
     TempDir temp;
     writeFile(temp.path() / "a.json", "not json");
@@ -160,7 +217,7 @@ TEST(SaverLibraryLoader, GoingAwayStopsABusyReaderAtOnce) {
                 while (!cancelled && std::chrono::steady_clock::now() < giveUp)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 sawCancel = cancelled.load();
-                return false;
+                return LibraryCandidateReading::unreadable;
             },
             {});
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -176,11 +233,13 @@ TEST(SaverLibraryLoader, TheFileReaderGivesUpOnceCancelled) {
     writeFile(temp.path() / "library.json", *encodeRecipeHistory(recipes));
     std::atomic<bool> cancelled{false};
     int given = 0;
-    EXPECT_TRUE(readLibraryCandidate(temp.path() / "library.json", [&given](DesignRecipe&&) { ++given; }, cancelled));
+    const auto count = [&given](DesignRecipe&&) { ++given; };
+    EXPECT_EQ(readLibraryCandidate(temp.path() / "library.json", count, cancelled), LibraryCandidateReading::whole);
     EXPECT_EQ(given, 3);
     cancelled = true;
     given = 0;
-    EXPECT_FALSE(readLibraryCandidate(temp.path() / "library.json", [&given](DesignRecipe&&) { ++given; }, cancelled));
+    EXPECT_EQ(readLibraryCandidate(temp.path() / "library.json", count, cancelled),
+              LibraryCandidateReading::unreadable);
     EXPECT_EQ(given, 0);
 }
 

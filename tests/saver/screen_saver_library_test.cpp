@@ -55,6 +55,56 @@ TEST(SaverLibrary, TheFirstCandidateThatReadsAndDecodesWins) {
     EXPECT_EQ(names(f.load()), (std::vector<std::string>{"sandboxed", "second"}));
 }
 
+// A library file of `valid` with an element that is no recipe at `at`: the
+// valid recipe at `at` with a required key gone, or with a wrong type.
+enum class Damage { missingKey, wrongType };
+std::string damagedLibrary(const std::vector<DesignRecipe>& valid, std::size_t at, Damage damage) {
+    auto elements = nlohmann::json::parse(libraryText(valid));
+    auto bad = elements.at(std::min(at, elements.size() - 1));
+    if (damage == Damage::missingKey)
+        bad.erase("okLab");
+    else
+        bad["angle"] = "steep";
+    elements.insert(elements.begin() + std::ptrdiff_t(at), bad);
+    return elements.dump();
+}
+
+TEST(SaverLibrary, ADamagedCopyNeverShadowsASoundOne) {
+    Folders f;
+    writeFile(f.sandboxed(),
+              damagedLibrary({gradientRecipe("s1", 20), gradientRecipe("s2", 30)}, 1, Damage::missingKey));
+    writeFile(f.own(), libraryText({gradientRecipe("own", 40)}));
+    EXPECT_EQ(names(f.load()), std::vector<std::string>{"own"});
+    writeFile(f.own(), "[]");  // sound, if empty
+    EXPECT_TRUE(f.load().empty());
+
+    // No sound copy: the damaged one's valid recipes, rather than nothing.
+    writeFile(f.own(), "{ not json");
+    EXPECT_EQ(names(f.load()), (std::vector<std::string>{"s1", "s2"}));
+    std::filesystem::remove(f.own());
+    EXPECT_EQ(names(f.load()), (std::vector<std::string>{"s1", "s2"}));
+
+    // Both damaged: the first that has any valid recipe.
+    writeFile(f.sandboxed(), R"([{"name": "no recipe"}])");
+    writeFile(f.own(), damagedLibrary({gradientRecipe("o1", 50)}, 1, Damage::wrongType));
+    EXPECT_EQ(names(f.load()), std::vector<std::string>{"o1"});
+    writeFile(f.sandboxed(), damagedLibrary({gradientRecipe("s1", 20)}, 1, Damage::missingKey));
+    EXPECT_EQ(names(f.load()), std::vector<std::string>{"s1"});
+}
+
+TEST(SaverLibrary, ABadElementPastTheThirtySixthStillMakesTheFileDamaged) {
+    Folders f;
+    std::vector<DesignRecipe> many;
+    for (int i = 0; i < 37; ++i) many.push_back(gradientRecipe("r" + std::to_string(i), 10 + i));
+    writeFile(f.sandboxed(), damagedLibrary(many, 36, Damage::missingKey));
+    writeFile(f.own(), libraryText({gradientRecipe("own", 60)}));
+    EXPECT_EQ(names(f.load()), std::vector<std::string>{"own"});
+    std::filesystem::remove(f.own());
+    const auto salvaged = f.load();
+    ASSERT_EQ(salvaged.size(), 36u);
+    EXPECT_EQ(salvaged.back().name, "r35");
+}
+
 TEST(SaverLibrary, AtMostTheFirstThirtySixRecipes) {
     Folders f;
     std::string text = "[";
