@@ -56,8 +56,8 @@ nlohmann::json storable(const nlohmann::json& value) {
 
 }  // namespace
 
-FilePreferences::FilePreferences(std::filesystem::path file, std::shared_ptr<Logger> logger)
-    : file_(std::move(file)), logger_(std::move(logger)) {
+FilePreferences::FilePreferences(std::filesystem::path file, std::shared_ptr<Logger> logger, std::string subject)
+    : file_(std::move(file)), logger_(std::move(logger)), subject_(std::move(subject)) {
     load();
 }
 
@@ -93,9 +93,9 @@ void FilePreferences::load() {
         reason = "unreadable or larger than 8 MiB";
     }
     if (const auto aside = moveUnreadableFileAside(file_))
-        log("Glimora preferences could not be read (" + reason + "); moved them to “" + aside->string() + "”");
+        log(subject_ + " could not be read (" + reason + "); moved them to “" + aside->string() + "”");
     else
-        log("Glimora preferences could not be read (" + reason + ") nor moved aside: " +
+        log(subject_ + " could not be read (" + reason + ") nor moved aside: " +
             std::generic_category().message(errno));
 }
 
@@ -107,7 +107,7 @@ std::optional<nlohmann::json> FilePreferences::value(std::string_view key) const
 
 void FilePreferences::setValue(std::string_view key, nlohmann::json value) {
     if (!holdsOnlyFiniteNumbers(value)) {
-        log("Glimora preferences refused a value for “" + replacingInvalidUtf8(key) +
+        log(subject_ + " refused a value for “" + replacingInvalidUtf8(key) +
             "”: JSON cannot hold NaN or infinity");
         return;
     }
@@ -119,12 +119,12 @@ void FilePreferences::save() const {
     std::error_code error;
     std::filesystem::create_directories(file_.parent_path(), error);
     if (error) {
-        log("Glimora preferences could not be saved: could not create “" + file_.parent_path().string() +
+        log(subject_ + " could not be saved: could not create “" + file_.parent_path().string() +
             "”: " + error.message());
         return;
     }
     if (const auto failure = AtomicFile::write(file_, values_.dump(2) + "\n"))
-        log("Glimora preferences could not be saved: " + failure->description());
+        log(subject_ + " could not be saved: " + failure->description());
 }
 
 }  // namespace glimora

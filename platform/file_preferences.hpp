@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/logger.hpp"
 #include "platform/paths.hpp"
@@ -18,8 +19,10 @@ class FilePreferences final : public Preferences {
 public:
     // Reads the file once. A missing file is an empty store; a file that is no
     // JSON object (or is over the size cap) is moved aside, logged, and the
-    // store starts empty, so the next save does not destroy it.
-    FilePreferences(std::filesystem::path file, std::shared_ptr<Logger> logger);
+    // store starts empty, so the next save does not destroy it. `subject`
+    // names the settings in the log lines, product word first.
+    FilePreferences(std::filesystem::path file, std::shared_ptr<Logger> logger,
+                    std::string subject = "Glimora preferences");
 
     // The settings file under the XDG config folder; nothing when none is known.
     static std::optional<std::filesystem::path> standardFile(const Paths& paths);
@@ -42,6 +45,7 @@ private:
 
     std::filesystem::path file_;
     std::shared_ptr<Logger> logger_;
+    std::string subject_;
     nlohmann::json values_ = nlohmann::json::object();
 };
 

@@ -92,7 +92,7 @@ void ScreenSaverDefaults::refresh() const {
     // writer always gives the file a new inode.
     Stamp now = Stamp::of(*file_);
     if (store_ && stamp_ && *stamp_ == now) return;
-    store_ = std::make_unique<FilePreferences>(*file_, logger_);
+    store_ = std::make_unique<FilePreferences>(*file_, logger_, "Ombriq screen saver settings");
     stamp_ = std::make_unique<Stamp>(Stamp::of(*file_));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/paths.hpp"
+#include "tests/support/platform_fakes.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace glimora::test {
@@ -51,12 +52,17 @@ TEST(SaverSettingsFile, ARunningSaverSeesAChangeMadeByTheDialog) {
     EXPECT_FALSE(animateArtwork(running));
 }
 
-TEST(SaverSettingsFile, AFileThatIsNoJsonObjectReadsAsTheDefaults) {
+TEST(SaverSettingsFile, AFileThatIsNoJsonObjectReadsAsTheDefaultsAndIsReportedAsTheSavers) {
     TempDir temp;
     const auto file = temp.path() / "s.json";
     writeFile(file, "[1, 2");
-    ScreenSaverDefaults defaults(file, nullptr);
+    auto logger = std::make_shared<RecordingLogger>();
+    ScreenSaverDefaults defaults(file, logger);
     EXPECT_EQ(loadScreenSaverSettings(defaults), (ScreenSaverSettings{90, false, true}));
+    ASSERT_EQ(logger->lines.size(), 1u);
+    EXPECT_TRUE(
+        logger->lines[0].starts_with("Ombriq screen saver settings could not be read (not JSON); moved them to"))
+        << logger->lines[0];
     writeFile(temp.path() / "t.json", R"({"artworkInterval": "often", "favoritesOnly": 1, "animateArtwork": false})");
     ScreenSaverDefaults odd(temp.path() / "t.json", nullptr);
     EXPECT_EQ(loadScreenSaverSettings(odd), (ScreenSaverSettings{10, false, false}));
