@@ -20,7 +20,9 @@ namespace {
 
 double storedInterval(const Preferences& settings) {
     const auto stored = settings.value(artworkIntervalKey);
-    if (!stored) return defaultArtworkInterval;
+    // A text is a value that is no number: the floor. Null and the other
+    // kinds say nothing about seconds at all: as if missing.
+    if (!stored || !(stored->is_number() || stored->is_string())) return defaultArtworkInterval;
     if (!stored->is_number()) return minimumArtworkInterval;
     const double seconds = stored->get<double>();
     return std::isfinite(seconds) ? std::max(seconds, minimumArtworkInterval) : minimumArtworkInterval;

@@ -28,8 +28,8 @@ inline constexpr std::string_view screenSaverModuleName = "com.kestrune.app.murm
 std::optional<std::filesystem::path> screenSaverSettingsFile(const Paths& paths);
 
 // The values as the form starts from them: the interval raised to at least
-// 10 (a stored value that is no finite number gives 10, a missing one 90),
-// the two switches as stored, else their defaults.
+// 10 (a stored text gives 10; a missing one, null, a boolean, an array or an
+// object gives 90), the two switches as stored, else their defaults.
 struct ScreenSaverSettings {
     double interval = defaultArtworkInterval;
     bool favoritesOnly = false;

@@ -126,13 +126,21 @@ TEST(SaverSettings, IntervalRules) {
     settings.setValue(artworkIntervalKey, 12.0);
     EXPECT_EQ(artworkInterval(settings, false), 12);
     EXPECT_EQ(artworkInterval(settings, true), 12);
+    // A text or a number that is not finite: not a number of seconds, the floor.
     for (const nlohmann::json& notANumber :
-         {nlohmann::json("soon"), nlohmann::json(true), nlohmann::json::array(), nlohmann::json(nullptr),
-          nlohmann::json(std::numeric_limits<double>::infinity()),
+         {nlohmann::json("soon"), nlohmann::json("600"), nlohmann::json(std::numeric_limits<double>::infinity()),
           nlohmann::json(std::numeric_limits<double>::quiet_NaN())}) {
         settings.setValue(artworkIntervalKey, notANumber);
         EXPECT_EQ(artworkInterval(settings, false), 10) << notANumber.dump();
         EXPECT_EQ(loadScreenSaverSettings(settings).interval, 10) << notANumber.dump();
+    }
+    // Null and the other kinds say nothing: as if missing.
+    for (const nlohmann::json& noValue : {nlohmann::json(nullptr), nlohmann::json(true), nlohmann::json::array(),
+                                          nlohmann::json::object({{"seconds", 30}})}) {
+        settings.setValue(artworkIntervalKey, noValue);
+        EXPECT_EQ(artworkInterval(settings, false), 90) << noValue.dump();
+        EXPECT_EQ(artworkInterval(settings, true), 15) << noValue.dump();
+        EXPECT_EQ(loadScreenSaverSettings(settings).interval, 90) << noValue.dump();
     }
 }
 
