@@ -23,6 +23,8 @@ OmbriqScreenSaverConfigurationController::OmbriqScreenSaverConfigurationControll
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
       done_(new QPushButton(QStringLiteral("Done"), this)) {
     setWindowTitle(QStringLiteral("Ombriq Screen Saver"));
+    // Titled and closable only: no minimise, no maximise, no resizing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(420, 260);
 
     auto* outer = new QVBoxLayout(this);
