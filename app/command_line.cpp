@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "app/build_configuration.hpp"
-#include "model/utf8.hpp"
+#include "platform/program_output.hpp"
 
 namespace glimora {
 
@@ -22,9 +22,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.openSettings = true;
         } else if (line.action != CommandLine::Action::invalid) {
             line.action = CommandLine::Action::invalid;
-            const std::string shown = replacingInvalidUtf8(argument);
-            line.error = argument.starts_with('-') ? "glimora: unknown option '" + shown + "' (see glimora --help)"
-                                                   : "glimora: unexpected argument '" + shown + "' (see glimora --help)";
+            line.error = (argument.starts_with('-') ? "unknown option " : "unexpected argument ") +
+                         quotedArgument(argument);
         }
     }
     // An error beats --version; a --help anywhere has returned already.
@@ -44,6 +43,6 @@ std::string helpText() {
            "  --version    print the version and exit\n";
 }
 
-std::string versionText() { return "glimora " + std::string(build::version) + "\n"; }
+std::string versionText() { return programVersionText("glimora", build::version); }
 
 }  // namespace glimora

@@ -10,11 +10,11 @@ struct CommandLine {
         run,      // start, or hand the request to the running copy
         help,     // print helpText() and end with 0
         version,  // print versionText() and end with 0
-        invalid,  // print `error` (one line) on stderr and end with 1
+        invalid,  // report `error` as a usage error (reportUsageError) and end with 1
     };
     Action action = Action::run;
     bool openSettings = false;  // --settings
-    std::string error;
+    std::string error;  // what is wrong, without the program's name
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);

@@ -13,6 +13,7 @@
 #include "app/command_line.hpp"
 #include "app/single_instance.hpp"
 #include "platform/memory_pages.hpp"
+#include "platform/program_output.hpp"
 
 namespace {
 
@@ -44,9 +45,9 @@ int main(int argc, char* argv[]) {
     // Help, the version and a mistyped option answer at once and never reach a running copy.
     const CommandLine commandLine = parseCommandLine(argc, argv);
     switch (commandLine.action) {
-    case CommandLine::Action::help: std::fputs(helpText().c_str(), stdout); return 0;
-    case CommandLine::Action::version: std::fputs(versionText().c_str(), stdout); return 0;
-    case CommandLine::Action::invalid: std::fprintf(stderr, "%s\n", commandLine.error.c_str()); return 1;
+    case CommandLine::Action::help: return printProgramText("glimora", helpText());
+    case CommandLine::Action::version: return printProgramText("glimora", versionText());
+    case CommandLine::Action::invalid: return reportUsageError("glimora", commandLine.error);
     case CommandLine::Action::run: break;
     }
     const auto request =

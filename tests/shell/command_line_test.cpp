@@ -34,19 +34,19 @@ TEST(CommandLine, HelpAndVersionAnswerAtOnce) {
     EXPECT_TRUE(versionText().ends_with("\n"));
 }
 
-TEST(CommandLine, AnUnknownOptionIsOneClearLine) {
+TEST(CommandLine, AnUnknownOptionIsOneClearReason) {
     for (const auto& arguments : {std::vector<const char*>{"--frobnicate"}, {"--version", "--frobnicate"},
-                                  {"--frobnicate", "--version"}, {"-x"}}) {
+                                  {"--frobnicate", "--version"}}) {
         const CommandLine line = parse(arguments);
         EXPECT_EQ(line.action, Action::invalid) << arguments.back();
-        EXPECT_TRUE(line.error.starts_with("glimora: unknown option '")) << line.error;
-        EXPECT_EQ(line.error.find('\n'), std::string::npos);
+        EXPECT_EQ(line.error, "unknown option '--frobnicate'");
     }
+    EXPECT_EQ(parse({"-x"}).error, "unknown option '-x'");
     const CommandLine stray = parse({"picture.png"});
     EXPECT_EQ(stray.action, Action::invalid);
-    EXPECT_EQ(stray.error, "glimora: unexpected argument 'picture.png' (see glimora --help)");
+    EXPECT_EQ(stray.error, "unexpected argument 'picture.png'");
     // The first mistake is the one reported; bytes that are no text stay printable.
-    EXPECT_EQ(parse({"--one", "--two"}).error, "glimora: unknown option '--one' (see glimora --help)");
+    EXPECT_EQ(parse({"--one", "--two"}).error, "unknown option '--one'");
     EXPECT_EQ(parse({"--\xff"}).error.find('\xff'), std::string::npos);
 }
 

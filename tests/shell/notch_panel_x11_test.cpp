@@ -413,7 +413,8 @@ TEST_F(NotchPanelX11, HelpVersionAndUnknownOptionsNeverReachTheRunningCopy) {
     EXPECT_TRUE(version.output.starts_with("glimora ")) << version.output;
     const GlimoraRun unknown = runGlimora({"--frobnicate"});
     EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_EQ(unknown.output, "glimora: unknown option '--frobnicate' (see glimora --help)\n");
+    EXPECT_EQ(unknown.output,
+              "glimora: unknown option '--frobnicate'\nTry 'glimora --help' for more information.\n");
     // None of them opened anything in the running copy.
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(x11.windowsNamed("Notch Position").empty());
