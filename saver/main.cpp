@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include <QApplication>
-
-#include "saver/configuration_sheet_qt.hpp"
+#include "platform/program_output.hpp"
+#include "saver/saver_configure_qt.hpp"
 #include "saver/saver_options.hpp"
 #include "saver/saver_program.hpp"
 #include "saver/screen_saver_host_x11.hpp"
@@ -17,19 +16,14 @@ int main(int argc, char* argv[]) {
     try {
         options = parseSaverOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const SaverOptionsError& error) {
-        std::fprintf(stderr, "ombriq-saver: %s (see ombriq-saver --help)\n", error.message.c_str());
-        return 1;
+        return reportUsageError("ombriq-saver", error.message);
     }
     switch (options.mode) {
-    case SaverOptions::Mode::help: std::printf("%s\n", saverUsage); return 0;
-    case SaverOptions::Mode::configure: {
-        // Only the dialog needs Qt: the drawing runs on Xlib alone.
-        QApplication application(argc, argv);
-        QApplication::setApplicationName(QStringLiteral("ombriq-saver"));
-        OmbriqScreenSaverConfigurationController dialog(openScreenSaverDefaults(std::make_shared<SaverLogger>()));
-        dialog.exec();
-        return 0;
-    }
+    case SaverOptions::Mode::help: return printProgramText("ombriq-saver", saverHelpText);
+    case SaverOptions::Mode::version:
+        return printProgramText("ombriq-saver", programVersionText("ombriq-saver", GLIMORA_VERSION));
+    // Only the dialog needs Qt: the drawing runs on Xlib alone.
+    case SaverOptions::Mode::configure: return runConfigure(options, argc, argv, stderr);
     case SaverOptions::Mode::run: break;
     }
     if (options.offscreen) return runOffscreen(options, loadSaverStart(), stdout, stderr);

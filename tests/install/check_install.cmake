@@ -45,7 +45,7 @@ endif()
 
 # The installed saver runs from its new place.
 execute_process(COMMAND "${root}/bin/ombriq-saver" --help RESULT_VARIABLE result OUTPUT_VARIABLE output)
-if(NOT result EQUAL 0 OR NOT output MATCHES "usage: ombriq-saver")
+if(NOT result EQUAL 0 OR NOT output MATCHES "Usage: ombriq-saver")
   message(FATAL_ERROR "installed ombriq-saver --help failed: ${result} ${output}")
 endif()
 message(STATUS "installed into ${DESTDIR_ROOT}: ${installed}")

@@ -158,10 +158,12 @@ TEST(OmbriqSaverProgram, ADamagedSandboxedCopyGivesWayToTheOwnOne) {
     std::filesystem::remove(sandboxed);
 }
 
-TEST(OmbriqSaverProgram, BadOptionsExitOneWithALine) {
+TEST(OmbriqSaverProgram, BadOptionsExitOneWithTheReasonAndAHint) {
     const ProgramRun saver = run(std::string(GLIMORA_SAVER_BINARY) + " --window-id nowhere");
     EXPECT_EQ(saver.status, 1);
-    EXPECT_EQ(saver.out, "ombriq-saver: not a window id: \"nowhere\" (see ombriq-saver --help)\n");
+    EXPECT_EQ(saver.out,
+              "ombriq-saver: invalid value 'nowhere' for '--window-id' (a window id)\n"
+              "Try 'ombriq-saver --help' for more information.\n");
 }
 
 TEST(OmbriqSaverProgram, NoDisplayExitsOneWithOneLine) {
