@@ -7,7 +7,8 @@
 // library live in memory, so the user's files are never read or written. The
 // format and resolution default to the recipe's own. OUT is replaced
 // atomically. Exit 0 on success; on bad input exit 1 with one line on stderr
-// and nothing written.
+// (and a second pointing to --help when the command line is at fault) and
+// nothing written.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -21,21 +22,40 @@
 #include "model/recipe_json.hpp"
 #include "model/utf8.hpp"
 #include "platform/file_read.hpp"
+#include "platform/program_output.hpp"
 #include "state/notch_view_model.hpp"
 
 namespace {
 
 using namespace glimora;
 
-constexpr const char* usage =
-    "usage: glimora-render RECIPE -o OUT [--format png|svg] [--resolution hd|fourK|sixK]";
+constexpr const char* helpText =
+    "Usage: glimora-render RECIPE -o OUT [--format png|svg] [--resolution hd|fourK|sixK]\n"
+    "\n"
+    "Renders a recipe document (.ombriq) to OUT, replaced atomically, through the\n"
+    "application's own export. The format and resolution default to the recipe's.\n"
+    "Exit status 0 on success, 1 on bad input (nothing is written then).\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output OUT             the file to write\n"
+    "  --format png|svg             the file's format\n"
+    "  --resolution hd|fourK|sixK   1920x1080, 3840x2160 or 6016x3384\n"
+    "  -h, --help                   print this help and exit\n"
+    "  --version                    print the version and exit\n";
 
+// Input that cannot be rendered: one line.
 struct BadInput {
     std::string message;
 };
 
-// --help anywhere among the options: print the usage, render nothing.
+// A command line that cannot be followed: a line and the hint to --help.
+struct UsageError {
+    std::string message;
+};
+
+// --help or --version among the options: print, render nothing.
 struct HelpRequested {};
+struct VersionRequested {};
 
 struct Options {
     std::filesystem::path recipe;
@@ -56,15 +76,14 @@ std::string shown(const std::filesystem::path& path) { return replacingInvalidUt
 template <class E>
 E parseOption(std::string_view option, std::string_view value) {
     if (const auto parsed = fromRawValue<E>(value)) return *parsed;
-    std::string message = "unknown ";
-    message.append(option).append(" \"").append(replacingInvalidUtf8(value)).append("\" (expected ");
+    std::string message = "invalid value " + quotedArgument(value) + " for " + quotedArgument(option) + " (";
     bool first = true;
     for (const E e : everyCase<E>()) {
         if (!first) message += '|';
         message.append(rawValue(e));
         first = false;
     }
-    throw BadInput{message + ")"};
+    throw UsageError{message + ")"};
 }
 
 Options parseArguments(int argc, char* argv[]) {
@@ -74,7 +93,7 @@ Options parseArguments(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-            if (recipe) throw BadInput{"more than one recipe given: \"" + replacingInvalidUtf8(argument) + "\""};
+            if (recipe) throw UsageError{"more than one recipe given: " + quotedArgument(argument)};
             recipe = std::filesystem::path(argument);
             continue;
         }
@@ -83,6 +102,7 @@ Options parseArguments(int argc, char* argv[]) {
             continue;
         }
         if (argument == "--help" || argument == "-h") throw HelpRequested{};
+        if (argument == "--version") throw VersionRequested{};
         // Each option takes a value, as the next argument or after "=".
         std::string_view name = argument, value;
         bool hasValue = false;
@@ -93,22 +113,22 @@ Options parseArguments(int argc, char* argv[]) {
             hasValue = true;
         }
         const bool known = name == "-o" || name == "--output" || name == "--format" || name == "--resolution";
-        if (!known) throw BadInput{"unknown option \"" + replacingInvalidUtf8(argument) + "\"; " + usage};
+        if (!known) throw UsageError{"unknown option " + quotedArgument(argument)};
         if (!hasValue) {
-            if (i + 1 >= argc) throw BadInput{"option " + std::string(name) + " needs a value; " + usage};
+            if (i + 1 >= argc) throw UsageError{"option " + quotedArgument(name) + " requires an argument"};
             value = argv[++i];
         }
         if (name == "-o" || name == "--output") {
-            if (value.empty()) throw BadInput{"the output path is empty"};
+            if (value.empty()) throw UsageError{"the output path is empty"};
             out = std::filesystem::path(value);
         } else if (name == "--format") {
-            options.format = parseOption<ExportFormat>("format", value);
+            options.format = parseOption<ExportFormat>(name, value);
         } else {
-            options.resolution = parseOption<ExportResolution>("resolution", value);
+            options.resolution = parseOption<ExportResolution>(name, value);
         }
     }
-    if (!recipe) throw BadInput{std::string("no recipe given; ") + usage};
-    if (!out) throw BadInput{std::string("no output given (-o OUT); ") + usage};
+    if (!recipe) throw UsageError{"no recipe given"};
+    if (!out) throw UsageError{"no output given (-o OUT)"};
     options.recipe = *recipe;
     options.out = *out;
     return options;
@@ -159,11 +179,11 @@ int main(int argc, char* argv[]) {
         render(parseArguments(argc, argv));
         return 0;
     } catch (const HelpRequested&) {
-        std::printf("%s\n\n%s\n", usage,
-                    "Renders a recipe document (.ombriq) to OUT, replaced atomically, through the\n"
-                    "application's own export. The format and resolution default to the recipe's.\n"
-                    "Exit status 0 on success, 1 on bad input (nothing is written then).");
-        return 0;
+        return printProgramText("glimora-render", helpText);
+    } catch (const VersionRequested&) {
+        return printProgramText("glimora-render", programVersionText("glimora-render", GLIMORA_VERSION));
+    } catch (const UsageError& error) {
+        return reportUsageError("glimora-render", error.message);
     } catch (const BadInput& error) {
         std::fprintf(stderr, "glimora-render: %s\n", error.message.c_str());
     } catch (const std::exception& error) {

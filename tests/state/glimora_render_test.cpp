@@ -158,7 +158,7 @@ TEST(GlimoraRender, FormatAndResolutionDefaultToTheRecipesOwn) {
               (std::vector<unsigned char>{0, 0, 0x0F, 0x00, 0, 0, 0x08, 0x70}));
 }
 
-TEST(GlimoraRender, BadInputExitsOneWithOneLineAndWritesNothing) {
+TEST(GlimoraRender, BadInputExitsOneWithALineAndWritesNothing) {
     test::TempDir home, dir;
     const auto out = dir.path() / "out.png";
     test::writeFile(dir.path() / "not-json.ombriq", "{ this is not json");
@@ -172,38 +172,44 @@ TEST(GlimoraRender, BadInputExitsOneWithOneLineAndWritesNothing) {
     test::writeFile(dir.path() / "plain", "a regular file");
     const std::string recipe = fixture("gradient").string();
 
-    const std::vector<std::vector<std::string>> cases = {
-        {(dir.path() / "missing.ombriq").string(), "-o", out.string()},
-        {(dir.path() / "not-json.ombriq").string(), "-o", out.string()},
-        {(dir.path() / "not-a-recipe.ombriq").string(), "-o", out.string()},
-        {(dir.path() / "photoless.ombriq").string(), "-o", out.string()},
-        {dir.path().string(), "-o", out.string()},
-        {recipe, "-o", (dir.path() / "plain" / "out.png").string(), "--resolution", "hd"},
-        {recipe, "-o", (dir.path() / "no-such-folder" / "out.png").string(), "--resolution", "hd"},
-        {recipe, "-o", dir.path().string(), "--resolution", "hd"},
-        {recipe, "-o", out.string(), "--quality", "9"},
-        {recipe, "-o", out.string(), "--format", "jpeg"},
-        {recipe, "-o", out.string(), "--resolution", "8k"},
-        {recipe, "-o", out.string(), "--format"},
-        {recipe, "-o"},
-        {recipe},
-        {"-o", out.string()},
-        {recipe, recipe, "-o", out.string()},
-        {},
+    // Input that cannot be rendered is one line; a command line at fault
+    // adds the hint to --help.
+    const std::vector<std::pair<bool, std::vector<std::string>>> cases = {
+        {false, {(dir.path() / "missing.ombriq").string(), "-o", out.string()}},
+        {false, {(dir.path() / "not-json.ombriq").string(), "-o", out.string()}},
+        {false, {(dir.path() / "not-a-recipe.ombriq").string(), "-o", out.string()}},
+        {false, {(dir.path() / "photoless.ombriq").string(), "-o", out.string()}},
+        {false, {dir.path().string(), "-o", out.string()}},
+        {false, {recipe, "-o", (dir.path() / "plain" / "out.png").string(), "--resolution", "hd"}},
+        {false, {recipe, "-o", (dir.path() / "no-such-folder" / "out.png").string(), "--resolution", "hd"}},
+        {false, {recipe, "-o", dir.path().string(), "--resolution", "hd"}},
+        {true, {recipe, "-o", out.string(), "--quality", "9"}},
+        {true, {recipe, "-o", out.string(), "--format", "jpeg"}},
+        {true, {recipe, "-o", out.string(), "--resolution", "8k"}},
+        {true, {recipe, "-o", out.string(), "--format"}},
+        {true, {recipe, "-o"}},
+        {true, {recipe}},
+        {true, {"-o", out.string()}},
+        {true, {recipe, recipe, "-o", out.string()}},
+        {true, {}},
     };
+    const std::string hint = "Try 'glimora-render --help' for more information.\n";
     const std::vector<std::string> before = entries(dir.path());
-    for (const auto& arguments : cases) {
+    for (const auto& [usage, arguments] : cases) {
         std::string shown;
         for (const auto& a : arguments) shown += a + " ";
         SCOPED_TRACE(shown);
         const ToolRun run = runRender(arguments, home.path());
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.standardError.starts_with("glimora-render: ")) << run.standardError;
-        EXPECT_EQ(std::count(run.standardError.begin(), run.standardError.end(), '\n'), 1);
+        EXPECT_EQ(std::count(run.standardError.begin(), run.standardError.end(), '\n'), usage ? 2 : 1);
+        EXPECT_EQ(run.standardError.ends_with("\n" + hint), usage) << run.standardError;
         EXPECT_TRUE(run.standardError.ends_with("\n"));
         EXPECT_EQ(run.standardOutput, "");
         EXPECT_EQ(entries(dir.path()), before);
     }
+    EXPECT_EQ(runRender({recipe, "-o", out.string(), "--format", "jpeg"}, home.path()).standardError,
+              "glimora-render: invalid value 'jpeg' for '--format' (png|svg)\n" + hint);
     EXPECT_TRUE(entries(home.path()).empty());
 }
 
@@ -213,7 +219,7 @@ TEST(GlimoraRender, HelpPrintsTheUsageAndRendersNothing) {
          {std::vector<std::string>{"--help"}, {"-h"}, {"recipe.ombriq", "--help", "-o", "out.png"}}) {
         const ToolRun run = runRender(arguments, home.path());
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(run.standardOutput.starts_with("usage: glimora-render RECIPE -o OUT")) << run.standardOutput;
+        EXPECT_TRUE(run.standardOutput.starts_with("Usage: glimora-render RECIPE -o OUT")) << run.standardOutput;
         EXPECT_EQ(run.standardError, "");
     }
     EXPECT_TRUE(entries(home.path()).empty());
