@@ -158,14 +158,6 @@ TEST(OmbriqSaverProgram, ADamagedSandboxedCopyGivesWayToTheOwnOne) {
     std::filesystem::remove(sandboxed);
 }
 
-TEST(OmbriqSaverProgram, BadOptionsExitOneWithTheReasonAndAHint) {
-    const ProgramRun saver = run(std::string(GLIMORA_SAVER_BINARY) + " --window-id nowhere");
-    EXPECT_EQ(saver.status, 1);
-    EXPECT_EQ(saver.out,
-              "ombriq-saver: invalid value 'nowhere' for '--window-id' (a window id)\n"
-              "Try 'ombriq-saver --help' for more information.\n");
-}
-
 TEST(OmbriqSaverProgram, NoDisplayExitsOneWithOneLine) {
     const ProgramRun saver = run("env -u DISPLAY XSCREENSAVER_WINDOW= " + std::string(GLIMORA_SAVER_BINARY) + " --root");
     EXPECT_EQ(saver.status, 1);
