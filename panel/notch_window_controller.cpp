@@ -22,8 +22,7 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> mod
     : model_(model ? std::move(model) : std::make_shared<NotchViewModel>()),
       bridge_(std::make_unique<NotchViewModelBridge>(*model_)),
       panel_(std::make_unique<NotchPanel>()),
-      frameTimer_(std::make_unique<QTimer>()),
-      self_(std::make_shared<NotchWindowController*>(this)) {
+      frameTimer_(std::make_unique<QTimer>()) {
     auto* surface = panel_->surfaceView();
     surface->setPlacement(model_->notchPlacement());
     surface->setAttachedCornerRadius(0);
@@ -34,13 +33,8 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> mod
     frameTimer_->setTimerType(Qt::PreciseTimer);
     QObject::connect(frameTimer_.get(), &QTimer::timeout, frameTimer_.get(), [this] { stepSpring(frameInterval_); });
 
-    const std::weak_ptr<NotchWindowController*> weak = self_;
-    model_->setOnLayoutChange([weak] {
-        if (const auto self = weak.lock()) (*self)->handleLayoutChange();
-    });
-    model_->setOnSideWidthChange([weak] {
-        if (const auto self = weak.lock()) (*self)->handleSideWidthChange();
-    });
+    model_->setOnLayoutChange([this] { handleLayoutChange(); });
+    model_->setOnSideWidthChange([this] { handleSideWidthChange(); });
 
     auto* application = qGuiApp;
     QObject::connect(application, &QGuiApplication::focusWindowChanged, panel_.get(),
@@ -58,8 +52,9 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> mod
 
 NotchWindowController::~NotchWindowController() {
     frameTimer_->stop();
-    // The callbacks left on the model hold only a weak reference.
-    self_.reset();
+    // The model may outlive the controller: it must not call back into it.
+    model_->setOnLayoutChange({});
+    model_->setOnSideWidthChange({});
 }
 
 void NotchWindowController::observeScreen(QScreen* screen) {

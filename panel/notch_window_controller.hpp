@@ -90,8 +90,6 @@ private:
     bool lastExpandedState_ = false;
     bool screenChangePending_ = false;
     std::optional<ScreenDescription> screenOverride_;
-    // What the model's callbacks hold: they do nothing once it is gone.
-    std::shared_ptr<NotchWindowController*> self_;
 };
 
 }  // namespace glimora

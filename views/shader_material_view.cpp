@@ -75,12 +75,13 @@ private:
     ShaderMaterialRenderer renderer_;
 };
 
-ShaderMaterialView::ShaderMaterialView(NotchViewModel& model, QWidget* parent)
+ShaderMaterialView::ShaderMaterialView(NotchViewModel& model, QWidget* parent, Drawing drawing)
     : QWidget(parent), model_(model) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    if (drawing == Drawing::processorOnly) return;
     QString reason;
     if (openGLAvailable(&reason)) {
         glView_ = new GLView(*this);

@@ -24,8 +24,13 @@ class ShaderMaterialView : public QWidget {
     Q_OBJECT
 
 public:
+    // Who draws the material: OpenGL where it is usable, else the CPU twin;
+    // or the CPU twin alone (so that it can be checked on any machine).
+    enum class Drawing { openGLWhereUsable, processorOnly };
+
     // The model must outlive the view.
-    explicit ShaderMaterialView(NotchViewModel& model, QWidget* parent = nullptr);
+    explicit ShaderMaterialView(NotchViewModel& model, QWidget* parent = nullptr,
+                                Drawing drawing = Drawing::openGLWhereUsable);
     ~ShaderMaterialView() override;
 
     // Draws a new frame for a changed setting.

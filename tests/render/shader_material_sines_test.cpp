@@ -152,16 +152,5 @@ TEST(ShaderMaterialSines, RunsOfAnyLengthKeepTheirOwnValues) {
     }
 }
 
-TEST(ShaderMaterialSines, TheVectorUnitsAreUsedWithThisLibrary) {
-#if defined(__x86_64__)
-    // The wide units work out sines with fused multiply-adds; with this
-    // library they agree with it, so a processor with the units uses them.
-    const bool fma = __builtin_cpu_supports("fma");
-    EXPECT_EQ(ShaderMaterialBatch::available(Units::avx2), __builtin_cpu_supports("avx2") && fma);
-#else
-    GTEST_SKIP() << "no wide units on this processor";
-#endif
-}
-
 }  // namespace
 }  // namespace glimora

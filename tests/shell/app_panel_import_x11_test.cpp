@@ -14,6 +14,7 @@
 #include "tests/state/model_harness.hpp"
 
 // Xlib last: its macros break the Qt headers that follow it.
+#include "tests/shell/desktop_frames_x11.hpp"
 #include "tests/shell/x11_harness.hpp"
 
 #include <X11/extensions/shape.h>
@@ -45,7 +46,7 @@ const std::string artefacts = "app_panel_import_x11_test/";
 // panel's size as the window controller lays them out, never shown on screen.
 class OpenPanelLayout {
 public:
-    OpenPanelLayout() : model_(harness_.make()) {
+    OpenPanelLayout() : model_(harness_.make()), firstTab_(model_->selectedTab()) {
         model_->setNotchPlacement(NotchPlacement::top);
         model_->setExpanded(true);
         bridge_ = std::make_unique<NotchViewModelBridge>(*model_);
@@ -70,11 +71,21 @@ public:
         return QRect(widget->mapTo(panel_.get(), QPoint(0, 0)), widget->size());
     }
 
+    // The tab selected when the application starts.
+    NotchTab firstTab() const { return firstTab_; }
+
+    // The open panel's frame with `tab` selected (and no photos).
+    Frame openFrame(NotchTab tab) {
+        model_->setSelectedTab(tab);
+        return {openX, 0, openWidth, int(std::lround(model_->expandedPanelHeight()))};
+    }
+
 private:
     test::ModelHarness harness_;
     std::shared_ptr<NotchViewModel> model_;
     std::unique_ptr<NotchViewModelBridge> bridge_;
     std::unique_ptr<NotchPanel> panel_;
+    NotchTab firstTab_;
 };
 
 void writePicture(const std::filesystem::path& file, QColor color) {
@@ -98,6 +109,22 @@ constexpr std::array<std::pair<int, int>, 6> desktopPoints{
 int reddishPoints(const QImage& desktop) {
     int count = 0;
     for (const auto& [x, y] : desktopPoints) count += isReddish(desktop.pixel(x, y));
+    return count;
+}
+
+// The desktop points that differ from the application's first design (a
+// model as it starts), drawn here as the desktop draws it.
+int pointsOffTheFirstDesign(const QImage& desktop) {
+    static const std::vector<std::uint8_t> first = [] {
+        test::ModelHarness harness;
+        const auto model = harness.make();
+        return desktoptest::wholeFrame(*model, harness.clock->now(), 1920, 1080);
+    }();
+    int count = 0;
+    for (const auto& [x, y] : desktopPoints) {
+        const std::uint8_t* want = first.data() + (std::size_t(y) * 1920 + std::size_t(x)) * 4;
+        count += desktop.pixel(x, y) != qRgb(want[0], want[1], want[2]);
+    }
     return count;
 }
 
@@ -135,36 +162,21 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return x11.frame(panel) == collapsedFrame; })) << x11.frame(panel);
     }
 
-    // The open panel's frame once its spring has come to rest.
-    Frame settledFrame() {
-        Frame last = x11.frame(panel);
-        auto since = x11test::Clock::now();
-        waitUntil(
-            [&] {
-                const Frame now = x11.frame(panel);
-                if (now != last) last = now, since = x11test::Clock::now();
-                return x11test::Clock::now() - since > 400ms;
-            },
-            10s);
-        return last;
-    }
-
     // Opens the panel from its capsule, selects the tab by its button and
-    // keeps the open frame it comes to rest at in `open`.
+    // keeps the frame the panel comes to rest at with that tab in `open`.
     void openTab(NotchTab tab) {
         ASSERT_TRUE(clickAt(collapsedFrame.x + collapsedFrame.width / 2, collapsedFrame.height / 2));
-        ASSERT_TRUE(waitUntil([&] { return x11.frame(panel).width == openWidth; })) << x11.frame(panel);
-        open = settledFrame();
+        const Frame first = layout().openFrame(layout().firstTab());
+        ASSERT_TRUE(waitUntil([&] { return x11.frame(panel) == first; })) << x11.frame(panel) << " not " << first;
         const QRect button = tabButton(tab);
         ASSERT_FALSE(button.isEmpty()) << "no tab button " << title(tab);
         ASSERT_NO_FATAL_FAILURE(clickPanel(button.center()));
-        // Settled at the new tab's height.
-        std::this_thread::sleep_for(200ms);
-        open = settledFrame();
-        EXPECT_EQ(open.x, openX);
-        EXPECT_EQ(open.y, 0);
-        EXPECT_EQ(open.width, openWidth);
-        EXPECT_GT(open.height, 100) << "the panel is not open";
+        open = layout().openFrame(tab);
+        EXPECT_TRUE(waitUntil([&] { return x11.frame(panel) == open; })) << x11.frame(panel) << " not " << open;
+        // The tab's button takes the selected tab's grey fill, beside its label.
+        const QPoint fill(open.x + button.left() + 8, open.y + button.center().y());
+        EXPECT_TRUE(waitUntil([&] { return channel(x11.pixel(fill.x(), fill.y()), 8) >= 14; }, 5s))
+            << "the " << title(tab) << " tab did not become selected: " << std::hex << x11.pixel(fill.x(), fill.y());
     }
 
     // The tab's button in the open panel's header.
@@ -220,18 +232,20 @@ protected:
 
 TEST_F(ImportThroughTheAppPanel, PicturesChosenInTheDialogShowTheFirstOnTheDesktopWhileThePanelStaysOpen) {
     ASSERT_NO_FATAL_FAILURE(start());
-    std::this_thread::sleep_for(500ms);  // the desktop's first frame painted
-    const QImage before = x11.screenshot(artefacts + "1-collapsed");
+    // The desktop shows the application's first design before anything is imported.
+    QImage before;
+    const bool painted = waitUntil(
+        [&] {
+            before = x11.image(desktop);
+            return !before.isNull() && pointsOffTheFirstDesign(before) == 0;
+        },
+        20s);
+    x11.screenshot(artefacts + "1-collapsed");
+    ASSERT_TRUE(painted) << pointsOffTheFirstDesign(before) << " desktop points differ from the first design";
     ASSERT_LT(reddishPoints(before), int(desktopPoints.size())) << "the design before is already the picture's red";
 
-    // The capsule opens the panel; the Image tab's button takes the selected
-    // tab's grey fill, beside its label.
+    // The capsule opens the panel on the Image tab.
     ASSERT_NO_FATAL_FAILURE(openTab(NotchTab::image));
-    const QRect imageTab = tabButton(NotchTab::image);
-    ASSERT_FALSE(imageTab.isEmpty());
-    const QPoint fillPoint(open.x + imageTab.left() + 8, open.y + imageTab.center().y());
-    EXPECT_TRUE(waitUntil([&] { return channel(x11.pixel(fillPoint.x(), fillPoint.y()), 8) >= 14; }, 5s))
-        << "the Image tab did not become selected: " << std::hex << x11.pixel(fillPoint.x(), fillPoint.y());
     const QRect shapeTab = tabButton(NotchTab::shape);
     ASSERT_FALSE(shapeTab.isEmpty());
     EXPECT_LT(channel(x11.pixel(open.x + shapeTab.left() + 8, open.y + shapeTab.center().y()), 8), 12)
@@ -299,7 +313,6 @@ TEST_F(ImportThroughTheAppPanel, ARecipeImportedFromTheHistoryTabIsStoredAndShow
 
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_NO_FATAL_FAILURE(openTab(NotchTab::history));
-    std::this_thread::sleep_for(400ms);
     x11.screenshot(artefacts + "recipe-1-history-tab");
 
     const QRect import = control(NotchTab::history, QStringLiteral("Import .ombriq"));

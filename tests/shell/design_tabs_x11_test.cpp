@@ -3,6 +3,7 @@
 // exported by the glimora-render program. Each editor is shown by the panel's
 // tab routing, in a plain top-level window over the desktop window.
 #include <QScreen>
+#include <QWindow>
 
 #include <iostream>
 #include <memory>
@@ -57,7 +58,8 @@ protected:
         panel->show();
         QWidget* editor = content->editor();
         EXPECT_TRUE(processEventsUntil([&] { return panel->isVisible() && editor->isVisible(); }, 5000));
-        processEventsUntil([] { return false; }, 300);  // mapped and painted
+        // Exposed, it is mapped on the X server: real clicks reach it.
+        EXPECT_TRUE(processEventsUntil([&] { return panel->windowHandle()->isExposed(); }, 10000));
         return editor;
     }
 

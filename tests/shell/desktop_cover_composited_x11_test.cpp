@@ -1,6 +1,6 @@
 // The covered desktop under a compositing manager (xcompmgr), where the X
 // server calls every window unobscured: a full-screen window of another
-// client still stops the desktop's frames within a second, taking it away
+// client still stops the desktop's frames (how soon is printed), taking it away
 // (unmapped or minimised) draws the animation's current frame at once, and a
 // window over part of the screen leaves the desktop animating. Run by ctest
 // inside `xvfb-run` at 1920x1080, with an openbox and an xcompmgr of its own.
@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <chrono>
 #include <memory>
+#include <optional>
 
 #include "render/live_canvas.hpp"
 #include "state/wallpaper_snapshot.hpp"
@@ -35,6 +37,39 @@ using namespace desktoptest;
 
 constexpr const char* program = "desktop_cover_composited_x11_test";
 
+// Whether the X server calls a window that lies under another one
+// unobscured, as it does once a compositing manager draws every window off
+// screen; nothing when it says nothing within the deadline.
+std::optional<bool> windowsDrawnOffScreen(Display* display, std::chrono::milliseconds timeout) {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const auto make = [&](long events) {
+        attributes.event_mask = events;
+        return XCreateWindow(display, DefaultRootWindow(display), 0, 0, 64, 64, 0, CopyFromParent, InputOutput,
+                             CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    };
+    const Window above = make(0);
+    XMapRaised(display, above);
+    // Made below the other before it is mapped: its first notice says how it is seen.
+    const Window below = make(VisibilityChangeMask);
+    XLowerWindow(display, below);
+    XMapWindow(display, below);
+    XSync(display, False);
+    std::optional<bool> unobscured;
+    XEvent event{};
+    x11test::waitUntil(
+        [&] {
+            if (XCheckTypedWindowEvent(display, below, VisibilityNotify, &event))
+                unobscured = event.xvisibility.state == VisibilityUnobscured;
+            return unobscured.has_value();
+        },
+        timeout);
+    XDestroyWindow(display, below);
+    XDestroyWindow(display, above);
+    XSync(display, False);
+    return unobscured;
+}
+
 class ComposedDesktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -44,14 +79,17 @@ protected:
         windowManager = x11test::spawn({"openbox", "--sm-disable"});
         ASSERT_GT(windowManager, 0) << "openbox could not be started";
         ASSERT_TRUE(processEventsUntil([] { return x11->hasWindowManager(); }, 10000)) << "openbox did not come up";
+        ASSERT_TRUE(x11->managesNewWindows()) << "openbox manages no window";
         compositor = x11test::spawn({"xcompmgr"});
         ASSERT_GT(compositor, 0) << "xcompmgr could not be started";
         // A compositing manager owns the screen's _NET_WM_CM_S0 selection.
         const Atom selection = x11->atom("_NET_WM_CM_S0");
         ASSERT_TRUE(processEventsUntil([&] { return XGetSelectionOwner(x11->display(), selection) != 0; }, 10000))
             << "xcompmgr did not come up";
-        // Both announce themselves before they are done starting.
-        runEventLoopFor(1500);
+        // It takes the selection before it draws the windows off screen.
+        ASSERT_TRUE(x11test::waitUntil(
+            [] { return windowsDrawnOffScreen(x11->display(), std::chrono::seconds(2)).value_or(false); }))
+            << "xcompmgr does not draw the windows off screen";
     }
     static void TearDownTestSuite() {
         x11test::stop(compositor);
@@ -102,19 +140,25 @@ protected:
         return view.framesDrawn() - before;
     }
 
+    // Frames drawn from now until `count` more have come; false when they
+    // stop before (on a loaded machine they come more slowly, not fewer).
+    static bool framesKeepComing(const AnimatedPixelGradientView& view, int count) {
+        const int before = view.framesDrawn();
+        return processEventsUntil([&] { return view.framesDrawn() - before >= count; }, 10000);
+    }
+
     // Covers the desktop with a full-screen window and checks that it stops
-    // drawing within a second; returns the window.
+    // drawing once that is noticed (how soon is printed); returns the window.
     Window coverAndExpectNoFrames(WallpaperWindowController& controller, AnimatedPixelGradientView& view,
                                   const std::string& state) {
         QElapsedTimer noticed;
         noticed.start();
         const Window cover = mapWindow(0, 0, width, height, true);
-        EXPECT_TRUE(processEventsUntil([&] { return controller.covered(); }, 1000))
-            << "the full-screen window was not noticed within a second";
+        EXPECT_TRUE(processEventsUntil([&] { return controller.covered(); }, 10000))
+            << "the full-screen window was never noticed";
         std::printf("cover noticed after %lld ms\n", static_cast<long long>(noticed.elapsed()));
-        // A frame already in flight when the cover was noticed may still land.
-        runEventLoopFor(300);
-        EXPECT_EQ(framesOver(view, 1000), 0) << "frames were drawn while nobody could see them";
+        // Frames are drawn on this thread and the cover suspends them at once.
+        EXPECT_EQ(framesOver(view, 1300), 0) << "frames were drawn while nobody could see them";
         EXPECT_TRUE(controller.covered());
         keep(state);
         return cover;
@@ -127,10 +171,13 @@ protected:
         clockDriver.stop();
         const double now = harness.clock->now();
         const int drawn = view.framesDrawn();
+        QElapsedTimer showing;
+        showing.start();
         uncover();
         XSync(display, False);
-        EXPECT_TRUE(processEventsUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 1000))
-            << "no frame within a second of the desktop showing again";
+        EXPECT_TRUE(processEventsUntil([&] { return !controller.covered() && view.framesDrawn() > drawn; }, 10000))
+            << "no frame after the desktop showed again";
+        std::printf("a frame %lld ms after the desktop showed again\n", static_cast<long long>(showing.elapsed()));
         const auto expected = wholeFrame(*model, now, width, height);
         // The compositor repaints the screen a moment after the window did.
         const bool shows = processEventsUntil(
@@ -163,7 +210,7 @@ protected:
 TEST_F(ComposedDesktop, AFullScreenWindowStopsTheFramesAndUnmappingItShowsTheCurrentOne) {
     WallpaperWindowController controller(model);
     AnimatedPixelGradientView& view = showAnimating(controller);
-    EXPECT_GT(framesOver(view, 1000), 5);
+    EXPECT_TRUE(framesKeepComing(view, 5));
     keep("animating");
     const Window cover = coverAndExpectNoFrames(controller, view, "covered");
     expectCurrentFrameAfter(controller, view, [&] { XUnmapWindow(display, cover); }, "unmapped");
@@ -188,7 +235,7 @@ TEST_F(ComposedDesktop, AWindowOverPartOfTheScreenKeepsTheDesktopAnimating) {
     ASSERT_TRUE(processEventsUntil([&] { return x11->isViewable(partial); }, 5000));
     runEventLoopFor(500);
     EXPECT_FALSE(controller.covered());
-    EXPECT_GT(framesOver(view, 1000), 5) << "the desktop stopped although part of it shows";
+    EXPECT_TRUE(framesKeepComing(view, 5)) << "the desktop stopped although part of it shows";
     keep("partly-covered");
     // Made full screen by the window manager on request, it covers after all.
     XEvent request{};
@@ -202,9 +249,8 @@ TEST_F(ComposedDesktop, AWindowOverPartOfTheScreenKeepsTheDesktopAnimating) {
     XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &request);
     XSync(display, False);
-    EXPECT_TRUE(processEventsUntil([&] { return controller.covered(); }, 1000));
-    runEventLoopFor(300);
-    EXPECT_EQ(framesOver(view, 1000), 0);
+    EXPECT_TRUE(processEventsUntil([&] { return controller.covered(); }, 10000));
+    EXPECT_EQ(framesOver(view, 1300), 0);
 }
 
 }  // namespace

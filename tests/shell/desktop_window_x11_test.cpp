@@ -132,7 +132,9 @@ TEST_F(DesktopWindowX11, StaysBelowOtherWindowsEvenWhenRaised) {
 
     XRaiseWindow(display, desktop);
     XSync(display, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Once openbox has managed a window mapped after the raise, it has
+    // handled the raise.
+    ASSERT_TRUE(x11.managesNewWindows());
     EXPECT_LT(index(desktop), index(other));
     XDestroyWindow(display, other);
     XSync(display, False);

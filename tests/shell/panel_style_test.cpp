@@ -110,13 +110,6 @@ TEST(PanelSymbolsTest, EveryNamedSymbolDrawsInItsColourInsideItsBox) {
     }
 }
 
-TEST(PanelSymbolsTest, TheNineTabSymbolsAndTheMaterialsAreAllDrawn) {
-    for (const char* name : {"photo", "square.grid.2x2", "circle.lefthalf.filled", "paintpalette",
-                             "slider.horizontal.3", "wand.and.stars", "waveform.path.ecg", "sparkles",
-                             "arrow.down.doc", "clock.arrow.circlepath"})
-        EXPECT_TRUE(hasSymbol(name)) << name;
-}
-
 TEST(PanelSymbolsTest, AnUnknownNameDrawsNothingAndIsLoggedOnce) {
     auto logger = std::make_shared<RecordingLogger>();
     setSymbolLogger(logger);

@@ -21,6 +21,7 @@
 #include "windows/wallpaper_window_controller.hpp"
 
 // Xlib last: its macros break the Qt headers that follow it.
+#include "tests/shell/desktop_frames_x11.hpp"
 #include "tests/shell/x11_harness.hpp"
 
 namespace glimora {
@@ -37,6 +38,9 @@ QFileDialog* openFileDialog() {
 }
 
 bool isReddish(QRgb pixel) { return qRed(pixel) > 150 && qGreen(pixel) < 90 && qBlue(pixel) < 90; }
+
+// Points of the desktop away from the editor's window.
+const QPoint desktopPoints[] = {{300, 500}, {900, 800}, {100, 100}};
 
 TEST(PhotoImportOnTheDesktop, PhotosChosenInTheDialogShowTheFirstOnTheDesktop) {
     application();
@@ -79,10 +83,27 @@ TEST(PhotoImportOnTheDesktop, PhotosChosenInTheDialogShowTheFirstOnTheDesktop) {
     panel.setGeometry(1400, 40, 500, 700);
     panel.show();
     ASSERT_TRUE(processEventsUntil([&] { return editor->isVisible(); }, 5000));
-    processEventsUntil([] { return false; }, 500);
+    // The desktop shows the design before a picture is chosen.
     X11 x11;
-    const QImage before = x11.screenshot("photo_import_x11_test/1-before");
-    EXPECT_FALSE(isReddish(before.pixel(300, 500)));
+    const std::vector<std::uint8_t> design = desktoptest::wholeFrame(*model, harness.clock->now(), 1920, 1080);
+    const auto designPoints = [&](const QImage& screen) {
+        int count = 0;
+        for (const QPoint& point : desktopPoints) {
+            const std::uint8_t* want = design.data() + (std::size_t(point.y()) * 1920 + std::size_t(point.x())) * 4;
+            count += screen.pixel(point) == qRgb(want[0], want[1], want[2]);
+        }
+        return count;
+    };
+    QImage before;
+    EXPECT_TRUE(processEventsUntil(
+        [&] {
+            before = x11.image();
+            return designPoints(before) == int(std::size(desktopPoints));
+        },
+        10000))
+        << "the desktop does not show the design";
+    x11.screenshot("photo_import_x11_test/1-before");
+    for (const QPoint& point : desktopPoints) EXPECT_FALSE(isReddish(before.pixel(point))) << "the design is red already";
 
     QWidget* photos = nullptr;
     for (QWidget* child : editor->findChildren<QWidget*>())
@@ -118,7 +139,8 @@ TEST(PhotoImportOnTheDesktop, PhotosChosenInTheDialogShowTheFirstOnTheDesktop) {
     const bool red = processEventsUntil(
         [&] {
             after = x11.image();
-            return isReddish(after.pixel(300, 500)) && isReddish(after.pixel(900, 800)) && isReddish(after.pixel(100, 100));
+            return std::all_of(std::begin(desktopPoints), std::end(desktopPoints),
+                               [&](const QPoint& point) { return isReddish(after.pixel(point)); });
         },
         15000);
     x11.screenshot("photo_import_x11_test/3-imported");

@@ -10,6 +10,7 @@
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 #include <QOpenGLShaderProgram>
+#include <QWindow>
 
 #include <memory>
 #include <utility>
@@ -214,7 +215,7 @@ TEST(GLMaterialView, TheDesktopShowsTheMaterialThroughOpenGL) {
     WallpaperCanvasView view(*model, false);
     view.resize(frameWidth, frameHeight);
     view.show();
-    x11test::runEventLoopFor(300);
+    ASSERT_TRUE(x11test::processEventsUntil([&] { return view.windowHandle()->isExposed(); }, 10000));
     ASSERT_NE(view.materialView(), nullptr);
     ASSERT_TRUE(view.materialView()->usesOpenGL());
     const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGBA8888);

@@ -324,6 +324,29 @@ public:
 
     bool hasWindowManager() const { return !property(root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty(); }
 
+    // Whether the window manager takes a new window into its client list by
+    // the deadline. It names itself before it is ready to manage windows,
+    // and a window mapped before then stays unmanaged: a fresh probe window
+    // is tried each second. The probe is gone again afterwards.
+    bool managesNewWindows(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
+        const auto deadline = Clock::now() + timeout;
+        bool managed = false;
+        while (!managed && Clock::now() < deadline) {
+            const Window probe = XCreateSimpleWindow(display_, root(), 0, 0, 8, 8, 0, 0, 0);
+            XMapWindow(display_, probe);
+            XSync(display_, False);
+            const auto listed = [&] {
+                const auto order = stacking();
+                return std::find(order.begin(), order.end(), probe) != order.end();
+            };
+            managed = waitUntil(listed, std::chrono::seconds(1));
+            XDestroyWindow(display_, probe);
+            XSync(display_, False);
+            waitUntil([&] { return !listed(); }, std::chrono::seconds(5));
+        }
+        return managed;
+    }
+
     // The screen's colour at (x, y) as 0xRRGGBB.
     unsigned long pixel(int x, int y) const {
         XSync(display_, False);
@@ -419,6 +442,7 @@ public:
         pid_ = spawn({"openbox", "--sm-disable"});
         ASSERT_GT(pid_, 0) << "openbox could not be started";
         ASSERT_TRUE(waitUntil([&] { return x11.hasWindowManager(); })) << "openbox did not come up";
+        ASSERT_TRUE(x11.managesNewWindows()) << "openbox manages no window";
     }
     void TearDown() override { stop(pid_); }
 
