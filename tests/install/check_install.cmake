@@ -36,6 +36,32 @@ expect_file(share/mime/packages/ombriq-recipe.xml "application/x-ombriq-recipe")
 expect_file(share/xscreensaver/config/ombriq-saver.xml "_label=\"Ombriq\"")
 expect_file(share/xscreensaver/config/ombriq-saver.xml "<command arg=\"--root\"/>")
 
+# What the desktop's own tools read must parse: XScreenSaver's settings
+# program crashes on a description that is not well-formed XML.
+function(require_program variable name package)
+  find_program(${variable} ${name})
+  if(NOT ${variable})
+    message(FATAL_ERROR "${name} is needed to check the installed files (Debian package ${package})")
+  endif()
+endfunction()
+# A tool's verdict: any complaint fails the check, hints and warnings included.
+function(expect_silent_pass what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+    message(FATAL_ERROR "${what}: status ${result}\n${output}")
+  endif()
+endfunction()
+require_program(XMLLINT xmllint libxml2-utils)
+require_program(DESKTOP_FILE_VALIDATE desktop-file-validate desktop-file-utils)
+file(GLOB_RECURSE xml_files "${root}/*.xml")
+foreach(file ${xml_files})
+  expect_silent_pass("${file} is not well-formed" "${XMLLINT}" --noout "${file}")
+endforeach()
+file(GLOB_RECURSE desktop_files "${root}/*.desktop")
+foreach(file ${desktop_files})
+  expect_silent_pass("${file} does not validate" "${DESKTOP_FILE_VALIDATE}" "${file}")
+endforeach()
+
 # Nothing else: no headers, libraries or test programs.
 file(GLOB_RECURSE installed RELATIVE "${root}" "${root}/*")
 list(LENGTH installed count)
