@@ -452,7 +452,7 @@ TEST(ScreenSaverSetup, FoundSaverIsOpenedAndAFailedOpenSaysSo) {
     // The first time only, the user learns how to add the saver to XScreenSaver.
     ASSERT_EQ(harness.alerts->alerts.size(), 1u);
     EXPECT_EQ(harness.alerts->alerts[0].first, "Add Ombriq to XScreenSaver");
-    EXPECT_NE(harness.alerts->alerts[0].second.find("\"ombriq-saver -root\""), std::string::npos);
+    EXPECT_NE(harness.alerts->alerts[0].second.find("“\"Ombriq\" ombriq-saver --root”"), std::string::npos);
     delegate->openScreenSaverBundle();
     EXPECT_EQ(harness.screenSaver->opened.size(), 2u);
     EXPECT_EQ(harness.alerts->alerts.size(), 1u);
