@@ -205,7 +205,9 @@ void AppDelegate::syncLaunchAtLogin() {
         if (loginItem.status() == LoginItem::Status::enabled) failure = loginItem.unregisterItem();
     } else {
         if (!stored || !stored->is_boolean()) preferences.setValue(launchAtLoginKey, true);
-        if (loginItem.status() != LoginItem::Status::enabled) failure = loginItem.registerItem();
+        // An entry the desktop's startup settings switched off stays off: the
+        // user's latest word was there, not in our stored wish.
+        if (loginItem.status() == LoginItem::Status::notRegistered) failure = loginItem.registerItem();
     }
     if (failure) log("Chromafold could not update launch at login: " + *failure);
     updateLaunchAtLoginItem();

@@ -32,7 +32,7 @@ inline constexpr std::string_view launchAtLoginKey = "launchAtLogin";
 inline constexpr std::string_view screenSaverSetupToldKey = "screenSaverSetupTold";
 inline constexpr std::string_view screenSaverSetupTitle = "Add Ombriq to XScreenSaver";
 inline constexpr std::string_view screenSaverSetupText =
-    "Ombriq runs as a program of XScreenSaver. Add the line \"ombriq-saver -root\" to the programs "
+    "Ombriq runs as a program of XScreenSaver. Add the line “\"Ombriq\" ombriq-saver --root” to the programs "
     "in ~/.xscreensaver (after installing, it is listed as \"Ombriq\" in XScreenSaver's settings), "
     "then choose it there. Its own settings are in the window that just opened.";
 

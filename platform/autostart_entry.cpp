@@ -74,6 +74,7 @@ std::optional<std::string> AutostartEntry::desktopEntryText(const std::filesyste
            "Exec=" +
            execValue(executable) +
            "\n"
+           "Icon=glimora\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
@@ -91,7 +92,7 @@ std::optional<std::filesystem::path> AutostartEntry::currentExecutable() {
 
 LoginItem::Status AutostartEntry::status() const {
     const auto file = entryFile();
-    if (!file || executable_.empty()) return Status::notRegistered;
+    if (!file) return Status::notRegistered;
     const auto bytes = readFileLimited(*file, entryByteLimit);
     if (!bytes) return Status::notRegistered;
     const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
@@ -114,11 +115,12 @@ LoginItem::Status AutostartEntry::status() const {
         if (!inMainGroup || equals == std::string_view::npos) continue;
         const std::string_view key = trimmed(line.substr(0, equals));
         const std::string_view value = trimmed(line.substr(equals + 1));
-        if (key == "Exec") startsThisProgram = value == expectedExec;
+        if (key == "Exec") startsThisProgram = !executable_.empty() && value == expectedExec;
         if (key == "Hidden") switchedOff = switchedOff || value == "true";
         if (key == "X-GNOME-Autostart-enabled") switchedOff = switchedOff || value == "false";
     }
-    return startsThisProgram && !switchedOff ? Status::enabled : Status::notRegistered;
+    if (switchedOff) return Status::requiresApproval;
+    return startsThisProgram ? Status::enabled : Status::notRegistered;
 }
 
 std::optional<std::string> AutostartEntry::registerItem() {

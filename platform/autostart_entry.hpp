@@ -16,9 +16,12 @@ public:
     AutostartEntry(std::optional<std::filesystem::path> configHome, std::filesystem::path executable);
 
     // Enabled when the entry exists, starts this very program and is not
-    // switched off (Hidden or X-GNOME-Autostart-enabled=false).
+    // switched off; requiresApproval when the desktop's startup settings
+    // switched it off (Hidden=true or X-GNOME-Autostart-enabled=false),
+    // whichever program it starts.
     Status status() const override;
-    // Writes the entry atomically, creating the folder when needed.
+    // Writes the entry atomically, creating the folder when needed; an entry
+    // the desktop switched off is replaced by one that is on.
     std::optional<std::string> registerItem() override;
     // Removes the entry; a missing entry is no failure.
     std::optional<std::string> unregisterItem() override;

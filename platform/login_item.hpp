@@ -8,7 +8,9 @@ namespace glimora {
 
 class LoginItem {
 public:
-    enum class Status { notRegistered, enabled };
+    // requiresApproval: the item is there but the user switched it off in the
+    // desktop's own settings; only the user's explicit choice turns it back on.
+    enum class Status { notRegistered, enabled, requiresApproval };
 
     virtual ~LoginItem() = default;
     virtual Status status() const = 0;

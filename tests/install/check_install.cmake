@@ -1,22 +1,36 @@
-# Installs the build into a fresh DESTDIR with the prefix /usr and checks that
-# every file lands where Debian's layout expects it.
+# Installs the build into a fresh DESTDIR with the prefix /usr, stripped as the
+# README installs it, and checks that every file lands where Debian's layout
+# expects it and passes the tools a distribution checks it with.
 #   cmake -DBUILD_DIR=... -DDESTDIR_ROOT=... -P check_install.cmake
 file(REMOVE_RECURSE "${DESTDIR_ROOT}")
 set(ENV{DESTDIR} "${DESTDIR_ROOT}")
-execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix /usr
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix /usr --strip
   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed:\n${output}")
 endif()
 
-set(root "${DESTDIR_ROOT}/usr")
-foreach(program bin/glimora bin/ombriq-saver)
-  if(NOT EXISTS "${root}/${program}" OR IS_DIRECTORY "${root}/${program}")
-    message(FATAL_ERROR "missing ${program}")
+function(require_program variable name package)
+  find_program(${variable} ${name})
+  if(NOT ${variable})
+    message(FATAL_ERROR "${name} is needed to check the installed files (Debian package ${package})")
   endif()
-  execute_process(COMMAND test -x "${root}/${program}" RESULT_VARIABLE notExecutable)
+endfunction()
+require_program(READELF readelf binutils)
+
+set(root "${DESTDIR_ROOT}/usr")
+set(programs glimora ombriq-saver glimora-render)
+foreach(program ${programs})
+  if(NOT EXISTS "${root}/bin/${program}" OR IS_DIRECTORY "${root}/bin/${program}")
+    message(FATAL_ERROR "missing bin/${program}")
+  endif()
+  execute_process(COMMAND test -x "${root}/bin/${program}" RESULT_VARIABLE notExecutable)
   if(notExecutable)
-    message(FATAL_ERROR "${program} is not executable")
+    message(FATAL_ERROR "bin/${program} is not executable")
+  endif()
+  execute_process(COMMAND "${READELF}" --section-headers --wide "${root}/bin/${program}" OUTPUT_VARIABLE sections)
+  if(sections MATCHES "\\.debug_|\\.symtab")
+    message(FATAL_ERROR "bin/${program} was not stripped")
   endif()
 endforeach()
 
@@ -29,19 +43,91 @@ function(expect_file path pattern)
     message(FATAL_ERROR "${path} does not contain ${pattern}")
   endif()
 endfunction()
+set(metainfo share/metainfo/com.kestrune.app.murmel.glimora.metainfo.xml)
 expect_file(share/applications/glimora.desktop "Exec=glimora\n")
 expect_file(share/applications/glimora.desktop "Icon=glimora\n")
 expect_file(share/icons/hicolor/scalable/apps/glimora.svg "<svg")
 expect_file(share/mime/packages/ombriq-recipe.xml "application/x-ombriq-recipe")
 expect_file(share/xscreensaver/config/ombriq-saver.xml "_label=\"Ombriq\"")
 expect_file(share/xscreensaver/config/ombriq-saver.xml "<command arg=\"--root\"/>")
+expect_file(${metainfo} "<launchable type=\"desktop-id\">glimora.desktop</launchable>")
 
 # Nothing else: no headers, libraries or test programs.
 file(GLOB_RECURSE installed RELATIVE "${root}" "${root}/*")
 list(LENGTH installed count)
-if(NOT count EQUAL 6)
-  message(FATAL_ERROR "expected 6 installed files, found ${count}: ${installed}")
+if(NOT count EQUAL 11)
+  message(FATAL_ERROR "expected 11 installed files, found ${count}: ${installed}")
 endif()
+
+# What the desktop's own tools read must parse: XScreenSaver's settings
+# program crashes on a description that is not well-formed XML.
+# A tool's verdict: any complaint fails the check, hints and warnings included.
+function(expect_silent_pass what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+    message(FATAL_ERROR "${what}: status ${result}\n${output}")
+  endif()
+endfunction()
+require_program(XMLLINT xmllint libxml2-utils)
+require_program(DESKTOP_FILE_VALIDATE desktop-file-validate desktop-file-utils)
+file(GLOB_RECURSE xml_files "${root}/*.xml")
+foreach(file ${xml_files})
+  expect_silent_pass("${file} is not well-formed" "${XMLLINT}" --noout "${file}")
+endforeach()
+file(GLOB_RECURSE desktop_files "${root}/*.desktop")
+foreach(file ${desktop_files})
+  expect_silent_pass("${file} does not validate" "${DESKTOP_FILE_VALIDATE}" "${file}")
+endforeach()
+
+# The metainfo's latest release is the programs' version, and software
+# centres accept the file.
+execute_process(COMMAND "${root}/bin/glimora" --version RESULT_VARIABLE result OUTPUT_VARIABLE version)
+if(NOT result EQUAL 0 OR NOT version MATCHES "^glimora ([0-9.]+)\n$")
+  message(FATAL_ERROR "installed glimora --version failed: ${result} ${version}")
+endif()
+expect_file(${metainfo} "<release version=\"${CMAKE_MATCH_1}\"")
+find_program(APPSTREAMCLI appstreamcli)
+if(APPSTREAMCLI)
+  execute_process(COMMAND "${APPSTREAMCLI}" validate --no-net --pedantic --explain "${root}/${metainfo}"
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "appstreamcli does not accept ${metainfo}:\n${output}")
+  endif()
+else()
+  message(STATUS "appstreamcli not found (Debian package appstream): the metainfo is not validated")
+endif()
+
+# Each program's manual page renders without a warning and names every
+# option its --help gives, and --version.
+require_program(MAN man man-db)
+foreach(page bin/glimora:man1/glimora.1 bin/ombriq-saver:man6/ombriq-saver.6 bin/glimora-render:man1/glimora-render.1)
+  string(REPLACE ":" ";" page ${page})
+  list(GET page 0 program)
+  list(GET page 1 file)
+  set(file "${root}/share/man/${file}")
+  if(NOT EXISTS "${file}")
+    message(FATAL_ERROR "missing the manual page ${file}")
+  endif()
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env MANWIDTH=80 LC_ALL=C.UTF-8 "${MAN}" --warnings -l "${file}"
+    RESULT_VARIABLE result OUTPUT_VARIABLE text ERROR_VARIABLE warnings)
+  if(NOT result EQUAL 0 OR NOT warnings STREQUAL "")
+    message(FATAL_ERROR "man -l ${file}: status ${result}\n${warnings}")
+  endif()
+  execute_process(COMMAND "${root}/${program}" --help OUTPUT_VARIABLE help ERROR_VARIABLE help)
+  # Brackets would keep CMake from splitting the list.
+  string(REGEX REPLACE "[][|]" " " words "${help}")
+  string(REGEX MATCHALL "(^|[ \n])--?[a-z][a-z-]*" options "${words}")
+  set(missing "")
+  foreach(option ${options} " --version")
+    string(STRIP "${option}" option)
+    if(NOT text MATCHES "(^|[^a-z-])${option}([^a-z-]|$)")
+      list(APPEND missing ${option})
+    endif()
+  endforeach()
+  if(missing)
+    message(FATAL_ERROR "${file} does not document ${missing}, which ${program} --help gives:\n${help}")
+  endif()
+endforeach()
 
 # The installed saver runs from its new place.
 execute_process(COMMAND "${root}/bin/ombriq-saver" --help RESULT_VARIABLE result OUTPUT_VARIABLE output)

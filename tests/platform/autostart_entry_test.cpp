@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/autostart_entry.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -53,6 +55,19 @@ std::string launchedProgram(const std::string& value) {
     return argument;
 }
 
+// What desktop-file-validate (desktop-file-utils) says of the file: nothing when it is valid.
+std::string desktopFileComplaints(const std::filesystem::path& file) {
+    const std::string command = "desktop-file-validate '" + file.string() + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "could not run desktop-file-validate";
+    std::string output;
+    char buffer[256];
+    while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, read);
+    const int status = ::pclose(pipe);
+    if (status != 0 && output.empty()) return "desktop-file-validate failed (Debian package desktop-file-utils)";
+    return output;
+}
+
 TEST(AutostartEntry, ExecValueQuotesThePathAsDesktopEntriesRequire) {
     EXPECT_EQ(AutostartEntry::execValue("/usr/bin/glimora"), R"("/usr/bin/glimora")");
     EXPECT_EQ(AutostartEntry::execValue("/opt/My Apps/glimora"), R"("/opt/My Apps/glimora")");
@@ -84,9 +99,11 @@ TEST(AutostartEntry, RegisterWritesTheEntryAndStatusFollowsIt) {
               "Name=Glimora\n"
               "Comment=Desktop wallpaper studio\n"
               "Exec=\"/opt/Glimora Studio/bin/glimora\"\n"
+              "Icon=glimora\n"
               "Terminal=false\n"
               "X-GNOME-Autostart-enabled=true\n");
     EXPECT_EQ(entry.status(), Status::enabled);
+    EXPECT_EQ(desktopFileComplaints(config / "autostart/glimora.desktop"), "");
     // An entry that starts another copy of the program is not ours.
     EXPECT_EQ(AutostartEntry(config, "/usr/bin/glimora").status(), Status::notRegistered);
 
@@ -96,7 +113,7 @@ TEST(AutostartEntry, RegisterWritesTheEntryAndStatusFollowsIt) {
     EXPECT_EQ(entry.unregisterItem(), std::nullopt);  // already gone is no failure
 }
 
-TEST(AutostartEntry, EntriesSwitchedOffByTheDesktopDoNotCount) {
+TEST(AutostartEntry, EntriesSwitchedOffByTheDesktopAwaitTheUsersWord) {
     test::TempDir home;
     AutostartEntry entry(home.path(), "/usr/bin/glimora");
     const auto file = home.path() / "autostart/glimora.desktop";
@@ -104,12 +121,20 @@ TEST(AutostartEntry, EntriesSwitchedOffByTheDesktopDoNotCount) {
     test::writeFile(file, head);
     EXPECT_EQ(entry.status(), Status::enabled);
     test::writeFile(file, head + "Hidden=true\n");
-    EXPECT_EQ(entry.status(), Status::notRegistered);
-    test::writeFile(file, head + "X-GNOME-Autostart-enabled=false\n");
-    EXPECT_EQ(entry.status(), Status::notRegistered);
+    EXPECT_EQ(entry.status(), Status::requiresApproval);
+    // Switched off whichever copy of the program it starts.
+    test::writeFile(file, "[Desktop Entry]\nExec=/bin/true\nX-GNOME-Autostart-enabled=false\n");
+    EXPECT_EQ(entry.status(), Status::requiresApproval);
+    EXPECT_EQ(AutostartEntry(home.path(), "").status(), Status::requiresApproval);
+    // Registering turns it back on.
+    EXPECT_EQ(entry.registerItem(), std::nullopt);
+    EXPECT_EQ(entry.status(), Status::enabled);
+    EXPECT_EQ(fileText(file).find("Hidden"), std::string::npos);
     // Keys of other groups are not the entry's.
     test::writeFile(file, "[Desktop Action x]\nExec=\"/usr/bin/glimora\"\n[Desktop Entry]\nExec=/bin/true\n");
     EXPECT_EQ(entry.status(), Status::notRegistered);
+    test::writeFile(file, "[Desktop Entry]\nExec=\"/usr/bin/glimora\"\n[Desktop Action x]\nHidden=true\n");
+    EXPECT_EQ(entry.status(), Status::enabled);
     test::writeFile(file, std::string(70 * 1024, '#'));
     EXPECT_EQ(entry.status(), Status::notRegistered);
 }

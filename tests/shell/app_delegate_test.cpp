@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "app/build_configuration.hpp"
+#include "platform/autostart_entry.hpp"
 #include "tests/shell/app_fakes.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -322,6 +323,10 @@ TEST(LaunchAtLogin, StoredWishIsBroughtInLineOnlyWhenItDiffers) {
         {true, Status::notRegistered, {"login.register"}, true, true},
         {"no", Status::notRegistered, {"login.register"}, true, true},  // not a Boolean: as if absent
         {0, Status::enabled, {}, true, true},
+        // Switched off in the desktop's startup settings: left so, whatever the wish.
+        {true, Status::requiresApproval, {}, true, false},
+        {"no", Status::requiresApproval, {}, true, false},
+        {false, Status::requiresApproval, {}, false, false},
     };
     for (const Case& each : cases) {
         AppHarness harness;
@@ -334,6 +339,47 @@ TEST(LaunchAtLogin, StoredWishIsBroughtInLineOnlyWhenItDiffers) {
         EXPECT_EQ(harness.journal, each.calls) << each.stored.dump();
         EXPECT_EQ(harness.model.preferences->value("launchAtLogin"), each.storedAfter) << each.stored.dump();
         EXPECT_EQ(delegate->launchAtLoginItem()->isChecked(), each.checked) << each.stored.dump();
+    }
+}
+
+// The real autostart entry: what the desktop switched off is not rewritten at
+// start; the menu shows it off and choosing the item turns it back on.
+TEST(LaunchAtLogin, EntryTheDesktopSwitchedOffIsKeptUntilTheUserChoosesIt) {
+    test::TempDir config;
+    const auto file = config.path() / "autostart/glimora.desktop";
+    const auto entry = std::make_shared<AutostartEntry>(config.path(), "/usr/bin/glimora");
+    ASSERT_EQ(entry->registerItem(), std::nullopt);
+    const auto written = test::readFile(file);
+    for (const std::string off : {"Hidden=true\n", "X-GNOME-Autostart-enabled=false\n"}) {
+        auto switchedOff = written;
+        switchedOff.insert(switchedOff.end(), off.begin(), off.end());
+        test::writeFile(file, std::string(switchedOff.begin(), switchedOff.end()));
+        AppHarness harness;
+        harness.realLoginItem = entry;
+        harness.model.preferences->setValue("launchAtLogin", true);
+        auto delegate = harness.make();
+        delegate->applicationDidFinishLaunching();
+        EXPECT_EQ(test::readFile(file), switchedOff) << off;
+        QAction* item = findAction(*delegate->statusMenu(), "Launch at Login");
+        ASSERT_NE(item, nullptr);
+        EXPECT_FALSE(item->isChecked()) << off;
+
+        item->trigger();
+        EXPECT_EQ(test::readFile(file), written) << off;
+        EXPECT_TRUE(item->isChecked()) << off;
+        EXPECT_EQ(harness.model.preferences->value("launchAtLogin"), json(true));
+    }
+
+    // A deleted entry comes back only when the stored wish asks for it.
+    for (const bool wish : {false, true}) {
+        std::filesystem::remove(file);
+        AppHarness harness;
+        harness.realLoginItem = entry;
+        harness.model.preferences->setValue("launchAtLogin", wish);
+        auto delegate = harness.make();
+        delegate->applicationDidFinishLaunching();
+        EXPECT_EQ(std::filesystem::exists(file), wish);
+        EXPECT_EQ(delegate->launchAtLoginItem()->isChecked(), wish);
     }
 }
 
@@ -368,6 +414,16 @@ TEST(LaunchAtLogin, ToggleStoresTheNewWishThenChangesTheRegistration) {
     EXPECT_EQ(harness.model.preferences->value("launchAtLogin"), json(true));
     EXPECT_TRUE(item->isChecked());
 
+    // Switched off in the desktop's settings: choosing the item turns it back on.
+    harness.loginItem->current = Status::requiresApproval;
+    delegate->syncLaunchAtLogin();
+    EXPECT_FALSE(item->isChecked());
+    harness.journal.clear();
+    item->trigger();
+    EXPECT_EQ(harness.journal, test::Journal{"login.register"});
+    EXPECT_EQ(harness.model.preferences->value("launchAtLogin"), json(true));
+    EXPECT_TRUE(item->isChecked());
+
     // Refused: the wish stays stored, the check shows what the system says.
     harness.loginItem->unregisterFailure = "permission denied";
     item->trigger();
@@ -396,7 +452,7 @@ TEST(ScreenSaverSetup, FoundSaverIsOpenedAndAFailedOpenSaysSo) {
     // The first time only, the user learns how to add the saver to XScreenSaver.
     ASSERT_EQ(harness.alerts->alerts.size(), 1u);
     EXPECT_EQ(harness.alerts->alerts[0].first, "Add Ombriq to XScreenSaver");
-    EXPECT_NE(harness.alerts->alerts[0].second.find("\"ombriq-saver -root\""), std::string::npos);
+    EXPECT_NE(harness.alerts->alerts[0].second.find("“\"Ombriq\" ombriq-saver --root”"), std::string::npos);
     delegate->openScreenSaverBundle();
     EXPECT_EQ(harness.screenSaver->opened.size(), 2u);
     EXPECT_EQ(harness.alerts->alerts.size(), 1u);

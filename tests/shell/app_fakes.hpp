@@ -133,6 +133,8 @@ struct AppHarness {
     ModelHarness model;
     std::shared_ptr<JournalLogger> logger = std::make_shared<JournalLogger>(journal);
     std::shared_ptr<FakeLoginItem> loginItem = std::make_shared<FakeLoginItem>(journal);
+    // When set, the delegate gets this one in place of the fake.
+    std::shared_ptr<LoginItem> realLoginItem;
     std::shared_ptr<FakeUpdater> updater = std::make_shared<FakeUpdater>(journal);
     std::shared_ptr<FakeScreenSaver> screenSaver = std::make_shared<FakeScreenSaver>();
     std::shared_ptr<RecordingAlerts> alerts = std::make_shared<RecordingAlerts>();
@@ -156,7 +158,7 @@ struct AppHarness {
         environment.modelServices.logger = logger;
         environment.updaterConfiguration = updaterConfiguration;
         environment.updater = updater;
-        environment.loginItem = loginItem;
+        environment.loginItem = realLoginItem ? realLoginItem : std::shared_ptr<LoginItem>(loginItem);
         environment.screenSaver = screenSaver;
         environment.alerts = alerts;
         environment.makeStatusItem = [this] {
