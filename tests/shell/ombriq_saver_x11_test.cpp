@@ -1,6 +1,8 @@
 // ombriq-saver under a real X server, started the way XScreenSaver 6 starts
 // its programs: "ombriq-saver --root" with XSCREENSAVER_WINDOW naming the
 // window to draw into.
+#include <sys/inotify.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -21,6 +23,11 @@ using x11test::Clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string textOf(const std::filesystem::path& file) {
+    const auto bytes = test::readFile(file);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 DesignRecipe brightRecipe() {
@@ -199,15 +206,79 @@ TEST_F(SaverUnderX, EndsOnSigintAndSighupToo) {
     }
 }
 
-TEST_F(SaverUnderX, AWindowThatDoesNotExistIsOneClearLine) {
-    std::string out;
-    FILE* pipe = ::popen((std::string(GLIMORA_SAVER_BINARY) + " -window-id 0x7fffff1 2>&1").c_str(), "r");
-    ASSERT_TRUE(pipe);
-    char buffer[512];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(out, "ombriq-saver: no window 0x7fffff1 to draw into\n");
+// An X server that stops answering (here a second Xvfb, stopped) must not
+// hold the saver: it still ends on SIGTERM, and on its own, with one line,
+// when a frame stays unanswered for 5 s.
+TEST_F(SaverUnderX, AServerThatStopsAnsweringDoesNotHoldTheSaver) {
+    test::TempDir temp;
+    const auto serverOutput = temp.path() / "xvfb.txt";
+    const pid_t server = x11test::spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "640x360x24", "-nolisten", "tcp"},
+                                        serverOutput.string());
+    ASSERT_GT(server, 0);
+    struct Server {
+        pid_t pid;
+        ~Server() {
+            ::kill(pid, SIGCONT);
+            x11test::stop(pid);
+        }
+    } stopServer{server};
+    std::string number;
+    ASSERT_TRUE(x11test::waitUntil([&] {
+        number = textOf(serverOutput);
+        return !number.empty() && number.back() == '\n';
+    })) << "the second Xvfb did not start";
+    const std::string name = ":" + number.substr(0, number.size() - 1);
+
+    const auto startAndShow = [&](const std::string& output) {
+        saver_ = x11test::spawn({GLIMORA_SAVER_BINARY, "--root", "--display", name}, output);
+        Display* other = XOpenDisplay(name.c_str());
+        if (!other) return false;
+        const bool shown = x11test::waitUntil([&] {
+            const QImage image = x11test::grabWindow(other);
+            int lit = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) lit += (image.pixel(x, y) & 0xffffff) != 0;
+            return lit > 640 * 360 / 2;
+        });
+        // Closed before the server stops: closing waits for its answer.
+        XCloseDisplay(other);
+        return shown;
+    };
+
+    ASSERT_TRUE(startAndShow({}));
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    ASSERT_EQ(::kill(saver_, SIGTERM), 0);
+    auto status = waitForExit(3.0);
+    ASSERT_TRUE(status.has_value()) << "SIGTERM did not end the saver while its server was stopped";
+    EXPECT_EQ(*status, 0);
+    ASSERT_EQ(::kill(server, SIGCONT), 0);
+
+    const auto saverOutput = temp.path() / "saver.txt";
+    ASSERT_TRUE(startAndShow(saverOutput.string()));
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    status = waitForExit(10.0);
+    ASSERT_TRUE(status.has_value()) << "the saver waited on a stopped server for 10 s";
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(textOf(saverOutput), "ombriq-saver: the X server took no frame for 5 s\n");
+}
+
+// Said before the library is opened at all: a library of hundreds of
+// megabytes is not read for a window that cannot be drawn into.
+TEST_F(SaverUnderX, AWindowThatDoesNotExistIsOneClearLineBeforeTheLibraryIsOpened) {
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, library_.parent_path().c_str(), IN_OPEN | IN_ACCESS), 0);
+    test::TempDir temp;
+    const auto output = temp.path() / "saver.txt";
+    saver_ = x11test::spawn({GLIMORA_SAVER_BINARY, "-window-id", "0x7fffff1"}, output.string());
+    const auto status = waitForExit(5.0);
+    char events[4096];
+    const auto opened = ::read(watch, events, sizeof events);
+    ::close(watch);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(textOf(output), "ombriq-saver: no window 0x7fffff1 to draw into\n");
+    EXPECT_LE(opened, 0) << "the library was opened";
 }
 
 }  // namespace
