@@ -1,5 +1,7 @@
 #include "saver/screen_saver_host_x11.hpp"
 
+#include <X11/Xatom.h>
+#include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -81,12 +83,58 @@ bool usableVisual(const Visual* visual, int depth) {
            visual->green_mask == 0xff00 && visual->blue_mask == 0xff;
 }
 
+// Whether the rectangle at (x, y) of width x height covers the other.
+bool covers(int x, int y, int width, int height, int otherX, int otherY, int otherWidth, int otherHeight) {
+    return x <= otherX && y <= otherY && x + width >= otherX + otherWidth && y + height >= otherY + otherHeight;
+}
+
+// A window that XScreenSaver (or a window manager) made to stand for the root.
+bool isVirtualRoot(Display* display, Window window) {
+    const Atom vroot = XInternAtom(display, "__SWM_VROOT", True);
+    if (vroot == 0) return false;  // no window has ever had one
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(display, window, vroot, 0, 1, False, XA_WINDOW, &type, &format, &items,
+                                          &after, &data) == Success &&
+                       type == XA_WINDOW;
+    if (data) XFree(data);
+    return found;
+}
+
+// Whether the window covers its whole screen or one of the screen's
+// monitors (a saver window on a two-monitor desktop covers one of them).
+bool coversItsScreen(Display* display, Window window, const XWindowAttributes& attributes) {
+    int x = 0, y = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(display, window, attributes.root, 0, 0, &x, &y, &child)) return false;
+    const Screen* screen = attributes.screen;
+    if (covers(x, y, attributes.width, attributes.height, 0, 0, WidthOfScreen(screen), HeightOfScreen(screen)))
+        return true;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) || !XRRQueryVersion(display, &major, &minor) ||
+        major * 100 + minor < 105)
+        return false;
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, attributes.root, True, &count);
+    bool any = false;
+    for (int i = 0; i < count && !any; ++i)
+        any = monitors[i].width > 0 && monitors[i].height > 0 &&
+              covers(x, y, attributes.width, attributes.height, monitors[i].x, monitors[i].y, monitors[i].width,
+                     monitors[i].height);
+    if (monitors) XRRFreeMonitors(monitors);
+    return any;
+}
+
 // The window drawn into, and what it is.
 struct Target {
     WindowHandle window;
     XWindowAttributes attributes{};
     Atom deleteWindow = 0;  // how a window manager closes a window of our own
-    // The small preview of a settings dialog: changes at most every 15 s.
+    // The small preview of a settings dialog: a given window that is neither
+    // the root nor a virtual root and covers no screen. XScreenSaver's
+    // settings pass no flag for it.
     bool preview = false;
 };
 
@@ -96,6 +144,7 @@ struct Target {
 std::optional<Target> findTarget(Display* display, const SaverOptions& options) {
     const int screen = DefaultScreen(display);
     Target target;
+    bool given = true;
     if (options.windowId) {
         target.window = WindowHandle(display, Window(*options.windowId), false);
     } else if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named && *named) {
@@ -108,6 +157,7 @@ std::optional<Target> findTarget(Display* display, const SaverOptions& options) 
     } else if (options.root) {
         target.window = WindowHandle(display, RootWindow(display, screen), false);
     } else {
+        given = false;
         const Window own = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, 1280, 720, 0, 0,
                                                BlackPixel(display, screen));
         target.window = WindowHandle(display, own, true);
@@ -124,7 +174,9 @@ std::optional<Target> findTarget(Display* display, const SaverOptions& options) 
         fail("cannot draw on window " + hex(window) + ": its visual is not 24- or 32-bit TrueColor");
         return std::nullopt;
     }
-    target.preview = options.preview;
+    target.preview = options.preview || (given && window != target.attributes.root &&
+                                         !isVirtualRoot(display, window) &&
+                                         !coversItsScreen(display, window, target.attributes));
     // Its changes are followed from now on; a window of our own is shown.
     XSelectInput(display, window, StructureNotifyMask | ExposureMask);
     if (target.window.owned()) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "model/recipe_library.hpp"
@@ -204,6 +205,89 @@ TEST_F(SaverUnderX, EndsOnSigintAndSighupToo) {
         ASSERT_TRUE(status.has_value()) << "signal " << signal;
         EXPECT_EQ(*status, 0) << "signal " << signal;
     }
+}
+
+// XScreenSaver's settings start the preview as "ombriq-saver --root
+// --window-id ID" (and XSCREENSAVER_WINDOW) with ID a small window of their
+// dialog, and no flag saying it is one. A long interval is cut to 15 s there
+// and only there.
+TEST_F(SaverUnderX, ASmallWindowIsThePreviewAndChangesDesignWithinFifteenSecondsTheRootDoesNot) {
+    DesignRecipe other = brightRecipe();
+    other.name = "Other";
+    other.id = *Uuid::parse("00000000-0000-4000-8000-000000000099");
+    other.paletteIndex = 12;
+    other.angle = 135;
+    test::writeFile(library_, *encodeRecipeHistory({brightRecipe(), other}));
+    libraryTime_ = std::filesystem::last_write_time(library_);
+    const std::filesystem::path config = std::getenv("XDG_CONFIG_HOME");
+    const auto settings = config / "ombriq" / "com.kestrune.app.murmel.glimora.screensaver.json";
+    test::writeFile(settings, R"({"artworkInterval": 600, "animateArtwork": false})");
+
+    // The dialog's preview, inside the 1920x1080 screen; the full screen's
+    // saver on the root, read where no window covers it.
+    const int screen = DefaultScreen(display_);
+    const Window preview = XCreateSimpleWindow(display_, RootWindow(display_, screen), 1000, 600, 320, 200, 0, 0,
+                                               BlackPixel(display_, screen));
+    XMapWindow(display_, preview);
+    XSync(display_, False);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", preview);
+    ::setenv("XSCREENSAVER_WINDOW", id, 1);
+    const pid_t previewSaver = x11test::spawn({GLIMORA_SAVER_BINARY, "--root", "--window-id", id});
+    ::unsetenv("XSCREENSAVER_WINDOW");
+    const pid_t rootSaver = x11test::spawn({GLIMORA_SAVER_BINARY, "--root"});
+    struct Stopped {
+        pid_t pid;
+        ~Stopped() { x11test::stop(pid); }
+    } stopPreview{previewSaver}, stopRoot{rootSaver};
+    ASSERT_GT(previewSaver, 0);
+    ASSERT_GT(rootSaver, 0);
+    const auto shows = [&](Window window, int x, int y, int width, int height) {
+        return x11test::grabWindow(display_, window, x, y, width, height);
+    };
+    const auto showsPreview = [&] { return shows(preview, 0, 0, 320, 200); };
+    const auto showsRoot = [&] { return shows(RootWindow(display_, screen), 1400, 100, 200, 100); };
+    const auto lit = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if ((image.pixel(x, y) & 0xffffff) != 0) return true;
+        return false;
+    };
+    // The first picture of each, and when it was seen.
+    const auto firstPicture = [&](const std::function<QImage()>& grab, Clock::time_point& seen) {
+        const auto start = Clock::now();
+        QImage image = grab();
+        while (!lit(image) && secondsSince(start) < 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            image = grab();
+        }
+        seen = Clock::now();
+        return image;
+    };
+    Clock::time_point previewSeen, rootSeen;
+    const QImage firstPreview = firstPicture(showsPreview, previewSeen);
+    const QImage firstRoot = firstPicture(showsRoot, rootSeen);
+    ASSERT_TRUE(lit(firstPreview));
+    ASSERT_TRUE(lit(firstRoot));
+
+    bool previewChanged = false;
+    while (!previewChanged && secondsSince(previewSeen) < 16) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        previewChanged = showsPreview() != firstPreview;
+    }
+    const double changedAfter = secondsSince(previewSeen);
+    // The root is watched as long as the preview was given, and a second more.
+    bool rootChanged = false;
+    while (!rootChanged && secondsSince(rootSeen) < 16) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        rootChanged = showsRoot() != firstRoot;
+    }
+    XDestroyWindow(display_, preview);
+    XSync(display_, False);
+    std::filesystem::remove(settings);
+    EXPECT_TRUE(previewChanged) << "the preview kept its first design for 16 s";
+    std::printf("the preview changed design %.2f s after its first picture\n", changedAfter);
+    EXPECT_FALSE(rootChanged) << "the full screen changed design before its interval of 600 s";
 }
 
 // An X server that stops answering (here a second Xvfb, stopped) must not
