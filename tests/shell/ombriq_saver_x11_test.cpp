@@ -292,12 +292,21 @@ TEST_F(SaverUnderX, ASmallWindowIsThePreviewAndChangesDesignWithinFifteenSeconds
 
 // An X server that stops answering (here a second Xvfb, stopped) must not
 // hold the saver: it still ends on SIGTERM, and on its own, with one line,
-// when a frame stays unanswered for 5 s.
+// when a frame stays unanswered for 5 s. The design moves, so frames go out.
 TEST_F(SaverUnderX, AServerThatStopsAnsweringDoesNotHoldTheSaver) {
+    DesignRecipe moving = test::gradientRecipe("Moving", 30);
+    moving.animationProperty = "angle";
+    moving.animationSpeed = 4;
+    moving.animationLoopDuration = 2;
+    test::writeFile(library_, *encodeRecipeHistory({moving}));
+    libraryTime_ = std::filesystem::last_write_time(library_);
     test::TempDir temp;
     const auto serverOutput = temp.path() / "xvfb.txt";
-    const pid_t server = x11test::spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "640x360x24", "-nolisten", "tcp"},
-                                        serverOutput.string());
+    // -noreset: the server must not reset between the two savers, when its
+    // last client goes; -br: a black root, which a picture tells apart.
+    const pid_t server = x11test::spawn(
+        {"Xvfb", "-displayfd", "1", "-noreset", "-br", "-screen", "0", "640x360x24", "-nolisten", "tcp"},
+        serverOutput.string());
     ASSERT_GT(server, 0);
     struct Server {
         pid_t pid;
@@ -314,9 +323,12 @@ TEST_F(SaverUnderX, AServerThatStopsAnsweringDoesNotHoldTheSaver) {
     const std::string name = ":" + number.substr(0, number.size() - 1);
 
     const auto startAndShow = [&](const std::string& output) {
-        saver_ = x11test::spawn({GLIMORA_SAVER_BINARY, "--root", "--display", name}, output);
         Display* other = XOpenDisplay(name.c_str());
         if (!other) return false;
+        // Black again, so the picture seen is this saver's.
+        XClearWindow(other, DefaultRootWindow(other));
+        XSync(other, False);
+        saver_ = x11test::spawn({GLIMORA_SAVER_BINARY, "--root", "--display", name}, output);
         const bool shown = x11test::waitUntil([&] {
             const QImage image = x11test::grabWindow(other);
             int lit = 0;
