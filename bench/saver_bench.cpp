@@ -1,21 +1,24 @@
 // What ombriq-saver costs as XScreenSaver runs it: the program itself drawing
 // into a 1920x1080 window. With the heaviest library (36 photo recipes, about
 // 240 MB of JSON): the time from start to the first picture in the window and
-// the resident memory; with one animated shape recipe: the CPU share at 30
-// frames a second. Baseline: reading the library file alone. Run it on a
-// display (scripts/bench uses Xvfb when there is none).
-#include <benchmark/benchmark.h>
+// the resident memory; baseline: reading the library file alone. With one
+// animated shape recipe at 30 frames a second: the CPU share of the saver,
+// of the desktop window showing the same recipe (measured in this process as
+// desktop_load_bench measures it) and of XScreenSaver's own full-screen
+// colour hack "interference" (Debian's xscreensaver-data-extra), back to
+// back. Run it on a display (scripts/bench uses Xvfb when there is none).
+#include "bench/shell_bench.hpp"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -24,6 +27,12 @@
 #include "bench/heavy_library.hpp"
 #include "model/atomic_file.hpp"
 #include "model/recipe_library.hpp"
+#include "saver/ombriq_screen_saver_view.hpp"
+#include "windows/wallpaper_window_controller.hpp"
+
+// Xlib last: its None and Bool macros break the headers that follow it.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 extern char** environ;
 
@@ -57,9 +66,13 @@ public:
         display_ = XOpenDisplay(nullptr);
         if (!display_) return;
         const int screen = DefaultScreen(display_);
-        window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, 1920, 1080, 0, 0,
-                                      BlackPixel(display_, screen));
-        XMapWindow(display_, window_);
+        // Unmanaged, as XScreenSaver's own window: exactly the screen, no frame.
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = BlackPixel(display_, screen);
+        window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, 1920, 1080, 0, CopyFromParent,
+                                InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapRaised(display_, window_);
         XSync(display_, False);
     }
     ~Window1080() {
@@ -90,7 +103,9 @@ private:
     Window window_ = 0;
 };
 
-pid_t startSaver(const std::filesystem::path& home, Window window) {
+// Starts `program` as XScreenSaver starts its programs: "--root" with
+// XSCREENSAVER_WINDOW naming the window, with `home` as its home.
+pid_t startHack(const std::string& program, const std::filesystem::path& home, Window window) {
     std::vector<std::string> variables;
     for (char** variable = environ; *variable; ++variable) {
         const std::string text = *variable;
@@ -106,11 +121,15 @@ pid_t startSaver(const std::filesystem::path& home, Window window) {
     std::vector<char*> envp;
     for (auto& variable : variables) envp.push_back(variable.data());
     envp.push_back(nullptr);
-    std::string program = GLIMORA_SAVER_BINARY, root = "--root";
-    char* argv[] = {program.data(), root.data(), nullptr};
+    std::string path = program, root = "--root";
+    char* argv[] = {path.data(), root.data(), nullptr};
     pid_t pid = 0;
     if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv, envp.data()) != 0) return 0;
     return pid;
+}
+
+pid_t startSaver(const std::filesystem::path& home, Window window) {
+    return startHack(GLIMORA_SAVER_BINARY, home, window);
 }
 
 void stopSaver(pid_t pid) {
@@ -169,44 +188,115 @@ void BM_BaselineReadLibraryFile(benchmark::State& state) {
     }
 }
 
-void BM_SaverAnimatingShape(benchmark::State& state) {
-    Window1080 window;
-    if (!window.ok()) return state.SkipWithError("no X display");
-    const auto home = homeWith("shape");
+// The one-minute load average now.
+double loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    double load = 0;
+    file >> load;
+    return load;
+}
+
+// A moving shape, as a user would save it: the first heavy recipe as a
+// gradient, with the default animation the saver gives a recipe without one.
+DesignRecipe movingShape() {
     DesignRecipe shape = heavy_library::photoRecipe(0);
     shape.wallpaperSource = "gradient";
     shape.image.reset();
     shape.shape = "linear";
     shape.name = "Moving linear";
+    return shape;
+}
+
+constexpr double measuredSeconds = 5;
+constexpr const char* interference = "/usr/libexec/xscreensaver/interference";
+
+struct Share {
+    double cpuPercent = 0;
+    double residentMiB = 0;
+};
+
+// A program drawing into a 1920x1080 window: its share once its first
+// picture is up and a second has passed.
+Share measureProgram(const std::string& program, const std::filesystem::path& home) {
+    Window1080 window;
+    const pid_t pid = startHack(program, home, window.id());
+    const auto start = SteadyTime::now();
+    while (!window.lit() && since(start) < 30) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double cpuBefore = cpuSecondsOf(pid);
+    const auto measured = SteadyTime::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(measuredSeconds));
+    const double elapsed = since(measured);
+    Share share{100.0 * (cpuSecondsOf(pid) - cpuBefore) / elapsed, statusMiB(pid, "VmRSS")};
+    stopSaver(pid);
+    return share;
+}
+
+// The desktop window showing the recipe as the saver shows it, measured as
+// desktop_load_bench measures it: this process's share over the event loop.
+Share measureDesktop(const DesignRecipe& recipe) {
+    auto model = bench::makeModel();
+    applyRecipeForScreenSaver(*model, recipe, true);
+    WallpaperWindowController controller(model);
+    controller.show();
+    bench::runEventLoopFor(1000);
+    const double cpuBefore = bench::cpuSeconds();
+    const auto measured = SteadyTime::now();
+    bench::runEventLoopFor(int(measuredSeconds * 1000));
+    const double elapsed = since(measured);
+    return {100.0 * (bench::cpuSeconds() - cpuBefore) / elapsed, statusMiB(::getpid(), "VmRSS")};
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Saver, desktop and interference in turns, three rounds; the medians, and
+// the saver against the targets: the desktop's share + 2 points, and 0.6x
+// interference's.
+void BM_AnimatingShapeSaverDesktopInterference(benchmark::State& state) {
+    if (!Window1080().ok()) return state.SkipWithError("no X display");
+    if (::access(interference, X_OK) != 0)
+        return state.SkipWithError("no interference: install Debian's xscreensaver-data-extra");
+    const auto home = homeWith("shape");
+    const DesignRecipe shape = movingShape();
     const auto text = encodeRecipeHistory({shape});
     std::filesystem::create_directories(libraryIn(home).parent_path());
     if (!text || AtomicFile::write(libraryIn(home), *text)) return state.SkipWithError("could not write the library");
     for (auto _ : state) {
-        const pid_t saver = startSaver(home, window.id());
-        const auto start = SteadyTime::now();
-        while (!window.lit() && since(start) < 30) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        const double cpuBefore = cpuSecondsOf(saver);
-        const auto measured = SteadyTime::now();
-        std::this_thread::sleep_for(std::chrono::seconds(5));
-        const double elapsed = since(measured);
-        state.counters["cpu_percent_of_core"] = 100.0 * (cpuSecondsOf(saver) - cpuBefore) / elapsed;
-        state.counters["resident_MiB"] = statusMiB(saver, "VmRSS");
-        state.SetIterationTime(elapsed);
-        stopSaver(saver);
+        const double loadBefore = loadAverage();
+        std::vector<double> saver, desktop, hack, saverMiB, desktopMiB, hackMiB;
+        for (int round = 0; round < 3; ++round) {
+            const Share s = measureProgram(GLIMORA_SAVER_BINARY, home);
+            const Share d = measureDesktop(shape);
+            const Share i = measureProgram(interference, home);
+            saver.push_back(s.cpuPercent), saverMiB.push_back(s.residentMiB);
+            desktop.push_back(d.cpuPercent), desktopMiB.push_back(d.residentMiB);
+            hack.push_back(i.cpuPercent), hackMiB.push_back(i.residentMiB);
+        }
+        state.SetIterationTime(9 * measuredSeconds);
+        state.counters["saver_cpu_percent"] = median(saver);
+        state.counters["desktop_cpu_percent"] = median(desktop);
+        state.counters["interference_cpu_percent"] = median(hack);
+        state.counters["saver_minus_desktop_points"] = median(saver) - median(desktop);
+        state.counters["saver_over_interference"] = median(saver) / median(hack);
+        state.counters["saver_resident_MiB"] = median(saverMiB);
+        state.counters["desktop_resident_MiB"] = median(desktopMiB);
+        state.counters["interference_resident_MiB"] = median(hackMiB);
+        state.counters["load_average_before"] = loadBefore;
+        state.counters["load_average_after"] = loadAverage();
     }
 }
 
 BENCHMARK(BM_SaverFirstFrameWithPhotoLibrary)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineReadLibraryFile)->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaverAnimatingShape)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_AnimatingShapeSaverDesktopInterference)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = glimora::bench::runShellBenchmarks(argc, argv);
     std::filesystem::remove_all(benchFolder());
-    return 0;
+    return result;
 }

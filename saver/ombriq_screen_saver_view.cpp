@@ -234,4 +234,11 @@ void OmbriqScreenSaverView::drawFrame(const WallpaperRenderer::CanvasContext& co
     designChanged_ = false;
 }
 
+std::span<const WallpaperRenderer::PixelRect> OmbriqScreenSaverView::drawFrame(
+    const WallpaperRenderer::CanvasContext& context, double width, double height,
+    WallpaperRenderer::LiveCanvasFrames& frames) {
+    designChanged_ = false;
+    return drawDesktopCanvasFrame(*model_, content(), environment_.clock->now(), context, width, height, frames);
+}
+
 }  // namespace glimora

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "model/design_recipe.hpp"
@@ -17,6 +18,7 @@
 #include "platform/random.hpp"
 #include "render/canvas_content.hpp"
 #include "render/live_canvas.hpp"
+#include "render/live_canvas_frames.hpp"
 #include "state/notch_view_model.hpp"
 
 namespace glimora {
@@ -103,6 +105,12 @@ public:
     // of the design, or a drawing that moves with the clock), and the frame.
     bool needsDisplay() const;
     void drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height);
+    // The same frame as the desktop window paints it: into pixels holding
+    // `frames`' previous frame (in its byte order), repainted only where it
+    // changed. Returns the rectangles of pixels that may have changed.
+    std::span<const WallpaperRenderer::PixelRect> drawFrame(const WallpaperRenderer::CanvasContext& context,
+                                                            double width, double height,
+                                                            WallpaperRenderer::LiveCanvasFrames& frames);
     CanvasContent content() const;
 
     NotchViewModel& model() { return *model_; }

@@ -78,11 +78,13 @@ int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, 
     if (const DesignRecipe* first = view.currentRecipe()) announce(*first);
     view.setOnRecipeApplied(announce);
 
+    WallpaperRenderer::LiveCanvasFrames frames;
     view.startAnimation();
     for (int frame = 0; frame < offscreen.frames; ++frame) {
         if (frame > 0) clock->advance(offscreen.frameStep);
         view.animateOneFrame();
-        if (view.needsDisplay()) view.drawFrame(context, offscreen.width, offscreen.height);
+        // Frame after frame into the same pixels, as the window's frames are drawn.
+        if (view.needsDisplay()) view.drawFrame(context, offscreen.width, offscreen.height, frames);
     }
     view.stopAnimation();
 

@@ -1,49 +1,34 @@
 #include "saver/screen_saver_host_x11.hpp"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
+#include <X11/Xatom.h>
+#include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "platform/clock.hpp"
+#include "saver/frame_image_x11.hpp"
 #include "saver/ombriq_screen_saver_view.hpp"
 #include "saver/screen_saver_library.hpp"
 #include "saver/screen_saver_library_loader.hpp"
+#include "saver/server_fence_x11.hpp"
+#include "saver/x11_handles_x11.hpp"
 
 namespace glimora {
 
+using namespace x11;
+
 namespace {
-
-// Xlib reports errors through one process-wide handler; the host runs once.
-struct ErrorTrap {
-    bool any = false;
-    bool windowGone = false;
-    Window window = 0;
-};
-ErrorTrap errorTrap;
-
-int trapError(Display*, XErrorEvent* event) {
-    errorTrap.any = true;
-    if ((event->error_code == BadWindow || event->error_code == BadDrawable) &&
-        event->resourceid == errorTrap.window)
-        errorTrap.windowGone = true;
-    return 0;
-}
 
 int fail(const std::string& line) {
     std::fprintf(stderr, "ombriq-saver: %s\n", line.c_str());
@@ -56,127 +41,41 @@ std::string hex(unsigned long value) {
     return text;
 }
 
-// The frame as the server takes it: drawn as RGBA by the canvas, then turned
-// in place into the server's 32-bit TrueColor layout.
-class FrameImage {
-public:
-    FrameImage(Display* display, Visual* visual, int depth, bool useShm)
-        : display_(display), visual_(visual), depth_(depth), useShm_(useShm) {}
-    ~FrameImage() { release(); }
-    FrameImage(const FrameImage&) = delete;
-    FrameImage& operator=(const FrameImage&) = delete;
+double steadyNow() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
-    bool resize(int width, int height) {
-        release();
-        if (width <= 0 || height <= 0) return true;
-        if (useShm_ && makeShared(width, height)) return true;
-        useShm_ = false;
-        return makePlain(width, height);
+// SIGTERM, SIGINT and SIGHUP, blocked and read from a descriptor, so that a
+// signal sent while the program starts is still seen by its loop. Blocked
+// before any thread starts, so every thread leaves them to the loop.
+Descriptor watchEndSignals() {
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGTERM);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGHUP);
+    sigprocmask(SIG_BLOCK, &endSignals, nullptr);
+    return Descriptor(::signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK));
+}
+
+// The library's reader wakes the loop through this pipe.
+struct WakePipe {
+    Descriptor read, write;
+    static std::optional<WakePipe> make() {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return std::nullopt;
+        return WakePipe{Descriptor(ends[0]), Descriptor(ends[1])};
     }
-
-    bool usesShm() const { return shared_; }
-    XImage* image() const { return image_; }
-    int width() const { return image_ ? image_->width : 0; }
-    int height() const { return image_ ? image_->height : 0; }
-
-    WallpaperRenderer::CanvasContext context() const {
-        return {{reinterpret_cast<std::uint8_t*>(image_->data), image_->width, image_->height,
-                 image_->bytes_per_line},
-                1.0,
-                1};
+    void wake() const {
+        const char byte = 1;
+        // A full pipe already wakes the loop: nothing to do then.
+        [[maybe_unused]] const auto written = ::write(write.get(), &byte, 1);
     }
-
-    // RGBA bytes into the server's 32-bit pixels (masks R 0xff0000, G 0xff00,
-    // B 0xff) in the server's byte order; the loop vectorises, and it runs on
-    // every frame.
-    void convert() {
-        const bool swap = (image_->byte_order == LSBFirst) != (std::endian::native == std::endian::little);
-        for (int y = 0; y < image_->height; ++y) {
-            auto* row = reinterpret_cast<std::uint8_t*>(image_->data) + std::ptrdiff_t(y) * image_->bytes_per_line;
-            for (int x = 0; x < image_->width; ++x) {
-                std::uint8_t* p = row + 4 * x;
-                const std::uint32_t pixel =
-                    0xff000000u | (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | std::uint32_t(p[2]);
-                const std::uint32_t out = swap ? __builtin_bswap32(pixel) : pixel;
-                std::memcpy(p, &out, 4);
-            }
+    void drain() const {
+        char drained[64];
+        while (::read(read.get(), drained, sizeof drained) > 0) {
         }
     }
-
-    void put(Window window, GC gc) {
-        if (!image_) return;
-        if (shared_)
-            XShmPutImage(display_, window, gc, image_, 0, 0, 0, 0, unsigned(image_->width),
-                         unsigned(image_->height), False);
-        else
-            XPutImage(display_, window, gc, image_, 0, 0, 0, 0, unsigned(image_->width), unsigned(image_->height));
-    }
-
-private:
-    bool makeShared(int width, int height) {
-        image_ = XShmCreateImage(display_, visual_, unsigned(depth_), ZPixmap, nullptr, &segment_, unsigned(width),
-                                 unsigned(height));
-        if (!image_) return false;
-        segment_.shmid = ::shmget(IPC_PRIVATE, std::size_t(image_->bytes_per_line) * std::size_t(height),
-                                  IPC_CREAT | 0600);
-        if (segment_.shmid < 0) return dropShared();
-        segment_.shmaddr = image_->data = static_cast<char*>(::shmat(segment_.shmid, nullptr, 0));
-        if (segment_.shmaddr == reinterpret_cast<char*>(-1)) {
-            segment_.shmaddr = image_->data = nullptr;
-            ::shmctl(segment_.shmid, IPC_RMID, nullptr);
-            return dropShared();
-        }
-        segment_.readOnly = False;
-        // A server on another machine refuses the segment: fall back quietly.
-        errorTrap.any = false;
-        const bool attached = XShmAttach(display_, &segment_);
-        XSync(display_, False);
-        // Marked for removal now, so it goes away with us however we end.
-        ::shmctl(segment_.shmid, IPC_RMID, nullptr);
-        if (!attached || errorTrap.any) {
-            ::shmdt(segment_.shmaddr);
-            segment_.shmaddr = image_->data = nullptr;
-            return dropShared();
-        }
-        shared_ = true;
-        return true;
-    }
-
-    bool dropShared() {
-        XDestroyImage(image_);
-        image_ = nullptr;
-        return false;
-    }
-
-    bool makePlain(int width, int height) {
-        image_ = XCreateImage(display_, visual_, unsigned(depth_), ZPixmap, 0, nullptr, unsigned(width),
-                              unsigned(height), 32, 0);
-        if (!image_) return false;
-        image_->data = static_cast<char*>(std::malloc(std::size_t(image_->bytes_per_line) * std::size_t(height)));
-        if (!image_->data) return dropShared();
-        return true;
-    }
-
-    void release() {
-        if (!image_) return;
-        if (shared_) {
-            XShmDetach(display_, &segment_);
-            XSync(display_, False);
-            ::shmdt(segment_.shmaddr);
-            image_->data = nullptr;
-        }
-        XDestroyImage(image_);  // frees plain data
-        image_ = nullptr;
-        shared_ = false;
-    }
-
-    Display* display_;
-    Visual* visual_;
-    int depth_;
-    bool useShm_;
-    bool shared_ = false;
-    XImage* image_ = nullptr;
-    XShmSegmentInfo segment_{};
 };
 
 bool usableVisual(const Visual* visual, int depth) {
@@ -184,180 +83,286 @@ bool usableVisual(const Visual* visual, int depth) {
            visual->green_mask == 0xff00 && visual->blue_mask == 0xff;
 }
 
-double steadyNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+// Whether the rectangle at (x, y) of width x height covers the other.
+bool covers(int x, int y, int width, int height, int otherX, int otherY, int otherWidth, int otherHeight) {
+    return x <= otherX && y <= otherY && x + width >= otherX + otherWidth && y + height >= otherY + otherHeight;
 }
+
+// A window that XScreenSaver (or a window manager) made to stand for the root.
+bool isVirtualRoot(Display* display, Window window) {
+    const Atom vroot = XInternAtom(display, "__SWM_VROOT", True);
+    if (vroot == 0) return false;  // no window has ever had one
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(display, window, vroot, 0, 1, False, XA_WINDOW, &type, &format, &items,
+                                          &after, &data) == Success &&
+                       type == XA_WINDOW;
+    if (data) XFree(data);
+    return found;
+}
+
+// Whether the window covers its whole screen or one of the screen's
+// monitors (a saver window on a two-monitor desktop covers one of them).
+bool coversItsScreen(Display* display, Window window, const XWindowAttributes& attributes) {
+    int x = 0, y = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(display, window, attributes.root, 0, 0, &x, &y, &child)) return false;
+    const Screen* screen = attributes.screen;
+    if (covers(x, y, attributes.width, attributes.height, 0, 0, WidthOfScreen(screen), HeightOfScreen(screen)))
+        return true;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) || !XRRQueryVersion(display, &major, &minor) ||
+        major * 100 + minor < 105)
+        return false;
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, attributes.root, True, &count);
+    bool any = false;
+    for (int i = 0; i < count && !any; ++i)
+        any = monitors[i].width > 0 && monitors[i].height > 0 &&
+              covers(x, y, attributes.width, attributes.height, monitors[i].x, monitors[i].y, monitors[i].width,
+                     monitors[i].height);
+    if (monitors) XRRFreeMonitors(monitors);
+    return any;
+}
+
+// The window drawn into, and what it is.
+struct Target {
+    WindowHandle window;
+    XWindowAttributes attributes{};
+    Atom deleteWindow = 0;  // how a window manager closes a window of our own
+    // The small preview of a settings dialog: a given window that is neither
+    // the root nor a virtual root and covers no screen. XScreenSaver's
+    // settings pass no flag for it.
+    bool preview = false;
+};
+
+// The window given, $XSCREENSAVER_WINDOW, the root with -root, else a new
+// window of our own; checked to exist and to be drawable. Nothing, with a
+// line on stderr, otherwise.
+std::optional<Target> findTarget(Display* display, const SaverOptions& options) {
+    const int screen = DefaultScreen(display);
+    Target target;
+    bool given = true;
+    if (options.windowId) {
+        target.window = WindowHandle(display, Window(*options.windowId), false);
+    } else if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named && *named) {
+        const auto id = parseWindowId(named);
+        if (!id) {
+            fail(std::string("XSCREENSAVER_WINDOW is not a window id: \"") + named + "\"");
+            return std::nullopt;
+        }
+        target.window = WindowHandle(display, Window(*id), false);
+    } else if (options.root) {
+        target.window = WindowHandle(display, RootWindow(display, screen), false);
+    } else {
+        given = false;
+        const Window own = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, 1280, 720, 0, 0,
+                                               BlackPixel(display, screen));
+        target.window = WindowHandle(display, own, true);
+        XStoreName(display, own, "Ombriq");
+    }
+    const Window window = target.window.get();
+    errorTrap.window = window;
+    errorTrap.any = false;
+    if (!XGetWindowAttributes(display, window, &target.attributes) || errorTrap.any) {
+        fail("no window " + hex(window) + " to draw into");
+        return std::nullopt;
+    }
+    if (!usableVisual(target.attributes.visual, target.attributes.depth)) {
+        fail("cannot draw on window " + hex(window) + ": its visual is not 24- or 32-bit TrueColor");
+        return std::nullopt;
+    }
+    target.preview = options.preview || (given && window != target.attributes.root &&
+                                         !isVirtualRoot(display, window) &&
+                                         !coversItsScreen(display, window, target.attributes));
+    // Its changes are followed from now on; a window of our own is shown.
+    XSelectInput(display, window, StructureNotifyMask | ExposureMask);
+    if (target.window.owned()) {
+        target.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+        XSetWMProtocols(display, window, &target.deleteWindow, 1);
+        XMapRaised(display, window);
+    }
+    return target;
+}
+
+// Threads a frame may share: as many as the desktop window gives its frames.
+int frameThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
+
+// The loop: X events, the library as it arrives, a frame every 1/30 s, and
+// the signals that end it.
+class HostLoop {
+public:
+    enum class End { normal, failed, serverStuck };
+
+    HostLoop(Display* display, Target& target, GC gc, FrameImage& frame, ServerFence& fence,
+             OmbriqScreenSaverView& view, ScreenSaverLibraryLoader& loader, const WakePipe& wake, int signals)
+        : display_(display), target_(target), gc_(gc), frame_(frame), fence_(fence), view_(view),
+          loader_(loader), wake_(wake), signals_(signals), width_(target.attributes.width),
+          height_(target.attributes.height) {}
+
+    End run() {
+        nextFrame_ = steadyNow();
+        for (;;) {
+            handleEvents();
+            if (!running_ || errorTrap.windowGone) break;
+            if (view_.libraryLoading()) takeLibrary();
+            if (steadyNow() >= nextFrame_) frameStep();
+            if (!running_ || errorTrap.windowGone || !waitForWork()) break;
+        }
+        if (errorTrap.windowGone) target_.window.forget();
+        return end_;
+    }
+
+private:
+    // Events first: a destroyed or resized window changes what a frame does.
+    void handleEvents() {
+        while (running_ && XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (fence_.take(event)) continue;
+            switch (event.type) {
+            case DestroyNotify:
+                if (event.xdestroywindow.window == target_.window.get()) running_ = false;
+                break;
+            case ConfigureNotify:
+                if (event.xconfigure.window == target_.window.get() &&
+                    (event.xconfigure.width != width_ || event.xconfigure.height != height_)) {
+                    width_ = event.xconfigure.width;
+                    height_ = event.xconfigure.height;
+                    resized_ = true;
+                }
+                break;
+            case Expose: repaint_ = true; break;
+            case ClientMessage:
+                if (target_.window.owned() && Atom(event.xclient.data.l[0]) == target_.deleteWindow) running_ = false;
+                break;
+            default: break;
+            }
+        }
+    }
+
+    void takeLibrary() {
+        wake_.drain();
+        auto events = loader_.take();
+        if (events.empty()) return;
+        deliverLibraryEvents(view_, std::move(events));
+        // The first picture goes out now, not at the next tick.
+        if (view_.needsDisplay()) nextFrame_ = std::min(nextFrame_, steadyNow());
+    }
+
+    void frameStep() {
+        const double now = steadyNow();
+        view_.animateOneFrame();
+        nextFrame_ += OmbriqScreenSaverView::animationTimeInterval;
+        if (nextFrame_ < now) nextFrame_ = now + OmbriqScreenSaverView::animationTimeInterval;
+        // The server still reads the last frame's pixels: this frame is skipped.
+        if (fence_.pending()) {
+            if (fence_.timedOut(now)) {
+                fail("the X server took no frame for " + std::to_string(int(ServerFence::timeout)) + " s");
+                end_ = End::serverStuck;
+                running_ = false;
+            }
+            return;
+        }
+        if (resized_) {
+            resized_ = false;
+            if (!frame_.resize(width_, height_)) {
+                fail("no memory for a frame");
+                end_ = End::failed;
+                running_ = false;
+                return;
+            }
+            drawn_ = false;
+        }
+        if (frame_.empty() || !view_.readyToDraw()) return;
+        std::span<const WallpaperRenderer::PixelRect> changed;
+        if (!drawn_ || view_.needsDisplay()) {
+            changed = frame_.draw(view_);
+            drawn_ = true;
+        }
+        const bool sent = repaint_ ? frame_.putWhole(target_.window.get(), gc_)
+                                   : frame_.put(target_.window.get(), gc_, changed);
+        repaint_ = false;
+        if (sent) fence_.post();
+    }
+
+    // Until the next frame, an event, the library or a signal; false when
+    // the loop should end.
+    bool waitForWork() {
+        if (XPending(display_) > 0) return true;
+        pollfd waits[3] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_, POLLIN, 0}, {wake_.read.get(), POLLIN, 0}};
+        const int timeout = int(std::max(0.0, (nextFrame_ - steadyNow()) * 1000.0) + 0.999);
+        if (::poll(waits, view_.libraryLoading() ? 3 : 2, timeout) > 0 && (waits[1].revents & POLLIN)) return false;
+        return !(waits[0].revents & (POLLHUP | POLLERR));
+    }
+
+    Display* display_;
+    Target& target_;
+    GC gc_;
+    FrameImage& frame_;
+    ServerFence& fence_;
+    OmbriqScreenSaverView& view_;
+    ScreenSaverLibraryLoader& loader_;
+    const WakePipe& wake_;
+    int signals_;
+    int width_, height_;
+    double nextFrame_ = 0;
+    bool running_ = true;
+    bool resized_ = false;
+    bool repaint_ = true;  // the window needs the whole frame again
+    bool drawn_ = false;   // the image holds a frame of the view
+    End end_ = End::normal;
+};
 
 }  // namespace
 
 int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& load) {
-    // Blocked before anything else, so a signal sent while we start up is
-    // still read from the descriptor below.
-    sigset_t endSignals;
-    sigemptyset(&endSignals);
-    sigaddset(&endSignals, SIGTERM);
-    sigaddset(&endSignals, SIGINT);
-    sigaddset(&endSignals, SIGHUP);
-    sigprocmask(SIG_BLOCK, &endSignals, nullptr);
-    const int signals = ::signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (signals < 0) return fail("cannot watch for signals");
+    const Descriptor signals = watchEndSignals();
+    if (!signals) return fail("cannot watch for signals");
 
-    // The library's reader wakes the loop below through this pipe.
-    int wakePipe[2];
-    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return fail("cannot make a pipe");
-    struct PipeCloser {
-        int* fds;
-        ~PipeCloser() {
-            ::close(fds[0]);
-            ::close(fds[1]);
-        }
-    } pipeCloser{wakePipe};
-
-    SaverStart start = load();
-    // The library is read from the start, while the display is being set up.
-    ScreenSaverLibraryLoader loader(std::move(start.libraryCandidates), readLibraryCandidate, [&wakePipe] {
-        const char byte = 1;
-        // A full pipe already wakes the loop: nothing to do then.
-        [[maybe_unused]] const auto written = ::write(wakePipe[1], &byte, 1);
-    });
-
-    Display* display = XOpenDisplay(options.display ? options.display->c_str() : nullptr);
+    // The display and the window first: a library of hundreds of megabytes
+    // is not read for a window that cannot be drawn into.
+    DisplayHandle display(XOpenDisplay(options.display ? options.display->c_str() : nullptr));
     if (!display) {
         const char* name = options.display ? options.display->c_str() : std::getenv("DISPLAY");
         return fail(std::string("cannot open display \"") + (name ? name : "") + "\"");
     }
     XSetErrorHandler(trapError);
-    const int screen = DefaultScreen(display);
+    std::optional<Target> target = findTarget(display.get(), options);
+    if (!target) return 1;
 
-    Window window = 0;
-    bool ownWindow = false;
-    if (options.windowId) {
-        window = Window(*options.windowId);
-    } else if (const char* given = std::getenv("XSCREENSAVER_WINDOW"); given && *given) {
-        const auto id = parseWindowId(given);
-        if (!id) return fail(std::string("XSCREENSAVER_WINDOW is not a window id: \"") + given + "\"");
-        window = Window(*id);
-    } else if (options.root) {
-        window = RootWindow(display, screen);
-    } else {
-        ownWindow = true;
-        window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, 1280, 720, 0, 0,
-                                     BlackPixel(display, screen));
-        XStoreName(display, window, "Ombriq");
-    }
-    errorTrap.window = window;
+    // Read from now on, while the rest is set up.
+    const std::optional<WakePipe> wake = WakePipe::make();
+    if (!wake) return fail("cannot make a pipe");
+    SaverStart start = load();
+    ScreenSaverLibraryLoader loader(std::move(start.libraryCandidates), readLibraryCandidate,
+                                    [&wake] { wake->wake(); });
 
-    XWindowAttributes attributes{};
-    errorTrap.any = false;
-    if (!XGetWindowAttributes(display, window, &attributes) || errorTrap.any)
-        return fail("no window " + hex(window) + " to draw into");
-    if (!usableVisual(attributes.visual, attributes.depth))
-        return fail("cannot draw on window " + hex(window) + ": its visual is not 24- or 32-bit TrueColor");
-
-    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    if (ownWindow) {
-        XSetWMProtocols(display, window, &deleteWindow, 1);
-        XMapRaised(display, window);
-    }
-    XSelectInput(display, window, StructureNotifyMask | ExposureMask);
-    GC gc = XCreateGC(display, window, 0, nullptr);
-
+    const GcHandle gc(XCreateGC(display.get(), target->window.get(), 0, nullptr), GcDeleter{display.get()});
+    ServerFence fence(display.get(), target->attributes.root);
     int shmMajor = 0, shmMinor = 0;
     Bool pixmaps = False;
-    const bool shm = XShmQueryVersion(display, &shmMajor, &shmMinor, &pixmaps);
-    FrameImage frame(display, attributes.visual, attributes.depth, shm);
-    if (!frame.resize(attributes.width, attributes.height)) return fail("no memory for a frame");
+    const bool shm = XShmQueryVersion(display.get(), &shmMajor, &shmMinor, &pixmaps);
+    FrameImage frame(display.get(), target->attributes.visual, target->attributes.depth, shm, fence, frameThreads());
+    if (!frame.resize(target->attributes.width, target->attributes.height)) return fail("no memory for a frame");
 
     OmbriqScreenSaverView::Environment environment;
     environment.clock = std::make_shared<SteadyClock>();
     environment.settings = start.settings;
     environment.logger = start.logger;
-    OmbriqScreenSaverView view(environment, options.preview);
+    OmbriqScreenSaverView view(environment, target->preview);
     view.startAnimation();
 
-    int width = attributes.width, height = attributes.height;
-    bool repaint = true;  // the window needs the frame again
-    bool stale = true;    // the frame needs drawing again
-    bool running = true;
-    int exitCode = 0;
-    double nextFrame = steadyNow();
-    const int connection = ConnectionNumber(display);
-    while (running) {
-        // Events first: a destroyed or resized window changes what a frame does.
-        while (running && XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            switch (event.type) {
-            case DestroyNotify:
-                if (event.xdestroywindow.window == window) running = false;
-                break;
-            case ConfigureNotify:
-                if (event.xconfigure.window == window &&
-                    (event.xconfigure.width != width || event.xconfigure.height != height)) {
-                    width = event.xconfigure.width;
-                    height = event.xconfigure.height;
-                    if (!frame.resize(width, height)) {
-                        exitCode = fail("no memory for a frame");
-                        running = false;
-                    }
-                    stale = true;
-                }
-                break;
-            case Expose: repaint = true; break;
-            case ClientMessage:
-                if (ownWindow && Atom(event.xclient.data.l[0]) == deleteWindow) running = false;
-                break;
-            default: break;
-            }
-        }
-        if (!running || errorTrap.windowGone) break;
-
-        if (view.libraryLoading()) {
-            char drained[64];
-            while (::read(wakePipe[0], drained, sizeof drained) > 0) {
-            }
-            auto events = loader.take();
-            if (!events.empty()) {
-                deliverLibraryEvents(view, std::move(events));
-                // The first picture goes out now, not at the next tick.
-                if (view.needsDisplay()) nextFrame = std::min(nextFrame, steadyNow());
-            }
-        }
-
-        const double now = steadyNow();
-        if (now >= nextFrame) {
-            view.animateOneFrame();
-            const bool draw = stale || view.needsDisplay();
-            if (frame.image() && view.readyToDraw() && (draw || repaint)) {
-                if (draw) {
-                    view.drawFrame(frame.context(), frame.width(), frame.height());
-                    frame.convert();
-                    stale = false;
-                }
-                frame.put(window, gc);
-                XSync(display, False);
-                repaint = false;
-                if (errorTrap.windowGone) break;
-            }
-            nextFrame += OmbriqScreenSaverView::animationTimeInterval;
-            if (nextFrame < now) nextFrame = now + OmbriqScreenSaverView::animationTimeInterval;
-        }
-
-        pollfd waits[3] = {{connection, POLLIN, 0}, {signals, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-        const int timeout = int(std::max(0.0, (nextFrame - steadyNow()) * 1000.0) + 0.999);
-        if (XPending(display) > 0) continue;
-        if (::poll(waits, view.libraryLoading() ? 3 : 2, timeout) > 0 && (waits[1].revents & POLLIN)) break;
-        if (waits[0].revents & (POLLHUP | POLLERR)) break;
-    }
+    HostLoop loop(display.get(), *target, gc.get(), frame, fence, view, loader, *wake, signals.get());
+    const HostLoop::End end = loop.run();
     view.stopAnimation();
-    frame.resize(0, 0);
-    if (!errorTrap.windowGone) {
-        XFreeGC(display, gc);
-        if (ownWindow) XDestroyWindow(display, window);
-    }
-    XCloseDisplay(display);
-    ::close(signals);
-    return exitCode;
+    // Closing the connection waits for the server: not for one that stopped
+    // answering (the system closes the socket when we end).
+    if (end != HostLoop::End::serverStuck) fence.post();
+    if (end == HostLoop::End::serverStuck || !fence.wait(1.0)) display.abandon();
+    return end == HostLoop::End::normal ? 0 : 1;
 }
 
 }  // namespace glimora

@@ -13,8 +13,9 @@
 namespace glimora {
 
 // Runs until SIGTERM, SIGINT or SIGHUP, or until the window is destroyed
-// (then 0). Returns 1 with one line on stderr when it cannot draw: no
-// display, no such window, a visual it cannot use.
+// (then 0). Returns 1 with one line on stderr when it cannot draw (no
+// display, no such window, a visual it cannot use) or when the server leaves
+// a frame unanswered for 5 s.
 // The library is loaded (`load`) once the window is known to be usable.
 int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& load);
 

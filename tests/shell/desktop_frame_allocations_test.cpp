@@ -14,6 +14,7 @@
 
 #include "render/live_canvas_frames.hpp"
 #include "state/desktop_canvas_frame.hpp"
+#include "tests/saver/saver_fixtures.hpp"
 #include "tests/state/model_harness.hpp"
 #include "views/animated_pixel_gradient_view.hpp"
 
@@ -142,6 +143,31 @@ TEST_F(DesktopFrameAllocations, TheSmoothGradientWithScanlinesAllocatesNothingPe
     model->setScanlines(true);
     model->setVignette(true);
     expectNothingAllocated(runFrames(harness, *model, 4, 40));
+}
+
+// The saver runs all night: a tick of its timer and its frame, drawn as its
+// X11 host draws it, must not touch the heap either.
+TEST(SaverFrameAllocations, ATickAndAFrameOfTheSaverAllocateNothing) {
+    test::SaverHarness saverHarness;
+    auto saver = saverHarness.make({test::gradientRecipe("moving", 20)});
+    saver->startAnimation();
+    constexpr int width = 640, height = 360;
+    QImage canvas(width, height, QImage::Format_RGB32);
+    WallpaperRenderer::LiveCanvasFrames frames;
+    frames.setNativeOrder(std::endian::native == std::endian::little);
+    const WallpaperRenderer::CanvasContext context{
+        {canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine()}, 1, LiveFrameView::frameThreads()};
+    int changedFrames = 0;
+    allocations = 0;
+    for (int i = 0; i < 44; ++i) {
+        saverHarness.clock->advance(1.0 / 30);
+        counting = i >= 4;
+        saver->animateOneFrame();
+        if (saver->needsDisplay()) changedFrames += !saver->drawFrame(context, width, height, frames).empty();
+        counting = false;
+    }
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_GE(changedFrames, 30) << "the design hardly moved: the count proves little";
 }
 
 TEST_F(DesktopFrameAllocations, TheCounterSeesAnAllocation) {

@@ -1,10 +1,13 @@
 // ombriq-saver under a real X server, started the way XScreenSaver 6 starts
 // its programs: "ombriq-saver --root" with XSCREENSAVER_WINDOW naming the
 // window to draw into.
+#include <sys/inotify.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "model/recipe_library.hpp"
@@ -21,6 +24,11 @@ using x11test::Clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string textOf(const std::filesystem::path& file) {
+    const auto bytes = test::readFile(file);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 DesignRecipe brightRecipe() {
@@ -196,15 +204,174 @@ TEST_F(SaverUnderX, EndsOnSigintAndSighupToo) {
     }
 }
 
-TEST_F(SaverUnderX, AWindowThatDoesNotExistIsOneClearLine) {
-    std::string out;
-    FILE* pipe = ::popen((std::string(GLIMORA_SAVER_BINARY) + " -window-id 0x7fffff1 2>&1").c_str(), "r");
-    ASSERT_TRUE(pipe);
-    char buffer[512];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(out, "ombriq-saver: no window 0x7fffff1 to draw into\n");
+// XScreenSaver's settings start the preview as "ombriq-saver --root
+// --window-id ID" (and XSCREENSAVER_WINDOW) with ID a small window of their
+// dialog, and no flag saying it is one. A long interval is cut to 15 s there
+// and only there.
+TEST_F(SaverUnderX, ASmallWindowIsThePreviewAndChangesDesignWithinFifteenSecondsTheRootDoesNot) {
+    DesignRecipe other = brightRecipe();
+    other.name = "Other";
+    other.id = *Uuid::parse("00000000-0000-4000-8000-000000000099");
+    other.paletteIndex = 12;
+    other.angle = 135;
+    test::writeFile(library_, *encodeRecipeHistory({brightRecipe(), other}));
+    libraryTime_ = std::filesystem::last_write_time(library_);
+    const std::filesystem::path config = std::getenv("XDG_CONFIG_HOME");
+    const auto settings = config / "ombriq" / "com.kestrune.app.murmel.glimora.screensaver.json";
+    test::writeFile(settings, R"({"artworkInterval": 600, "animateArtwork": false})");
+
+    // The dialog's preview, inside the 1920x1080 screen; the full screen's
+    // saver on the root, read where no window covers it.
+    const int screen = DefaultScreen(display_);
+    const Window preview = XCreateSimpleWindow(display_, RootWindow(display_, screen), 1000, 600, 320, 200, 0, 0,
+                                               BlackPixel(display_, screen));
+    XMapWindow(display_, preview);
+    XSync(display_, False);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", preview);
+    ::setenv("XSCREENSAVER_WINDOW", id, 1);
+    const pid_t previewSaver = x11test::spawn({GLIMORA_SAVER_BINARY, "--root", "--window-id", id});
+    ::unsetenv("XSCREENSAVER_WINDOW");
+    const pid_t rootSaver = x11test::spawn({GLIMORA_SAVER_BINARY, "--root"});
+    struct Stopped {
+        pid_t pid;
+        ~Stopped() { x11test::stop(pid); }
+    } stopPreview{previewSaver}, stopRoot{rootSaver};
+    ASSERT_GT(previewSaver, 0);
+    ASSERT_GT(rootSaver, 0);
+    const auto shows = [&](Window window, int x, int y, int width, int height) {
+        return x11test::grabWindow(display_, window, x, y, width, height);
+    };
+    const auto showsPreview = [&] { return shows(preview, 0, 0, 320, 200); };
+    const auto showsRoot = [&] { return shows(RootWindow(display_, screen), 1400, 100, 200, 100); };
+    const auto lit = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if ((image.pixel(x, y) & 0xffffff) != 0) return true;
+        return false;
+    };
+    // The first picture of each, and when it was seen.
+    const auto firstPicture = [&](const std::function<QImage()>& grab, Clock::time_point& seen) {
+        const auto start = Clock::now();
+        QImage image = grab();
+        while (!lit(image) && secondsSince(start) < 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            image = grab();
+        }
+        seen = Clock::now();
+        return image;
+    };
+    Clock::time_point previewSeen, rootSeen;
+    const QImage firstPreview = firstPicture(showsPreview, previewSeen);
+    const QImage firstRoot = firstPicture(showsRoot, rootSeen);
+    ASSERT_TRUE(lit(firstPreview));
+    ASSERT_TRUE(lit(firstRoot));
+
+    bool previewChanged = false;
+    while (!previewChanged && secondsSince(previewSeen) < 16) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        previewChanged = showsPreview() != firstPreview;
+    }
+    const double changedAfter = secondsSince(previewSeen);
+    // The root is watched as long as the preview was given, and a second more.
+    bool rootChanged = false;
+    while (!rootChanged && secondsSince(rootSeen) < 16) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        rootChanged = showsRoot() != firstRoot;
+    }
+    XDestroyWindow(display_, preview);
+    XSync(display_, False);
+    std::filesystem::remove(settings);
+    EXPECT_TRUE(previewChanged) << "the preview kept its first design for 16 s";
+    std::printf("the preview changed design %.2f s after its first picture\n", changedAfter);
+    EXPECT_FALSE(rootChanged) << "the full screen changed design before its interval of 600 s";
+}
+
+// An X server that stops answering (here a second Xvfb, stopped) must not
+// hold the saver: it still ends on SIGTERM, and on its own, with one line,
+// when a frame stays unanswered for 5 s. The design moves, so frames go out.
+TEST_F(SaverUnderX, AServerThatStopsAnsweringDoesNotHoldTheSaver) {
+    DesignRecipe moving = test::gradientRecipe("Moving", 30);
+    moving.animationProperty = "angle";
+    moving.animationSpeed = 4;
+    moving.animationLoopDuration = 2;
+    test::writeFile(library_, *encodeRecipeHistory({moving}));
+    libraryTime_ = std::filesystem::last_write_time(library_);
+    test::TempDir temp;
+    const auto serverOutput = temp.path() / "xvfb.txt";
+    // -noreset: the server must not reset between the two savers, when its
+    // last client goes; -br: a black root, which a picture tells apart.
+    const pid_t server = x11test::spawn(
+        {"Xvfb", "-displayfd", "1", "-noreset", "-br", "-screen", "0", "640x360x24", "-nolisten", "tcp"},
+        serverOutput.string());
+    ASSERT_GT(server, 0);
+    struct Server {
+        pid_t pid;
+        ~Server() {
+            ::kill(pid, SIGCONT);
+            x11test::stop(pid);
+        }
+    } stopServer{server};
+    std::string number;
+    ASSERT_TRUE(x11test::waitUntil([&] {
+        number = textOf(serverOutput);
+        return !number.empty() && number.back() == '\n';
+    })) << "the second Xvfb did not start";
+    const std::string name = ":" + number.substr(0, number.size() - 1);
+
+    const auto startAndShow = [&](const std::string& output) {
+        Display* other = XOpenDisplay(name.c_str());
+        if (!other) return false;
+        // Black again, so the picture seen is this saver's.
+        XClearWindow(other, DefaultRootWindow(other));
+        XSync(other, False);
+        saver_ = x11test::spawn({GLIMORA_SAVER_BINARY, "--root", "--display", name}, output);
+        const bool shown = x11test::waitUntil([&] {
+            const QImage image = x11test::grabWindow(other);
+            int lit = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) lit += (image.pixel(x, y) & 0xffffff) != 0;
+            return lit > 640 * 360 / 2;
+        });
+        // Closed before the server stops: closing waits for its answer.
+        XCloseDisplay(other);
+        return shown;
+    };
+
+    ASSERT_TRUE(startAndShow({}));
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    ASSERT_EQ(::kill(saver_, SIGTERM), 0);
+    auto status = waitForExit(3.0);
+    ASSERT_TRUE(status.has_value()) << "SIGTERM did not end the saver while its server was stopped";
+    EXPECT_EQ(*status, 0);
+    ASSERT_EQ(::kill(server, SIGCONT), 0);
+
+    const auto saverOutput = temp.path() / "saver.txt";
+    ASSERT_TRUE(startAndShow(saverOutput.string()));
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    status = waitForExit(10.0);
+    ASSERT_TRUE(status.has_value()) << "the saver waited on a stopped server for 10 s";
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(textOf(saverOutput), "ombriq-saver: the X server took no frame for 5 s\n");
+}
+
+// Said before the library is opened at all: a library of hundreds of
+// megabytes is not read for a window that cannot be drawn into.
+TEST_F(SaverUnderX, AWindowThatDoesNotExistIsOneClearLineBeforeTheLibraryIsOpened) {
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, library_.parent_path().c_str(), IN_OPEN | IN_ACCESS), 0);
+    test::TempDir temp;
+    const auto output = temp.path() / "saver.txt";
+    saver_ = x11test::spawn({GLIMORA_SAVER_BINARY, "-window-id", "0x7fffff1"}, output.string());
+    const auto status = waitForExit(5.0);
+    char events[4096];
+    const auto opened = ::read(watch, events, sizeof events);
+    ::close(watch);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(textOf(output), "ombriq-saver: no window 0x7fffff1 to draw into\n");
+    EXPECT_LE(opened, 0) << "the library was opened";
 }
 
 }  // namespace
