@@ -359,7 +359,7 @@ void ImageEditor::modelChanged(const NotchViewModelBridge::PropSet& props) {
 void ImageEditor::sync() {
     const NotchViewModel& m = model();
     const bool hasImages = !m.imageAssets().empty();
-    fileButton_->setText(hasImages ? QStringLiteral("Add Images") : QStringLiteral("Finder"));
+    fileButton_->setText(hasImages ? QStringLiteral("Add Images") : QStringLiteral("Files"));
     fileButton_->setAccessibleName(fileButton_->text());
     fileButton_->setSymbol(hasImages ? QStringLiteral("photo.badge.plus") : QStringLiteral("folder"), 10,
                            FontWeight::semibold);
