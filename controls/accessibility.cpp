@@ -11,24 +11,31 @@ namespace glimora {
 
 namespace {
 
+// Asks the widget on every call: while the widget is being destroyed (its
+// own part already gone) it is no AccessibleControl any more, and the
+// interface answers as a plain widget would.
 class ControlAccessible final : public QAccessibleWidget {
 public:
     ControlAccessible(QWidget* widget, const AccessibleControl& control)
-        : QAccessibleWidget(widget, control.accessibleRole()), control_(control) {}
+        : QAccessibleWidget(widget, control.accessibleRole()) {}
 
-    QAccessible::Role role() const override { return control_.accessibleRole(); }
+    QAccessible::Role role() const override {
+        const AccessibleControl* c = control();
+        return c ? c->accessibleRole() : QAccessible::Client;
+    }
 
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
+        const AccessibleControl* c = control();
         switch (role()) {
         case QAccessible::CheckBox:
         case QAccessible::RadioButton:
             state.checkable = true;
-            state.checked = control_.accessibleOn();
+            state.checked = c && c->accessibleOn();
             break;
         case QAccessible::PageTab:
             state.selectable = true;
-            state.selected = control_.accessibleOn();
+            state.selected = c && c->accessibleOn();
             break;
         default: break;
         }
@@ -41,7 +48,7 @@ public:
         // Without a name of its own, a button reads its text, a label what it paints.
         if (kind == QAccessible::Name && text.isEmpty()) {
             if (const QAbstractButton* b = button()) text = b->text();
-            if (text.isEmpty()) text = control_.accessibleText();
+            if (const AccessibleControl* c = control(); c && text.isEmpty()) text = c->accessibleText();
         }
         return text;
     }
@@ -63,9 +70,8 @@ public:
     }
 
 private:
+    const AccessibleControl* control() const { return dynamic_cast<const AccessibleControl*>(widget()); }
     QAbstractButton* button() const { return qobject_cast<QAbstractButton*>(widget()); }
-
-    const AccessibleControl& control_;
 };
 
 // The slider's value is its bound value. AT-SPI offers increase and
@@ -81,22 +87,24 @@ public:
 
     QString text(QAccessible::Text kind) const override {
         // The value as this locale writes numbers.
-        if (kind == QAccessible::Value) return QLocale().toString(track()->value(), 'g', QLocale::FloatingPointShortest);
+        if (kind == QAccessible::Value)
+            return track() ? QLocale().toString(track()->value(), 'g', QLocale::FloatingPointShortest) : QString();
         return QAccessibleWidget::text(kind);
     }
 
-    QVariant currentValue() const override { return track()->value(); }
+    QVariant currentValue() const override { return track() ? QVariant(track()->value()) : QVariant(); }
     void setCurrentValue(const QVariant& value) override {
         bool number = false;
         const double v = value.toDouble(&number);
-        if (number) track()->writeValue(track()->snapped(v));
+        if (number && track()) track()->writeValue(track()->snapped(v));
     }
-    QVariant maximumValue() const override { return track()->upperBound(); }
-    QVariant minimumValue() const override { return track()->lowerBound(); }
-    QVariant minimumStepSize() const override { return track()->step(); }
+    QVariant maximumValue() const override { return track() ? QVariant(track()->upperBound()) : QVariant(); }
+    QVariant minimumValue() const override { return track() ? QVariant(track()->lowerBound()) : QVariant(); }
+    QVariant minimumStepSize() const override { return track() ? QVariant(track()->step()) : QVariant(); }
 
 private:
-    NotchSliderTrack* track() const { return static_cast<NotchSliderTrack*>(widget()); }
+    // Null once the track is being destroyed.
+    NotchSliderTrack* track() const { return qobject_cast<NotchSliderTrack*>(widget()); }
 };
 
 QAccessibleInterface* controlInterface(const QString&, QObject* object) {
