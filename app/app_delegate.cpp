@@ -88,7 +88,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (isUpdaterConfigured()) {
         if (updaterController_) updaterController_->startUpdater();
     } else {
-        log("Ombriq updater is disabled until SPARKLE_PUBLIC_ED_KEY is configured");
+        log("Ombriq updater is disabled until GLIMORA_UPDATE_FEED_URL and GLIMORA_UPDATE_PUBLIC_KEY are configured");
     }
 
     model_->setOnPlacementChange([this] { handlePlacementChange(); });
@@ -227,13 +227,15 @@ void AppDelegate::openScreenSaverBundle() {
     if (!saver) {
         if (environment_.alerts)
             environment_.alerts->runModal("Screen Saver unavailable",
-                                          "Build Ombriq with the Screen Saver target before setting it up.");
+                                          "ombriq-saver was not found beside glimora or on the PATH. Install it "
+                                          "with the package or with cmake --install before setting it up.");
         return;
     }
     if (!environment_.screenSaver->open(*saver)) {
         if (environment_.alerts)
             environment_.alerts->runModal("Could not open Screen Saver settings",
-                                          "Open the Ombriq.saver file from the app bundle to add it in System Settings.");
+                                          "ombriq-saver was found, but its settings could not be opened. Run "
+                                          "ombriq-saver --configure to set it up.");
         return;
     }
     // The saver's own dialog is up; how to hand it to XScreenSaver is told once.

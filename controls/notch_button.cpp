@@ -29,12 +29,19 @@ constexpr double disabledOpacity = 0.45;
 
 NotchButton::NotchButton(Look look, std::function<void()> action, QWidget* parent)
     : QAbstractButton(parent), look_(look), action_(std::move(action)), textFont_(defaultFont(look)) {
+    ensureControlAccessibility();
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (action_) action_();
     });
+}
+
+void NotchButton::setAccessibleOn(bool on) {
+    if (on == on_) return;
+    on_ = on;
+    notifyAccessibleOnChange(this);
 }
 
 void NotchButton::setSymbol(const QString& name, double pixelSize, FontWeight weight) {
@@ -229,6 +236,8 @@ NotchButton* makeIconButton(const QString& symbol, double pixelSize, FontWeight 
 void showTabSelected(NotchButton& button, bool selected, double unselectedOpacity) {
     button.setLabelColor(whiteOpacity(selected ? 0.92 : unselectedOpacity));
     button.setFill(selected ? std::optional<QColor>(whiteOpacity(0.09)) : std::nullopt, 8);
+    button.setAccessibleRole(QAccessible::PageTab);
+    button.setAccessibleOn(selected);
 }
 
 }  // namespace glimora

@@ -5,6 +5,8 @@
 //   secondary  10-px medium, label white 90 % / 55 %, at least 32 high, radius 8, white 13 % / 8 %;
 //   plain      no background of its own (an optional fill set by the caller), white label.
 // Pressed is QAbstractButton::isDown(); only opacities change, nothing animates.
+// Assistive tools see a push button named by its accessible name (else its
+// text); a tab button or an option chip says so and whether it is the chosen one.
 //
 // Use:
 //   auto* close = new NotchButton(NotchButton::Look::icon, [&] { model.setExpanded(false); });
@@ -22,11 +24,12 @@
 #include <functional>
 #include <optional>
 
+#include "controls/accessibility.hpp"
 #include "controls/panel_style.hpp"
 
 namespace glimora {
 
-class NotchButton : public QAbstractButton {
+class NotchButton : public QAbstractButton, public AccessibleControl {
     Q_OBJECT
 
 public:
@@ -52,6 +55,13 @@ public:
     void setHorizontalPadding(double padding);
     // The text shrinks down to this share of its size before it is elided.
     void setMinimumTextScale(double scale);
+
+    // QAccessible::Button by default; PageTab or RadioButton for a tab or a chip.
+    void setAccessibleRole(QAccessible::Role role) { role_ = role; }
+    // Whether the tab is the selected one, the chip the chosen one.
+    void setAccessibleOn(bool on);
+    QAccessible::Role accessibleRole() const override { return role_; }
+    bool accessibleOn() const override { return on_; }
 
     // What is painted now, for the current pressed state.
     QColor labelColor() const;
@@ -87,6 +97,8 @@ private:
     double spacing_ = 6;
     double padding_ = 0;
     double minimumTextScale_ = 1;
+    QAccessible::Role role_ = QAccessible::Button;
+    bool on_ = false;
 };
 
 // An icon-look button as the panel's headers and rails have them: a symbol,
@@ -95,7 +107,8 @@ NotchButton* makeIconButton(const QString& symbol, double pixelSize, FontWeight 
                             QSize size, std::function<void()> action, QWidget* parent = nullptr);
 
 // A tab button of the open panel: white 92 % on a radius-8 fill of white 9 %
-// when selected, else `unselectedOpacity` on nothing.
+// when selected, else `unselectedOpacity` on nothing; a page tab to
+// assistive tools, selected or not.
 void showTabSelected(NotchButton& button, bool selected, double unselectedOpacity);
 
 }  // namespace glimora

@@ -1,7 +1,6 @@
 #include "controls/notch_slider.hpp"
 
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -9,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/accessibility.hpp"
 #include "controls/panel_style.hpp"
 #include "controls/small_views.hpp"
 
@@ -38,25 +38,21 @@ NotchSliderTrack::NotchSliderTrack(Binding<double> value, double lowerBound, dou
       step_(step),
       lineHeight_(lineHeight),
       dotDiameter_(dotDiameter) {
+    ensureControlAccessibility();
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(22);
     setMinimumWidth(0);
     setAccessibleName(accessibilityLabel);
     value_ = binding_.get ? binding_.get() : 0;
-    updateAccessibleValue();
 }
 
 void NotchSliderTrack::sync() {
     const double value = binding_.get ? binding_.get() : 0;
     if (same(value, value_)) return;
     value_ = value;
-    updateAccessibleValue();
+    notifyAccessibleValueChange(this, value_);
     update();
-}
-
-void NotchSliderTrack::updateAccessibleValue() {
-    setAccessibleDescription(QLocale().toString(value_, 'g', QLocale::FloatingPointShortest));
 }
 
 double NotchSliderTrack::trackWidth() const { return std::max(double(width()), dotDiameter_); }
@@ -72,7 +68,10 @@ double NotchSliderTrack::knobCenter() const { return dotDiameter_ * 0.5 + usable
 
 std::optional<double> NotchSliderTrack::valueAt(double x) const {
     const double g = unitClamp((x - grabOffset_ - dotDiameter_ * 0.5) / usableWidth());
-    const double raw = lower_ + (upper_ - lower_) * g;
+    return snapped(lower_ + (upper_ - lower_) * g);
+}
+
+std::optional<double> NotchSliderTrack::snapped(double raw) const {
     double v = raw;
     if (std::isfinite(step_) && step_ > 0) v = step_ * std::round(raw / step_);
     if (v <= lower_) v = lower_;
@@ -81,8 +80,9 @@ std::optional<double> NotchSliderTrack::valueAt(double x) const {
     return v;
 }
 
-void NotchSliderTrack::write(double x) {
-    const auto v = valueAt(x);
+void NotchSliderTrack::write(double x) { writeValue(valueAt(x)); }
+
+void NotchSliderTrack::writeValue(std::optional<double> v) {
     if (!v || !binding_.set) return;
     binding_.set(*v);
     // Show the write at once; the model's own notification syncs again.

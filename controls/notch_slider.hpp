@@ -15,6 +15,9 @@
 //   auto* reach = new NotchSlider("Reach", bind(model, &NotchViewModel::spread, &NotchViewModel::setSpread),
 //                                 20, 400, 1, PinTarget::forModel(model, ShuffleProperty::spread));
 //   ... on a model change: `reach->sync();` (repaints in place, writes nothing; safe mid-drag)
+// Assistive tools see the track as a slider named by the label, with the
+// value (as the locale writes it) and the range; a value they set (their
+// increase and decrease, a step each) is snapped and clamped like a drag's.
 #pragma once
 
 #include <QString>
@@ -40,6 +43,9 @@ public:
     void sync();
     // The value drawn now (as last read).
     double value() const { return value_; }
+    double lowerBound() const { return lower_; }
+    double upperBound() const { return upper_; }
+    double step() const { return step_; }
     bool isDragging() const { return dragging_; }
     double grabOffset() const { return grabOffset_; }
 
@@ -53,6 +59,11 @@ public:
     // The value a pointer at x gives with the current grab offset, snapped
     // and clamped; nothing when it is not finite.
     std::optional<double> valueAt(double x) const;
+    // A value snapped and clamped as a drag writes it; nothing when not finite.
+    std::optional<double> snapped(double value) const;
+    // Writes a value (snapped and clamped) as a drag would: what assistive
+    // tools' increase and decrease come to.
+    void writeValue(std::optional<double> value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,7 +73,6 @@ protected:
 
 private:
     void write(double x);
-    void updateAccessibleValue();
 
     Binding<double> binding_;
     double lower_;

@@ -12,6 +12,7 @@ namespace glimora {
 FittingLabel::FittingLabel(const QString& text, const QFont& font, const QColor& color, double minimumScale,
                            QWidget* parent)
     : QWidget(parent), text_(text), font_(font), color_(color), minimumScale_(minimumScale) {
+    ensureControlAccessibility();
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
@@ -21,6 +22,8 @@ void FittingLabel::setText(const QString& text) {
     text_ = text;
     updateGeometry();
     update();
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void FittingLabel::setColor(const QColor& color) {

@@ -11,9 +11,12 @@
 #include <QString>
 #include <QWidget>
 
+#include "controls/accessibility.hpp"
+
 namespace glimora {
 
-class FittingLabel : public QWidget {
+// A static text to assistive tools, named by its whole text.
+class FittingLabel : public QWidget, public AccessibleControl {
     Q_OBJECT
 
 public:
@@ -29,6 +32,9 @@ public:
     // The text and font drawn at the current width.
     QString shownText() const;
     QFont shownFont() const;
+
+    QAccessible::Role accessibleRole() const override { return QAccessible::StaticText; }
+    QString accessibleText() const override { return text_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "controls/accessibility.hpp"
 #include "controls/panel_style.hpp"
 
 namespace glimora {
@@ -26,9 +27,10 @@ QSizeF markerSize(OnOffRow::Marker marker) {
 }  // namespace
 
 // The main part: marker and text, painted; the row paints the background.
-class OnOffRow::ToggleButton : public QAbstractButton {
+class OnOffRow::ToggleButton : public QAbstractButton, public AccessibleControl {
 public:
     explicit ToggleButton(OnOffRow& row) : QAbstractButton(&row), row_(row) {
+        ensureControlAccessibility();
         setAttribute(Qt::WA_TranslucentBackground);
         setFocusPolicy(Qt::NoFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -50,6 +52,10 @@ public:
         return {int(std::ceil(markerSize(row_.marker_).width() + markerGap + text)), int(rowMinimumHeight)};
     }
     QSize minimumSizeHint() const override { return {int(markerSize(row_.marker_).width()), int(rowMinimumHeight)}; }
+
+    // A check box to assistive tools, checked while on.
+    QAccessible::Role accessibleRole() const override { return QAccessible::CheckBox; }
+    bool accessibleOn() const override { return row_.on_; }
 
     QRectF markerRect() const {
         const QSizeF size = markerSize(row_.marker_);
@@ -124,6 +130,7 @@ void OnOffRow::sync() {
         on_ = on;
         update();
         button_->update();
+        notifyAccessibleOnChange(button_);
     }
     if (pin_) pin_->sync();
 }
@@ -169,6 +176,7 @@ ExportChoice::ExportChoice(const QString& title, std::function<bool()> isSelecte
     : NotchButton(Look::plain, std::move(action), parent), isSelected_(std::move(isSelected)) {
     setText(title);
     setAccessibleName(title);
+    setAccessibleRole(QAccessible::RadioButton);
     setTextFont(panelFont(10, FontWeight::medium));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMinimumHeight(28);
@@ -187,6 +195,7 @@ void ExportChoice::sync() {
 void ExportChoice::apply() {
     setLabelColor(selected_ ? QColor(255, 255, 255) : whitePercent(40));
     setFill(selected_ ? whitePercent(11) : whitePercent(5), 7);
+    setAccessibleOn(selected_);
 }
 
 }  // namespace glimora

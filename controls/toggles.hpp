@@ -41,7 +41,8 @@ public:
     void sync();
     bool isOn() const { return on_; }
     const QString& text() const { return text_; }
-    // The part that toggles; it carries the text as its accessible name.
+    // The part that toggles; it carries the text as its accessible name and
+    // is a check box, checked while on, to assistive tools.
     QAbstractButton* toggleButton() const;
     PinButton* pinButton() const { return pin_; }
 

@@ -40,6 +40,7 @@ int customIndex() { return int(builtInPalettes().size()); }
 }  // namespace
 
 PaletteTile::PaletteTile(int index, QWidget* parent) : QAbstractButton(parent), index_(index) {
+    ensureControlAccessibility();
     const QString name = QString::fromStdString(builtInPalettes()[std::size_t(index)].name);
     setToolTip(name);
     setAccessibleName(name);
@@ -53,6 +54,7 @@ void PaletteTile::setSelected(bool selected) {
     if (selected == selected_) return;
     selected_ = selected;
     update();
+    notifyAccessibleOnChange(this);
 }
 
 void PaletteTile::paintEvent(QPaintEvent*) {
@@ -66,6 +68,7 @@ void PaletteTile::paintEvent(QPaintEvent*) {
 }
 
 CustomPaletteButton::CustomPaletteButton(QWidget* parent) : QAbstractButton(parent) {
+    ensureControlAccessibility();
     setText(QStringLiteral("Custom"));
     setAccessibleName(text());
     setToolTip(QStringLiteral("Use custom gradient"));
@@ -85,6 +88,7 @@ void CustomPaletteButton::setSelected(bool selected) {
     if (selected == selected_) return;
     selected_ = selected;
     update();
+    notifyAccessibleOnChange(this);
 }
 
 void CustomPaletteButton::paintEvent(QPaintEvent*) {

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 
+#include "controls/accessibility.hpp"
 #include "editors/tab_editor.hpp"
 
 class QHBoxLayout;
@@ -19,8 +20,9 @@ class NotchSlider;
 class PinButton;
 class SideAwareSliderGrid;
 
-// A catalogue palette as a small gradient bar; its tooltip is the name.
-class PaletteTile : public QAbstractButton {
+// A catalogue palette as a small gradient bar; its tooltip is the name. To
+// assistive tools the palette tiles are radio buttons, the chosen one checked.
+class PaletteTile : public QAbstractButton, public AccessibleControl {
     Q_OBJECT
 
 public:
@@ -29,6 +31,8 @@ public:
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
     QSize sizeHint() const override { return {20, 19}; }
+    QAccessible::Role accessibleRole() const override { return QAccessible::RadioButton; }
+    bool accessibleOn() const override { return selected_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,7 +43,7 @@ private:
 };
 
 // The wide "Custom" tile: the custom stops as a gradient behind its title.
-class CustomPaletteButton : public QAbstractButton {
+class CustomPaletteButton : public QAbstractButton, public AccessibleControl {
     Q_OBJECT
 
 public:
@@ -48,6 +52,8 @@ public:
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
     QSize sizeHint() const override { return {80, 28}; }
+    QAccessible::Role accessibleRole() const override { return QAccessible::RadioButton; }
+    bool accessibleOn() const override { return selected_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 
+#include "controls/accessibility.hpp"
 #include "controls/notch_slider.hpp"
 #include "controls/side_aware_layout.hpp"
 #include "controls/panel_symbols.hpp"
@@ -56,12 +57,14 @@ TileText grainText(GrainGradientMode mode) {
 
 }  // namespace
 
-// One tile: the preview, the symbol and title, and the subtitle.
-class GradientTile : public QAbstractButton {
+// One tile: the preview, the symbol and title, and the subtitle; a radio
+// button to assistive tools.
+class GradientTile : public QAbstractButton, public AccessibleControl {
 public:
     GradientTile(GradientThumbnail* thumbnail, const TileText& text, std::optional<GrainGradientMode> mode,
                  QWidget* parent)
         : QAbstractButton(parent), thumbnail_(thumbnail), mode_(mode) {
+        ensureControlAccessibility();
         setAccessibleName(QString::fromUtf8(text.title));
         setCursor(Qt::PointingHandCursor);
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -88,8 +91,13 @@ public:
     std::optional<GrainGradientMode> mode() const { return mode_; }
     GradientThumbnail* thumbnail() const { return thumbnail_; }
 
+    QAccessible::Role accessibleRole() const override { return QAccessible::RadioButton; }
+    bool accessibleOn() const override { return thumbnail_->isSelected(); }
+
     void setSelected(bool selected) {
+        const bool changed = selected != thumbnail_->isSelected();
         thumbnail_->setSelected(selected);
+        if (changed) notifyAccessibleOnChange(this);
         symbol_->setColor(whiteOpacity(selected ? 0.88 : 0.48));
         setTextOpacity(title_, selected ? 0.88 : 0.48);
     }

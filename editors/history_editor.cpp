@@ -59,7 +59,7 @@ HistoryEditor::HistoryEditor(NotchViewModelBridge& bridge, const EditorInputs& l
                        1);
 
     note_ = makeLabel(QString::fromUtf8("Import a .ombriq recipe exported from this library or shared by another Ombriq "
-                                        "user. To pixelize an image, use Image \u2192 Finder."),
+                                        "user. To pixelize an image, use Image \u2192 Files."),
                       9, FontWeight::regular, 0.34, this);
     note_->setWordWrap(true);
     column->addWidget(note_);

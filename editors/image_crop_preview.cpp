@@ -78,6 +78,7 @@ QSizeF cropPreviewSize(double availableWidth, std::optional<double> screenAspect
 
 ImageCropPreview::ImageCropPreview(NotchViewModelBridge& bridge, double availableWidth, QWidget* parent)
     : QWidget(parent), bridge_(bridge), availableWidth_(availableWidth) {
+    ensureControlAccessibility();
     setAccessibleName(QStringLiteral("Drag to reframe"));
     setCursor(Qt::OpenHandCursor);
     setAvailableWidth(availableWidth);

@@ -11,6 +11,7 @@
 
 #include <optional>
 
+#include "controls/accessibility.hpp"
 #include "model/uuid.hpp"
 #include "platform/qt/notch_view_model_bridge.hpp"
 #include "render/image_crop.hpp"
@@ -42,7 +43,8 @@ QPointF draggedCropCenter(QSizeF frame, QSizeF picture, const ImageCrop& start, 
 // aspect `screenAspect` (width / height; 1.6 when unknown).
 QSizeF cropPreviewSize(double availableWidth, std::optional<double> screenAspect);
 
-class ImageCropPreview : public QWidget {
+// A picture named "Drag to reframe" to assistive tools.
+class ImageCropPreview : public QWidget, public AccessibleControl {
     Q_OBJECT
 
 public:
@@ -57,6 +59,7 @@ public:
     bool showsPicture() const { return !image_.isNull(); }
 
     QSize sizeHint() const override;
+    QAccessible::Role accessibleRole() const override { return QAccessible::Graphic; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

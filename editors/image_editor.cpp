@@ -315,6 +315,7 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
         auto* chip = new NotchButton(NotchButton::Look::plain, [&m, shape] { m.setImagePixelShape(shape); }, pixelBlock_);
         chip->setText(title(shape));
         chip->setAccessibleName(title(shape));
+        chip->setAccessibleRole(QAccessible::RadioButton);
         chip->setSymbol(symbolOf(shape), 10, FontWeight::medium);
         chip->setTextFont(panelFont(10, FontWeight::medium));
         chip->setMinimumHeight(28);
@@ -359,7 +360,7 @@ void ImageEditor::modelChanged(const NotchViewModelBridge::PropSet& props) {
 void ImageEditor::sync() {
     const NotchViewModel& m = model();
     const bool hasImages = !m.imageAssets().empty();
-    fileButton_->setText(hasImages ? QStringLiteral("Add Images") : QStringLiteral("Finder"));
+    fileButton_->setText(hasImages ? QStringLiteral("Add Images") : QStringLiteral("Files"));
     fileButton_->setAccessibleName(fileButton_->text());
     fileButton_->setSymbol(hasImages ? QStringLiteral("photo.badge.plus") : QStringLiteral("folder"), 10,
                            FontWeight::semibold);
@@ -401,6 +402,7 @@ void ImageEditor::sync() {
         NotchButton* chip = pixelShapeChips_[std::size_t(v)];
         chip->setFill(selected ? std::optional<QColor>(whiteOpacity(0.12)) : std::nullopt, 7);
         chip->setLabelColor(selected ? QColor(Qt::white) : whiteOpacity(0.4));
+        chip->setAccessibleOn(selected);
     }
 
     status_->setText(QString::fromStdString(m.imageStatus()));

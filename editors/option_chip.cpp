@@ -13,6 +13,7 @@ namespace glimora {
 
 OptionChip::OptionChip(const QString& title, const OptionChipLook& look, QWidget* parent)
     : QAbstractButton(parent), look_(look) {
+    ensureControlAccessibility();
     setText(title);
     setAccessibleName(title);
     setFont(panelFont(look_.fontPixelSize, look_.weight));
@@ -25,6 +26,7 @@ void OptionChip::setSelected(bool selected) {
     if (selected == selected_) return;
     selected_ = selected;
     update();
+    notifyAccessibleOnChange(this);
 }
 
 QSize OptionChip::sizeHint() const {

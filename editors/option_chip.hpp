@@ -2,6 +2,7 @@
 // style tab's texture and channel chips and the animation tab's property and
 // waveform chips. Each tab gives it its look; pressing it only reports the
 // press, and the owner writes the model and sets the selection back.
+// Assistive tools see a radio button, checked while selected.
 #pragma once
 
 #include <QAbstractButton>
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "controls/accessibility.hpp"
 #include "controls/panel_style.hpp"
 #include "model/design_options.hpp"
 
@@ -25,7 +27,7 @@ struct OptionChipLook {
     double strokeOn = 0, strokeOff = 0, strokeWidth = 0;
 };
 
-class OptionChip : public QAbstractButton {
+class OptionChip : public QAbstractButton, public AccessibleControl {
     Q_OBJECT
 
 public:
@@ -33,6 +35,8 @@ public:
 
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
+    QAccessible::Role accessibleRole() const override { return QAccessible::RadioButton; }
+    bool accessibleOn() const override { return selected_; }
     // The title as drawn at the current width: cut with an ellipsis when it
     // does not fit.
     QString shownText() const;

@@ -90,6 +90,7 @@ ShaderPatternChip::ShaderPatternChip(ShaderPattern pattern, std::function<void()
     : NotchButton(Look::plain, std::move(action), parent), pattern_(pattern) {
     setText(title(pattern));
     setAccessibleName(title(pattern));
+    setAccessibleRole(QAccessible::RadioButton);
     setToolTip(tooltip(pattern));
     setSymbol(symbol(pattern), 9, FontWeight::semibold);
     setTextFont(panelFont(9, FontWeight::semibold));
@@ -103,6 +104,7 @@ ShaderPatternChip::ShaderPatternChip(ShaderPattern pattern, std::function<void()
 void ShaderPatternChip::setSelected(bool selected) {
     selected_ = selected;
     setLabelColor(selected ? QColor(Qt::white) : whiteOpacity(0.58));
+    setAccessibleOn(selected);
     update();
 }
 

@@ -31,6 +31,7 @@ public:
         column->setSpacing(5);
         button_ = new NotchButton(NotchButton::Look::plain, [&model, shape] { model.selectShape(shape); }, this);
         button_->setAccessibleName(title);
+        button_->setAccessibleRole(QAccessible::RadioButton);
         button_->setCursor(Qt::PointingHandCursor);
         auto* inside = new QVBoxLayout(button_);
         inside->setContentsMargins(0, 0, 0, 0);
@@ -59,6 +60,7 @@ public:
     void sync() {
         thumbnail_->sync();
         const bool selected = thumbnail_->isSelected();
+        button_->setAccessibleOn(selected);
         pin_->sync();
         pin_->setVisible(selected);
         title_->setColor(whitePercent(selected ? 90 : 36));

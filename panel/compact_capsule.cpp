@@ -100,6 +100,8 @@ void CompactCapsule::sync() {
         identity_->setToolTip(qText(asset ? asset->fileName : std::string()) + QStringLiteral(" · ") +
                               qText(model.imageCountLabel()));
         identity_->setAccessibleName(qText(model.imageCountLabel()));
+        // The picture's own name, as its label reads to assistive tools.
+        thumbnail_->setAccessibleName(qText(model.imageCountLabel()));
     } else {
         const PaletteDefinition palette = model.activePalette();
         swatch_->sync();

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QWindow>
 
 #include "platform/qt/x11_window_hints.hpp"
 
@@ -11,7 +12,8 @@ namespace glimora {
 
 NotchPanel::NotchPanel()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint),
-      content_(new NotchWindowContentView(this)) {
+      content_(new NotchWindowContentView(this)),
+      compositing_(new CompositingManagerWatch(this)) {
     setObjectName(QStringLiteral("GlimoraNotchPanel"));
     setWindowTitle(QStringLiteral("Glimora Notch"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -31,6 +33,8 @@ NotchPanel::NotchPanel()
     setX11WindowHints(*this, nullptr,
                       {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
                        "_NET_WM_STATE_SKIP_PAGER"});
+    QObject::connect(compositing_, &CompositingManagerWatch::activeChanged, this, [this] { updateEdgeBlending(); });
+    updateEdgeBlending();
 }
 
 void NotchPanel::setContentView(QWidget* view) { content_->hostingClipView()->setHostedView(view); }
@@ -52,11 +56,29 @@ QRegion NotchPanel::inputShape() const {
     return region;
 }
 
+void NotchPanel::updateEdgeBlending() {
+    // Blending needs the window's alpha channel too, which the X server may not offer.
+    const bool blends =
+        compositing_->isActive() && windowHandle() && windowHandle()->format().alphaBufferSize() > 0;
+    if (blends == blendsEdge_) return;
+    blendsEdge_ = blends;
+    if (blendsEdge_) {
+        clearMask();
+    } else {
+        // The input shape follows the window's shape again.
+        setX11InputShape(*this, {});
+    }
+    updateInputShape();
+}
+
 void NotchPanel::updateInputShape() {
     const QRegion shape = inputShape();
     // An empty mask would mean "no mask" and make the whole window take input.
     if (shape.isEmpty()) return;
-    setMask(shape);
+    if (blendsEdge_)
+        setX11InputShape(*this, shape);
+    else
+        setMask(shape);
 }
 
 void NotchPanel::contextMenuEvent(QContextMenuEvent* event) {

@@ -2,7 +2,11 @@
 // taskbar or pager entry, on every workspace, shown without taking focus.
 // Its size is set by hand by its controller; nothing inside imposes one.
 // The outline of its surface is also its input shape, so a click outside
-// the outline reaches whatever lies below.
+// the outline reaches whatever lies below. Where a compositing manager runs
+// (followed as it comes and goes) the window keeps its alpha channel and only
+// its input is shaped, so the outline's antialiased edge and white rim stay
+// smooth; without one the outline is also the window's (bounding) shape,
+// cut to whole pixels, as nothing would blend the edge.
 #pragma once
 
 #include <functional>
@@ -12,6 +16,7 @@
 #include <QWidget>
 
 #include "panel/notch_panel_views.hpp"
+#include "platform/qt/x11_compositing.hpp"
 
 
 namespace glimora {
@@ -37,6 +42,9 @@ public:
 
     // The region that takes input, in the panel's coordinates.
     QRegion inputShape() const;
+    // Whether the edge is left to a compositing manager (only the input is
+    // shaped) rather than cut by the window's shape.
+    bool blendsItsEdge() const { return blendsEdge_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -44,8 +52,11 @@ protected:
 
 private:
     void updateInputShape();
+    void updateEdgeBlending();
 
     NotchWindowContentView* content_;
+    CompositingManagerWatch* compositing_;
+    bool blendsEdge_ = false;
     QPointer<QMenu> contextMenu_;
     std::function<void()> onSettingsRequest_;
 };

@@ -48,6 +48,7 @@ QString qText(std::string_view text) { return QString::fromUtf8(text.data(), qsi
 SideWidthResizeHandle::SideWidthResizeHandle(NotchPlacement placement, std::function<void(double)> onChanged,
                                              std::function<void()> onEnded, QWidget* parent)
     : QWidget(parent), placement_(placement), onChanged_(std::move(onChanged)), onEnded_(std::move(onEnded)) {
+    ensureControlAccessibility();
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_Hover);
     setFixedSize(18, 64);

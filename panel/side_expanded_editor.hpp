@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "controls/accessibility.hpp"
 #include "panel/tab_scroll_area.hpp"
 
 class QScrollArea;
@@ -23,8 +24,10 @@ class SideIdentityGlyph;
 // total horizontal distance toward the screen's interior (widening is
 // positive at either edge), measured in screen coordinates: the grip moves
 // with the edge it resizes, so its own coordinates would feed the change
-// back into the next measurement.
-class SideWidthResizeHandle final : public QWidget {
+// back into the next measurement. Assistive tools see a separator (as a
+// window splitter is; AT-SPI has no grip) named "Resize notch width", with
+// its hint as the description.
+class SideWidthResizeHandle final : public QWidget, public AccessibleControl {
 public:
     SideWidthResizeHandle(NotchPlacement placement, std::function<void(double)> onChanged,
                           std::function<void()> onEnded, QWidget* parent = nullptr);
@@ -32,6 +35,7 @@ public:
     void setPlacement(NotchPlacement placement) { placement_ = placement; }
     bool isHovering() const { return hovering_; }
     QColor capsuleColor() const;
+    QAccessible::Role accessibleRole() const override { return QAccessible::Separator; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -27,6 +27,10 @@ test::Journal desktopWindowSteps() {
     return steps;
 }
 
+// The log line of a build without the update options; it names them.
+constexpr const char* updaterOffLine =
+    "log: Ombriq updater is disabled until GLIMORA_UPDATE_FEED_URL and GLIMORA_UPDATE_PUBLIC_KEY are configured";
+
 test::Journal concatenated(test::Journal first, const test::Journal& second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;
@@ -40,7 +44,7 @@ TEST(AppDelegateStartUp, RunsItsStepsInOrder) {
     delegate->applicationDidFinishLaunching();
     EXPECT_EQ(harness.journal, (test::Journal{
                                    "activationPolicy.accessory",
-                                   "log: Ombriq updater is disabled until SPARKLE_PUBLIC_ED_KEY is configured",
+                                   updaterOffLine,
                                    "statusItem.show",
                                    "login.register",
                                }));
@@ -84,7 +88,7 @@ TEST(AppDelegateStartUp, WhatNeedsTheWindowsSoonerFinishesTheStartUpAtOnce) {
     EXPECT_FALSE(delegate->isStartingUp());
     EXPECT_EQ(harness.journal,
               concatenated({"activationPolicy.accessory",
-                            "log: Ombriq updater is disabled until SPARKLE_PUBLIC_ED_KEY is configured",
+                            updaterOffLine,
                             "statusItem.show", "login.register"},
                            desktopWindowSteps()));
     ASSERT_NE(delegate->wallpaperWindowController(), nullptr);
@@ -439,7 +443,9 @@ TEST(ScreenSaverSetup, MissingSaverShowsTheAlert) {
     findAction(*delegate->statusMenu(), "Set Up Screen Saver…")->trigger();
     ASSERT_EQ(harness.alerts->alerts.size(), 1u);
     EXPECT_EQ(harness.alerts->alerts[0].first, "Screen Saver unavailable");
-    EXPECT_EQ(harness.alerts->alerts[0].second, "Build Ombriq with the Screen Saver target before setting it up.");
+    EXPECT_EQ(harness.alerts->alerts[0].second,
+              "ombriq-saver was not found beside glimora or on the PATH. Install it with the package or with cmake "
+              "--install before setting it up.");
     EXPECT_TRUE(harness.screenSaver->opened.empty());
 }
 
@@ -463,7 +469,7 @@ TEST(ScreenSaverSetup, FoundSaverIsOpenedAndAFailedOpenSaysSo) {
     ASSERT_EQ(harness.alerts->alerts.size(), 1u);
     EXPECT_EQ(harness.alerts->alerts[0].first, "Could not open Screen Saver settings");
     EXPECT_EQ(harness.alerts->alerts[0].second,
-              "Open the Ombriq.saver file from the app bundle to add it in System Settings.");
+              "ombriq-saver was found, but its settings could not be opened. Run ombriq-saver --configure to set it up.");
 }
 
 TEST(ScreenSaverSetup, SaverIsLookedForBesideTheApplication) {

@@ -65,6 +65,10 @@ TEST_F(HistoryEditorTest, AnEmptyLibraryShowsTheTwoLinesAndNoRow) {
     EXPECT_EQ(test::findNamed(&editor, "Import .ombriq")->toolTip(),
               "Open a .ombriq recipe exported from Ombriq or shared by another user");
     EXPECT_NE(test::findNamed(&editor, "Export .ombriq"), nullptr);
+    // The note sends pictures to the image tab's "Files" button.
+    EXPECT_TRUE(showsText(&editor, QString::fromUtf8("Import a .ombriq recipe exported from this library or shared by "
+                                                     "another Ombriq user. To pixelize an image, use Image \u2192 "
+                                                     "Files.")));
 }
 
 TEST_F(HistoryEditorTest, SavesFromTheButtonAndFromReturnListNewestFirstAndShowTheStatus) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -175,10 +176,35 @@ TEST(NotchSliderTrackTest, PressesOutsideTheBandAreIgnored) {
     EXPECT_FALSE(f.track->isDragging());
 }
 
-TEST(NotchSliderTrackTest, CarriesItsLabelAndValueForAccessibility) {
-    TrackFixture f(42.5);
-    EXPECT_EQ(f.track->accessibleName(), "Reach");
-    EXPECT_EQ(f.track->accessibleDescription(), QLocale().toString(42.5, 'g', QLocale::FloatingPointShortest));
+TEST(NotchSliderTrackTest, IsASliderWithItsLabelValueAndRangeForAssistiveTools) {
+    // The value text follows the user's locale.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    TrackFixture f(42.5, 0.25, 180, 0.5);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(f.track.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Slider);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Reach");
+    EXPECT_EQ(accessible->text(QAccessible::Value), "42,5");
+    QAccessibleValueInterface* value = accessible->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue(), QVariant(42.5));
+    EXPECT_EQ(value->minimumValue(), QVariant(0.25));
+    EXPECT_EQ(value->maximumValue(), QVariant(180.0));
+    EXPECT_EQ(value->minimumStepSize(), QVariant(0.5));
+    // The value read after a change.
+    f.recorded.value = 7;
+    f.track->sync();
+    EXPECT_EQ(value->currentValue(), QVariant(7.0));
+    EXPECT_EQ(accessible->text(QAccessible::Value), "7");
+    EXPECT_TRUE(f.recorded.writes.empty());
+    // A value set from outside (increase and decrease come to that) is
+    // snapped and clamped like a drag's.
+    value->setCurrentValue(7.3);
+    value->setCurrentValue(500.0);
+    value->setCurrentValue(QStringLiteral("none"));
+    EXPECT_EQ(f.recorded.writes, (std::vector<double>{7.5, 180}));
+    QLocale::setDefault(before);
 }
 
 class NotchSliderModelTest : public ::testing::Test {
