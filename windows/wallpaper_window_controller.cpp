@@ -129,14 +129,16 @@ bool WallpaperWindowController::prepareSurface() {
     if (QPaintDevice* device = store->paintDevice()) {
         bool present = false;
         if (device->devType() == QInternal::Image) {
-            // Only asks the kernel for the band's pages: nothing is written.
+            // Asks the kernel for the band's pages, and touches them for a
+            // virtual machine's host: nothing is written.
             const auto& image = *static_cast<const QImage*>(device);
             const qreal ratio = image.devicePixelRatio();
             const int firstRow = std::clamp(qRound(band.top() * ratio), 0, image.height());
             const int endRow = std::clamp(qRound((band.bottom() + 1) * ratio), firstRow, image.height());
-            present = makePagesPresent(const_cast<uchar*>(image.constScanLine(0)) +
-                                           std::size_t(firstRow) * image.bytesPerLine(),
-                                       std::size_t(endRow - firstRow) * image.bytesPerLine());
+            uchar* first = const_cast<uchar*>(image.constScanLine(0)) + std::size_t(firstRow) * image.bytesPerLine();
+            const std::size_t bytes = std::size_t(endRow - firstRow) * image.bytesPerLine();
+            present = makePagesPresent(first, bytes);
+            if (present) touchPages(first, bytes);
         }
         // Where the kernel could not, writing the band touches its pages;
         // the first paint covers every pixel either way.
