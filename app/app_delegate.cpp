@@ -130,7 +130,8 @@ void AppDelegate::runStartUpStep() {
         break;
     case StartUpStep::desktopFrame:
         wallpaperWindowController_->drawAhead();
-        pendingStep_ = StartUpStep::desktopSurface;
+        pendingStep_ =
+            wallpaperWindowController_->preparesSurface() ? StartUpStep::desktopSurface : StartUpStep::desktopShow;
         break;
     case StartUpStep::desktopSurface:
         // A band at a time: how dear fresh memory is varies tenfold with the machine's load.

@@ -28,6 +28,14 @@ bool makePagesPresent(void* data, std::size_t bytes) {
 #endif
 }
 
+void touchPages(const void* data, std::size_t bytes) {
+    if (!data || bytes == 0) return;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const auto* bytesToRead = static_cast<const volatile unsigned char*>(data);
+    for (std::size_t offset = 0; offset < bytes; offset += page) (void)bytesToRead[offset];
+    (void)bytesToRead[bytes - 1];  // the last page, where the range starts off a page boundary
+}
+
 void returnLargeBlocksWhenFreed() {
 #ifdef __GLIBC__
     // Setting the threshold also stops glibc from raising it by itself.

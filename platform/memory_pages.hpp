@@ -12,6 +12,13 @@ namespace glimora {
 // kernel did it (it needs Linux 5.14; otherwise nothing happens).
 bool makePagesPresent(void* data, std::size_t bytes);
 
+// Reads a byte of each page of [data, data + bytes). In a virtual machine
+// whose host keeps page tables of its own, a page made present by the guest
+// kernel still traps to the host at its first touch (here 10-20 us a page,
+// 25-40 ms for a screen of pixels): touched ahead, the first real use only
+// copies. Nothing is written.
+void touchPages(const void* data, std::size_t bytes);
+
 // From now on every block of a megabyte or more gets pages of its own, which
 // go back to the system when it is freed (with glibc; elsewhere nothing
 // changes). Otherwise glibc, after the first such block is freed, keeps

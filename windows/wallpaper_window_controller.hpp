@@ -28,12 +28,23 @@ public:
 
     // Ahead of show(), each optional, on turns of their own: fits the window
     // to the primary screen, lays it out and draws its first frame without
-    // showing it; and makes the memory that the window's pixels are sent
-    // from, one of `surfaceBands` bands of it per call (true while bands are
-    // left). show() then only maps the window and copies the frame.
+    // showing it; and, where preparesSurface(), makes the memory that the
+    // window's pixels are sent from, one of `surfaceBands` bands of it per
+    // call (true while bands are left). show() then only maps the window and
+    // copies the frame. Without the prepared memory the first paint makes it,
+    // which is correct everywhere, only slower: its first touch is dear.
     virtual void drawAhead();
     virtual bool prepareSurface();
     static constexpr int surfaceBands = 4;
+    // Whether prepareSurface() prepares anything, and show() takes the
+    // updates that showing posts before the first paint. On where
+    // surfacePreparationProven(); off, the window takes the plain path.
+    bool preparesSurface() const { return preparesSurface_; }
+    void setPreparesSurface(bool prepares) { preparesSurface_ = prepares; }
+    // Whether this Qt and platform are ones on which the desktop window's
+    // tests show the memory prepared ahead taken by the first paint, and
+    // that paint being the only one.
+    static bool surfacePreparationProven();
     // Fits the window to the primary screen and shows it.
     virtual void show();
     // Calls `then` from the event loop once the shown window's frame has been
@@ -69,6 +80,7 @@ private:
     std::unique_ptr<QWidget> window_;
     QWidget* content_ = nullptr;
     bool covered_ = false;
+    bool preparesSurface_ = surfacePreparationProven();
     int surfaceBandsDone_ = 0;
 };
 

@@ -75,6 +75,25 @@ TEST(MemoryPages, OnlyWholePagesInsideTheRangeAreAskedFor) {
     ::munmap(mapping, bytes);
 }
 
+TEST(MemoryPages, TouchingReachesEveryPageOfTheRangeAndWritesNothing) {
+    const auto page = std::size_t(::sysconf(_SC_PAGESIZE));
+    const std::size_t bytes = 8 * page;
+    void* mapping = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapping, MAP_FAILED);
+    auto* data = static_cast<std::uint8_t*>(mapping);
+    touchPages(nullptr, bytes);
+    touchPages(data, 0);
+    EXPECT_EQ(presentPages(data, bytes), 0u);
+    // From the middle of the second page to the middle of the seventh: those
+    // pages and the ones between, the partial ones too.
+    touchPages(data + page + page / 2, 5 * page);
+    EXPECT_EQ(presentPages(data, page), 0u);
+    EXPECT_EQ(presentPages(data + page, 6 * page), 6u);
+    EXPECT_EQ(presentPages(data + 7 * page, page), 0u);
+    for (std::size_t i = 0; i < bytes; i += page / 4) ASSERT_EQ(data[i], 0) << i;
+    ::munmap(mapping, bytes);
+}
+
 // Resident anonymous memory of this process, in bytes.
 std::size_t residentBytes() {
     std::FILE* file = std::fopen("/proc/self/statm", "r");

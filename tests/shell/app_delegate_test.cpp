@@ -19,10 +19,12 @@ using nlohmann::json;
 using test::AppHarness;
 using Status = LoginItem::Status;
 
-// The desktop window's steps after the start-up turn, in order.
-test::Journal desktopWindowSteps() {
+// The desktop window's steps after the start-up turn, in order; without a
+// backing store prepared ahead there is no turn for it.
+test::Journal desktopWindowSteps(bool preparesSurface = true) {
     test::Journal steps{"wallpaper.create", "wallpaper.drawAhead"};
-    steps.insert(steps.end(), WallpaperWindowController::surfaceBands, "wallpaper.prepareSurface");
+    if (preparesSurface)
+        steps.insert(steps.end(), WallpaperWindowController::surfaceBands, "wallpaper.prepareSurface");
     steps.push_back("wallpaper.show");
     return steps;
 }
@@ -36,8 +38,10 @@ test::Journal concatenated(test::Journal first, const test::Journal& second) {
     return first;
 }
 
-TEST(AppDelegateStartUp, RunsItsStepsInOrder) {
+void runsItsStepsInOrder(bool preparesSurface) {
+    SCOPED_TRACE(preparesSurface ? "backing store prepared ahead" : "plain path");
     AppHarness harness;
+    harness.wallpaperPreparesSurface = preparesSurface;
     auto delegate = harness.make();
     EXPECT_TRUE(harness.journal.empty());  // making the delegate shows nothing
     EXPECT_EQ(harness.model.libraryLoads, 1);
@@ -64,8 +68,8 @@ TEST(AppDelegateStartUp, RunsItsStepsInOrder) {
     EXPECT_TRUE(delegate->wallpaperWindowController()->window()->isVisible());
 
     // Each step of the desktop window on a turn of its own, in this order.
-    const test::Journal steps = desktopWindowSteps();
-    EXPECT_EQ(steps.size(), 7u);
+    const test::Journal steps = desktopWindowSteps(preparesSurface);
+    EXPECT_EQ(steps.size(), preparesSurface ? 7u : 3u);
     test::Journal seen;
     bool turnSinceStep = true;
     for (auto entry = harness.journal.begin() + 4; entry != harness.journal.end(); ++entry) {
@@ -78,6 +82,11 @@ TEST(AppDelegateStartUp, RunsItsStepsInOrder) {
         seen.push_back(*entry);
     }
     EXPECT_EQ(seen, steps);
+}
+
+TEST(AppDelegateStartUp, RunsItsStepsInOrder) {
+    runsItsStepsInOrder(true);
+    runsItsStepsInOrder(false);
 }
 
 TEST(AppDelegateStartUp, WhatNeedsTheWindowsSoonerFinishesTheStartUpAtOnce) {

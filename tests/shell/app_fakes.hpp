@@ -86,8 +86,10 @@ private:
 
 class JournalWallpaperWindowController final : public WallpaperWindowController {
 public:
-    JournalWallpaperWindowController(std::shared_ptr<NotchViewModel> model, Journal& journal, bool maps = true)
+    JournalWallpaperWindowController(std::shared_ptr<NotchViewModel> model, Journal& journal, bool maps = true,
+                                     bool preparesSurface = true)
         : WallpaperWindowController(std::move(model)), journal_(journal), maps_(maps) {
+        setPreparesSurface(preparesSurface);
         journal_.push_back("wallpaper.create");
     }
     void drawAhead() override {
@@ -146,6 +148,9 @@ struct AppHarness {
     bool withNotchPanel = false;
     // Whether the desktop window really shows when asked.
     bool wallpaperWindowMaps = true;
+    // Whether it prepares its backing store ahead (the tests' offscreen
+    // platform would otherwise take the plain path).
+    bool wallpaperPreparesSurface = true;
     int terminations = 0;
     // Whether the placement callback was in place when the status item was shown.
     std::optional<bool> placementCallbackAtStatusItem;
@@ -171,7 +176,7 @@ struct AppHarness {
         };
         environment.makeWallpaperWindowController = [this](std::shared_ptr<NotchViewModel> shared) {
             return std::make_unique<JournalWallpaperWindowController>(std::move(shared), journal,
-                                                                      wallpaperWindowMaps);
+                                                                      wallpaperWindowMaps, wallpaperPreparesSurface);
         };
         if (withNotchPanel)
             environment.makeNotchWindowController = [this](std::shared_ptr<NotchViewModel> shared) {

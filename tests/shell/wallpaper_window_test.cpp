@@ -123,10 +123,12 @@ TEST(WallpaperWindow, ShowsTheLiveCanvasOfTheCurrentDesign) {
     EXPECT_EQ(content->window(), controller.window());
 }
 
-TEST(WallpaperWindow, TheFirstFrameIsDrawnAheadOnceAndShownAsDrawn) {
+void drawnAheadOnceAndShownAsDrawn(bool preparesSurface) {
+    SCOPED_TRACE(preparesSurface ? "backing store prepared ahead" : "plain path");
     test::ModelHarness harness;
     auto model = makeModel(harness);
     WallpaperWindowController controller(model);
+    controller.setPreparesSurface(preparesSurface);
     auto* canvas = dynamic_cast<WallpaperCanvasView*>(controller.contentView());
     ASSERT_NE(canvas, nullptr);
     LiveCanvasView* view = canvas->canvasView();
@@ -141,13 +143,18 @@ TEST(WallpaperWindow, TheFirstFrameIsDrawnAheadOnceAndShownAsDrawn) {
     controller.drawAhead();  // nothing changed: nothing to draw
     EXPECT_EQ(view->framesDrawn(), 1);
 
-    // A band of the window's memory per call, then nothing more to do.
-    for (int band = 1; band < WallpaperWindowController::surfaceBands; ++band)
-        EXPECT_TRUE(controller.prepareSurface()) << band;
+    // A band of the window's memory per call, then nothing more to do; on
+    // the plain path nothing at all.
+    if (preparesSurface) {
+        for (int band = 1; band < WallpaperWindowController::surfaceBands; ++band)
+            EXPECT_TRUE(controller.prepareSurface()) << band;
+    }
     EXPECT_FALSE(controller.prepareSurface());
     EXPECT_FALSE(controller.prepareSurface());
     ASSERT_NE(controller.window()->backingStore(), nullptr);
-    EXPECT_EQ(controller.window()->backingStore()->size(), controller.window()->size());
+    if (preparesSurface) {
+        EXPECT_EQ(controller.window()->backingStore()->size(), controller.window()->size());
+    }
     EXPECT_FALSE(controller.window()->isVisible());
     bool shown = false;
     controller.show();
@@ -162,6 +169,11 @@ TEST(WallpaperWindow, TheFirstFrameIsDrawnAheadOnceAndShownAsDrawn) {
     // A change after it is drawn as usual.
     model->setVignette(!model->vignette());
     ASSERT_TRUE(test::processEventsUntil([&] { return view->framesDrawn() == 2; }));
+}
+
+TEST(WallpaperWindow, TheFirstFrameIsDrawnAheadOnceAndShownAsDrawn) {
+    drawnAheadOnceAndShownAsDrawn(true);
+    drawnAheadOnceAndShownAsDrawn(false);
 }
 
 TEST(WallpaperWindow, AFrameShownCallbackDiesWithTheWindow) {
