@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/panel_reach.hpp"
 #include "panel/notch_root_view.hpp"
 
 namespace glimora {
@@ -165,6 +166,12 @@ bool NotchWindowController::hasOpenDialog() const {
 void NotchWindowController::handleResignKey() {
     if (!model_->expanded() || model_->isPresentingPhotoPicker() || hasOpenDialog()) return;
     model_->setExpanded(false);
+}
+
+std::optional<PanelRect> NotchWindowController::panelReach(NotchPlacement placement) const {
+    const auto described = currentScreen();
+    if (!described) return std::nullopt;
+    return glimora::panelReach(*model_, described->frame, described->visibleFrame, placement);
 }
 
 void NotchWindowController::handleScreenParametersChange() {

@@ -61,6 +61,11 @@ public:
 
     // Where the layout measures, in place of the panel's screen (tests).
     void setScreenOverride(std::optional<ScreenDescription> screen) { screenOverride_ = std::move(screen); }
+    // The screen the layout measures; none when there is no screen at all.
+    std::optional<ScreenDescription> screen() const { return currentScreen(); }
+    // The ground the panel may cover at this edge of its screen, collapsed or
+    // open on any tab; none without a screen.
+    std::optional<PanelRect> panelReach(NotchPlacement placement) const;
 
     // Whether a window of the panel's own (a dialog opened with the panel as
     // its parent) is showing.

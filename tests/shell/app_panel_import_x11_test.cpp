@@ -6,11 +6,7 @@
 // afterwards the first picture covers the desktop window. A recipe document:
 // it is stored in the library and the desktop shows its design.
 #include "geometry/notch_outline.hpp"
-#include "geometry/panel_frame.hpp"
-#include "panel/notch_panel.hpp"
-#include "panel/notch_panel_views.hpp"
-#include "panel/notch_root_view.hpp"
-#include "platform/qt/notch_view_model_bridge.hpp"
+#include "tests/shell/open_panel_layout.hpp"
 #include "tests/state/model_harness.hpp"
 
 // Xlib last: its macros break the Qt headers that follow it.
@@ -39,43 +35,6 @@ constexpr Frame collapsedFrame{800, 0, 320, 28};
 constexpr int openX = 580;
 constexpr int openWidth = 760;
 const std::string artefacts = "app_panel_import_x11_test/";
-
-// Where the open top panel puts its controls, in its window's coordinates:
-// the application's own panel views, laid out in this process at the open
-// panel's size as the window controller lays them out, never shown on screen.
-class OpenPanelLayout {
-public:
-    OpenPanelLayout() : model_(harness_.make()) {
-        model_->setNotchPlacement(NotchPlacement::top);
-        model_->setExpanded(true);
-        bridge_ = std::make_unique<NotchViewModelBridge>(*model_);
-        panel_ = std::make_unique<NotchPanel>();
-        panel_->setContentView(new NotchRootView(*bridge_));
-        const double inset = panelLayout(PanelLayoutInputs::of(*model_)).hostingInset;
-        panel_->windowContentView()->setHostingInsets(QMarginsF(inset, 0, inset, 0));
-        panel_->setAttribute(Qt::WA_DontShowOnScreen);
-        panel_->resize(openWidth, 300);
-        panel_->show();
-        runEventLoopFor(50);
-    }
-
-    // The control of this accessible name with `tab` selected, in a panel of
-    // this size; empty when that tab shows no such control.
-    QRect control(NotchTab tab, const QString& name, QSize size) {
-        model_->setSelectedTab(tab);
-        panel_->resize(size);
-        runEventLoopFor(50);
-        const QWidget* widget = visibleNamed(panel_.get(), name);
-        if (!widget) return {};
-        return QRect(widget->mapTo(panel_.get(), QPoint(0, 0)), widget->size());
-    }
-
-private:
-    test::ModelHarness harness_;
-    std::shared_ptr<NotchViewModel> model_;
-    std::unique_ptr<NotchViewModelBridge> bridge_;
-    std::unique_ptr<NotchPanel> panel_;
-};
 
 void writePicture(const std::filesystem::path& file, QColor color) {
     // A little texture, as a photo has.
