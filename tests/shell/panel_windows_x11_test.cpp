@@ -244,5 +244,68 @@ TEST_F(PanelAmongWindows, TheSettingsWindowCoversNoPartOfThePanelAtAnyEdge) {
     }
 }
 
+TEST_F(PanelAmongWindows, AfterItsFileDialogsThePanelHasTheFocusAndTheFolderDialogStartsAtHome) {
+    // No Downloads folder; a "Walls" folder at home and another in the
+    // program's working directory, which it inherits from this test.
+    std::filesystem::remove_all(home() / "Downloads");
+    std::filesystem::create_directories(home() / "Walls");
+    std::filesystem::create_directories(home() / "Pictures");
+    ::setenv("XDG_PICTURES_DIR", (home() / "Pictures").c_str(), 1);
+    test::TempDir elsewhere;
+    std::filesystem::create_directories(elsewhere.path() / "Walls");
+    const std::filesystem::path testFolder = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+    start(NotchPlacement::top);
+    std::filesystem::current_path(testFolder);
+    ASSERT_FALSE(HasFatalFailure());
+
+    // The folder dialog, cancelled: the panel is open and has the focus.
+    ASSERT_NO_FATAL_FAILURE(openPanel());
+    ASSERT_NO_FATAL_FAILURE(selectTab(NotchTab::export_));
+    const std::string folderDialog = "Choose where exported wallpapers should be saved.";
+    ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::export_, QStringLiteral("Choose output folder")));
+    Window dialog = dialogNamed(folderDialog);
+    ASSERT_NE(dialog, 0u);
+    x11.screenshot(artefacts + "folder-1-dialog");
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(waitUntil([&] { return !x11.isViewable(dialog); }, 5s));
+    EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 5s))
+        << "the focus went to " << x11.name(x11.activeWindow());
+    EXPECT_EQ(x11.frame(panel), open);
+    x11.screenshot(artefacts + "folder-2-cancelled");
+    ASSERT_NO_FATAL_FAILURE(expectClosedByAClickOnTheOtherProgram("folder-3-closed"));
+
+    // The photo picker, cancelled: the same.
+    ASSERT_NO_FATAL_FAILURE(openPanel());
+    ASSERT_NO_FATAL_FAILURE(selectTab(NotchTab::image));
+    ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::image, QStringLiteral("Photos")));
+    dialog = dialogNamed("Choose photos from your Pictures folder.");
+    ASSERT_NE(dialog, 0u);
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(waitUntil([&] { return !x11.isViewable(dialog); }, 5s));
+    EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 5s))
+        << "the focus went to " << x11.name(x11.activeWindow());
+    EXPECT_EQ(x11.frame(panel), open);
+    ASSERT_NO_FATAL_FAILURE(expectClosedByAClickOnTheOtherProgram("photos-closed"));
+
+    // The folder dialog starts at home: "Walls" typed there is the home one.
+    ASSERT_NO_FATAL_FAILURE(openPanel());
+    ASSERT_NO_FATAL_FAILURE(selectTab(NotchTab::export_));
+    ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::export_, QStringLiteral("Choose output folder")));
+    dialog = dialogNamed(folderDialog);
+    ASSERT_NE(dialog, 0u);
+    ASSERT_TRUE(xdotool({"type", "--delay", "30", "Walls"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    ASSERT_TRUE(waitUntil([&] { return !x11.isViewable(dialog); }, 5s)) << "the dialog stayed open";
+    const auto storedFolder = [] {
+        const auto stored = nlohmann::json::parse(readFile(preferencesFile()), nullptr, false);
+        return stored.is_object() && stored.contains("outputFolderBookmark") ? stored["outputFolderBookmark"]
+                                                                              : nlohmann::json();
+    };
+    EXPECT_TRUE(waitUntil([&] { return !storedFolder().is_null(); }, 5s));
+    EXPECT_EQ(storedFolder(), nlohmann::json((home() / "Walls").string()));
+    EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 5s));
+}
+
 }  // namespace
 }  // namespace glimora
