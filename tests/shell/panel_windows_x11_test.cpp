@@ -307,5 +307,61 @@ TEST_F(PanelAmongWindows, AfterItsFileDialogsThePanelHasTheFocusAndTheFolderDial
     EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 5s));
 }
 
+TEST_F(PanelAmongWindows, ATabOpensAtItsTop) {
+    // A library long enough to scroll.
+    test::ModelHarness harness;
+    auto design = harness.make();
+    std::vector<DesignRecipe> recipes;
+    for (int i = 0; i < 15; ++i) {  // the scripted ids repeat after sixteen
+        design->setPaletteIndex(i % 8);
+        recipes.push_back(design->makeRecipe("Saved " + std::to_string(i), false));
+    }
+    const auto library = recipeHistoryURL(std::filesystem::path(std::getenv("XDG_DATA_HOME")));
+    ASSERT_TRUE(library);
+    std::filesystem::create_directories(library->parent_path());
+    test::writeFile(*library, encodeRecipeHistory(recipes).value());
+
+    ASSERT_NO_FATAL_FAILURE(start(NotchPlacement::right));
+    ASSERT_NO_FATAL_FAILURE(openPanel());
+    ASSERT_NO_FATAL_FAILURE(selectTab(NotchTab::history));
+    const QRect name = control(NotchTab::history, QStringLiteral("Name this design"));
+    ASSERT_FALSE(name.isEmpty());
+    const QRect content(open.x + 10, open.y + 40, open.width - 64 - 10, open.height - 80);
+    const QImage top = x11.image(0, content.x(), content.y(), content.width(), content.height());
+    x11.screenshot(artefacts + "tab-1-history-top");
+
+    // Scrolled down with the wheel, it shows other rows...
+    ASSERT_TRUE(xdotool({"mousemove", std::to_string(content.center().x()), std::to_string(content.center().y()),
+                         "click", "--repeat", "8", "--delay", "40", "5"}));
+    const auto differingRows = [&](const QImage& now) {
+        int rows = 0;
+        for (int y = 0; y < now.height(); ++y)
+            for (int x = 0; x < now.width(); x += 2)
+                if (now.pixel(x, y) != top.pixel(x, y)) {
+                    ++rows;
+                    break;
+                }
+        return rows;
+    };
+    EXPECT_TRUE(waitUntil([&] {
+        return differingRows(x11.image(0, content.x(), content.y(), content.width(), content.height())) >
+               content.height() / 2;
+    }, 5s)) << "the wheel did not scroll the history";
+    x11.screenshot(artefacts + "tab-2-history-scrolled");
+
+    // ...another tab and History again: it opens at its top, where a click
+    // on the name field lets the name be typed and saved.
+    ASSERT_NO_FATAL_FAILURE(selectTab(NotchTab::shape));
+    ASSERT_NO_FATAL_FAILURE(selectTab(NotchTab::history));
+    x11.screenshot(artefacts + "tab-3-history-again");
+    ASSERT_NO_FATAL_FAILURE(clickPanel(name.center()));
+    ASSERT_TRUE(xdotool({"type", "--delay", "30", "Dusk Rows"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    EXPECT_TRUE(waitUntil([&] { return readFile(*library).find("Dusk Rows") != std::string::npos; }, 5s))
+        << "the click did not reach the name field";
+    EXPECT_TRUE(x11.windowsNamed("Open a Ombriq recipe to restore its exact design.").empty())
+        << "the click pressed Import .ombriq";
+}
+
 }  // namespace
 }  // namespace glimora
