@@ -4,15 +4,66 @@
 
 namespace glimora {
 
+namespace {
+
+QString paragraph(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) return {};
+    return QStringLiteral("<p style=\"margin:0\">") + trimmed.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
+
+// The next quoted part at or after `from`, a pair of “” or of "": its first
+// and one-past-last index.
+std::pair<qsizetype, qsizetype> nextQuoted(const QString& text, qsizetype from) {
+    const qsizetype curly = text.indexOf(QChar(0x201C), from);
+    const qsizetype straight = text.indexOf(QLatin1Char('"'), from);
+    const bool useCurly = curly >= 0 && (straight < 0 || curly < straight);
+    const qsizetype open = useCurly ? curly : straight;
+    if (open < 0) return {-1, -1};
+    const qsizetype close = text.indexOf(useCurly ? QChar(0x201D) : QChar(QLatin1Char('"')), open + 1);
+    if (close < 0) return {-1, -1};
+    return {open, close + 1};
+}
+
+}  // namespace
+
+QString alertTextHtml(const std::string& text) {
+    const QString plain = QString::fromStdString(text);
+    QString html;
+    qsizetype at = 0;  // the start of what is not yet in `html`
+    qsizetype from = 0;
+    while (from < plain.size()) {
+        const auto [open, close] = nextQuoted(plain, from);
+        if (open < 0) break;
+        from = close;
+        const QString quoted = plain.mid(open, close - open);
+        // A quoted name stays in the sentence; a command has a hyphen.
+        if (!quoted.contains(QLatin1Char('-'))) continue;
+        html += paragraph(plain.mid(at, open - at));
+        // A paragraph whose line is never broken (Qt's "pre" white space).
+        html += QStringLiteral("<p style=\"white-space:pre; margin:6px 0 6px 12px\">") + quoted.toHtmlEscaped() +
+                QStringLiteral("</p>");
+        at = close;
+    }
+    html += paragraph(plain.mid(at));
+    return QStringLiteral("<qt>") + html + QStringLiteral("</qt>");
+}
+
+std::unique_ptr<QMessageBox> MessageBoxAlertPresenter::makeAlert(const std::string& messageText,
+                                                                 const std::string& informativeText) {
+    auto alert = std::make_unique<QMessageBox>();
+    alert->setIcon(QMessageBox::Warning);
+    alert->setWindowTitle(QStringLiteral("Glimora"));
+    alert->setText(QString::fromStdString(messageText));
+    alert->setInformativeText(alertTextHtml(informativeText));
+    alert->setStandardButtons(QMessageBox::Ok);
+    alert->setDefaultButton(QMessageBox::Ok);
+    return alert;
+}
+
 void MessageBoxAlertPresenter::runModal(const std::string& messageText, const std::string& informativeText) {
-    QMessageBox alert;
-    alert.setIcon(QMessageBox::Warning);
-    alert.setWindowTitle(QStringLiteral("Glimora"));
-    alert.setText(QString::fromStdString(messageText));
-    alert.setInformativeText(QString::fromStdString(informativeText));
-    alert.setStandardButtons(QMessageBox::Ok);
-    alert.setDefaultButton(QMessageBox::Ok);
-    alert.exec();
+    makeAlert(messageText, informativeText)->exec();
 }
 
 }  // namespace glimora

@@ -8,8 +8,11 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <array>
+#include <cmath>
 #include <utility>
 
+#include "geometry/panel_reach.hpp"
 #include "platform/autostart_entry.hpp"
 #include "platform/file_preferences.hpp"
 #include "platform/qt/qt_clipboard.hpp"
@@ -182,16 +185,35 @@ void AppDelegate::handleReopen() {
 }
 
 void AppDelegate::showSettingsWindow() {
-    // Its parent is the panel: the panel must be there first.
+    // It goes where the panel is not: the panel must be there first.
     finishStartUp();
-    if (!settingsWindow_) {
-        // With the panel as its parent it keeps the open panel open.
-        QWidget* parent = notchWindowController_ ? notchWindowController_->panel() : nullptr;
-        settingsWindow_ = makeNotchPlacementSettingsWindow(*bridge_, parent);
-    }
+    // A window of its own, not the panel's: the open panel still closes when
+    // another program takes the focus.
+    if (!settingsWindow_) settingsWindow_ = makeNotchPlacementSettingsWindow(*bridge_, nullptr);
+    placeSettingsWindow(false);
     settingsWindow_->show();
     settingsWindow_->raise();
     settingsWindow_->activateWindow();
+}
+
+void AppDelegate::placeSettingsWindow(bool onlyOverPanel) {
+    if (!settingsWindow_ || !notchWindowController_) return;
+    const auto screen = notchWindowController_->screen();
+    if (!screen) return;
+    std::array<PanelRect, 4> reaches;
+    for (const NotchPlacement placement : allCases<NotchPlacement>())
+        reaches[std::size_t(placement)] = notchWindowController_->panelReach(placement).value_or(PanelRect{});
+    const NotchPlacement placement = model_->notchPlacement();
+    const PanelRect& current = reaches[std::size_t(placement)];
+    // The window manager's frame counts once it is known (after the first show).
+    const QRect outer = settingsWindow_->frameGeometry();
+    if (onlyOverPanel && !intersects(PanelRect{double(outer.x()), double(outer.y()), double(outer.width()),
+                                               double(outer.height())},
+                                     current))
+        return;
+    const PanelRect frame = placeClearOfPanel(screen->visibleFrame, outer.width(), outer.height(), placement, current,
+                                              reaches, sideDockClearance);
+    settingsWindow_->move(int(std::lround(frame.x)), int(std::lround(frame.y)));
 }
 
 bool AppDelegate::isUpdaterConfigured() const { return environment_.updaterConfiguration.isConfigured(); }
@@ -221,7 +243,11 @@ void AppDelegate::updateLaunchAtLoginItem() {
     launchAtLoginItem_->setChecked(enabled);
 }
 
-void AppDelegate::handlePlacementChange() { updatePlacementMenuState(); }
+void AppDelegate::handlePlacementChange() {
+    updatePlacementMenuState();
+    // The panel moved: the settings window steps aside if it is now in the way.
+    if (settingsWindow_ && settingsWindow_->isVisible()) placeSettingsWindow(true);
+}
 
 void AppDelegate::openScreenSaverBundle() {
     const auto saver = environment_.screenSaver ? environment_.screenSaver->locate() : std::nullopt;

@@ -82,7 +82,8 @@ public:
     bool isStartingUp() const { return pendingStep_ != StartUpStep::done; }
     // Another start of the program asked this one to come to the front.
     void handleReopen();
-    // The "Notch Position" settings window, made on first use, brought forward.
+    // The "Notch Position" settings window, made on first use, brought
+    // forward, centred on the screen where that covers no part of the panel.
     void showSettingsWindow();
 
     bool isUpdaterConfigured() const;
@@ -122,6 +123,9 @@ private:
     void scheduleStartUpStep(int delayMs);
     StartUpStep stepAfterDesktopWindow() const;
     void buildNotchPanel();
+    // Places the settings window clear of the panel; with `onlyOverPanel`,
+    // only when it covers the ground of the panel at its present edge.
+    void placeSettingsWindow(bool onlyOverPanel);
     void log(const std::string& line) const;
     void updateLaunchAtLoginItem();
 

@@ -34,7 +34,6 @@ private:
 };
 
 // The window around it: "Notch Position", fixed at the content's size.
-// With the panel as its parent it counts as one of the panel's own windows.
 QWidget* makeNotchPlacementSettingsWindow(NotchViewModelBridge& bridge, QWidget* parent);
 
 // "Top", "Left", "Right", "Bottom".

@@ -66,7 +66,6 @@ ExportEditor::ExportEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     folderButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold);
     folderButton_->setContentAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     folderButton_->setSpacing(7);
-    folderButton_->setHorizontalPadding(10);
     column->addWidget(folderButton_);
 
     QHBoxLayout* actions = addEditorRow(column, 6);

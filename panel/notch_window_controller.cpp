@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/panel_reach.hpp"
 #include "panel/notch_root_view.hpp"
 
 namespace glimora {
@@ -15,6 +16,28 @@ namespace glimora {
 namespace {
 
 PanelRect panelRect(const QRect& rect) { return {double(rect.x()), double(rect.y()), double(rect.width()), double(rect.height())}; }
+
+// Tells of every dialog window of the application that is hidden. (Which
+// window had the focus then is no guide: the toolkit may already have given
+// it to a popup of the dialog, or to nothing.)
+class DialogCloseWatch final : public QObject {
+public:
+    DialogCloseWatch(QObject* parent, std::function<void(QWidget*)> onClose)
+        : QObject(parent), onClose_(std::move(onClose)) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Hide || !watched->isWidgetType()) return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow() && widget->windowType() == Qt::Dialog) onClose_(widget);
+        return false;
+    }
+
+private:
+    std::function<void(QWidget*)> onClose_;
+};
 
 }  // namespace
 
@@ -48,6 +71,7 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> mod
     QObject::connect(application, &QGuiApplication::screenRemoved, panel_.get(),
                      [this] { handleScreenParametersChange(); });
     for (QScreen* each : QGuiApplication::screens()) observeScreen(each);
+    new DialogCloseWatch(panel_.get(), [this](QWidget* dialog) { handleDialogClosed(dialog); });
 }
 
 NotchWindowController::~NotchWindowController() {
@@ -160,6 +184,30 @@ bool NotchWindowController::hasOpenDialog() const {
 void NotchWindowController::handleResignKey() {
     if (!model_->expanded() || model_->isPresentingPhotoPicker() || hasOpenDialog()) return;
     model_->setExpanded(false);
+}
+
+void NotchWindowController::handleDialogClosed(QWidget* dialog) {
+    // Only the user closes our dialogs, and the panel is still open only when
+    // the focus was with us or with a dialog of the panel's.
+    if (dialog == panel_.get()) return;
+    // A dialog opened from another of the application's windows (a file
+    // dialog's own message) leaves the focus to that window.
+    const QWidget* opener = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    if (opener && opener != panel_.get() && opener->isVisible()) return;
+    // After the toolkit is done with the hidden window, which may still move
+    // its own idea of the active window.
+    QMetaObject::invokeMethod(
+        panel_.get(),
+        [this] {
+            if (model_->expanded() && panel_->isVisible()) activatePanel();
+        },
+        Qt::QueuedConnection);
+}
+
+std::optional<PanelRect> NotchWindowController::panelReach(NotchPlacement placement) const {
+    const auto described = currentScreen();
+    if (!described) return std::nullopt;
+    return glimora::panelReach(*model_, described->frame, described->visibleFrame, placement);
 }
 
 void NotchWindowController::handleScreenParametersChange() {

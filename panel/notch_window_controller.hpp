@@ -20,6 +20,7 @@
 class QMenu;
 class QScreen;
 class QTimer;
+class QWidget;
 class QWindow;
 
 namespace glimora {
@@ -45,6 +46,11 @@ public:
     // Focus left the application: the open panel closes, unless the photo
     // picker or one of the panel's own dialogs is up.
     void handleResignKey();
+    // A dialog of the application closed: the open panel takes the focus
+    // back (unless the dialog belongs to another window of ours that is still
+    // up), so that the window manager does not hand it to another program
+    // while the panel stays open over it.
+    void handleDialogClosed(QWidget* dialog);
     // Screens changed: the metrics and the frame follow one event-loop turn
     // later, once for a burst of changes.
     void handleScreenParametersChange();
@@ -61,6 +67,11 @@ public:
 
     // Where the layout measures, in place of the panel's screen (tests).
     void setScreenOverride(std::optional<ScreenDescription> screen) { screenOverride_ = std::move(screen); }
+    // The screen the layout measures; none when there is no screen at all.
+    std::optional<ScreenDescription> screen() const { return currentScreen(); }
+    // The ground the panel may cover at this edge of its screen, collapsed or
+    // open on any tab; none without a screen.
+    std::optional<PanelRect> panelReach(NotchPlacement placement) const;
 
     // Whether a window of the panel's own (a dialog opened with the panel as
     // its parent) is showing.

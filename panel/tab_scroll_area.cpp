@@ -1,6 +1,7 @@
 #include "panel/tab_scroll_area.hpp"
 
 #include <QResizeEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +27,10 @@ TabScrollArea::TabScrollArea(NotchViewModelBridge& bridge, int shapeColumnCount,
     // The routing made the new tab's editor first (it listened first); its
     // height is known here.
     QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [this](const NotchViewModelBridge::PropSet& props) {
-        if (NotchViewModelBridge::contains(props, NotchViewModel::Prop::selectedTab)) layoutContent();
+        if (!NotchViewModelBridge::contains(props, NotchViewModel::Prop::selectedTab)) return;
+        layoutContent();
+        // A tab opens at its top, never where the last one was scrolled to.
+        verticalScrollBar()->setValue(0);
     });
 }
 

@@ -2,7 +2,8 @@
 // tab's editor in the middle column of an ExpandedTabContent, `edgeSpacer`
 // px of empty space above and below it, no indicators. The scrolled height
 // follows the editor's own height, also when the editor grows or shrinks
-// while its tab is shown (a saved recipe adds a row to the history).
+// while its tab is shown (a saved recipe adds a row to the history). Each
+// tab opens scrolled to its top.
 #pragma once
 
 #include <QScrollArea>

@@ -199,6 +199,8 @@ public:
     double resolvedSideWidth() const;
     void setCustomSideWidth(double width);
     double expandedPanelHeight() const;
+    // The same for another placement and tab, the rest of the state as it is.
+    double expandedPanelHeight(NotchPlacement placement, NotchTab tab) const;
 
     // Gradient animation clock.
     double animationProgress(double time) const;

@@ -31,13 +31,15 @@ void NotchViewModel::setCustomSideWidth(double width) {
     fire(onSideWidthChange_);
 }
 
-double NotchViewModel::expandedPanelHeight() const {
-    if (notchPlacement_ == NotchPlacement::left || notchPlacement_ == NotchPlacement::right) {
+double NotchViewModel::expandedPanelHeight() const { return expandedPanelHeight(notchPlacement_, selectedTab_); }
+
+double NotchViewModel::expandedPanelHeight(NotchPlacement placement, NotchTab tab) const {
+    if (placement == NotchPlacement::left || placement == NotchPlacement::right) {
         const double height = metrics_.screenHeight - 64;
         const double atLeast = height >= 360 ? height : 360;
         return std::min(atLeast, 640.0);
     }
-    switch (selectedTab_) {
+    switch (tab) {
     case NotchTab::image: return imageAssets_.empty() ? 150 : 300;
     case NotchTab::shape:
     case NotchTab::gradients:

@@ -1,7 +1,9 @@
 #include "platform/qt/qt_file_dialogs.hpp"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QImageReader>
 
@@ -37,6 +39,17 @@ QString defaultSuffix(FileDialogs::FileType type) {
     return {};
 }
 
+// The folder a dialog opens in: the one asked for when it is there, else the
+// home folder; a folder that is not there would open the dialog in the
+// program's working directory, which means nothing to the user.
+QString startDirectory(const std::optional<std::filesystem::path>& directory) {
+    if (directory) {
+        const QString asked = QFile::decodeName(QByteArray::fromStdString(directory->native()));
+        if (QFileInfo(asked).isDir()) return asked;
+    }
+    return QDir::homePath();
+}
+
 }  // namespace
 
 QStringList QtFileDialogs::nameFilters(const std::vector<FileType>& types) {
@@ -65,7 +78,7 @@ QFileDialog* QtFileDialogs::makeDialog(const std::string& prompt, const std::str
     // A file dialog has no message line; its title carries the message.
     if (!message.empty()) dialog->setWindowTitle(qString(message));
     if (!prompt.empty()) dialog->setLabelText(QFileDialog::Accept, qString(prompt));
-    if (directory) dialog->setDirectory(QFile::decodeName(QByteArray::fromStdString(directory->native())));
+    dialog->setDirectory(startDirectory(directory));
     return dialog;
 }
 

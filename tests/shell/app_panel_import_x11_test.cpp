@@ -6,11 +6,7 @@
 // afterwards the first picture covers the desktop window. A recipe document:
 // it is stored in the library and the desktop shows its design.
 #include "geometry/notch_outline.hpp"
-#include "geometry/panel_frame.hpp"
-#include "panel/notch_panel.hpp"
-#include "panel/notch_panel_views.hpp"
-#include "panel/notch_root_view.hpp"
-#include "platform/qt/notch_view_model_bridge.hpp"
+#include "tests/shell/open_panel_layout.hpp"
 #include "tests/state/model_harness.hpp"
 
 // Xlib last: its macros break the Qt headers that follow it.
@@ -40,53 +36,6 @@ constexpr Frame collapsedFrame{800, 0, 320, 28};
 constexpr int openX = 580;
 constexpr int openWidth = 760;
 const std::string artefacts = "app_panel_import_x11_test/";
-
-// Where the open top panel puts its controls, in its window's coordinates:
-// the application's own panel views, laid out in this process at the open
-// panel's size as the window controller lays them out, never shown on screen.
-class OpenPanelLayout {
-public:
-    OpenPanelLayout() : model_(harness_.make()), firstTab_(model_->selectedTab()) {
-        model_->setNotchPlacement(NotchPlacement::top);
-        model_->setExpanded(true);
-        bridge_ = std::make_unique<NotchViewModelBridge>(*model_);
-        panel_ = std::make_unique<NotchPanel>();
-        panel_->setContentView(new NotchRootView(*bridge_));
-        const double inset = panelLayout(PanelLayoutInputs::of(*model_)).hostingInset;
-        panel_->windowContentView()->setHostingInsets(QMarginsF(inset, 0, inset, 0));
-        panel_->setAttribute(Qt::WA_DontShowOnScreen);
-        panel_->resize(openWidth, 300);
-        panel_->show();
-        runEventLoopFor(50);
-    }
-
-    // The control of this accessible name with `tab` selected, in a panel of
-    // this size; empty when that tab shows no such control.
-    QRect control(NotchTab tab, const QString& name, QSize size) {
-        model_->setSelectedTab(tab);
-        panel_->resize(size);
-        runEventLoopFor(50);
-        const QWidget* widget = visibleNamed(panel_.get(), name);
-        if (!widget) return {};
-        return QRect(widget->mapTo(panel_.get(), QPoint(0, 0)), widget->size());
-    }
-
-    // The tab selected when the application starts.
-    NotchTab firstTab() const { return firstTab_; }
-
-    // The open panel's frame with `tab` selected (and no photos).
-    Frame openFrame(NotchTab tab) {
-        model_->setSelectedTab(tab);
-        return {openX, 0, openWidth, int(std::lround(model_->expandedPanelHeight()))};
-    }
-
-private:
-    test::ModelHarness harness_;
-    std::shared_ptr<NotchViewModel> model_;
-    std::unique_ptr<NotchViewModelBridge> bridge_;
-    std::unique_ptr<NotchPanel> panel_;
-    NotchTab firstTab_;
-};
 
 void writePicture(const std::filesystem::path& file, QColor color) {
     // A little texture, as a photo has.
@@ -166,12 +115,12 @@ protected:
     // keeps the frame the panel comes to rest at with that tab in `open`.
     void openTab(NotchTab tab) {
         ASSERT_TRUE(clickAt(collapsedFrame.x + collapsedFrame.width / 2, collapsedFrame.height / 2));
-        const Frame first = layout().openFrame(layout().firstTab());
+        const Frame first = openFrame(layout().firstTab());
         ASSERT_TRUE(waitUntil([&] { return x11.frame(panel) == first; })) << x11.frame(panel) << " not " << first;
         const QRect button = tabButton(tab);
         ASSERT_FALSE(button.isEmpty()) << "no tab button " << title(tab);
         ASSERT_NO_FATAL_FAILURE(clickPanel(button.center()));
-        open = layout().openFrame(tab);
+        open = openFrame(tab);
         EXPECT_TRUE(waitUntil([&] { return x11.frame(panel) == open; })) << x11.frame(panel) << " not " << open;
         // The tab's button takes the selected tab's grey fill, beside its label.
         const QPoint fill(open.x + button.left() + 8, open.y + button.center().y());
@@ -203,6 +152,9 @@ protected:
         if (!layout_) layout_ = std::make_unique<OpenPanelLayout>();
         return *layout_;
     }
+
+    // The open top panel's frame with `tab` selected (and no photos).
+    Frame openFrame(NotchTab tab) { return {openX, 0, openWidth, layout().openHeight(tab)}; }
 
     // A click at a point of the panel's window.
     void clickPanel(QPoint at) { ASSERT_TRUE(clickAt(x11.frame(panel).x + at.x(), x11.frame(panel).y + at.y())); }

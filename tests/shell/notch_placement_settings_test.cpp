@@ -110,7 +110,7 @@ TEST_F(DelegateWithPanel, TheDesktopWindowAndThenThePanelFollowOnLaterTurns) {
     EXPECT_EQ(panelsBuilt(), 1);
 }
 
-TEST_F(DelegateWithPanel, SettingsAskedForAtStartUpStillBelongToThePanel) {
+TEST_F(DelegateWithPanel, SettingsAskedForAtStartUpWaitForThePanelAndLieClearOfIt) {
     harness.withNotchPanel = true;
     delegate = harness.make();
     delegate->applicationDidFinishLaunching();
@@ -118,8 +118,11 @@ TEST_F(DelegateWithPanel, SettingsAskedForAtStartUpStillBelongToThePanel) {
     ASSERT_NE(delegate->notchWindowController(), nullptr);
     NotchPanel* panel = delegate->notchWindowController()->panel();
     EXPECT_TRUE(panel->isVisible());
-    ASSERT_NE(delegate->settingsWindow(), nullptr);
-    EXPECT_EQ(delegate->settingsWindow()->parentWidget(), panel);
+    QWidget* window = delegate->settingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->parentWidget(), nullptr);
+    // Centred on the screen, clear of the open top panel's tallest tab.
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(780, 430));
     QCoreApplication::processEvents();
     EXPECT_EQ(panelsBuilt(), 1);
     EXPECT_EQ(delegate->notchWindowController()->panel(), panel);
@@ -212,7 +215,7 @@ TEST_F(DelegateWithPanel, WithoutATrayTheStatusMenuIsThePanelsContextMenu) {
     EXPECT_FALSE(delegate->statusMenu()->isVisible());
 }
 
-TEST_F(DelegateWithPanel, TheSettingsWindowBelongsToThePanelAndKeepsItOpen) {
+TEST_F(DelegateWithPanel, TheSettingsWindowIsNotOneOfThePanelsOwn) {
     start(true);
     NotchWindowController* controller = delegate->notchWindowController();
     delegate->model()->setExpanded(true);
@@ -221,15 +224,26 @@ TEST_F(DelegateWithPanel, TheSettingsWindowBelongsToThePanelAndKeepsItOpen) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), "Notch Position");
-    EXPECT_EQ(window->parentWidget(), controller->panel());
+    EXPECT_FALSE(controller->hasOpenDialog());
     controller->handleResignKey();
-    EXPECT_TRUE(delegate->model()->expanded());
+    EXPECT_FALSE(delegate->model()->expanded());
     // Shown again, it is the same window.
     delegate->showSettingsWindow();
     EXPECT_EQ(delegate->settingsWindow(), window);
-    window->close();
-    controller->handleResignKey();
-    EXPECT_FALSE(delegate->model()->expanded());
+}
+
+TEST_F(DelegateWithPanel, TheSettingsWindowStepsAsideWhenThePanelMovesUnderIt) {
+    start(true);
+    delegate->showSettingsWindow();
+    QWidget* window = delegate->settingsWindow();
+    // Moved where the open left panel can reach, the window goes back to
+    // the centre once the panel goes to the left, and not before.
+    window->move(100, 400);
+    delegate->model()->setNotchPlacement(NotchPlacement::bottom);
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(100, 400));
+    delegate->model()->setNotchPlacement(NotchPlacement::left);
+    const QSize outer = window->frameGeometry().size();
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(960 - outer.width() / 2, 540 - outer.height() / 2));
 }
 
 TEST_F(DelegateWithPanel, ChoosingLeftInTheSettingsMovesThePanelAndMarksTheMenu) {
