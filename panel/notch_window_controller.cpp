@@ -18,6 +18,16 @@ PanelRect panelRect(const QRect& rect) { return {double(rect.x()), double(rect.y
 
 }  // namespace
 
+PanelLayoutInputs panelLayoutInputs(const NotchViewModel& model) {
+    PanelLayoutInputs inputs;
+    inputs.metrics = model.metrics();
+    inputs.placement = model.notchPlacement();
+    inputs.expanded = model.expanded();
+    inputs.expandedPanelHeight = model.expandedPanelHeight();
+    inputs.sidePanelWidth = model.resolvedSideWidth();
+    return inputs;
+}
+
 NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> model)
     : model_(model ? std::move(model) : std::make_shared<NotchViewModel>()),
       bridge_(std::make_unique<NotchViewModelBridge>(*model_)),
@@ -111,7 +121,7 @@ void NotchWindowController::updateMetrics(bool animated) {
 void NotchWindowController::applyLayout(bool animated, bool expansionChanged) {
     const auto screen = currentScreen();
     if (!screen) return;
-    const PanelLayout layout = panelLayout(PanelLayoutInputs::of(*model_));
+    const PanelLayout layout = panelLayout(panelLayoutInputs(*model_));
 
     panel_->windowContentView()->setHostingInsets(QMarginsF(layout.hostingInset, 0, layout.hostingInset, 0));
     auto* surface = panel_->surfaceView();

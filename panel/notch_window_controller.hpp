@@ -24,6 +24,9 @@ class QWindow;
 
 namespace glimora {
 
+// What the panel's layout needs of the editor state.
+PanelLayoutInputs panelLayoutInputs(const NotchViewModel& model);
+
 class NotchWindowController {
 public:
     // A fresh model when none is given. Builds the panel with its root view

@@ -10,6 +10,7 @@
 #include "panel/notch_panel.hpp"
 #include "panel/notch_panel_views.hpp"
 #include "panel/notch_root_view.hpp"
+#include "panel/notch_window_controller.hpp"
 #include "platform/qt/notch_view_model_bridge.hpp"
 #include "tests/state/model_harness.hpp"
 
@@ -51,7 +52,7 @@ public:
         bridge_ = std::make_unique<NotchViewModelBridge>(*model_);
         panel_ = std::make_unique<NotchPanel>();
         panel_->setContentView(new NotchRootView(*bridge_));
-        const double inset = panelLayout(PanelLayoutInputs::of(*model_)).hostingInset;
+        const double inset = panelLayout(panelLayoutInputs(*model_)).hostingInset;
         panel_->windowContentView()->setHostingInsets(QMarginsF(inset, 0, inset, 0));
         panel_->setAttribute(Qt::WA_DontShowOnScreen);
         panel_->resize(openWidth, 300);
