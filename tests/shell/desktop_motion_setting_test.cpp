@@ -39,24 +39,33 @@ TEST(DesktopMotionSetting, KdeAnimationSpeedZeroMeansReducedMotion) {
     EXPECT_EQ(DesktopMotionSetting::reduceMotionFromKde(path), std::nullopt);
 }
 
-// A gsettings that takes its time to answer "false" and then watches.
+// A gsettings that takes its time to answer and then watches: its monitor
+// runs `watch` (shell commands), notes its process id, and stays.
 class SlowGsettings {
 public:
-    explicit SlowGsettings(const char* answer) : path_(qgetenv("PATH")) {
+    explicit SlowGsettings(const char* answer, const char* watch = "") : path_(qgetenv("PATH")) {
         const auto script = folder_.path() / "gsettings";
         std::ofstream(script) << "#!/bin/sh\n"
                                  "if [ \"$1\" = get ]; then sleep 0.4; echo "
                               << answer << "; exit 0; fi\n"
-                                           "exec sleep 30\n";
+                              << watch << "\necho $$ > " << monitorPidFile().string() << "\nexec sleep 30\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         qputenv("PATH", QByteArray::fromStdString(folder_.path().string()) + ":" + path_);
     }
     ~SlowGsettings() { qputenv("PATH", path_); }
+    std::filesystem::path monitorPidFile() const { return folder_.path() / "monitor.pid"; }
 
 private:
     test::TempDir folder_;
     QByteArray path_;
 };
+
+// Running, as opposed to gone or ended and not yet reaped.
+bool running(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string id, name, state;
+    return stat >> id >> name >> state && state != "Z";
+}
 
 // Made with the desktop window at start-up: it must not wait for the answer.
 TEST(DesktopMotionSetting, TheDesktopIsAskedWithoutWaitingAndTheAnswerArrivesAsAChange) {
@@ -80,6 +89,22 @@ TEST(DesktopMotionSetting, TheDesktopIsAskedWithoutWaitingAndTheAnswerArrivesAsA
         test::processEventsFor(800);
         EXPECT_FALSE(setting.reduceMotion());
     }
+    qputenv("XDG_CURRENT_DESKTOP", desktop);
+}
+
+TEST(DesktopMotionSetting, TheMonitorsChangesArriveAndItEndsWithTheSetting) {
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    // A line in two writes.
+    SlowGsettings gsettings("true", "printf 'enable-animations: fa'; sleep 0.2; printf 'lse\\n'");
+    std::string pid;
+    {
+        DesktopMotionSetting setting;
+        EXPECT_TRUE(test::processEventsUntil([&] { return setting.reduceMotion(); }));
+        ASSERT_TRUE(test::processEventsUntil([&] { return bool(std::ifstream(gsettings.monitorPidFile()) >> pid); }));
+        EXPECT_TRUE(running(pid));
+    }
+    EXPECT_TRUE(test::processEventsUntil([&] { return !running(pid); }));
     qputenv("XDG_CURRENT_DESKTOP", desktop);
 }
 
