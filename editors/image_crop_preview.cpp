@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "controls/panel_style.hpp"
@@ -34,12 +35,18 @@ std::optional<double> mainScreenAspect() {
 }  // namespace
 
 QImage pictureImage(const PixelImageBuffer& picture) {
-    if (!picture.rgba || picture.width <= 0 || picture.height <= 0 ||
-        picture.rgba->size() < std::size_t(picture.width * picture.height * 4))
+    // Rows of width * 4 bytes. The sizes are checked before anything is
+    // multiplied, so a buffer whose sizes do not fit Qt's ints or whose bytes
+    // fall short of its rows gives no image rather than a wrapped one.
+    constexpr std::int64_t maxWidth = std::numeric_limits<int>::max() / 4;
+    if (!picture.rgba || picture.width <= 0 || picture.height <= 0 || picture.width > maxWidth ||
+        picture.height > std::numeric_limits<int>::max())
         return {};
+    const std::int64_t stride = picture.width * 4;
+    if (std::int64_t(picture.rgba->size() / std::size_t(stride)) < picture.height) return {};
     // The image keeps the bytes alive through a copy of the shared pointer.
     auto* keep = new std::shared_ptr<const std::vector<std::uint8_t>>(picture.rgba);
-    return QImage(picture.rgba->data(), int(picture.width), int(picture.height), int(picture.width * 4),
+    return QImage(picture.rgba->data(), int(picture.width), int(picture.height), qsizetype(stride),
                   QImage::Format_RGBA8888,
                   [](void* kept) { delete static_cast<std::shared_ptr<const std::vector<std::uint8_t>>*>(kept); },
                   keep);

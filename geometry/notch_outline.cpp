@@ -66,6 +66,10 @@ std::vector<Crossing> crossings(const NotchOutline& outline, double y) {
         }
         from = segment.end;
     }
+    // A crossing at no finite place (an outline of infinite or NaN size) would
+    // leave the row's other crossings unbalanced: such a row has none.
+    if (std::any_of(found.begin(), found.end(), [](const Crossing& crossing) { return !std::isfinite(crossing.x); }))
+        found.clear();
     return found;
 }
 
@@ -133,11 +137,13 @@ std::vector<PixelRect> NotchOutline::pixelRectangles(int width, int height) cons
         spans.clear();
         int suffix = 0;
         for (const Crossing& crossing : found) suffix += crossing.direction;
+        // Clamped before it becomes an int: a crossing may lie far outside.
+        const auto column = [width](double x) { return int(std::clamp(std::ceil(x - 0.5), 0.0, double(width))); };
         for (std::size_t k = 0; k + 1 < found.size(); ++k) {
             suffix -= found[k].direction;
             if (suffix == 0) continue;
-            const int from = std::max(0, int(std::ceil(found[k].x - 0.5)));
-            const int to = std::min(width, int(std::ceil(found[k + 1].x - 0.5)));
+            const int from = column(found[k].x);
+            const int to = column(found[k + 1].x);
             if (from >= to) continue;
             if (!spans.empty() && spans.back().second == from)
                 spans.back().second = to;

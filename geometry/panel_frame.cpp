@@ -4,8 +4,6 @@
 #include <climits>
 #include <cmath>
 
-#include "state/notch_view_model.hpp"
-
 namespace glimora {
 
 PixelRect wholePixels(const PanelRect& rect) {
@@ -18,16 +16,6 @@ PixelRect wholePixels(const PanelRect& rect) {
     const double right = whole(rect.x + rect.width);
     const double bottom = whole(rect.y + rect.height);
     return PixelRect{int(left), int(top), int(std::max(1.0, right - left)), int(std::max(1.0, bottom - top))};
-}
-
-PanelLayoutInputs PanelLayoutInputs::of(const NotchViewModel& model) {
-    PanelLayoutInputs inputs;
-    inputs.metrics = model.metrics();
-    inputs.placement = model.notchPlacement();
-    inputs.expanded = model.expanded();
-    inputs.expandedPanelHeight = model.expandedPanelHeight();
-    inputs.sidePanelWidth = model.resolvedSideWidth();
-    return inputs;
 }
 
 PanelLayout panelLayout(const PanelLayoutInputs& inputs) {

@@ -9,8 +9,6 @@
 
 namespace glimora {
 
-class NotchViewModel;
-
 // Gap kept between a side-docked panel and a panel or dock along that edge.
 inline constexpr double sideDockClearance = 12;
 // Left and right inset of the content in the expanded top or bottom panel.
@@ -20,7 +18,8 @@ inline bool isSidePlacement(NotchPlacement placement) {
     return placement == NotchPlacement::left || placement == NotchPlacement::right;
 }
 
-// What the layout needs of the editor state.
+// What the layout needs of the editor state (the panel takes it from the
+// model: panelLayoutInputs).
 struct PanelLayoutInputs {
     NotchMetrics metrics;
     NotchPlacement placement = NotchPlacement::top;
@@ -28,8 +27,6 @@ struct PanelLayoutInputs {
     double expandedPanelHeight = 0;  // the model's, for the placement and tab
     double sidePanelWidth = 0;       // the model's resolved side width
     double statusBarThickness = 0;   // 0 where the desktop has no top bar of ours to match
-
-    static PanelLayoutInputs of(const NotchViewModel& model);
 };
 
 struct PanelLayout {

@@ -1,10 +1,8 @@
 #include "geometry/panel_reach.hpp"
 
 #include <algorithm>
-#include <climits>
 #include <limits>
 
-#include "state/notch_view_model.hpp"
 
 namespace glimora {
 
@@ -18,28 +16,27 @@ PanelRect united(const PanelRect& a, const PanelRect& b) {
 
 }  // namespace
 
-PanelRect panelReach(const NotchViewModel& model, const PanelRect& screenFrame, const PanelRect& visibleFrame,
+PanelRect panelReach(const PanelReachInputs& of, const PanelRect& screenFrame, const PanelRect& visibleFrame,
                      NotchPlacement placement) {
-    PanelLayoutInputs inputs = PanelLayoutInputs::of(model);
+    PanelLayoutInputs inputs = of.layout;
     inputs.placement = placement;
     inputs.expanded = false;
-    const auto frameOf = [&](const PanelLayoutInputs& of) {
-        const PanelLayout layout = panelLayout(of);
+    const auto frameOf = [&](const PanelLayoutInputs& at) {
+        const PanelLayout layout = panelLayout(at);
         return panelFrame(screenFrame, visibleFrame, placement, layout.width, layout.height);
     };
     PanelRect reach = frameOf(inputs);
-    const int imageCount = int(std::min<std::size_t>(model.imageAssets().size(), INT_MAX));
     inputs.expanded = true;
     const auto addOpen = [&](NotchTab tab) {
-        inputs.expandedPanelHeight = model.expandedPanelHeight(placement, tab);
+        inputs.expandedPanelHeight = of.openHeight(tab);
         // A custom width past every bound comes back as the widest the tab allows.
         inputs.sidePanelWidth =
-            inputs.metrics.sidePanelWidth(tab, imageCount, std::numeric_limits<double>::max());
+            inputs.metrics.sidePanelWidth(tab, of.imageCount, std::numeric_limits<double>::max());
         reach = united(reach, frameOf(inputs));
     };
     for (const NotchTab tab : allCases<NotchTab>()) addOpen(tab);
     // A tab no button offers may still be the selected one.
-    addOpen(model.selectedTab());
+    addOpen(of.selectedTab);
     return reach;
 }
 

@@ -2,18 +2,25 @@
 // application goes so that it covers none of it.
 #pragma once
 
+#include <functional>
 #include <span>
 
 #include "geometry/panel_frame.hpp"
 
 namespace glimora {
 
-class NotchViewModel;
+// What the reach depends on beyond the panel's present layout inputs.
+struct PanelReachInputs {
+    PanelLayoutInputs layout;                  // the panel as it is now
+    std::function<double(NotchTab)> openHeight;  // the open top or bottom panel's height on a tab
+    NotchTab selectedTab = NotchTab::shape;
+    int imageCount = 0;
+};
 
 // The smallest rectangle around the panel's frames at `placement` on this
 // screen: collapsed, and open on each tab at the height and the widest side
 // width (a dragged one included) that tab can have.
-PanelRect panelReach(const NotchViewModel& model, const PanelRect& screenFrame, const PanelRect& visibleFrame,
+PanelRect panelReach(const PanelReachInputs& of, const PanelRect& screenFrame, const PanelRect& visibleFrame,
                      NotchPlacement placement);
 
 bool intersects(const PanelRect& a, const PanelRect& b);

@@ -43,8 +43,9 @@ std::size_t plainRun(const char* p, const char* end) {
 
 class Parser {
 public:
-    Parser(std::string_view text, std::size_t maxDepth)
-        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()), maxDepth_(maxDepth) {}
+    Parser(std::string_view text, std::size_t maxDepth, HugeNumbers huge)
+        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()), maxDepth_(maxDepth),
+          huge_(huge) {}
 
     json document() {
         if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
@@ -52,7 +53,7 @@ public:
         json result = value(0);
         skipWhitespace();
         if (p_ != end_) fail("unexpected text after the JSON value");
-        return result;
+        return result.is_discarded() ? json() : result;
     }
 
 private:
@@ -103,7 +104,11 @@ private:
             if (p_ == end_ || *p_ != ':') fail("expected ':'");
             ++p_;
             skipWhitespace();
-            members.insert_or_assign(std::move(key), value(depth));
+            json member = value(depth);
+            if (member.is_discarded())
+                members.erase(key);
+            else
+                members.insert_or_assign(std::move(key), std::move(member));
             skipWhitespace();
             if (p_ == end_) fail("unterminated object");
             if (*p_ == ',') {
@@ -130,7 +135,8 @@ private:
         }
         while (true) {
             skipWhitespace();
-            elements.push_back(value(depth));
+            json element = value(depth);
+            elements.push_back(element.is_discarded() ? json() : std::move(element));
             skipWhitespace();
             if (p_ == end_) fail("unterminated array");
             if (*p_ == ',') {
@@ -251,6 +257,8 @@ private:
         const auto result = std::from_chars(start, p_, d);
         if (result.ec == std::errc::result_out_of_range) {
             if (!underflows(start, p_)) {
+                // A number left out: the caller drops it from its place.
+                if (huge_ == HugeNumbers::leaveOut) return json(json::value_t::discarded);
                 p_ = start;
                 fail("number out of range");
             }
@@ -294,6 +302,7 @@ private:
     const char* p_;
     const char* end_;
     std::size_t maxDepth_;
+    HugeNumbers huge_;
 };
 
 // Roughly the written size, so the text grows once instead of by doubling.
@@ -437,8 +446,8 @@ private:
 
 }  // namespace
 
-nlohmann::json parse(std::string_view text, std::size_t maxDepth) {
-    return Parser(text, maxDepth).document();
+nlohmann::json parse(std::string_view text, std::size_t maxDepth, HugeNumbers huge) {
+    return Parser(text, maxDepth, huge).document();
 }
 
 std::string write(const nlohmann::json& value) {

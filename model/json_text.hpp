@@ -19,13 +19,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What parse does with a number too large for a double: fail the whole text,
+// or leave the number out (its member from its object, null in its array's
+// place, a null document), so one bad value costs only its own key.
+enum class HugeNumbers { fail, leaveOut };
+
 // Parses one JSON value (RFC 8259) that fills the whole text, white space
 // aside; a leading UTF-8 byte order mark is skipped. Integers without fraction
 // or exponent become signed (negative) or unsigned values, or doubles when
 // they do not fit 64 bits; every other number is a double. A number too large
-// for a double, invalid UTF-8, a lone surrogate escape or nesting deeper than
-// `maxDepth` throw Error. A key given twice keeps its last value.
-nlohmann::json parse(std::string_view text, std::size_t maxDepth = 128);
+// for a double (unless `huge` says leaveOut), invalid UTF-8, a lone surrogate
+// escape or nesting deeper than `maxDepth` throw Error. A key given twice
+// keeps its last value.
+nlohmann::json parse(std::string_view text, std::size_t maxDepth = 128, HugeNumbers huge = HugeNumbers::fail);
 
 // Pretty-printed text, two spaces per level, object keys in ascending byte
 // order. Doubles are written in their shortest round-trip form with ".0" on

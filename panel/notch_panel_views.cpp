@@ -88,7 +88,10 @@ NotchHostingClipView::NotchHostingClipView(QWidget* parent) : QWidget(parent) {
 
 void NotchHostingClipView::setHostedView(QWidget* view) {
     if (view == hosted_) return;
-    delete hosted_;
+    if (hosted_) {
+        hosted_->hide();
+        hosted_->deleteLater();
+    }
     hosted_ = view;
     if (!hosted_) return;
     hosted_->setParent(this);

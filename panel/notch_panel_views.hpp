@@ -57,7 +57,8 @@ class NotchHostingClipView final : public QWidget {
 public:
     explicit NotchHostingClipView(QWidget* parent = nullptr);
 
-    // Takes ownership; the previous content is deleted.
+    // Takes ownership; the previous content is hidden and deleted once the
+    // current event is done (it may hold the mouse grab).
     void setHostedView(QWidget* view);
     QWidget* hostedView() const { return hosted_; }
 

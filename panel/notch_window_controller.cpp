@@ -6,9 +6,9 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
-#include "geometry/panel_reach.hpp"
 #include "panel/notch_root_view.hpp"
 
 namespace glimora {
@@ -40,6 +40,22 @@ private:
 };
 
 }  // namespace
+
+PanelLayoutInputs panelLayoutInputs(const NotchViewModel& model) {
+    PanelLayoutInputs inputs;
+    inputs.metrics = model.metrics();
+    inputs.placement = model.notchPlacement();
+    inputs.expanded = model.expanded();
+    inputs.expandedPanelHeight = model.expandedPanelHeight();
+    inputs.sidePanelWidth = model.resolvedSideWidth();
+    return inputs;
+}
+
+PanelReachInputs panelReachInputs(const NotchViewModel& model, NotchPlacement placement) {
+    return {panelLayoutInputs(model),
+            [&model, placement](NotchTab tab) { return model.expandedPanelHeight(placement, tab); },
+            model.selectedTab(), int(std::min<std::size_t>(model.imageAssets().size(), INT_MAX))};
+}
 
 NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> model)
     : model_(model ? std::move(model) : std::make_shared<NotchViewModel>()),
@@ -130,7 +146,7 @@ void NotchWindowController::updateMetrics(bool animated) {
 void NotchWindowController::applyLayout(bool animated, bool expansionChanged) {
     const auto screen = currentScreen();
     if (!screen) return;
-    const PanelLayout layout = panelLayout(PanelLayoutInputs::of(*model_));
+    const PanelLayout layout = panelLayout(panelLayoutInputs(*model_));
 
     panel_->windowContentView()->setHostingInsets(QMarginsF(layout.hostingInset, 0, layout.hostingInset, 0));
     auto* surface = panel_->surfaceView();
@@ -207,7 +223,8 @@ void NotchWindowController::handleDialogClosed(QWidget* dialog) {
 std::optional<PanelRect> NotchWindowController::panelReach(NotchPlacement placement) const {
     const auto described = currentScreen();
     if (!described) return std::nullopt;
-    return glimora::panelReach(*model_, described->frame, described->visibleFrame, placement);
+    return glimora::panelReach(panelReachInputs(*model_, placement), described->frame, described->visibleFrame,
+                               placement);
 }
 
 void NotchWindowController::handleScreenParametersChange() {

@@ -12,6 +12,7 @@
 
 #include "geometry/notch_metrics_measurement.hpp"
 #include "geometry/panel_frame.hpp"
+#include "geometry/panel_reach.hpp"
 #include "geometry/panel_spring.hpp"
 #include "panel/notch_panel.hpp"
 #include "platform/qt/notch_view_model_bridge.hpp"
@@ -24,6 +25,11 @@ class QWidget;
 class QWindow;
 
 namespace glimora {
+
+// What the panel's layout needs of the editor state.
+PanelLayoutInputs panelLayoutInputs(const NotchViewModel& model);
+// The same, with what the panel's reach at `placement` needs of the model.
+PanelReachInputs panelReachInputs(const NotchViewModel& model, NotchPlacement placement);
 
 class NotchWindowController {
 public:

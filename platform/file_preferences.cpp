@@ -77,11 +77,13 @@ void FilePreferences::load() {
     std::string reason;
     if (const auto bytes = readFileLimited(file_, fileByteLimit)) {
         // Our own strict reader: its bounded nesting keeps a hostile file from
-        // recursing through the stack in storable() below.
+        // recursing through the stack in storable() below. A number beyond
+        // the double range (a hand-edited 1e999) is one bad value, not a
+        // broken file: its key reads as absent and the others keep theirs.
         std::optional<nlohmann::json> parsed;
         try {
-            parsed = JsonText::parse(
-                std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), maxNesting);
+            parsed = JsonText::parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+                                     maxNesting, JsonText::HugeNumbers::leaveOut);
         } catch (const JsonText::Error&) {
         }
         if (parsed && parsed->is_object()) {

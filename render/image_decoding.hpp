@@ -75,6 +75,15 @@ PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxP
 bool isJpeg(std::span<const std::uint8_t> data);
 bool isPng(std::span<const std::uint8_t> data);
 
+// libjpeg walks every block of a progressive picture once per scan, so a small
+// file of thousands of tiny scans costs seconds; JPEG decoding stops past this.
+inline constexpr int maxJpegScans = 500;
+
+// The scans (start-of-scan segments) in data that begins as a JPEG does (FF D8),
+// walking the segments as libjpeg does, so look-alike bytes inside metadata or
+// pixel data do not count; 0 for other data. Stops counting at limit + 1.
+int jpegScanCount(std::span<const std::uint8_t> data, int limit);
+
 // False for a PNG with a chunk (other than pixel data) that claims more bytes
 // than the data holds: libpng would allocate the claimed size (up to 2 GiB
 // for a file of a few hundred bytes) before finding the data short. True for

@@ -45,10 +45,9 @@ void jpegMessage(j_common_ptr info, int level) {
     }
 }
 
-// Progressive files with thousands of tiny scans cost time without end.
 void jpegProgress(j_common_ptr info) {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
-    if (decompress->input_scan_number > 500) failJpeg(info);
+    if (decompress->input_scan_number > maxJpegScans) failJpeg(info);
 }
 
 bool jpegReadHeader(JpegSession* s, const std::uint8_t* data, unsigned long size) {
@@ -103,6 +102,35 @@ int orientationOf(const jpeg_decompress_struct& info) {
 
 bool isJpeg(std::span<const std::uint8_t> data) {
     return data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+int jpegScanCount(std::span<const std::uint8_t> data, int limit) {
+    if (data.size() < 2 || data[0] != 0xFF || data[1] != 0xD8) return 0;
+    const auto isMarker = [&](std::size_t at) {
+        // 0xFF 0x00 is a stuffed byte, 0xFF 0xFF padding before a marker.
+        return at + 1 < data.size() && data[at] == 0xFF && data[at + 1] != 0x00 && data[at + 1] != 0xFF;
+    };
+    const auto isRestart = [](std::uint8_t marker) { return marker >= 0xD0 && marker <= 0xD7; };
+    int scans = 0;
+    std::size_t at = 2;
+    while (scans <= limit) {
+        // Like libjpeg, skip whatever stands between one segment and the next marker.
+        while (at + 1 < data.size() && !isMarker(at)) ++at;
+        if (at + 1 >= data.size()) break;
+        const std::uint8_t marker = data[at + 1];
+        at += 2;
+        if (marker == 0xD9) break;  // end of image
+        if (marker == 0x01 || isRestart(marker)) continue;  // markers without a length
+        if (at + 2 > data.size()) break;
+        const std::size_t length = std::size_t(data[at]) << 8 | data[at + 1];
+        if (length < 2) break;
+        at += length;
+        if (marker != 0xDA) continue;
+        ++scans;
+        // The entropy-coded data runs to the first marker other than a restart.
+        while (at + 1 < data.size() && !(isMarker(at) && !isRestart(data[at + 1]))) ++at;
+    }
+    return scans;
 }
 
 PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize) {

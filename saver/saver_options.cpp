@@ -46,6 +46,9 @@ void parseSize(const std::string& text, SaverOptions::Offscreen& offscreen) {
 
 SaverOptions parseSaverOptions(const std::vector<std::string>& arguments) {
     SaverOptions options;
+    // Assigned rather than emplace()d: clang decides whether the nested struct
+    // is default-constructible while SaverOptions is still incomplete, and
+    // says no.
     std::optional<SaverOptions::Offscreen> offscreen;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& given = arguments[i];
@@ -78,13 +81,13 @@ SaverOptions parseSaverOptions(const std::vector<std::string>& arguments) {
         } else if (name == "version") {
             if (options.mode != SaverOptions::Mode::help) options.mode = SaverOptions::Mode::version;
         } else if (name == "offscreen") {
-            if (!offscreen) offscreen.emplace();
+            if (!offscreen) offscreen = SaverOptions::Offscreen{};
             parseSize(next(), *offscreen);
         } else if (name == "frames") {
-            if (!offscreen) offscreen.emplace();
+            if (!offscreen) offscreen = SaverOptions::Offscreen{};
             offscreen->frames = parseCount(given, next(), 1);
         } else if (name == "frame-step") {
-            if (!offscreen) offscreen.emplace();
+            if (!offscreen) offscreen = SaverOptions::Offscreen{};
             const std::string& text = next();
             double step = 0;
             const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), step);
@@ -93,7 +96,7 @@ SaverOptions parseSaverOptions(const std::vector<std::string>& arguments) {
                                         " (a number of seconds)"};
             offscreen->frameStep = step;
         } else if (name == "output") {
-            if (!offscreen) offscreen.emplace();
+            if (!offscreen) offscreen = SaverOptions::Offscreen{};
             offscreen->output = std::filesystem::path(next());
         } else if (name == "fps" || name == "no-fps" || name == "install" || name == "noinstall") {
             // Standard options of XScreenSaver's programs that change nothing here.

@@ -1,13 +1,27 @@
 #include "platform/qt/desktop_motion_setting.hpp"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
 
 #include <cctype>
+#include <cerrno>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+extern char** environ;
 
 namespace glimora {
 
@@ -28,6 +42,73 @@ bool desktopIsKde() {
 
 }  // namespace
 
+// One run of gsettings, its output handed on line by line as it comes. A plain
+// child process rather than a QProcess, whose destructor waits for its
+// process to end: a run still going when it is dropped (at exit, say) is
+// killed and left for the system to reap, so nothing ever waits for gsettings.
+class GsettingsRun {
+public:
+    // Nothing when gsettings cannot be started.
+    static std::unique_ptr<GsettingsRun> start(const QString& program, std::vector<std::string> arguments,
+                                               std::function<void(const QByteArray& line)> onLine) {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        arguments.insert(arguments.begin(), QFile::encodeName(program).toStdString());
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        const int failed = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(ends[1]);
+        if (failed) {
+            ::close(ends[0]);
+            return nullptr;
+        }
+        return std::unique_ptr<GsettingsRun>(new GsettingsRun(pid, ends[0], std::move(onLine)));
+    }
+
+    ~GsettingsRun() {
+        notifier_.reset();
+        ::close(output_);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, WNOHANG);
+        }
+    }
+
+private:
+    GsettingsRun(pid_t pid, int output, std::function<void(const QByteArray&)> onLine)
+        : pid_(pid), output_(output), notifier_(std::make_unique<QSocketNotifier>(output, QSocketNotifier::Read)),
+          onLine_(std::move(onLine)) {
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { read(); });
+    }
+
+    void read() {
+        char buffer[512];
+        ssize_t got;
+        while ((got = ::read(output_, buffer, sizeof buffer)) > 0) pending_.append(buffer, got);
+        for (qsizetype end; (end = pending_.indexOf('\n')) >= 0; pending_.remove(0, end + 1))
+            onLine_(pending_.left(end));
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+        // The output has ended: the program has, or is about to.
+        notifier_->setEnabled(false);
+        if (!pending_.isEmpty()) onLine_(std::exchange(pending_, {}));
+        if (::waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
+    }
+
+    pid_t pid_;
+    int output_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::function<void(const QByteArray&)> onLine_;
+    QByteArray pending_;
+};
+
 DesktopMotionSetting& DesktopMotionSetting::shared() {
     static DesktopMotionSetting* instance = new DesktopMotionSetting(QCoreApplication::instance());
     return *instance;
@@ -43,48 +124,31 @@ DesktopMotionSetting::DesktopMotionSetting(QObject* parent) : QObject(parent) {
     if (gsettings.isEmpty()) return;
     // Asked without waiting: the desktop window is made at start-up, and a
     // process answers in tens of milliseconds at best. Until it does, motion
-    // is not reduced; the answer comes within the first few frames.
-    auto* query = new QProcess(this);
-    connect(query, &QProcess::finished, this, [this, query, gsettings](int exitCode, QProcess::ExitStatus status) {
-        query->deleteLater();
-        if (status != QProcess::NormalExit || exitCode != 0) return;  // no such schema here: no setting
-        const QByteArray value = query->readAllStandardOutput();
-        if (const auto reduce = reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size()))))
+    // is not reduced; the answer comes within the first few frames. A schema
+    // this desktop lacks gives no answer, and then no setting is watched.
+    query_ = GsettingsRun::start(
+        gsettings, {"get", gnomeSchema, gnomeKey},
+        [this, gsettings](const QByteArray& value) {
+            const auto reduce = reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size())));
+            if (!reduce || monitor_) return;
             update(*reduce);
-        watchGnome(gsettings);
-    });
-    connect(query, &QProcess::errorOccurred, query, [query](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) query->deleteLater();
-    });
+            watchGnome(gsettings);
+        });
     // A query that hangs is given up, as the desktop then has no setting to offer.
-    QTimer::singleShot(2000, query, [query] { query->kill(); });
-    query->start(gsettings, {QStringLiteral("get"), QLatin1String(gnomeSchema), QLatin1String(gnomeKey)});
+    if (query_) QTimer::singleShot(2000, this, [this] { query_.reset(); });
 }
 
-DesktopMotionSetting::~DesktopMotionSetting() {
-    if (monitor_ && monitor_->state() != QProcess::NotRunning) {
-        monitor_->kill();
-        monitor_->waitForFinished(1000);
-    }
-}
+DesktopMotionSetting::~DesktopMotionSetting() = default;
 
 void DesktopMotionSetting::watchGnome(const QString& gsettings) {
-    monitor_ = new QProcess(this);
-    connect(monitor_, &QProcess::readyReadStandardOutput, this, [this] {
-        while (monitor_->canReadLine()) {
-            const QByteArray line = monitor_->readLine();
-            // "enable-animations: false"
-            const qsizetype colon = line.indexOf(':');
-            if (colon < 0) continue;
-            const QByteArray value = line.mid(colon + 1);
-            if (const auto reduce =
-                    reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size())))) {
-                update(*reduce);
-            }
-        }
+    monitor_ = GsettingsRun::start(gsettings, {"monitor", gnomeSchema, gnomeKey}, [this](const QByteArray& line) {
+        // "enable-animations: false"
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0) return;
+        const QByteArray value = line.mid(colon + 1);
+        if (const auto reduce = reduceMotionFromGnome(std::string_view(value.constData(), std::size_t(value.size()))))
+            update(*reduce);
     });
-    monitor_->start(gsettings,
-                    {QStringLiteral("monitor"), QLatin1String(gnomeSchema), QLatin1String(gnomeKey)});
 }
 
 void DesktopMotionSetting::update(bool reduceMotion) {

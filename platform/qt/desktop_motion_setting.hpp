@@ -6,12 +6,13 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string_view>
 
-class QProcess;
-
 namespace glimora {
+
+class GsettingsRun;
 
 class DesktopMotionSetting : public QObject {
     Q_OBJECT
@@ -40,7 +41,8 @@ private:
     void update(bool reduceMotion);
 
     bool reduceMotion_ = false;
-    QProcess* monitor_ = nullptr;
+    std::unique_ptr<GsettingsRun> query_;
+    std::unique_ptr<GsettingsRun> monitor_;
 };
 
 }  // namespace glimora

@@ -6,7 +6,6 @@
 #include <QImageReader>
 
 #include <algorithm>
-#include <mutex>
 #include <new>
 #include <vector>
 
@@ -17,47 +16,60 @@ namespace glimora {
 
 namespace {
 
-// Straight alpha over opaque white, rounded, as the core's PNG decoder does.
 bool withinLimits(QSize size) {
     const std::int64_t width = size.width(), height = size.height();
     return width >= 1 && height >= 1 && width <= PixelImageBuffer::maxDeclaredSide &&
-           height <= PixelImageBuffer::maxDeclaredSide && width * height <= PixelImageBuffer::maxDeclaredPixels;
+           height <= PixelImageBuffer::maxDeclaredSide && width * height <= maxQtDecodedPixels;
+}
+
+// A reader over the bytes in place; it lives where it is made.
+struct BytesReader {
+    explicit BytesReader(std::span<const std::uint8_t> data)
+        : bytes(QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()))),
+          device(&bytes) {
+        device.open(QIODevice::ReadOnly);
+        reader.setDevice(&device);
+        reader.setDecideFormatFromContent(true);
+        reader.setAutoTransform(true);
+    }
+    QByteArray bytes;
+    QBuffer device;
+    QImageReader reader;
+};
+
+std::optional<QtPictureRefusal> refusalOf(std::span<const std::uint8_t> data, QImageReader& reader) {
+    if (!image_decoding::pngChunksFitTheData(data)) return QtPictureRefusal::chunkBeyondData;
+    if (image_decoding::jpegScanCount(data, image_decoding::maxJpegScans) > image_decoding::maxJpegScans)
+        return QtPictureRefusal::tooManyScans;
+    // The size the header declares. A format that cannot tell it before
+    // decoding is checked after, within Qt's own allocation limit.
+    const QSize declared = reader.size();
+    if (declared.isValid() && !withinLimits(declared)) return QtPictureRefusal::tooManyPixels;
+    return std::nullopt;
 }
 
 }  // namespace
 
+std::optional<QtPictureRefusal> qtPictureRefusal(std::span<const std::uint8_t> data) {
+    BytesReader source(data);
+    return refusalOf(data, source.reader);
+}
+
 std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t> data, int maxPixelSize) {
     if (data.empty() || data.size() > std::size_t(INT32_MAX)) return std::nullopt;
-    if (!image_decoding::pngChunksFitTheData(data)) return std::nullopt;
-    // Qt refuses images above 256 MB by default; the limits above allow up to
-    // 2^28 pixels of four bytes, which the reader may then hold at once.
-    static std::once_flag raisedLimit;
-    std::call_once(raisedLimit, [] {
-        const std::int64_t megabytes = PixelImageBuffer::maxDeclaredPixels * 4 / (1024 * 1024) + 1;
-        QImageReader::setAllocationLimit(int(std::max<std::int64_t>(QImageReader::allocationLimit(), megabytes)));
-    });
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
-    QBuffer device(&bytes);
-    if (!device.open(QIODevice::ReadOnly)) return std::nullopt;
-    QImageReader reader(&device);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(true);
-    // The declared size, read from the header: a picture beyond the limits is
-    // never decoded. A format that cannot tell its size before decoding is
-    // checked after, within the reader's own allocation limit.
-    const QSize declared = reader.size();
-    if (declared.isValid() && !withinLimits(declared)) return std::nullopt;
+    BytesReader source(data);
+    if (!source.device.isOpen() || refusalOf(data, source.reader)) return std::nullopt;
     QImage image;
     try {
-        if (!reader.read(&image) || image.isNull() || !withinLimits(image.size())) return std::nullopt;
+        if (!source.reader.read(&image) || image.isNull() || !withinLimits(image.size())) return std::nullopt;
         image.convertTo(QImage::Format_RGBA8888);
         if (image.isNull()) return std::nullopt;
-        const image_decoding::Size source{image.width(), image.height()};
+        const image_decoding::Size picture{image.width(), image.height()};
         const std::int64_t limit = std::clamp<std::int64_t>(maxPixelSize, 1, PixelImageBuffer::maxDeclaredSide);
-        image_decoding::ImageResampler resampler(source, image_decoding::fittedSize(source, limit), 1);
-        std::vector<std::uint8_t> row(std::size_t(source.width) * 3);
+        image_decoding::ImageResampler resampler(picture, image_decoding::fittedSize(picture, limit), 1);
+        std::vector<std::uint8_t> row(std::size_t(picture.width) * 3);
         for (int y = 0; y < image.height(); ++y) {
-            image_decoding::flattenRow(image.constScanLine(y), row.data(), std::size_t(source.width));
+            image_decoding::flattenRow(image.constScanLine(y), row.data(), std::size_t(picture.width));
             resampler.pushRow(row.data());
         }
         return resampler.finish();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "geometry/notch_outline.hpp"
 
 namespace glimora {
@@ -69,6 +71,28 @@ TEST(NotchOutline, RadiiAreLimitedByTheSize) {
     EXPECT_EQ(outline.segments.back().end, outline.start);
 }
 
+// The pixels inside by the hit test that the rectangles, each within the
+// bounds and none overlapping another, do not hold, and the other way round.
+int disagreements(const NotchOutline& outline, int width, int height, int* inside = nullptr) {
+    std::vector<char> covered(std::size_t(width * height), 0);
+    for (const PixelRect& r : outline.pixelRectangles(width, height))
+        for (int y = r.y; y < r.y + r.height; ++y)
+            for (int x = r.x; x < r.x + r.width; ++x) {
+                EXPECT_TRUE(x >= 0 && y >= 0 && x < width && y < height);
+                if (x < 0 || y < 0 || x >= width || y >= height) return -1;
+                EXPECT_EQ(covered[std::size_t(y * width + x)]++, 0) << "rectangles overlap";
+            }
+    int mismatches = 0, count = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool in = outline.contains({x + 0.5, y + 0.5});
+            count += in;
+            mismatches += in != bool(covered[std::size_t(y * width + x)]);
+        }
+    if (inside) *inside = count;
+    return mismatches;
+}
+
 // The input shape and the hit test must agree on every pixel.
 TEST(NotchOutline, PixelRectanglesHoldExactlyThePixelsWhoseCentresAreInside) {
     struct Case {
@@ -80,23 +104,20 @@ TEST(NotchOutline, PixelRectanglesHoldExactlyThePixelsWhoseCentresAreInside) {
                           Case{NotchPlacement::bottom, 760, 226, 30, 25}, Case{NotchPlacement::left, 68, 220, 40, 34},
                           Case{NotchPlacement::right, 322, 640, 40, 34}, Case{NotchPlacement::top, 373, 61, 30, 25}}) {
         const auto outline = notchOutline(c.placement, c.width, c.height, c.attached, c.inner);
-        std::vector<char> covered(std::size_t(c.width * c.height), 0);
-        for (const PixelRect& r : outline.pixelRectangles(c.width, c.height))
-            for (int y = r.y; y < r.y + r.height; ++y)
-                for (int x = r.x; x < r.x + r.width; ++x) {
-                    ASSERT_TRUE(x >= 0 && y >= 0 && x < c.width && y < c.height);
-                    ASSERT_EQ(covered[std::size_t(y * c.width + x)]++, 0) << "rectangles overlap";
-                }
-        int mismatches = 0, count = 0;
-        for (int y = 0; y < c.height; ++y)
-            for (int x = 0; x < c.width; ++x) {
-                const bool in = outline.contains({x + 0.5, y + 0.5});
-                count += in;
-                mismatches += in != bool(covered[std::size_t(y * c.width + x)]);
-            }
-        EXPECT_EQ(mismatches, 0) << c.width << "x" << c.height;
+        int count = 0;
+        EXPECT_EQ(disagreements(outline, c.width, c.height, &count), 0) << c.width << "x" << c.height;
         EXPECT_GT(count, c.width * c.height * 3 / 4) << "most of the panel is the outline";
         EXPECT_LT(count, c.width * c.height);
+    }
+}
+
+TEST(NotchOutline, CrossingsFarOutsideOrAtNoFinitePlaceStillAgree) {
+    // Far wider than an int reaches: the pixels asked for see a plain notch.
+    EXPECT_EQ(topNotchOutline(6e9, 20, 4, 4).pixelRectangles(50, 20),
+              topNotchOutline(200, 20, 4, 4).pixelRectangles(50, 20));
+    for (const double size : {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_EQ(disagreements(topNotchOutline(size, 20, 4, 4), 50, 20), 0) << size;
+        EXPECT_EQ(disagreements(notchOutline(NotchPlacement::left, 50, size, 4, 4), 50, 20), 0) << size;
     }
 }
 

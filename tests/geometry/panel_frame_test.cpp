@@ -13,9 +13,16 @@ namespace {
 
 const PanelRect fullHd{0, 0, 1920, 1080};
 
-// The frame of the panel as the controller computes it for this editor state.
+// The frame of the panel for this editor state, from the inputs the panel
+// takes of the model.
 PanelRect frameFor(const NotchViewModel& model, const PanelRect& screen, const PanelRect& workArea) {
-    const PanelLayout layout = panelLayout(PanelLayoutInputs::of(model));
+    PanelLayoutInputs inputs;
+    inputs.metrics = model.metrics();
+    inputs.placement = model.notchPlacement();
+    inputs.expanded = model.expanded();
+    inputs.expandedPanelHeight = model.expandedPanelHeight();
+    inputs.sidePanelWidth = model.resolvedSideWidth();
+    const PanelLayout layout = panelLayout(inputs);
     return panelFrame(screen, workArea, model.notchPlacement(), layout.width, layout.height);
 }
 

@@ -13,11 +13,26 @@ struct PanelReachTest : ::testing::Test {
     test::ModelHarness harness;
     std::unique_ptr<NotchViewModel> model = harness.make();
 
+    // What the panel controller hands over of the model.
+    PanelReachInputs inputs(NotchPlacement placement) const {
+        PanelLayoutInputs layout;
+        layout.metrics = model->metrics();
+        layout.placement = model->notchPlacement();
+        layout.expandedPanelHeight = model->expandedPanelHeight();
+        layout.sidePanelWidth = model->resolvedSideWidth();
+        return {layout, [this, placement](NotchTab tab) { return model->expandedPanelHeight(placement, tab); },
+                model->selectedTab(), 0};
+    }
+
+    PanelRect reach(const PanelRect& screen, NotchPlacement placement) const {
+        return panelReach(inputs(placement), screen, screen, placement);
+    }
+
     std::array<PanelRect, 4> reaches(const PanelRect& screen) {
         model->setMetrics({8, 0, false, screen.width, screen.height});
         std::array<PanelRect, 4> all;
         for (const NotchPlacement placement : allCases<NotchPlacement>())
-            all[std::size_t(placement)] = panelReach(*model, screen, screen, placement);
+            all[std::size_t(placement)] = reach(screen, placement);
         return all;
     }
 };
@@ -34,7 +49,7 @@ TEST_F(PanelReachTest, TheReachIsTheTallestAndWidestOpenPanelOfAnyTab) {
     EXPECT_EQ(all[std::size_t(NotchPlacement::right)], (PanelRect{1160, 220, 760, 640}));
     // The material tab, which no button selects, counts when it is selected.
     model->setSelectedTab(NotchTab::shader);
-    EXPECT_EQ(panelReach(*model, screen, screen, NotchPlacement::top), (PanelRect{580, 0, 760, 410}));
+    EXPECT_EQ(reach(screen, NotchPlacement::top), (PanelRect{580, 0, 760, 410}));
 }
 
 TEST_F(PanelReachTest, TheWindowIsCentredWhereThatIsClearElseMovedOutOfTheCurrentReach) {

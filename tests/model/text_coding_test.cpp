@@ -132,6 +132,19 @@ TEST(JsonTextParse, NumbersKeepTheirKind) {
     EXPECT_EQ(v[9].get<double>(), 0.1);
 }
 
+TEST(JsonTextParse, HugeNumbersCanBeLeftOutInPlace) {
+    const auto leaveOut = [](std::string_view text) {
+        return JsonText::parse(text, 128, JsonText::HugeNumbers::leaveOut);
+    };
+    // The member goes, also when it repeats a key; an array keeps the place as null.
+    EXPECT_EQ(leaveOut(R"({"a": 1, "b": 1e999, "c": {"d": -1e400, "e": [2, 1e309]}, "a": 1E999})"),
+              json::parse(R"({"c": {"e": [2, null]}})"));
+    EXPECT_EQ(leaveOut("1e999"), json());
+    // Still the strict reader otherwise, and numbers in range unchanged.
+    EXPECT_EQ(leaveOut("[1e-400, 1.7976931348623157e308]"), json::array({0.0, 1.7976931348623157e308}));
+    EXPECT_THROW(leaveOut("[1e999,]"), JsonText::Error);
+}
+
 TEST(JsonTextParse, StringsAndStructure) {
     const json v = JsonText::parse("\xEF\xBB\xBF {\"a\": \"x\\\"\\\\\\/\\b\\f\\n\\r\\t\\u00e9\\ud83d\\ude00\", "
                                    "\"b\": [true, false, null, {}], \"a2\": \"\xC3\xBC\", \"a\": \"last\"}");

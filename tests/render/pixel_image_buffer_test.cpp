@@ -229,6 +229,24 @@ TEST(PixelImageBufferLoad, GreyscaleCmykAndProgressiveJpegs) {
     expectUprightQuadrants(buffer, 100, 67);
 }
 
+TEST(JpegScanCount, CountsTheScansOfThePictureAlone) {
+    const auto picture = [](int x, int y) { return quadrants(x, y, 64, 48); };
+    test::JpegOptions progressive;
+    progressive.progressive = true;
+    // Start-of-scan look-alikes in metadata.
+    for (int i = 0; i < 300; ++i) progressive.app1.insert(progressive.app1.end(), {0xFF, 0xDA, 0x00, 0x08});
+    Bytes jpeg = test::encodeJpeg(64, 48, picture, progressive);
+    const Bytes baseline = test::encodeJpeg(64, 48, picture);
+    // What follows the end of the picture is not read.
+    jpeg.insert(jpeg.end(), baseline.begin(), baseline.end());
+    // libjpeg's simple progression codes three components in ten scans.
+    EXPECT_EQ(image_decoding::jpegScanCount(jpeg, 500), 10);
+    EXPECT_EQ(image_decoding::jpegScanCount(jpeg, 3), 4);
+    EXPECT_EQ(image_decoding::jpegScanCount(baseline, 500), 1);
+    EXPECT_EQ(image_decoding::jpegScanCount(Bytes(baseline.begin(), baseline.begin() + 200), 500), 0);
+    EXPECT_EQ(image_decoding::jpegScanCount(Bytes{0x89, 'P', 'N', 'G'}, 500), 0);
+}
+
 TEST(PixelImageBufferLoad, TransparencyIsFlattenedOverWhite) {
     const Bytes png = test::encodeRgbaPng(3, 1, [](int x, int) {
         const std::uint8_t alpha[3] = {255, 128, 0};

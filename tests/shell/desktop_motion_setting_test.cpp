@@ -39,27 +39,36 @@ TEST(DesktopMotionSetting, KdeAnimationSpeedZeroMeansReducedMotion) {
 }
 
 // A gsettings that answers `get` at once and then watches, leaving a mark
-// when it is asked to watch: the reader asks that once it has the answer.
+// when it is asked to watch (the reader asks that once it has the answer):
+// its monitor runs `watch` (shell commands), notes its process id, and stays.
 class FakeGsettings {
 public:
-    explicit FakeGsettings(const char* answer) : path_(qgetenv("PATH")) {
+    explicit FakeGsettings(const char* answer, const char* watch = "") : path_(qgetenv("PATH")) {
         const auto script = folder_.path() / "gsettings";
         std::ofstream(script) << "#!/bin/sh\n"
                                  "if [ \"$1\" = get ]; then echo "
                               << answer << "; exit 0; fi\n"
                               << "touch '" << watching().string() << "'\n"
-                              << "exec sleep 30\n";
+                              << watch << "\necho $$ > " << monitorPidFile().string() << "\nexec sleep 30\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         qputenv("PATH", QByteArray::fromStdString(folder_.path().string()) + ":" + path_);
     }
     ~FakeGsettings() { qputenv("PATH", path_); }
 
     std::filesystem::path watching() const { return folder_.path() / "watching"; }
+    std::filesystem::path monitorPidFile() const { return folder_.path() / "monitor.pid"; }
 
 private:
     test::TempDir folder_;
     QByteArray path_;
 };
+
+// Running, as opposed to gone or ended and not yet reaped.
+bool running(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string id, name, state;
+    return stat >> id >> name >> state && state != "Z";
+}
 
 // Made with the desktop window at start-up: it must not wait for the answer.
 // The fake answers at once, so a constructor that waited would already hold it.
@@ -85,6 +94,22 @@ TEST(DesktopMotionSetting, TheDesktopIsAskedWithoutWaitingAndTheAnswerArrivesAsA
         EXPECT_FALSE(setting.reduceMotion());
         EXPECT_TRUE(changes.empty());
     }
+    qputenv("XDG_CURRENT_DESKTOP", desktop);
+}
+
+TEST(DesktopMotionSetting, TheMonitorsChangesArriveAndItEndsWithTheSetting) {
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    // A line in two writes.
+    FakeGsettings gsettings("true", "printf 'enable-animations: fa'; sleep 0.2; printf 'lse\\n'");
+    std::string pid;
+    {
+        DesktopMotionSetting setting;
+        EXPECT_TRUE(test::processEventsUntil([&] { return setting.reduceMotion(); }));
+        ASSERT_TRUE(test::processEventsUntil([&] { return bool(std::ifstream(gsettings.monitorPidFile()) >> pid); }));
+        EXPECT_TRUE(running(pid));
+    }
+    EXPECT_TRUE(test::processEventsUntil([&] { return !running(pid); }));
     qputenv("XDG_CURRENT_DESKTOP", desktop);
 }
 

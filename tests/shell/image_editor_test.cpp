@@ -232,6 +232,28 @@ TEST(ImageCropMaths, TheFitCoversTheFrameAndOverflowsOnlyWhereThePictureIsLonger
     EXPECT_EQ(cropPreviewSize(300, std::nullopt), QSizeF(300, 300 / 1.6));
 }
 
+TEST(ImageCropPicture, SharesRowsOfWidthTimesFourBytesOnlyWhenTheBufferHoldsThem) {
+    const auto buffer = [](std::int64_t width, std::int64_t height, std::size_t bytes) {
+        PixelImageBuffer picture{width, height, nullptr};
+        auto rgba = std::make_shared<std::vector<std::uint8_t>>(bytes);
+        for (std::size_t i = 0; i < bytes; ++i) (*rgba)[i] = std::uint8_t(i);
+        picture.rgba = rgba;
+        return picture;
+    };
+    const PixelImageBuffer picture = buffer(3, 2, 24);
+    const QImage image = pictureImage(picture);
+    ASSERT_EQ(image.size(), QSize(3, 2));
+    EXPECT_EQ(image.bytesPerLine(), 12);
+    EXPECT_EQ(image.constBits(), picture.rgba->data());
+    EXPECT_EQ(image.pixelColor(2, 1), QColor(20, 21, 22, 23));
+
+    EXPECT_TRUE(pictureImage(buffer(3, 2, 23)).isNull());
+    // Sizes whose product of bytes wraps to the 64 bytes the buffer holds.
+    const std::int64_t wraps = (std::int64_t(1) << 62) + 4;
+    EXPECT_TRUE(pictureImage(buffer(wraps, 4, 64)).isNull());
+    EXPECT_TRUE(pictureImage(buffer(4, wraps, 64)).isNull());
+}
+
 TEST_F(ImageEditorTest, ADragOnThePreviewMovesTheCentreByTheOverflowAndStaysInsideTheUnitRange) {
     auto& editor = show();
     model->setImageAssets({photo("wide.png", 1600, 200)});

@@ -207,6 +207,8 @@ TEST_F(NotchWindowControllerTest, TheContentFillsThePanelInsideItsInsetsAndCanBe
     QPointer<QWidget> old = root;
     auto* replacement = new QWidget;
     panel().setContentView(replacement);
+    EXPECT_FALSE(old->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(old.isNull());
     EXPECT_EQ(panel().contentView(), replacement);
     EXPECT_EQ(replacement->size(), QSize(690, 336));

@@ -16,6 +16,7 @@
 #include "geometry/panel_frame.hpp"
 #include "panel/notch_panel.hpp"
 #include "panel/notch_root_view.hpp"
+#include "panel/notch_window_controller.hpp"
 #include "platform/qt/notch_view_model_bridge.hpp"
 #include "tests/state/model_harness.hpp"
 
@@ -30,7 +31,7 @@ public:
         bridge_ = std::make_unique<NotchViewModelBridge>(*model_);
         panel_ = std::make_unique<NotchPanel>();
         panel_->setContentView(new NotchRootView(*bridge_));
-        const double inset = panelLayout(PanelLayoutInputs::of(*model_)).hostingInset;
+        const double inset = panelLayout(panelLayoutInputs(*model_)).hostingInset;
         panel_->windowContentView()->setHostingInsets(QMarginsF(inset, 0, inset, 0));
         panel_->setAttribute(Qt::WA_DontShowOnScreen);
         panel_->resize(760, 300);

@@ -90,6 +90,21 @@ TEST(FilePreferences, UnreadableFileIsMovedAsideAndNothingIsLost) {
     EXPECT_EQ(kept, 3);
 }
 
+TEST(FilePreferences, ANumberBeyondTheDoubleRangeCostsOnlyItsKey) {
+    test::TempDir folder;
+    const auto file = folder.path() / "preferences.json";
+    test::writeFile(file, R"({"notchPlacement": "left", "sideExpandedWidth": 1e999, "pins": [-1e999, "shape"]})");
+    auto logger = std::make_shared<test::RecordingLogger>();
+    FilePreferences preferences(file, logger);
+    EXPECT_EQ(preferences.stringValue("notchPlacement"), "left");
+    EXPECT_EQ(preferences.value("sideExpandedWidth"), std::nullopt);
+    EXPECT_EQ(preferences.value("pins"), json::array({nullptr, "shape"}));
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_TRUE(logger->lines.empty());
+    preferences.setValue("launchAtLogin", true);
+    EXPECT_EQ(FilePreferences(file, nullptr).stringValue("notchPlacement"), "left");
+}
+
 TEST(FilePreferences, AFileNestedTooDeeplyIsMovedAsideNotFollowedDownTheStack) {
     test::TempDir folder;
     const auto file = folder.path() / "preferences.json";

@@ -2,7 +2,10 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 
+#include <chrono>
+#include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "app/app_delegate.hpp"
 #include "platform/qt/qt_image_decoder.hpp"
 #include "render/image_pixelizer.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace glimora {
 namespace {
@@ -121,6 +125,9 @@ TEST(QtImageDecoder, PicturesBeyondTheLimitsAndNonPicturesAreRefused) {
     EXPECT_FALSE(decodePictureWithQtFallback(netpbm("P4\n16385 16384\n", 16384 * 2049), 2048));
     // A side longer than any picture the core reads.
     EXPECT_FALSE(decodePictureWithQtFallback(netpbm("P6\n70000 1\n255\n", 70000 * 3), 2048));
+    // Qt's own limit, judged from the header.
+    EXPECT_FALSE(qtPictureRefusal(netpbm("P6\n4096 4096\n255\n", 0)));
+    EXPECT_EQ(qtPictureRefusal(netpbm("P6\n4097 4096\n255\n", 0)), QtPictureRefusal::tooManyPixels);
     const auto ppm = [&netpbm](const std::string& header) { return netpbm(header, 64); };
     // A readable one of the same kind.
     const auto small = decodePictureWithQtFallback(ppm("P6\n4 2\n255\n"), 2048);
@@ -128,6 +135,43 @@ TEST(QtImageDecoder, PicturesBeyondTheLimitsAndNonPicturesAreRefused) {
     EXPECT_EQ(small->width, 4);
     EXPECT_EQ(small->bytes()[0], 0x80);
     EXPECT_EQ(small->bytes()[3], 255);
+}
+
+// Files of a few hundred bytes that Qt would spend seconds on: refused from
+// their headers, before the fallback lets Qt decode anything.
+TEST(QtImageDecoder, CostlyPicturesAreRefusedBeforeDecoding) {
+    const auto refusedFast = [](const Bytes& bytes, QtPictureRefusal reason, const char* what) {
+        EXPECT_EQ(qtPictureRefusal(bytes), reason) << what;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(decodePictureWithQtFallback(bytes, 2048)) << what;
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        std::cout << what << ": refused in " << took.count() << " ms\n";
+    };
+    const std::filesystem::path finds = GLIMORA_TEST_DATA "/../fuzz/corpus/qt_image_decoder";
+    // 11776 x 12289 pixels declared in 31 bytes.
+    refusedFast(test::readFile(finds / "tall-gif-declares-11776x12289"), QtPictureRefusal::tooManyPixels, "GIF");
+    // A baseline JPEG declaring 2072 x 65281 pixels, cut off after 40 bytes
+    // of scan: libjpeg would fill all 135 million pixels in grey.
+    refusedFast(test::readFile(finds / "jpeg-slow-through-qt"), QtPictureRefusal::tooManyPixels, "cut JPEG");
+
+    // A progressive JPEG whose last scan is repeated: libjpeg walks every
+    // block again for each repeat. The core stops at the same count.
+    QByteArray progressive;
+    QBuffer device(&progressive);
+    device.open(QIODevice::WriteOnly);
+    QImageWriter writer(&device, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    QImage flat(64, 64, QImage::Format_RGB32);
+    flat.fill(Qt::gray);
+    ASSERT_TRUE(writer.write(flat));
+    Bytes jpeg(progressive.begin(), progressive.end());
+    EXPECT_FALSE(qtPictureRefusal(jpeg));
+    EXPECT_TRUE(decodePictureWithQtFallback(jpeg, 2048));
+    const std::uint8_t startOfScan[] = {0xFF, 0xDA};
+    const Bytes lastScan(std::find_end(jpeg.begin(), jpeg.end(), std::begin(startOfScan), std::end(startOfScan)),
+                         jpeg.end() - 2);  // up to the end-of-image marker
+    for (int repeat = 0; repeat < 500; ++repeat) jpeg.insert(jpeg.end() - 2, lastScan.begin(), lastScan.end());
+    refusedFast(jpeg, QtPictureRefusal::tooManyScans, "JPEG of 500 scans more");
 }
 
 }  // namespace
