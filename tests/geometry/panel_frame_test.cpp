@@ -5,7 +5,7 @@
 #include <map>
 
 #include "geometry/panel_frame.hpp"
-#include "state/notch_view_model.hpp"
+#include "tests/geometry/layout_inputs_of.hpp"
 #include "tests/state/model_harness.hpp"
 
 namespace glimora {
@@ -16,13 +16,7 @@ const PanelRect fullHd{0, 0, 1920, 1080};
 // The frame of the panel for this editor state, from the inputs the panel
 // takes of the model.
 PanelRect frameFor(const NotchViewModel& model, const PanelRect& screen, const PanelRect& workArea) {
-    PanelLayoutInputs inputs;
-    inputs.metrics = model.metrics();
-    inputs.placement = model.notchPlacement();
-    inputs.expanded = model.expanded();
-    inputs.expandedPanelHeight = model.expandedPanelHeight();
-    inputs.sidePanelWidth = model.resolvedSideWidth();
-    const PanelLayout layout = panelLayout(inputs);
+    const PanelLayout layout = panelLayout(test::layoutInputsOf(model));
     return panelFrame(screen, workArea, model.notchPlacement(), layout.width, layout.height);
 }
 

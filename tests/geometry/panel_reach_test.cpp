@@ -3,7 +3,7 @@
 #include <array>
 
 #include "geometry/panel_reach.hpp"
-#include "state/notch_view_model.hpp"
+#include "tests/geometry/layout_inputs_of.hpp"
 #include "tests/state/model_harness.hpp"
 
 namespace glimora {
@@ -15,12 +15,8 @@ struct PanelReachTest : ::testing::Test {
 
     // What the panel controller hands over of the model.
     PanelReachInputs inputs(NotchPlacement placement) const {
-        PanelLayoutInputs layout;
-        layout.metrics = model->metrics();
-        layout.placement = model->notchPlacement();
-        layout.expandedPanelHeight = model->expandedPanelHeight();
-        layout.sidePanelWidth = model->resolvedSideWidth();
-        return {layout, [this, placement](NotchTab tab) { return model->expandedPanelHeight(placement, tab); },
+        return {test::layoutInputsOf(*model),
+                [this, placement](NotchTab tab) { return model->expandedPanelHeight(placement, tab); },
                 model->selectedTab(), 0};
     }
 

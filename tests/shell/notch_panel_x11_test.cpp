@@ -360,22 +360,7 @@ TEST_F(NotchPanelX11, SettingsFromTheCommandLineMoveThePanelLeftAndKeepIt) {
 TEST_F(NotchPanelX11, WithoutATrayARightClickOpensTheStatusMenu) {
     ASSERT_NO_FATAL_FAILURE(start("top"));
     ASSERT_TRUE(frameBecomes({800, 0, 320, 28}));
-    const auto popups = [&] {
-        // Menus are override-redirect windows, outside the client list.
-        Window rootReturn = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        std::vector<Window> found;
-        XSync(x11.display(), False);
-        XQueryTree(x11.display(), x11.root(), &rootReturn, &parent, &children, &count);
-        for (unsigned i = 0; i < count; ++i) {
-            XWindowAttributes attributes{};
-            if (XGetWindowAttributes(x11.display(), children[i], &attributes) && attributes.override_redirect &&
-                attributes.map_state == IsViewable && attributes.height > 100)
-                found.push_back(children[i]);
-        }
-        if (children) XFree(children);
-        return found;
-    };
+    const auto popups = [&] { return x11.popupMenus(); };
     ASSERT_TRUE(popups().empty());
     ASSERT_TRUE(clickAt(960, 14, 3));
     ASSERT_TRUE(waitUntil([&] { return popups().size() == 1; }, 5s)) << "no menu opened";

@@ -307,23 +307,6 @@ TEST_F(PanelAmongWindows, AfterItsFileDialogsThePanelHasTheFocusAndTheFolderDial
     EXPECT_TRUE(waitUntil([&] { return x11.activeWindow() == panel; }, 5s));
 }
 
-// Menus are override-redirect windows, outside the client list.
-std::vector<Window> popupMenus(X11& x11) {
-    Window rootReturn = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    std::vector<Window> found;
-    XSync(x11.display(), False);
-    XQueryTree(x11.display(), x11.root(), &rootReturn, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes attributes{};
-        if (XGetWindowAttributes(x11.display(), children[i], &attributes) && attributes.override_redirect &&
-            attributes.map_state == IsViewable && attributes.height > 100)
-            found.push_back(children[i]);
-    }
-    if (children) XFree(children);
-    return found;
-}
-
 TEST_F(PanelAmongWindows, ARightClickAnywhereOnTheOpenRightPanelOpensTheMenu) {
     ASSERT_NO_FATAL_FAILURE(start(NotchPlacement::right));
     // A window under the open panel's lower part, to see where clicks go.
@@ -343,10 +326,10 @@ TEST_F(PanelAmongWindows, ARightClickAnywhereOnTheOpenRightPanelOpensTheMenu) {
     for (const QPoint point : inside) {
         SCOPED_TRACE(std::to_string(point.x()) + "," + std::to_string(point.y()));
         ASSERT_TRUE(clickAt(point.x(), point.y(), 3));
-        EXPECT_TRUE(waitUntil([&] { return popupMenus(x11).size() == 1; }, 3s)) << "no menu opened";
+        EXPECT_TRUE(waitUntil([&] { return x11.popupMenus().size() == 1; }, 3s)) << "no menu opened";
         if (point == QPoint(1700, 819)) x11.screenshot(artefacts + "right-click-menu");
         ASSERT_TRUE(xdotool({"key", "Escape"}));
-        ASSERT_TRUE(waitUntil([&] { return popupMenus(x11).empty(); }, 3s));
+        ASSERT_TRUE(waitUntil([&] { return x11.popupMenus().empty(); }, 3s));
         EXPECT_EQ(x11.frame(panel), open);
     }
     // One row lower at x 1700 is outside the outline: the click goes to the
@@ -354,7 +337,7 @@ TEST_F(PanelAmongWindows, ARightClickAnywhereOnTheOpenRightPanelOpensTheMenu) {
     ASSERT_TRUE(clickAt(1700, 820, 3));
     EXPECT_TRUE(waitUntil([&] { return XCheckTypedWindowEvent(x11.display(), below, ButtonPress, &event); }, 3s))
         << "the click below the outline did not reach the window below";
-    EXPECT_TRUE(popupMenus(x11).empty());
+    EXPECT_TRUE(x11.popupMenus().empty());
 }
 
 TEST_F(PanelAmongWindows, ATabOpensAtItsTop) {

@@ -286,6 +286,24 @@ public:
         return found;
     }
 
+    // Menus on screen: override-redirect windows (outside the client list)
+    // taller than a tooltip.
+    std::vector<Window> popupMenus() const {
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        std::vector<Window> found;
+        XSync(display_, False);
+        XQueryTree(display_, root(), &rootReturn, &parent, &children, &count);
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (XGetWindowAttributes(display_, children[i], &attributes) && attributes.override_redirect &&
+                attributes.map_state == IsViewable && attributes.height > 100)
+                found.push_back(children[i]);
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
     bool isViewable(Window window) const {
         XWindowAttributes attributes{};
         return XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsViewable;
