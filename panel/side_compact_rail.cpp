@@ -35,7 +35,7 @@ SideCompactRail::SideCompactRail(NotchViewModelBridge& bridge, double curveSafeI
     const auto sync = [this] {
         expand_->setSymbol(CompactCapsule::expandSymbol(bridge_.model().notchPlacement()), 11, FontWeight::bold);
     };
-    QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [this, sync](const NotchViewModelBridge::PropSet& props) {
+    QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [sync](const NotchViewModelBridge::PropSet& props) {
         if (NotchViewModelBridge::contains(props, NotchViewModel::Prop::notchPlacement)) sync();
     });
     sync();
