@@ -258,20 +258,22 @@ void AppDelegate::openScreenSaverBundle() {
                                           "with the package or with cmake --install before setting it up.");
         return;
     }
+    // How to hand the saver to XScreenSaver is told once, before its own
+    // dialog opens: a dialog of another program mapped afterwards would stack
+    // over this alert and hide it while it waits for an answer.
+    Preferences& preferences = *model_->services().preferences;
+    const auto told = preferences.value(screenSaverSetupToldKey);
+    if (!(told && told->is_boolean() && told->get<bool>())) {
+        if (environment_.alerts)
+            environment_.alerts->runModal(std::string(screenSaverSetupTitle), std::string(screenSaverSetupText));
+        preferences.setValue(screenSaverSetupToldKey, true);
+    }
     if (!environment_.screenSaver->open(*saver)) {
         if (environment_.alerts)
             environment_.alerts->runModal("Could not open Screen Saver settings",
                                           "ombriq-saver was found, but its settings could not be opened. Run "
                                           "ombriq-saver --configure to set it up.");
-        return;
     }
-    // The saver's own dialog is up; how to hand it to XScreenSaver is told once.
-    Preferences& preferences = *model_->services().preferences;
-    const auto told = preferences.value(screenSaverSetupToldKey);
-    if (told && told->is_boolean() && told->get<bool>()) return;
-    if (environment_.alerts)
-        environment_.alerts->runModal(std::string(screenSaverSetupTitle), std::string(screenSaverSetupText));
-    preferences.setValue(screenSaverSetupToldKey, true);
 }
 
 }  // namespace glimora

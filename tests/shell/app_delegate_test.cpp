@@ -462,9 +462,14 @@ TEST(ScreenSaverSetup, FoundSaverIsOpenedAndAFailedOpenSaysSo) {
     AppHarness harness;
     harness.screenSaver->location = "/opt/glimora/bin/ombriq-saver";
     auto delegate = harness.make();
+    std::size_t openedWhileTold = 99;
+    harness.alerts->onRun = [&] { openedWhileTold = harness.screenSaver->opened.size(); };
     delegate->openScreenSaverBundle();
+    harness.alerts->onRun = nullptr;
     EXPECT_EQ(harness.screenSaver->opened, std::vector<std::filesystem::path>{"/opt/glimora/bin/ombriq-saver"});
-    // The first time only, the user learns how to add the saver to XScreenSaver.
+    // The first time only, the user learns how to add the saver to XScreenSaver,
+    // before its dialog opens (a later window would cover the alert).
+    EXPECT_EQ(openedWhileTold, 0u);
     ASSERT_EQ(harness.alerts->alerts.size(), 1u);
     EXPECT_EQ(harness.alerts->alerts[0].first, "Add Ombriq to XScreenSaver");
     EXPECT_NE(harness.alerts->alerts[0].second.find("“\"Ombriq\" ombriq-saver --root”"), std::string::npos);

@@ -2,6 +2,7 @@
 // journal, in order, next to the model's fakes.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -126,8 +127,11 @@ class RecordingAlerts final : public AlertPresenter {
 public:
     void runModal(const std::string& messageText, const std::string& informativeText) override {
         alerts.emplace_back(messageText, informativeText);
+        if (onRun) onRun();
     }
     std::vector<std::pair<std::string, std::string>> alerts;
+    // Runs while the alert is up, as a modal loop would.
+    std::function<void()> onRun;
 };
 
 struct AppHarness {
