@@ -210,7 +210,6 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
                                      QStringLiteral("photo"), [&m] { m.useCurrentImageAsShaderSource(); }, this);
     currentImageButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold);
     currentImageButton_->setContentAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    currentImageButton_->setHorizontalPadding(10);
     column->addWidget(currentImageButton_);
 
     // 8. Desktop.

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "editors/tab_editor.hpp"
@@ -55,6 +56,24 @@ T* findNamed(QWidget* root, const QString& name) {
     for (T* child : root->findChildren<T*>())
         if (child->accessibleName() == name && child->isVisibleTo(root)) return child;
     return nullptr;
+}
+
+// The first and last columns where `widget`, drawn with its children on
+// black, shows its light label (a green above 60): where its ink begins and
+// ends. {-1, -1} when nothing is drawn.
+inline std::pair<int, int> inkColumns(QWidget* widget) {
+    QImage drawn(widget->size(), QImage::Format_RGB32);
+    drawn.fill(Qt::black);
+    widget->render(&drawn, QPoint(), QRegion(), QWidget::DrawChildren);
+    int first = -1, last = -1;
+    for (int x = 0; x < drawn.width(); ++x)
+        for (int y = 0; y < drawn.height(); ++y)
+            if (qGreen(drawn.pixel(x, y)) > 60) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
 }
 
 // Counts the model's notifications per property while attached.

@@ -87,20 +87,10 @@ TEST_F(ExportEditorTest, TheFolderRowOpensTheFolderPanelAndItsSymbolsSitAtItsEdg
     // (under 2 and 4 px) lie between them and the edges.
     QWidget* row = test::findNamed(&editor, "Choose output folder");
     ASSERT_NE(row, nullptr);
-    QImage drawn(row->size(), QImage::Format_RGB32);
-    drawn.fill(Qt::black);
-    row->render(&drawn, QPoint(), QRegion(), QWidget::DrawChildren);
-    int first = -1, last = -1;
-    for (int x = 0; x < drawn.width(); ++x)
-        for (int y = 0; y < drawn.height(); ++y)
-            if (qGreen(drawn.pixel(x, y)) > 60) {
-                if (first < 0) first = x;
-                last = x;
-                break;
-            }
+    const auto [first, last] = test::inkColumns(row);
     EXPECT_GE(first, 0);
     EXPECT_LE(first, 2);
-    EXPECT_GE(last, drawn.width() - 5);
+    EXPECT_GE(last, row->width() - 5);
     test::click(row);
     ASSERT_EQ(harness.dialogs->openRequests.size(), 1u);
     EXPECT_TRUE(harness.dialogs->openRequests[0].canChooseDirectories);

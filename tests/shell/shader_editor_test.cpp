@@ -85,6 +85,12 @@ TEST_F(ShaderEditorTest, TheCurrentImageRowFollowsThePhotosAndSidePairsStack) {
     test::settle();
     QWidget* use = test::findNamed(&editor, "Use current image");
     ASSERT_NE(use, nullptr);
+    // The label spans the whole button: the photo symbol at its left edge, the
+    // chevron at its right (only the drawings' own margins between).
+    const auto [first, last] = test::inkColumns(use);
+    EXPECT_GE(first, 0);
+    EXPECT_LE(first, 2);
+    EXPECT_GE(last, use->width() - 5);
     test::click(use);
     test::settle();
     EXPECT_EQ(model->shaderSourceName(), "sea.png");
