@@ -19,7 +19,7 @@ inline bool isSidePlacement(NotchPlacement placement) {
 }
 
 // What the layout needs of the editor state (the panel takes it from the
-// model: panelLayoutInputs).
+// model: state/panel_layout_inputs.hpp).
 struct PanelLayoutInputs {
     NotchMetrics metrics;
     NotchPlacement placement = NotchPlacement::top;

@@ -41,16 +41,6 @@ private:
 
 }  // namespace
 
-PanelLayoutInputs panelLayoutInputs(const NotchViewModel& model) {
-    PanelLayoutInputs inputs;
-    inputs.metrics = model.metrics();
-    inputs.placement = model.notchPlacement();
-    inputs.expanded = model.expanded();
-    inputs.expandedPanelHeight = model.expandedPanelHeight();
-    inputs.sidePanelWidth = model.resolvedSideWidth();
-    return inputs;
-}
-
 PanelReachInputs panelReachInputs(const NotchViewModel& model, NotchPlacement placement) {
     return {panelLayoutInputs(model),
             [&model, placement](NotchTab tab) { return model.expandedPanelHeight(placement, tab); },

@@ -17,6 +17,7 @@
 #include "panel/notch_panel.hpp"
 #include "platform/qt/notch_view_model_bridge.hpp"
 #include "state/notch_view_model.hpp"
+#include "state/panel_layout_inputs.hpp"
 
 class QMenu;
 class QScreen;
@@ -26,9 +27,7 @@ class QWindow;
 
 namespace glimora {
 
-// What the panel's layout needs of the editor state.
-PanelLayoutInputs panelLayoutInputs(const NotchViewModel& model);
-// The same, with what the panel's reach at `placement` needs of the model.
+// The panel's layout inputs (panelLayoutInputs), with what the panel's reach at `placement` needs of the model.
 PanelReachInputs panelReachInputs(const NotchViewModel& model, NotchPlacement placement);
 
 class NotchWindowController {

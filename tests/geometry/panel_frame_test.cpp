@@ -5,7 +5,7 @@
 #include <map>
 
 #include "geometry/panel_frame.hpp"
-#include "tests/geometry/layout_inputs_of.hpp"
+#include "state/panel_layout_inputs.hpp"
 #include "tests/state/model_harness.hpp"
 
 namespace glimora {
@@ -16,7 +16,7 @@ const PanelRect fullHd{0, 0, 1920, 1080};
 // The frame of the panel for this editor state, from the inputs the panel
 // takes of the model.
 PanelRect frameFor(const NotchViewModel& model, const PanelRect& screen, const PanelRect& workArea) {
-    const PanelLayout layout = panelLayout(test::layoutInputsOf(model));
+    const PanelLayout layout = panelLayout(panelLayoutInputs(model));
     return panelFrame(screen, workArea, model.notchPlacement(), layout.width, layout.height);
 }
 

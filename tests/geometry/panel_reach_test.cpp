@@ -3,7 +3,7 @@
 #include <array>
 
 #include "geometry/panel_reach.hpp"
-#include "tests/geometry/layout_inputs_of.hpp"
+#include "state/panel_layout_inputs.hpp"
 #include "tests/state/model_harness.hpp"
 
 namespace glimora {
@@ -15,7 +15,7 @@ struct PanelReachTest : ::testing::Test {
 
     // What the panel controller hands over of the model.
     PanelReachInputs inputs(NotchPlacement placement) const {
-        return {test::layoutInputsOf(*model),
+        return {panelLayoutInputs(*model),
                 [this, placement](NotchTab tab) { return model->expandedPanelHeight(placement, tab); },
                 model->selectedTab(), 0};
     }
