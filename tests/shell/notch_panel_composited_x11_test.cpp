@@ -71,23 +71,8 @@ protected:
     }
 
     Window mapWindow(int x, int y, int width, int height) {
-        Display* display = x11->display();
-        const Window window =
-            XCreateSimpleWindow(display, x11->root(), x, y, unsigned(width), unsigned(height), 0, 0, backdropColor);
-        XSizeHints hints{};
-        hints.flags = USPosition | USSize;
-        hints.x = x;
-        hints.y = y;
-        hints.width = width;
-        hints.height = height;
-        XSetWMNormalHints(display, window, &hints);
-        const long motif[5] = {2, 0, 0, 0, 0};  // no decorations
-        XChangeProperty(display, window, x11->atom("_MOTIF_WM_HINTS"), x11->atom("_MOTIF_WM_HINTS"), 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(motif), 5);
-        XStoreName(display, window, "Another Program");
-        XMapWindow(display, window);
-        XSync(display, False);
-        EXPECT_TRUE(waitUntil([&] { return x11->isViewable(window); }));
+        const Window window = x11->mapOtherWindow({x, y, width, height, backdropColor, false});
+        EXPECT_TRUE(x11->isViewable(window));
         return window;
     }
 

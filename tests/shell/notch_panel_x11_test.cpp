@@ -87,28 +87,8 @@ protected:
     // the window manager is asked to respect.
     Window otherWindow(int x, int y, int width, int height, long events = 0, bool decorated = true,
                        unsigned long color = 0x3366AA) {
-        Display* display = x11.display();
-        const Window window = XCreateSimpleWindow(display, x11.root(), x, y, unsigned(width), unsigned(height), 0,
-                                                  0, color);
-        XSizeHints hints{};
-        hints.flags = USPosition | USSize;
-        hints.x = x;
-        hints.y = y;
-        hints.width = width;
-        hints.height = height;
-        XSetWMNormalHints(display, window, &hints);
-        XStoreName(display, window, "Another Program");
-        if (!decorated) {
-            // Motif hints: decorations given, none of them.
-            const long motif[5] = {2, 0, 0, 0, 0};
-            XChangeProperty(display, window, x11.atom("_MOTIF_WM_HINTS"), x11.atom("_MOTIF_WM_HINTS"), 32,
-                            PropModeReplace, reinterpret_cast<const unsigned char*>(motif), 5);
-        }
-        XSelectInput(display, window, events | StructureNotifyMask);
-        XMapWindow(display, window);
-        XSync(display, False);
+        const Window window = x11.mapOtherWindow({x, y, width, height, color, decorated, events});
         ownWindows.push_back(window);
-        waitUntil([&] { return x11.isViewable(window); });
         return window;
     }
 

@@ -67,22 +67,8 @@ protected:
 
     // A window of another program (this test's connection), where asked.
     Window otherWindow(int x, int y, int width, int height, long events = 0) {
-        Display* display = x11.display();
-        const Window window = XCreateSimpleWindow(display, x11.root(), x, y, unsigned(width), unsigned(height), 0, 0,
-                                                  0x3366AA);
-        XSizeHints hints{};
-        hints.flags = USPosition | USSize;
-        hints.x = x;
-        hints.y = y;
-        hints.width = width;
-        hints.height = height;
-        XSetWMNormalHints(display, window, &hints);
-        XStoreName(display, window, "Another Program");
-        XSelectInput(display, window, events | StructureNotifyMask);
-        XMapWindow(display, window);
-        XSync(display, False);
+        const Window window = x11.mapOtherWindow({x, y, width, height, 0x3366AA, true, events});
         ownWindows.push_back(window);
-        waitUntil([&] { return x11.isViewable(window); });
         return window;
     }
 

@@ -286,6 +286,38 @@ public:
         return found;
     }
 
+    // Maps a window of "another program" (this connection) at a place the
+    // window manager is asked to respect, and waits until it is viewable.
+    struct OtherWindow {
+        int x = 0, y = 0, width = 0, height = 0;
+        unsigned long color = 0x3366AA;
+        bool decorated = true;
+        long events = 0;
+    };
+    Window mapOtherWindow(const OtherWindow& want) const {
+        const Window window = XCreateSimpleWindow(display_, root(), want.x, want.y, unsigned(want.width),
+                                                  unsigned(want.height), 0, 0, want.color);
+        XSizeHints hints{};
+        hints.flags = USPosition | USSize;
+        hints.x = want.x;
+        hints.y = want.y;
+        hints.width = want.width;
+        hints.height = want.height;
+        XSetWMNormalHints(display_, window, &hints);
+        XStoreName(display_, window, "Another Program");
+        if (!want.decorated) {
+            // Motif hints: decorations given, none of them.
+            const long motif[5] = {2, 0, 0, 0, 0};
+            XChangeProperty(display_, window, atom("_MOTIF_WM_HINTS"), atom("_MOTIF_WM_HINTS"), 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(motif), 5);
+        }
+        XSelectInput(display_, window, want.events | StructureNotifyMask);
+        XMapWindow(display_, window);
+        XSync(display_, False);
+        waitUntil([&] { return isViewable(window); });
+        return window;
+    }
+
     // Menus on screen: override-redirect windows (outside the client list)
     // taller than a tooltip.
     std::vector<Window> popupMenus() const {
