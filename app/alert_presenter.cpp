@@ -13,8 +13,8 @@ QString paragraph(const QString& text) {
            QStringLiteral("</p>");
 }
 
-// The next quoted part at or after `from`, a pair of “” or of "": its first
-// and one-past-last index.
+// The next quoted part at or after `from`, a pair of “” or of "": the index
+// of its opening quote and one past its closing one.
 std::pair<qsizetype, qsizetype> nextQuoted(const QString& text, qsizetype from) {
     const qsizetype curly = text.indexOf(QChar(0x201C), from);
     const qsizetype straight = text.indexOf(QLatin1Char('"'), from);
@@ -42,9 +42,15 @@ QString alertTextHtml(const std::string& text) {
         if (!quoted.contains(QLatin1Char('-'))) continue;
         html += paragraph(plain.mid(at, open - at));
         // A paragraph whose line is never broken (Qt's "pre" white space).
-        html += QStringLiteral("<p style=\"white-space:pre; margin:6px 0 6px 12px\">") + quoted.toHtmlEscaped() +
-                QStringLiteral("</p>");
+        // On a line of its own the command needs no quotes to set it off,
+        // and a copied line is exactly what is to be typed.
+        html += QStringLiteral("<p style=\"white-space:pre; margin:6px 0 6px 12px\">") +
+                quoted.mid(1, quoted.size() - 2).toHtmlEscaped() + QStringLiteral("</p>");
         at = close;
+        // The sentence's full stop after the command would stand alone.
+        if (at < plain.size() && plain[at] == QLatin1Char('.') &&
+            (at + 1 == plain.size() || plain[at + 1].isSpace()))
+            ++at;
     }
     html += paragraph(plain.mid(at));
     return QStringLiteral("<qt>") + html + QStringLiteral("</qt>");

@@ -34,7 +34,7 @@ inline constexpr std::string_view screenSaverSetupTitle = "Add Ombriq to XScreen
 inline constexpr std::string_view screenSaverSetupText =
     "Ombriq runs as a program of XScreenSaver. Add the line “\"Ombriq\" ombriq-saver --root” to the programs "
     "in ~/.xscreensaver (after installing, it is listed as \"Ombriq\" in XScreenSaver's settings), "
-    "then choose it there. Its own settings are in the window that just opened.";
+    "then choose it there. Its own settings open in a window of their own next.";
 
 class AppDelegate {
 public:
