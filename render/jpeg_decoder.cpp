@@ -123,8 +123,9 @@ int jpegScanCount(std::span<const std::uint8_t> data, int limit) {
         if (marker == 0x01 || isRestart(marker)) continue;  // markers without a length
         if (at + 2 > data.size()) break;
         const std::size_t length = std::size_t(data[at]) << 8 | data[at + 1];
-        if (length < 2) break;
-        at += length;
+        // libjpeg reads on past a segment too short to hold its own length,
+        // so must the count, or such a segment would hide every scan after it.
+        at += length < 2 ? 2 : length;
         if (marker != 0xDA) continue;
         ++scans;
         // The entropy-coded data runs to the first marker other than a restart.

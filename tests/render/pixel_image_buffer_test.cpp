@@ -243,6 +243,10 @@ TEST(JpegScanCount, CountsTheScansOfThePictureAlone) {
     EXPECT_EQ(image_decoding::jpegScanCount(jpeg, 500), 10);
     EXPECT_EQ(image_decoding::jpegScanCount(jpeg, 3), 4);
     EXPECT_EQ(image_decoding::jpegScanCount(baseline, 500), 1);
+    // A segment too short for its length, which libjpeg steps over, hides no scan.
+    Bytes shortSegment = jpeg;
+    shortSegment.insert(shortSegment.begin() + 2, {0xFF, 0xEB, 0x00, 0x00});
+    EXPECT_EQ(image_decoding::jpegScanCount(shortSegment, 500), 10);
     EXPECT_EQ(image_decoding::jpegScanCount(Bytes(baseline.begin(), baseline.begin() + 200), 500), 0);
     EXPECT_EQ(image_decoding::jpegScanCount(Bytes{0x89, 'P', 'N', 'G'}, 500), 0);
 }
