@@ -16,8 +16,10 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -45,14 +47,16 @@ bool desktopIsKde() {
 // One run of gsettings, its output handed on line by line as it comes. A plain
 // child process rather than a QProcess, whose destructor waits for its
 // process to end: a run still going when it is dropped (at exit, say) is
-// killed and left for the system to reap, so nothing ever waits for gsettings.
+// killed and reaped at once, so nothing waits for gsettings to finish.
 class GsettingsRun {
 public:
     // Nothing when gsettings cannot be started.
     static std::unique_ptr<GsettingsRun> start(const QString& program, std::vector<std::string> arguments,
                                                std::function<void(const QByteArray& line)> onLine) {
         int ends[2];
-        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+        if (::pipe2(ends, O_CLOEXEC) != 0) return nullptr;
+        // Only our end waits for nothing: gsettings writes to a plain pipe.
+        ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -78,7 +82,11 @@ public:
         ::close(output_);
         if (pid_ > 0) {
             ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, WNOHANG);
+            // A killed process ends within a moment; reaping it is ours, or it
+            // stays a zombie while the program runs. A process that cannot die
+            // (stuck in the kernel) is given up on after 100 ms.
+            for (int tries = 0; tries < 100 && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++tries)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
 

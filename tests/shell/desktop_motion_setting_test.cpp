@@ -63,12 +63,8 @@ private:
     QByteArray path_;
 };
 
-// Running, as opposed to gone or ended and not yet reaped.
-bool running(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string id, name, state;
-    return stat >> id >> name >> state && state != "Z";
-}
+// Still there: running, or ended and not yet reaped (a zombie of ours).
+bool running(const std::string& pid) { return std::filesystem::exists("/proc/" + pid); }
 
 // Made with the desktop window at start-up: it must not wait for the answer.
 // The fake answers at once, so a constructor that waited would already hold it.
