@@ -133,6 +133,7 @@ pid_t startSaver(const std::filesystem::path& home, Window window) {
 }
 
 void stopSaver(pid_t pid) {
+    if (pid <= 0) return;  // never started: a kill of 0 would end this program's group
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
 }

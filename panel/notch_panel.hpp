@@ -42,9 +42,6 @@ public:
 
     // The region that takes input, in the panel's coordinates.
     QRegion inputShape() const;
-    // Whether the edge is left to a compositing manager (only the input is
-    // shaped) rather than cut by the window's shape.
-    bool blendsItsEdge() const { return blendsEdge_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -56,6 +53,8 @@ private:
 
     NotchWindowContentView* content_;
     CompositingManagerWatch* compositing_;
+    // Whether the edge is left to a compositing manager (only the input is
+    // shaped) rather than cut by the window's shape.
     bool blendsEdge_ = false;
     QPointer<QMenu> contextMenu_;
     std::function<void()> onSettingsRequest_;

@@ -41,11 +41,6 @@ private:
 
 }  // namespace
 
-PanelReachInputs panelReachInputs(const NotchViewModel& model, NotchPlacement placement) {
-    return {panelLayoutInputs(model),
-            [&model, placement](NotchTab tab) { return model.expandedPanelHeight(placement, tab); },
-            model.selectedTab(), int(std::min<std::size_t>(model.imageAssets().size(), INT_MAX))};
-}
 
 NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> model)
     : model_(model ? std::move(model) : std::make_shared<NotchViewModel>()),

@@ -27,9 +27,6 @@ class QWindow;
 
 namespace glimora {
 
-// The panel's layout inputs (panelLayoutInputs), with what the panel's reach at `placement` needs of the model.
-PanelReachInputs panelReachInputs(const NotchViewModel& model, NotchPlacement placement);
-
 class NotchWindowController {
 public:
     // A fresh model when none is given. Builds the panel with its root view

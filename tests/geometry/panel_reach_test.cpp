@@ -13,15 +13,8 @@ struct PanelReachTest : ::testing::Test {
     test::ModelHarness harness;
     std::unique_ptr<NotchViewModel> model = harness.make();
 
-    // What the panel controller hands over of the model.
-    PanelReachInputs inputs(NotchPlacement placement) const {
-        return {panelLayoutInputs(*model),
-                [this, placement](NotchTab tab) { return model->expandedPanelHeight(placement, tab); },
-                model->selectedTab(), 0};
-    }
-
     PanelRect reach(const PanelRect& screen, NotchPlacement placement) const {
-        return panelReach(inputs(placement), screen, screen, placement);
+        return panelReach(panelReachInputs(*model, placement), screen, screen, placement);
     }
 
     std::array<PanelRect, 4> reaches(const PanelRect& screen) {
