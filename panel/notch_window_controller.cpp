@@ -188,8 +188,9 @@ void NotchWindowController::handleResignKey() {
 }
 
 void NotchWindowController::handleDialogClosed(QWidget* dialog) {
-    // Only the user closes our dialogs, and the panel is still open only when
-    // the focus was with us or with a dialog of the panel's.
+    // The panel is still open only when the focus was with us or with a
+    // dialog of the panel's; a dialog closed by the program (the colour
+    // dialog when its well goes) hands the focus back the same way.
     if (dialog == panel_.get()) return;
     // A dialog opened from another of the application's windows (a file
     // dialog's own message) leaves the focus to that window.

@@ -9,13 +9,9 @@ double SystemClock::now() const {
     return std::chrono::duration<double>(sinceEpoch).count() - referenceDateUnixSeconds;
 }
 
-namespace {
-
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
-
-}  // namespace
 
 SteadyClock::SteadyClock() : start_(SystemClock().now()), steadyStart_(steadySeconds()) {}
 

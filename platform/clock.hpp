@@ -4,6 +4,9 @@
 
 namespace glimora {
 
+// Seconds on the monotonic clock, from an unspecified start: for timing.
+double steadySeconds();
+
 // Seconds between the Unix epoch and 2001-01-01 00:00:00 UTC.
 inline constexpr double referenceDateUnixSeconds = 978307200.0;
 

@@ -9,23 +9,6 @@
 
 namespace glimora {
 
-namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> readFileLimited(const std::filesystem::path& file,
                                                          std::uintmax_t maxBytes) {

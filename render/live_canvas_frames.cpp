@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "render/parallel_bands.hpp"
 
@@ -21,6 +22,12 @@ std::span<const PixelRect> LiveCanvasFrames::drewWhole(const CanvasContext& cont
     rects_.clear();
     rects_.push_back({0, 0, context.pixels.width, context.pixels.height});
     return rects_;
+}
+
+int LiveCanvasFrames::threads() {
+    // Asked of the system once, not at every frame.
+    static const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    return threads;
 }
 
 std::span<const PixelRect> LiveCanvasFrames::draw(const WallpaperExportSettings& settings,

@@ -27,6 +27,9 @@ public:
     // whole frame on the context's threads.
     static constexpr double wholeFrameShare = 0.4;
 
+    // The threads a live frame is given: up to four, as the machine has them.
+    static int threads();
+
     // Draws the design as draw() does, into pixels that hold this object's
     // previous frame, and returns the rectangles of pixels that may have
     // changed: empty when nothing did, the whole canvas after anything but

@@ -228,12 +228,6 @@ bool OmbriqScreenSaverView::needsDisplay() const {
     return designChanged_ || canvasRedrawsWithClock(canvasInputs(*model_, false));
 }
 
-void OmbriqScreenSaverView::drawFrame(const WallpaperRenderer::CanvasContext& context, double width,
-                                      double height) {
-    drawDesktopCanvasFrame(*model_, content(), environment_.clock->now(), context, width, height);
-    designChanged_ = false;
-}
-
 std::span<const WallpaperRenderer::PixelRect> OmbriqScreenSaverView::drawFrame(
     const WallpaperRenderer::CanvasContext& context, double width, double height,
     WallpaperRenderer::LiveCanvasFrames& frames) {

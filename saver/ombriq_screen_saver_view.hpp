@@ -104,8 +104,7 @@ public:
     // Drawing: whether the picture changed since the last drawFrame (a change
     // of the design, or a drawing that moves with the clock), and the frame.
     bool needsDisplay() const;
-    void drawFrame(const WallpaperRenderer::CanvasContext& context, double width, double height);
-    // The same frame as the desktop window paints it: into pixels holding
+    // The frame as the desktop window paints it: into pixels holding
     // `frames`' previous frame (in its byte order), repainted only where it
     // changed. Returns the rectangles of pixels that may have changed.
     std::span<const WallpaperRenderer::PixelRect> drawFrame(const WallpaperRenderer::CanvasContext& context,

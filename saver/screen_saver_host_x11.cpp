@@ -8,15 +8,14 @@
 #include <sys/signalfd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "platform/clock.hpp"
+#include "platform/file_read.hpp"
 #include "saver/frame_image_x11.hpp"
 #include "saver/ombriq_screen_saver_view.hpp"
 #include "saver/screen_saver_library.hpp"
@@ -41,30 +40,26 @@ std::string hex(unsigned long value) {
     return text;
 }
 
-double steadyNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 // SIGTERM, SIGINT and SIGHUP, blocked and read from a descriptor, so that a
 // signal sent while the program starts is still seen by its loop. Blocked
 // before any thread starts, so every thread leaves them to the loop.
-Descriptor watchEndSignals() {
+FileDescriptor watchEndSignals() {
     sigset_t endSignals;
     sigemptyset(&endSignals);
     sigaddset(&endSignals, SIGTERM);
     sigaddset(&endSignals, SIGINT);
     sigaddset(&endSignals, SIGHUP);
     sigprocmask(SIG_BLOCK, &endSignals, nullptr);
-    return Descriptor(::signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK));
+    return FileDescriptor(::signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK));
 }
 
 // The library's reader wakes the loop through this pipe.
 struct WakePipe {
-    Descriptor read, write;
+    FileDescriptor read, write;
     static std::optional<WakePipe> make() {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return std::nullopt;
-        return WakePipe{Descriptor(ends[0]), Descriptor(ends[1])};
+        return WakePipe{FileDescriptor(ends[0]), FileDescriptor(ends[1])};
     }
     void wake() const {
         const char byte = 1;
@@ -187,9 +182,6 @@ std::optional<Target> findTarget(Display* display, const SaverOptions& options) 
     return target;
 }
 
-// Threads a frame may share: as many as the desktop window gives its frames.
-int frameThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
-
 // The loop: X events, the library as it arrives, a frame every 1/30 s, and
 // the signals that end it.
 class HostLoop {
@@ -203,12 +195,12 @@ public:
           height_(target.attributes.height) {}
 
     End run() {
-        nextFrame_ = steadyNow();
+        nextFrame_ = steadySeconds();
         for (;;) {
             handleEvents();
             if (!running_ || errorTrap.windowGone) break;
             if (view_.libraryLoading()) takeLibrary();
-            if (steadyNow() >= nextFrame_) frameStep();
+            if (steadySeconds() >= nextFrame_) frameStep();
             if (!running_ || errorTrap.windowGone || !waitForWork()) break;
         }
         if (errorTrap.windowGone) target_.window.forget();
@@ -249,11 +241,11 @@ private:
         if (events.empty()) return;
         deliverLibraryEvents(view_, std::move(events));
         // The first picture goes out now, not at the next tick.
-        if (view_.needsDisplay()) nextFrame_ = std::min(nextFrame_, steadyNow());
+        if (view_.needsDisplay()) nextFrame_ = std::min(nextFrame_, steadySeconds());
     }
 
     void frameStep() {
-        const double now = steadyNow();
+        const double now = steadySeconds();
         view_.animateOneFrame();
         nextFrame_ += OmbriqScreenSaverView::animationTimeInterval;
         if (nextFrame_ < now) nextFrame_ = now + OmbriqScreenSaverView::animationTimeInterval;
@@ -293,7 +285,7 @@ private:
     bool waitForWork() {
         if (XPending(display_) > 0) return true;
         pollfd waits[3] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_, POLLIN, 0}, {wake_.read.get(), POLLIN, 0}};
-        const int timeout = int(std::max(0.0, (nextFrame_ - steadyNow()) * 1000.0) + 0.999);
+        const int timeout = int(std::max(0.0, (nextFrame_ - steadySeconds()) * 1000.0) + 0.999);
         if (::poll(waits, view_.libraryLoading() ? 3 : 2, timeout) > 0 && (waits[1].revents & POLLIN)) return false;
         return !(waits[0].revents & (POLLHUP | POLLERR));
     }
@@ -319,7 +311,7 @@ private:
 }  // namespace
 
 int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& load) {
-    const Descriptor signals = watchEndSignals();
+    const FileDescriptor signals = watchEndSignals();
     if (!signals) return fail("cannot watch for signals");
 
     // The display and the window first: a library of hundreds of megabytes
@@ -345,7 +337,7 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
     int shmMajor = 0, shmMinor = 0;
     Bool pixmaps = False;
     const bool shm = XShmQueryVersion(display.get(), &shmMajor, &shmMinor, &pixmaps);
-    FrameImage frame(display.get(), target->attributes.visual, target->attributes.depth, shm, fence, frameThreads());
+    FrameImage frame(display.get(), target->attributes.visual, target->attributes.depth, shm, fence, WallpaperRenderer::LiveCanvasFrames::threads());
     if (!frame.resize(target->attributes.width, target->attributes.height)) return fail("no memory for a frame");
 
     OmbriqScreenSaverView::Environment environment;

@@ -9,6 +9,7 @@
 
 #include "model/recipe_history_stream.hpp"
 #include "model/recipe_library.hpp"
+#include "platform/file_read.hpp"
 #include "saver/screen_saver_settings.hpp"
 
 namespace glimora {
@@ -27,12 +28,9 @@ LibraryCandidateReading readLibraryCandidate(const std::filesystem::path& file, 
                                              const std::atomic<bool>& cancelled) {
     constexpr auto unreadable = LibraryCandidateReading::unreadable;
     // Non-blocking, so that a FIFO in the file's place cannot hang the saver.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return unreadable;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const FileDescriptor opened(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!opened) return unreadable;
+    const int fd = opened.get();
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || std::uintmax_t(info.st_size) > recipeHistoryFileSizeLimit)
         return unreadable;

@@ -3,16 +3,13 @@
 #include <X11/Xatom.h>
 #include <poll.h>
 
-#include <chrono>
 #include <cmath>
+
+#include "platform/clock.hpp"
 
 namespace glimora::x11 {
 
 namespace {
-
-double steadySeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 struct Answer {
     Window window;

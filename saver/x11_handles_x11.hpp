@@ -98,26 +98,6 @@ struct ImageDeleter {
 };
 using ImageHandle = std::unique_ptr<XImage, ImageDeleter>;
 
-class Descriptor {
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
 // A System V shared memory segment attached here. It is marked for removal
 // as soon as the server has attached it too, so it goes with the last user
 // however the program ends; this holder detaches our side.

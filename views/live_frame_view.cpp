@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <thread>
 
 #include "platform/memory_pages.hpp"
 
@@ -105,11 +104,7 @@ void LiveFrameView::drawAhead() {
     render();
 }
 
-int LiveFrameView::frameThreads() {
-    // Asked of the system once, not at every frame.
-    static const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    return threads;
-}
+int LiveFrameView::frameThreads() { return WallpaperRenderer::LiveCanvasFrames::threads(); }
 
 void LiveFrameView::renderPending() {
     queued_ = false;

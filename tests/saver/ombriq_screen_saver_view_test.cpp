@@ -271,19 +271,20 @@ TEST(SaverDrawing, RedrawsOnAChangeOfDesignAndWhileAnimating) {
     auto view = h.make(recipes({"a", "b"}));
     std::vector<std::uint8_t> pixels(64 * 36 * 4);
     const WallpaperRenderer::CanvasContext context{{pixels.data(), 64, 36, 64 * 4}, 1.0, 1};
+    WallpaperRenderer::LiveCanvasFrames frames;
     EXPECT_TRUE(view->needsDisplay());
-    view->drawFrame(context, 64, 36);
+    view->drawFrame(context, 64, 36, frames);
     EXPECT_FALSE(view->needsDisplay());
     EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](std::uint8_t byte) { return byte != 0; }));
     h.run(*view, 5);
     EXPECT_FALSE(view->needsDisplay());  // still design: no work between changes
     view->advanceRecipe();
     EXPECT_TRUE(view->needsDisplay());
-    view->drawFrame(context, 64, 36);
+    view->drawFrame(context, 64, 36, frames);
 
     h.settings->setValue(animateArtworkKey, true);
     view->advanceRecipe();
-    view->drawFrame(context, 64, 36);
+    view->drawFrame(context, 64, 36, frames);
     EXPECT_EQ(view->content(), CanvasContent::animatedGradient);
     EXPECT_TRUE(view->needsDisplay());  // a moving drawing wants every frame
 }
