@@ -280,7 +280,11 @@ TEST_F(NotchWindowControllerTest, TheModelOutlivesTheControllerSafely) {
     // reach freed memory), so a change that called it before is safe.
     ASSERT_FALSE(model->onLayoutChange());
     ASSERT_FALSE(model->onSideWidthChange());
+    // Changes that called it (a freed controller shows under the sanitizers).
     model->setExpanded(false);
+    model->setNotchPlacement(NotchPlacement::right);
+    model->setCustomSideWidth(300);
+    test::processEventsFor(20);
 }
 
 TEST(NotchWindowControllerAlone, MakesItsOwnModelWhenGivenNone) {
