@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "tests/shell/event_counter.hpp"
 #include "tests/state/model_harness.hpp"
 #include "views/live_canvas_view.hpp"
 #include "views/wallpaper_canvas_view.hpp"
@@ -38,19 +39,6 @@ long threadPageFaults() {
     getrusage(RUSAGE_THREAD, &usage);
     return usage.ru_minflt;
 }
-
-// Counts the paint events a widget gets.
-class PaintCounter final : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
 
 struct FirstShow {
     long faults = 0;   // the main thread's, from show() until the window says its frame is shown
@@ -83,7 +71,7 @@ FirstShow showFirstFrame(X11& x11, bool prepareSurface, const std::string& shots
     EXPECT_FALSE(blank.isNull());
     keepScreenshot(blank, shots + "/1-before-show");
 
-    PaintCounter counter(canvas->canvasView());
+    test::EventCounter paints(canvas->canvasView(), QEvent::Paint);
     bool told = false;
     QImage shown;  // the screen at the moment the window says its frame is on it
     long faultsWhenTold = 0;
@@ -114,7 +102,7 @@ FirstShow showFirstFrame(X11& x11, bool prepareSurface, const std::string& shots
     bool caughtUp = false;
     whenX11ServerCaughtUp(*controller.window(), [&] { caughtUp = true; });
     EXPECT_TRUE(processEventsUntil([&] { return caughtUp; }, 10000));
-    result.paints = counter.paints;
+    result.paints = paints.count;
 
     // The screen shows the window's frame, pixel for pixel where sampled.
     const QImage frame = controller.window()->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -12,6 +12,7 @@
 #include "views/live_canvas_view.hpp"
 #include "views/wallpaper_canvas_view.hpp"
 #include "state/wallpaper_snapshot.hpp"
+#include "tests/shell/event_counter.hpp"
 #include "tests/shell/qt_application.hpp"
 #include "tests/state/model_harness.hpp"
 #include "windows/desktop_content.hpp"
@@ -56,30 +57,17 @@ TEST(WallpaperWindow, ScreenChangesRefitTheWindowOneLoopTurnLater) {
         [&] { return window->geometry() == QGuiApplication::primaryScreen()->geometry(); }));
 }
 
-// Counts the queued calls (QEvent::MetaCall) delivered to one object: other
-// parts of the application queue calls of their own meanwhile.
-class QueuedCallCounter : public QObject {
-public:
-    explicit QueuedCallCounter(QObject* target) { target->installEventFilter(this); }
-    int calls = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MetaCall) ++calls;
-        return false;
-    }
-};
-
 TEST(WallpaperWindow, RefitQueuedBeforeTheControllerGoesDoesNothing) {
     test::ModelHarness harness;
     {
         // The refit is one call queued on the controller's window, delivered
         // while the controller lives.
         WallpaperWindowController controller(makeModel(harness));
-        QueuedCallCounter counter(controller.window());
+        // Only the window's own queued calls: other parts of the application queue theirs.
+        test::EventCounter counter(controller.window(), QEvent::MetaCall);
         controller.handleScreenParametersChange();
         QCoreApplication::processEvents();
-        EXPECT_EQ(counter.calls, 1);
+        EXPECT_EQ(counter.count, 1);
     }
     // The window goes with the controller and takes the queued call with it,
     // rather than run it on freed memory (the sanitizer build would say so).
