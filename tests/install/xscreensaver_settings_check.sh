@@ -95,4 +95,4 @@ if command -v import >/dev/null; then
   DISPLAY=":$display" import -window root "$artefacts/xscreensaver_settings_ombriq.png" 2>/dev/null &&
     echo "screenshot: $artefacts/xscreensaver_settings_ombriq.png"
 fi
-echo "xscreensaver-settings runs with Ombriq selected and its preview drawn"
+echo "xscreensaver-settings runs with Ombriq selected and its preview running"
