@@ -6,12 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "platform/file_preferences.hpp"
 #include "tests/fuzz/fuzz_check.hpp"
@@ -24,14 +24,24 @@ public:
     int lines = 0;
 };
 
-const std::filesystem::path& workFolder() {
-    static const std::filesystem::path folder = [] {
+// Removed by its own destructor: a handler registered with atexit() from
+// inside the initialiser would run after the path was destroyed.
+struct WorkFolder {
+    WorkFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "glimora-preferences-fuzz-XXXXXX").string();
         GLIMORA_FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
-        std::atexit([] { std::filesystem::remove_all(workFolder()); });
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
+        path = pattern;
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path path;
+};
+
+const std::filesystem::path& workFolder() {
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 std::string readAll(const std::filesystem::path& file) {
