@@ -8,12 +8,15 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "app/app_delegate.hpp"
 #include "app/command_line.hpp"
 #include "app/single_instance.hpp"
 #include "platform/memory_pages.hpp"
 #include "platform/program_output.hpp"
+#include "platform/qt/qt_application_start.hpp"
 
 namespace {
 
@@ -36,6 +39,16 @@ void quitOnTerminationSignals(QObject& context) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+// One line rather than Qt's abort: from a text console, over ssh without X
+// forwarding, or in a Wayland session without XWayland.
+int reportNoX11Display() {
+    const QByteArray name = qgetenv("DISPLAY");
+    const std::string reason =
+        name.isEmpty() ? "DISPLAY is not set" : "cannot open display \"" + name.toStdString() + "\"";
+    std::fprintf(stderr, "glimora: Glimora needs an X11 display (under Wayland, XWayland): %s\n", reason.c_str());
+    return 1;
 }
 
 }  // namespace
@@ -71,10 +84,12 @@ int main(int argc, char* argv[]) {
     }
 
     // The desktop window is an X11 desktop-type window: use X11 (XWayland
-    // under Wayland) unless the user chose a platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication application(argc, argv);
+    // under Wayland) unless the user chose a platform. Checked after the
+    // claim, so that a start without a display still reaches a running copy.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    if (qtDrawsThroughX11() && !x11DisplayAnswers()) return reportNoX11Display();
+    std::optional<QApplication> started;
+    QApplication& application = makeQtApplication(started, argc, argv, stderr, "glimora: cannot show its windows: ");
     QApplication::setApplicationName(QStringLiteral("Glimora"));
     QApplication::setDesktopFileName(QStringLiteral("glimora"));
     quitOnTerminationSignals(application);

@@ -1,6 +1,6 @@
 // What glimora, ombriq-saver and glimora-render say on their command line,
 // run as the built programs: the version, help, a failed write of either,
-// bad options, and the saver's dialog without a display.
+// bad options, and the application and the saver's dialog without a display.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -88,8 +88,22 @@ TEST(ProgramMessages, BadOptionsAreQuotedOneWayWithAHintToHelp) {
               usageError("glimora-render", "invalid value '8k' for '--resolution' (hd|fourK|sixK)"));
 }
 
-TEST(ProgramMessages, TheSaversDialogWithoutADisplayIsOneLineAndStatusOne) {
+TEST(ProgramMessages, WithoutADisplayTheApplicationAndTheSaversDialogSayItInOneLineAndEndWithOne) {
     const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    // A text console, ssh without X forwarding, a Wayland session without
+    // XWayland, a display that does not answer: never Qt's abort.
+    const std::string needs = "glimora: Glimora needs an X11 display (under Wayland, XWayland): ";
+    const std::string glimora = std::string(GLIMORA_BINARY) + " 2>&1";
+    for (const std::string session : {"", "WAYLAND_DISPLAY=wayland-0 "}) {
+        SCOPED_TRACE(session);
+        const ProgramRun console = run(env + session + glimora);
+        EXPECT_EQ(console.status, 1);
+        EXPECT_EQ(console.text, needs + "DISPLAY is not set\n");
+    }
+    const ProgramRun silent = run(env + "DISPLAY=:4093 " + glimora);
+    EXPECT_EQ(silent.status, 1);
+    EXPECT_EQ(silent.text, needs + "cannot open display \":4093\"\n");
+
     const std::string saver = std::string(GLIMORA_SAVER_BINARY) + " --configure";
     const ProgramRun unset = run(env + saver + " 2>&1");
     EXPECT_EQ(unset.status, 1);
