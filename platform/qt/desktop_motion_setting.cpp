@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,27 +50,43 @@ bool desktopIsKde() {
 // killed and reaped at once, so nothing waits for gsettings to finish.
 class GsettingsRun {
 public:
-    // Nothing when gsettings cannot be started.
+    // Nothing when gsettings cannot be started. Call on the main thread: the
+    // child is bound to the life of the thread that starts it.
     static std::unique_ptr<GsettingsRun> start(const QString& program, std::vector<std::string> arguments,
                                                std::function<void(const QByteArray& line)> onLine) {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) return nullptr;
         // Only our end waits for nothing: gsettings writes to a plain pipe.
         ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         arguments.insert(arguments.begin(), QFile::encodeName(program).toStdString());
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        pid_t pid = -1;
-        const int failed = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t parent = ::getpid();
+        // A fork rather than posix_spawn, for the one call between fork and
+        // exec: the child is killed when we end, however we end (the X
+        // connection broken, a signal, a crash), and is never left running
+        // on its own. Only async-signal-safe calls before the exec.
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent) ::_exit(127);  // we ended before the call above
+            // The pipe kept clear of the standard numbers, which it may hold
+            // when they were closed here, and standard output made last.
+            const int output = ends[1] > STDERR_FILENO ? ends[1] : ::fcntl(ends[1], F_DUPFD, STDERR_FILENO + 1);
+            const auto nullOnto = [](int target, int mode) {
+                const int opened = ::open("/dev/null", mode);
+                if (opened < 0 || ::dup2(opened, target) < 0) ::_exit(127);
+                if (opened != target) ::close(opened);
+            };
+            nullOnto(STDIN_FILENO, O_RDONLY);
+            nullOnto(STDERR_FILENO, O_WRONLY);
+            if (output < 0 || ::dup2(output, STDOUT_FILENO) < 0) ::_exit(127);
+            ::execve(argv[0], argv.data(), environ);
+            ::_exit(127);
+        }
         ::close(ends[1]);
-        if (failed) {
+        if (pid < 0) {
             ::close(ends[0]);
             return nullptr;
         }

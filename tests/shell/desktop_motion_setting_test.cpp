@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/shell/fake_gsettings.hpp"
 #include "tests/shell/qt_application.hpp"
-
 #include "tests/support/temp_dir.hpp"
 
 namespace glimora {
@@ -38,30 +38,7 @@ TEST(DesktopMotionSetting, KdeAnimationSpeedZeroMeansReducedMotion) {
     EXPECT_EQ(DesktopMotionSetting::reduceMotionFromKde(path), std::nullopt);
 }
 
-// A gsettings that answers `get` at once and then watches, leaving a mark
-// when it is asked to watch (the reader asks that once it has the answer):
-// its monitor runs `watch` (shell commands), notes its process id, and stays.
-class FakeGsettings {
-public:
-    explicit FakeGsettings(const char* answer, const char* watch = "") : path_(qgetenv("PATH")) {
-        const auto script = folder_.path() / "gsettings";
-        std::ofstream(script) << "#!/bin/sh\n"
-                                 "if [ \"$1\" = get ]; then echo "
-                              << answer << "; exit 0; fi\n"
-                              << "touch '" << watching().string() << "'\n"
-                              << watch << "\necho $$ > " << monitorPidFile().string() << "\nexec sleep 30\n";
-        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-        qputenv("PATH", QByteArray::fromStdString(folder_.path().string()) + ":" + path_);
-    }
-    ~FakeGsettings() { qputenv("PATH", path_); }
-
-    std::filesystem::path watching() const { return folder_.path() / "watching"; }
-    std::filesystem::path monitorPidFile() const { return folder_.path() / "monitor.pid"; }
-
-private:
-    test::TempDir folder_;
-    QByteArray path_;
-};
+using test::FakeGsettings;
 
 // Still there: running, or ended and not yet reaped (a zombie of ours).
 bool running(const std::string& pid) { return std::filesystem::exists("/proc/" + pid); }

@@ -1,10 +1,12 @@
 // The desktop window under a real X server and window manager: run by ctest
 // inside `xvfb-run`, with an openbox of the test's own.
+#include "tests/shell/fake_gsettings.hpp"
 #include "tests/shell/x11_harness.hpp"
 
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +20,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +30,7 @@
 namespace {
 
 using namespace glimora::x11test;
+using namespace std::chrono_literals;
 
 // Changes the screen size as a display settings panel would: the one output
 // of Xvfb gets a mode of that size (made when missing), and the screen follows.
@@ -186,4 +191,95 @@ TEST_F(DesktopWindowX11, EndsCleanlyWhenTheSessionEnds) {
     EXPECT_TRUE(waitUntil([&] { return x11.desktopWindows().empty(); }, std::chrono::seconds(5)));
 }
 
+// The processes whose parent is this one.
+std::set<pid_t> children() {
+    std::set<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream status(entry.path() / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("PPid:") && std::stol(line.substr(5)) == getpid()) found.insert(std::stoi(name));
+    }
+    return found;
+}
+
+// An X server of the test's own, so that it can go away under glimora as at
+// a logout; its display is told through a pipe once it is ready.
+struct OwnXServer {
+    pid_t pid = -1;
+    std::string display;
+
+    OwnXServer() {
+        int ready[2];
+        if (pipe(ready) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
+        std::vector<std::string> arguments{"Xvfb", "-displayfd", "3", "-screen", "0", "1280x720x24", "-nolisten", "tcp"};
+        std::vector<char*> argv;
+        for (auto& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(ready[1]);
+        if (!started) pid = -1;
+        char number[16] = {};
+        const ssize_t got = started ? read(ready[0], number, sizeof number - 1) : -1;
+        close(ready[0]);
+        if (got > 0) display = ":" + std::to_string(std::atoi(number));
+    }
+    ~OwnXServer() { stop(pid); }
+};
+
+// At a logout the X server goes first: glimora ends as Qt ends it then, and
+// takes every process it started with it; none is left running on its own.
+// (This process collects the orphans meanwhile, so that none can slip away
+// to init unseen.)
+TEST(DesktopWindowSession, WhenTheXServerGoesNoProcessOfOursStays) {
+    struct Subreaper {
+        Subreaper() { EXPECT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0); }
+        ~Subreaper() { prctl(PR_SET_CHILD_SUBREAPER, 0); }
+    } collectingOrphans;
+    const std::set<pid_t> before = children();
+    glimora::test::FakeGsettings gsettings("true");
+    OwnXServer server;
+    ASSERT_FALSE(server.display.empty()) << "no Xvfb of the test's own";
+    const std::string display = std::getenv("DISPLAY");
+    setenv("DISPLAY", server.display.c_str(), 1);
+    const pid_t glimora = spawn({GLIMORA_BINARY}, artefactPath("desktop_window_x11_test/x-server-gone.txt"));
+    setenv("DISPLAY", display.c_str(), 1);
+    ASSERT_GT(glimora, 0);
+    std::string monitor;
+    EXPECT_TRUE(waitUntil([&] { return bool(std::ifstream(gsettings.monitorPidFile()) >> monitor); }, 20s))
+        << "glimora never watched the desktop's motion setting";
+
+    kill(server.pid, SIGTERM);
+    EXPECT_TRUE(waitForExit(server.pid, 10s));
+    server.pid = -1;
+    const auto exitCode = waitForExit(glimora, 10s);
+    if (!exitCode) stop(glimora);
+    EXPECT_EQ(exitCode, std::optional<int>(1)) << "glimora did not end as Qt ends it without its X server";
+
+    // Whatever it left behind is ours now: it must end by itself, at once.
+    std::set<pid_t> left;
+    waitUntil(
+        [&] {
+            left.clear();
+            for (const pid_t pid : children()) {
+                if (before.contains(pid)) continue;
+                if (waitpid(pid, nullptr, WNOHANG) != pid) left.insert(pid);
+            }
+            return left.empty();
+        },
+        3s);
+    EXPECT_TRUE(left.empty()) << left.size() << " process(es) of glimora's still running, the first "
+                              << (left.empty() ? 0 : *left.begin()) << " (the motion monitor was " << monitor << ")";
+    for (const pid_t pid : left) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
 }  // namespace
+
