@@ -121,11 +121,12 @@ FirstShow showFirstFrame(X11& x11, bool prepareSurface, const std::string& shots
 }
 
 TEST(DesktopFirstFrame, IsOnTheScreenWhenTheWindowSaysSo) {
+    // The check reads the platform: the application comes first.
+    application();
     // Elsewhere the program takes the plain path, the test below.
     if (!WallpaperWindowController::surfacePreparationProven())
         GTEST_SKIP() << "the store is prepared ahead only on the Qt versions where this test was seen to pass: to add "
                         "this one, run it with the check above removed";
-    application();
     X11 x11;
     ASSERT_NE(x11.display(), nullptr) << "this test runs under xvfb-run";
     const FirstShow first = showFirstFrame(x11, true, "desktop_first_frame_x11_test");
@@ -135,9 +136,12 @@ TEST(DesktopFirstFrame, IsOnTheScreenWhenTheWindowSaysSo) {
     // to no page of the store afresh, and it was the only paint.
     long allowedFaults = first.storePages / 8;
 #if defined(__SANITIZE_ADDRESS__) || GLIMORA_HAS_ADDRESS_SANITIZER
-    // The address sanitizer's shadow of what the paint reads and writes, an
-    // eighth of its size, is touched afresh too.
-    allowedFaults += first.storePages / 8;
+    // The address sanitizer takes pages afresh too: the shadow of what the
+    // paint reads and writes (an eighth of the frame and of the store) and
+    // the fresh memory its allocator hands out where ours would reuse freed
+    // pages. Seen: 320 to 345 more than without it, of a 2025-page store; the
+    // shadow of one of the two alone, 253, was too few.
+    allowedFaults += 2 * (first.storePages / 8);
 #endif
     EXPECT_LT(first.faults, allowedFaults) << "of " << first.storePages << " pages";
     EXPECT_EQ(first.paints, 1);
