@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 
+#include "panel/dialog_close_watch.hpp"
 #include "panel/notch_root_view.hpp"
 
 namespace glimora {
@@ -16,28 +17,6 @@ namespace glimora {
 namespace {
 
 PanelRect panelRect(const QRect& rect) { return {double(rect.x()), double(rect.y()), double(rect.width()), double(rect.height())}; }
-
-// Tells of every dialog window of the application that is hidden. (Which
-// window had the focus then is no guide: the toolkit may already have given
-// it to a popup of the dialog, or to nothing.)
-class DialogCloseWatch final : public QObject {
-public:
-    DialogCloseWatch(QObject* parent, std::function<void(QWidget*)> onClose)
-        : QObject(parent), onClose_(std::move(onClose)) {
-        qApp->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Hide || !watched->isWidgetType()) return false;
-        auto* widget = static_cast<QWidget*>(watched);
-        if (widget->isWindow() && widget->windowType() == Qt::Dialog) onClose_(widget);
-        return false;
-    }
-
-private:
-    std::function<void(QWidget*)> onClose_;
-};
 
 }  // namespace
 
@@ -197,10 +176,15 @@ void NotchWindowController::handleDialogClosed(QWidget* dialog) {
     const QWidget* opener = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
     if (opener && opener != panel_.get() && opener->isVisible()) return;
     // After the toolkit is done with the hidden window, which may still move
-    // its own idea of the active window.
+    // its own idea of the active window. The focus stays with another window
+    // of ours that has it (another dialog, the settings window); held by a
+    // hidden one, by a popup (of the closed dialog, which goes with it) or by
+    // none, it would go to whatever the window manager picks.
     QMetaObject::invokeMethod(
         panel_.get(),
         [this] {
+            const QWindow* focus = QGuiApplication::focusWindow();
+            if (focus && focus->isVisible() && focus->type() != Qt::Popup) return;
             if (model_->expanded() && panel_->isVisible()) activatePanel();
         },
         Qt::QueuedConnection);

@@ -48,10 +48,11 @@ public:
     // Focus left the application: the open panel closes, unless the photo
     // picker or one of the panel's own dialogs is up.
     void handleResignKey();
-    // A dialog of the application closed: the open panel takes the focus
-    // back (unless the dialog belongs to another window of ours that is still
-    // up), so that the window manager does not hand it to another program
-    // while the panel stays open over it.
+    // A dialog of the application closed (not minimised): the open panel
+    // takes the focus back, so that the window manager does not hand it to
+    // another program while the panel stays open over it; unless the dialog
+    // belongs to another window of ours that is still up, or another window
+    // of ours has the focus by then.
     void handleDialogClosed(QWidget* dialog);
     // Screens changed: the metrics and the frame follow one event-loop turn
     // later, once for a burst of changes.

@@ -4,10 +4,13 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QWindow>
 
 #include "panel/compact_capsule.hpp"
+#include "panel/dialog_close_watch.hpp"
 #include "controls/notch_button.hpp"
 #include "panel/expanded_editor.hpp"
 #include "panel/side_compact_rail.hpp"
@@ -253,6 +256,47 @@ TEST_F(NotchWindowControllerTest, LosingFocusClosesThePanelUnlessItsOwnWindowsAr
     EXPECT_FALSE(model->expanded());
     ASSERT_TRUE(settle());
     EXPECT_EQ(panel().geometry(), QRect(800, 0, 320, 28));
+}
+
+// The watch that gives the open panel the focus back after one of our
+// dialogs: only a dialog that closed, and only when the focus is with none
+// of our other windows.
+TEST_F(NotchWindowControllerTest, AClosedDialogHandsTheFocusBackOnlyWhereItHasNowhereElseToGo) {
+    controller->bringNotchToFront();
+    model->setExpanded(true);
+    ASSERT_TRUE(settle());
+    const QWindow* panelWindow = panel().windowHandle();
+    ASSERT_TRUE(processEventsUntil([&] { return QGuiApplication::focusWindow() == panelWindow; }));
+    const auto focusSettlesOn = [](const QWindow* window) {
+        test::processEventsFor(50);
+        return QGuiApplication::focusWindow() == window;
+    };
+
+    // What the controller's watch tells it, seen by one of the same kind.
+    std::vector<QWidget*> closed;
+    DialogCloseWatch watch(nullptr, [&closed](QWidget* dialog) { closed.push_back(dialog); });
+
+    QDialog dialog(&panel());
+    dialog.show();
+    ASSERT_TRUE(processEventsUntil([&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
+    // Minimised, it is still open: the focus is left where it is.
+    dialog.showMinimized();
+    EXPECT_TRUE(focusSettlesOn(dialog.windowHandle()));
+    EXPECT_TRUE(closed.empty());
+    dialog.showNormal();
+
+    // Closed by the program while another dialog of ours has the focus: it keeps it.
+    QDialog other(&panel());
+    other.show();
+    ASSERT_TRUE(processEventsUntil([&] { return QGuiApplication::focusWindow() == other.windowHandle(); }));
+    dialog.close();
+    EXPECT_EQ(closed, std::vector<QWidget*>{&dialog});
+    EXPECT_TRUE(focusSettlesOn(other.windowHandle()));
+
+    // The last one closed: the focus has nowhere to go among ours but the panel.
+    other.close();
+    EXPECT_TRUE(focusSettlesOn(panelWindow));
+    EXPECT_TRUE(model->expanded());
 }
 
 TEST_F(NotchWindowControllerTest, ScreenChangesAreFollowedOnceAndLater) {
