@@ -1,5 +1,6 @@
 #include "model/json_text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -43,9 +44,9 @@ std::size_t plainRun(const char* p, const char* end) {
 
 class Parser {
 public:
-    Parser(std::string_view text, std::size_t maxDepth, HugeNumbers huge)
+    Parser(std::string_view text, std::size_t maxDepth, HugeNumbers huge, std::vector<std::string>* leftOut)
         : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()), maxDepth_(maxDepth),
-          huge_(huge) {}
+          huge_(huge), leftOut_(huge == HugeNumbers::leaveOut ? leftOut : nullptr) {}
 
     json document() {
         if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
@@ -104,7 +105,14 @@ private:
             if (p_ == end_ || *p_ != ':') fail("expected ':'");
             ++p_;
             skipWhitespace();
+            const std::size_t earlier = leftOut_ ? leftOut_->size() : 0;
+            if (leftOut_) path_.push_back(key);
             json member = value(depth);
+            if (leftOut_) {
+                // A key given again replaces what its earlier value lost.
+                forgetLeftOutUnder(earlier);
+                path_.pop_back();
+            }
             if (member.is_discarded())
                 members.erase(key);
             else
@@ -133,9 +141,11 @@ private:
             ++p_;
             return result;
         }
-        while (true) {
+        for (std::size_t index = 0;; ++index) {
             skipWhitespace();
+            if (leftOut_) path_.push_back(std::to_string(index));
             json element = value(depth);
+            if (leftOut_) path_.pop_back();
             elements.push_back(element.is_discarded() ? json() : std::move(element));
             skipWhitespace();
             if (p_ == end_) fail("unterminated array");
@@ -258,7 +268,10 @@ private:
         if (result.ec == std::errc::result_out_of_range) {
             if (!underflows(start, p_)) {
                 // A number left out: the caller drops it from its place.
-                if (huge_ == HugeNumbers::leaveOut) return json(json::value_t::discarded);
+                if (huge_ == HugeNumbers::leaveOut) {
+                    if (leftOut_ && !path_.empty()) leftOut_->push_back(place());
+                    return json(json::value_t::discarded);
+                }
                 p_ = start;
                 fail("number out of range");
             }
@@ -298,11 +311,31 @@ private:
         return integerDigits - 1 - firstSignificant + exponent < 0;
     }
 
+    // The keys and indexes from the document down to the value being read.
+    std::string place() const {
+        std::string joined;
+        for (const std::string& step : path_) joined += (joined.empty() ? "" : "/") + step;
+        return joined;
+    }
+
+    // Drops the places left out before `count` that lie at or under the
+    // current place.
+    void forgetLeftOutUnder(std::size_t count) {
+        const std::string here = place();
+        const auto under = [&here](const std::string& left) {
+            return left == here || (left.starts_with(here) && left.size() > here.size() && left[here.size()] == '/');
+        };
+        leftOut_->erase(std::remove_if(leftOut_->begin(), leftOut_->begin() + std::ptrdiff_t(count), under),
+                        leftOut_->begin() + std::ptrdiff_t(count));
+    }
+
     const char* begin_;
     const char* p_;
     const char* end_;
     std::size_t maxDepth_;
     HugeNumbers huge_;
+    std::vector<std::string>* leftOut_;
+    std::vector<std::string> path_;
 };
 
 // Roughly the written size, so the text grows once instead of by doubling.
@@ -446,8 +479,9 @@ private:
 
 }  // namespace
 
-nlohmann::json parse(std::string_view text, std::size_t maxDepth, HugeNumbers huge) {
-    return Parser(text, maxDepth, huge).document();
+nlohmann::json parse(std::string_view text, std::size_t maxDepth, HugeNumbers huge,
+                     std::vector<std::string>* leftOut) {
+    return Parser(text, maxDepth, huge, leftOut).document();
 }
 
 std::string write(const nlohmann::json& value) {

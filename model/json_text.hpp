@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -30,8 +31,11 @@ enum class HugeNumbers { fail, leaveOut };
 // they do not fit 64 bits; every other number is a double. A number too large
 // for a double (unless `huge` says leaveOut), invalid UTF-8, a lone surrogate
 // escape or nesting deeper than `maxDepth` throw Error. A key given twice
-// keeps its last value.
-nlohmann::json parse(std::string_view text, std::size_t maxDepth = 128, HugeNumbers huge = HugeNumbers::fail);
+// keeps its last value. With leaveOut, `leftOut` (when given) receives the
+// place of each number left out inside an object or array: its keys and
+// array indexes from the document down, joined by '/' ("pins/0").
+nlohmann::json parse(std::string_view text, std::size_t maxDepth = 128, HugeNumbers huge = HugeNumbers::fail,
+                     std::vector<std::string>* leftOut = nullptr);
 
 // Pretty-printed text, two spaces per level, object keys in ascending byte
 // order. Doubles are written in their shortest round-trip form with ".0" on

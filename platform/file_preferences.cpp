@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "model/atomic_file.hpp"
 #include "model/iso_date.hpp"
@@ -81,13 +83,19 @@ void FilePreferences::load() {
         // the double range (a hand-edited 1e999) is one bad value, not a
         // broken file: its key reads as absent and the others keep theirs.
         std::optional<nlohmann::json> parsed;
+        std::vector<std::string> leftOut;
         try {
             parsed = JsonText::parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
-                                     maxNesting, JsonText::HugeNumbers::leaveOut);
+                                     maxNesting, JsonText::HugeNumbers::leaveOut, &leftOut);
         } catch (const JsonText::Error&) {
         }
         if (parsed && parsed->is_object()) {
             values_ = storable(*parsed);
+            if (!leftOut.empty()) {
+                std::string places;
+                for (const std::string& place : leftOut) places += (places.empty() ? "“" : ", “") + place + "”";
+                log(subject_ + " left out " + places + ": too large for a double");
+            }
             return;
         }
         reason = parsed ? "not a JSON object" : "not JSON";

@@ -20,7 +20,8 @@ public:
     // Reads the file once. A missing file is an empty store; a file that is no
     // JSON object (or is over the size cap) is moved aside, logged, and the
     // store starts empty, so the next save does not destroy it. A number too
-    // large for a double is left out with its key; the rest loads. `subject`
+    // large for a double is left out with its key, and one log line names the
+    // keys; the rest loads. `subject`
     // names the settings in the log lines, product word first.
     FilePreferences(std::filesystem::path file, std::shared_ptr<Logger> logger,
                     std::string subject = "Glimora preferences");

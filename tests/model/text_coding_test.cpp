@@ -139,6 +139,13 @@ TEST(JsonTextParse, HugeNumbersCanBeLeftOutInPlace) {
     // The member goes, also when it repeats a key; an array keeps the place as null.
     EXPECT_EQ(leaveOut(R"({"a": 1, "b": 1e999, "c": {"d": -1e400, "e": [2, 1e309]}, "a": 1E999})"),
               json::parse(R"({"c": {"e": [2, null]}})"));
+    // Each place left out is told, in the order of the text; a key given
+    // again with a value in range has lost nothing.
+    std::vector<std::string> leftOut;
+    JsonText::parse(R"({"a": 1, "b": 1e999, "c": {"d": -1e400, "e": [2, 1e309]}, "a": 1E999, "f": 1e999, )"
+                    R"("g": {"h": 1e999}, "f": 3, "g": [1e999]})",
+                    128, JsonText::HugeNumbers::leaveOut, &leftOut);
+    EXPECT_EQ(leftOut, (std::vector<std::string>{"b", "c/d", "c/e/1", "a", "g/0"}));
     EXPECT_EQ(leaveOut("1e999"), json());
     // Still the strict reader otherwise, and numbers in range unchanged.
     EXPECT_EQ(leaveOut("[1e-400, 1.7976931348623157e308]"), json::array({0.0, 1.7976931348623157e308}));
