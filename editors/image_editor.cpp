@@ -11,6 +11,7 @@
 
 #include "controls/notch_button.hpp"
 #include "controls/notch_slider.hpp"
+#include "controls/picture_thumbnail.hpp"
 #include "controls/pin_button.hpp"
 #include "controls/side_aware_layout.hpp"
 #include "controls/small_views.hpp"

@@ -9,10 +9,12 @@
 #include <iostream>
 
 #include "controls/notch_slider.hpp"
+#include "controls/picture_thumbnail.hpp"
 #include "controls/small_views.hpp"
 #include "editors/image_crop_preview.hpp"
 #include "editors/option_chip.hpp"
 #include "tests/shell/editor_fixture.hpp"
+#include "tests/shell/test_artefacts.hpp"
 
 namespace glimora {
 namespace {
