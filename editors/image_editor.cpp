@@ -218,9 +218,7 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     currentLayout->addWidget(thumbnail_);
     auto* names = new QVBoxLayout;
     names->setSpacing(2);
-    fileName_ = makeLabel({}, 10, FontWeight::medium, 0.68, currentRow_);
-    fileName_->setMinimumWidth(0);
-    fileName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    fileName_ = makeOneLineLabel({}, 10, FontWeight::medium, 0.68, currentRow_);
     countLabel_ = makeLabel({}, 9, FontWeight::medium, 0.38, currentRow_);
     names->addWidget(fileName_);
     names->addWidget(countLabel_);
@@ -374,7 +372,7 @@ void ImageEditor::sync() {
                            asset && asset->preview ? &*asset->preview : nullptr);
     thumbnail_->setVisible(thumbnail_->hasPicture());
     const QString name = asset ? QString::fromStdString(asset->fileName) : QString();
-    fileName_->setText(fileName_->fontMetrics().elidedText(name, Qt::ElideRight, std::max(0, fileName_->width())));
+    fileName_->setText(name);
     fileName_->setToolTip(name);
     countLabel_->setText(QString::fromStdString(m.imageCountLabel()));
     imagePin_->sync();

@@ -11,6 +11,7 @@
 #include "controls/notch_slider.hpp"
 #include "controls/panel_scroll_area.hpp"
 #include "controls/side_aware_layout.hpp"
+#include "controls/small_views.hpp"
 #include "editors/color_well.hpp"
 #include "editors/editor_controls.hpp"
 #include "editors/editor_layout.hpp"
@@ -217,9 +218,8 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     desktopButton_ = wideButton(NotchButton::Look::primary, {}, QStringLiteral("sparkles"),
                                 [&m] { m.activateShaderMaterial(); }, this);
     desktop->addWidget(desktopButton_, 1);
-    sourceName_ = makeLabel({}, 9, FontWeight::medium, 0.30, this);
+    sourceName_ = makeOneLineLabel({}, 9, FontWeight::medium, 0.30, this);
     sourceName_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    sourceName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     desktop->addWidget(sourceName_, 1);
 
     // 9. Back.
@@ -266,8 +266,7 @@ void ShaderEditor::sync() {
     desktopButton_->setAccessibleName(desktopButton_->text());
     const QString source = m.shaderSourceName().empty() ? QString::fromUtf8("No input \u00B7 full desktop")
                                                         : QString::fromStdString(m.shaderSourceName());
-    sourceName_->setText(sourceName_->fontMetrics().elidedText(source, Qt::ElideRight,
-                                                               std::max(0, int(compactPairWidth(inputs().availableWidth)))));
+    sourceName_->setText(source);
     sourceName_->setToolTip(source);
     status_->setText(QString::fromStdString(m.shaderStatus()));
     status_->setVisible(!m.shaderStatus().empty());

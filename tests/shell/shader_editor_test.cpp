@@ -15,11 +15,7 @@ namespace {
 
 using ShaderEditorTest = test::EditorFixture<ShaderEditor>;
 
-bool showsText(QWidget* root, const QString& text) {
-    for (QLabel* label : test::visibleChildren<QLabel>(root))
-        if (label->text() == text) return true;
-    return false;
-}
+using test::showsText;
 
 TEST_F(ShaderEditorTest, PlayIsDisabledUntilTheMaterialIsOnAndTheDesktopButtonSaysSo) {
     model->setSelectedTab(NotchTab::shader);
