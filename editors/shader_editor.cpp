@@ -170,16 +170,19 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     }
     QScrollArea* scroll = makeChipScroller(strip, 28, this);
     patternRow->addWidget(scroll, 1);
+    auto* playback = new QHBoxLayout;
+    playback->setSpacing(7);
+    patternRow->addLayout(playback);
     auto* reset = new NotchButton(NotchButton::Look::icon, [&m] { m.resetShaderMaterial(); }, this);
     reset->setSymbol(QStringLiteral("arrow.counterclockwise"), 11, FontWeight::semibold);
     reset->setFixedSize(28, 28);
     reset->setToolTip(QStringLiteral("Reset material"));
     reset->setAccessibleName(QStringLiteral("Reset material"));
-    patternRow->addWidget(reset);
+    playback->addWidget(reset);
     playButton_ = new NotchButton(NotchButton::Look::primary, [&m] { m.toggleShaderPlayback(); }, this);
     playButton_->setFixedSize(32, 32);
     playButton_->setToolTip(QStringLiteral("Play shader animation"));
-    patternRow->addWidget(playButton_);
+    playback->addWidget(playButton_);
 
     // 2. Colours.
     QHBoxLayout* colorRow = addEditorRow(column, 6);
@@ -209,7 +212,7 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     // 7. The current photo.
     currentImageButton_ = wideButton(NotchButton::Look::secondary, QStringLiteral("Use current image"),
                                      QStringLiteral("photo"), [&m] { m.useCurrentImageAsShaderSource(); }, this);
-    currentImageButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold);
+    currentImageButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold, 4);
     currentImageButton_->setContentAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     column->addWidget(currentImageButton_);
 
