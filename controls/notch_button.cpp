@@ -50,8 +50,9 @@ void NotchButton::setSymbol(const QString& name, double pixelSize, FontWeight we
     update();
 }
 
-void NotchButton::setTrailingSymbol(const QString& name, double pixelSize, FontWeight weight) {
+void NotchButton::setTrailingSymbol(const QString& name, double pixelSize, FontWeight weight, double spacerLength) {
     trailing_ = {name, pixelSize, weight};
+    trailingSpacer_ = spacerLength;
     updateGeometry();
     update();
 }
@@ -133,6 +134,8 @@ double NotchButton::symbolWidth(const SymbolLook& symbol) const {
     return symbol.name.isEmpty() ? 0 : symbolExtent(symbol.pixelSize);
 }
 
+double NotchButton::trailingGap() const { return 2 * spacing_ + trailingSpacer_; }
+
 QSize NotchButton::sizeHint() const {
     const QFontMetricsF metrics(textFont_);
     double width = 2 * padding_;
@@ -148,12 +151,11 @@ QSize NotchButton::sizeHint() const {
         height = std::max(height, metrics.height());
         ++parts;
     }
-    if (!trailing_.name.isEmpty()) {
-        width += symbolWidth(trailing_);
-        height = std::max(height, symbolWidth(trailing_));
-        ++parts;
-    }
     if (parts > 1) width += spacing_ * (parts - 1);
+    if (!trailing_.name.isEmpty()) {
+        width += symbolWidth(trailing_) + (parts > 0 ? trailingGap() : 0);
+        height = std::max(height, symbolWidth(trailing_));
+    }
     if (look_ == Look::primary || look_ == Look::secondary) height = std::max(height, 32.0);
     return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height))};
 }
@@ -170,7 +172,7 @@ FittedText NotchButton::fittedText() const {
     // The text gets what the padding, the symbols and their gaps leave.
     double textRoom = width() - 2 * padding_ - leading - trailing;
     if (leading > 0) textRoom -= spacing_;
-    if (trailing > 0) textRoom -= spacing_;
+    if (trailing > 0) textRoom -= trailingGap();
     return fitText(textFont_, text(), textRoom, minimumTextScale_);
 }
 
@@ -198,10 +200,10 @@ void NotchButton::paintEvent(QPaintEvent*) {
 
     double x = content.left();
     if (alignment_ & Qt::AlignHCenter) {
-        const double whole = groupWidth + (trailing > 0 ? spacing_ + trailing : 0);
+        const double whole = groupWidth + (trailing > 0 ? trailingGap() + trailing : 0);
         x = content.left() + (content.width() - whole) / 2;
     } else if (alignment_ & Qt::AlignRight) {
-        x = content.right() - groupWidth - (trailing > 0 ? spacing_ + trailing : 0);
+        x = content.right() - groupWidth - (trailing > 0 ? trailingGap() + trailing : 0);
     }
     const double centreY = content.center().y();
     if (leading > 0) {
@@ -217,7 +219,7 @@ void NotchButton::paintEvent(QPaintEvent*) {
     }
     if (trailing > 0) {
         // Pushed to the trailing edge, as after a spacer.
-        const double tx = (alignment_ & Qt::AlignHCenter) ? x + textWidth + spacing_ : content.right() - trailing;
+        const double tx = (alignment_ & Qt::AlignHCenter) ? x + textWidth + trailingGap() : content.right() - trailing;
         drawSymbol(painter, trailing_.name.toStdString(), QRectF(tx, centreY - trailing / 2, trailing, trailing),
                    trailing_.pixelSize, trailing_.weight, color);
     }

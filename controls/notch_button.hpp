@@ -14,9 +14,10 @@
 //   close->setLabelColor(whiteOpacity(0.42));   // the label's own colour wins over the look's
 //   close->setFixedSize(28, 28); close->setToolTip("Close");
 // A label may be a leading symbol, a text and a trailing symbol pushed to the
-// right edge (set the alignment to AlignLeft for a row stretched to the full
-// width). For richer labels give the button a layout of child widgets that
-// are transparent for mouse events; the button still paints its background.
+// right edge, as after a spacer with the spacing on both of its sides (set
+// the alignment to AlignLeft for a row stretched to the full width). For
+// richer labels give the button a layout of child widgets that are
+// transparent for mouse events; the button still paints its background.
 #pragma once
 
 #include <QAbstractButton>
@@ -42,7 +43,8 @@ public:
 
     // An empty name removes the symbol.
     void setSymbol(const QString& name, double pixelSize, FontWeight weight);
-    void setTrailingSymbol(const QString& name, double pixelSize, FontWeight weight);
+    // The text ends at least spacing + spacerLength + spacing before it.
+    void setTrailingSymbol(const QString& name, double pixelSize, FontWeight weight, double spacerLength = 0);
     const QString& symbol() const { return symbol_.name; }
     // The text's font; each look has its own default.
     void setTextFont(const QFont& font);
@@ -84,11 +86,14 @@ private:
     };
 
     double symbolWidth(const SymbolLook& symbol) const;
+    // From the end of the text to the trailing symbol, at least.
+    double trailingGap() const;
 
     Look look_;
     std::function<void()> action_;
     SymbolLook symbol_;
     SymbolLook trailing_;
+    double trailingSpacer_ = 0;
     QFont textFont_;
     std::optional<QColor> labelColor_;
     std::optional<QColor> fill_;

@@ -187,7 +187,11 @@ bool pixelThumbnailCellLit(NotchShape shape, int row, int column) {
 PixelSwatch::PixelSwatch(ColorsSource colors, double size, QWidget* parent)
     : QWidget(parent), source_(std::move(colors)), colors_(read(source_)), size_(size) {
     setAttribute(Qt::WA_TranslucentBackground);
+    // Layouts give it its own size; given a larger rectangle (a square
+    // glyph), it centres the mosaic in it rather than clamping the rectangle.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setSize(size);
+    resize(sizeHint());
 }
 
 void PixelSwatch::sync() {
@@ -200,7 +204,7 @@ void PixelSwatch::sync() {
 
 void PixelSwatch::setSize(double size) {
     size_ = std::isfinite(size) && size > 0 ? size : 0;
-    setFixedSize(sizeHint());
+    updateGeometry();
     image_ = QImage();
     update();
 }

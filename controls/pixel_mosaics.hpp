@@ -1,7 +1,8 @@
 // The panel's two pixel mosaics.
 //   PixelSwatch: a palette as a 5 x 3 mosaic, `size` wide and size x 0.68 high
-//     (capsule, side glyph, recipe rows). Row r starts two colours further
-//     along the palette than the row above.
+//     (capsule, side glyph, recipe rows), centred in whatever rectangle it
+//     is given. Row r starts two colours further along the palette than the
+//     row above.
 //   PixelThumbnail: a shape's tile in the shape grid, a 12 x 6 mosaic whose
 //     lit cells follow the shape's own small rule, in the palette's colours,
 //     with a selection border; as wide as its layout makes it, `height` high.

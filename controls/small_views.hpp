@@ -1,7 +1,9 @@
 // Two tiny painted views the controls share.
 //   FittingLabel: one line of text in a panel font and colour that shrinks
-//     down to `minimumScale` of its size before it is elided (captions, tab
-//     titles). `new FittingLabel("Reach", panelFont(10, FontWeight::semibold), whitePercent(72), 0.72)`
+//     down to `minimumScale` of its size before it ends in "…" (captions, tab
+//     titles; with 1, any line that is cut). It is fitted to its width when
+//     painted, so every relayout and resize shows the right cut.
+//     `new FittingLabel("Reach", panelFont(10, FontWeight::semibold), whitePercent(72), 0.72)`
 //   DotView: a filled circle, e.g. the 5-px placeholder of an unpinnable
 //     slider: `new DotView(5, whitePercent(28))`.
 #pragma once

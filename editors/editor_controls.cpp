@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "controls/notch_slider.hpp"
+#include "controls/small_views.hpp"
 #include "editors/model_fields.hpp"
 
 namespace glimora {
@@ -32,6 +33,14 @@ QLabel* makeLabel(const QString& text, double pixelSize, FontWeight weight, doub
     label->setForegroundRole(QPalette::WindowText);
     label->setFont(panelFont(pixelSize, weight));
     setTextOpacity(label, opacity);
+    return label;
+}
+
+FittingLabel* makeOneLineLabel(const QString& text, double pixelSize, FontWeight weight, double opacity,
+                               QWidget* parent) {
+    auto* label = new FittingLabel(text, panelFont(pixelSize, weight), whiteOpacity(opacity), 1, parent);
+    // Its width is the row's to give; the text never asks for more.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     return label;
 }
 

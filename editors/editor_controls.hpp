@@ -17,6 +17,7 @@ class QWidget;
 
 namespace glimora {
 
+class FittingLabel;
 class NotchSlider;
 
 // An on/off control of a table: title, bound Bool property, pin.
@@ -37,6 +38,9 @@ NotchSlider* makeSlider(NotchViewModel& model, const SliderRow& spec, QWidget* p
 
 // A line of text in a panel font, white at `opacity`.
 QLabel* makeLabel(const QString& text, double pixelSize, FontWeight weight, double opacity, QWidget* parent);
+// The same limited to one line, which ends in "…" at whatever width it gets.
+FittingLabel* makeOneLineLabel(const QString& text, double pixelSize, FontWeight weight, double opacity,
+                               QWidget* parent);
 void setTextOpacity(QWidget* label, double opacity);
 
 }  // namespace glimora

@@ -63,7 +63,7 @@ ExportEditor::ExportEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
 
     folderButton_ = new NotchButton(NotchButton::Look::secondary, [&m] { m.chooseOutputFolder(); }, this);
     folderButton_->setSymbol(QStringLiteral("folder"), 11, FontWeight::medium);
-    folderButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold);
+    folderButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold, 4);
     folderButton_->setContentAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     folderButton_->setSpacing(7);
     column->addWidget(folderButton_);

@@ -11,8 +11,9 @@
 
 #include "controls/accessibility.hpp"
 #include "controls/notch_slider.hpp"
-#include "controls/side_aware_layout.hpp"
 #include "controls/panel_symbols.hpp"
+#include "controls/side_aware_layout.hpp"
+#include "controls/small_views.hpp"
 #include "editors/editor_controls.hpp"
 #include "editors/gradient_thumbnails.hpp"
 
@@ -82,7 +83,7 @@ public:
         title_ = makeLabel(QString::fromUtf8(text.title), 10, FontWeight::medium, 0.48, this);
         titleRow->addWidget(title_, 1);
         column->addLayout(titleRow);
-        auto* subtitle = makeLabel(QString::fromUtf8(text.subtitle), 8, FontWeight::regular, 0.26, this);
+        auto* subtitle = makeOneLineLabel(QString::fromUtf8(text.subtitle), 8, FontWeight::regular, 0.26, this);
         column->addWidget(subtitle);
         for (QWidget* child : findChildren<QWidget*>()) child->setAttribute(Qt::WA_TransparentForMouseEvents);
         setSelected(false);

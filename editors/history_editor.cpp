@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "controls/notch_button.hpp"
+#include "controls/small_views.hpp"
 #include "editors/editor_controls.hpp"
 #include "editors/editor_layout.hpp"
 #include "editors/recipe_row.hpp"
@@ -64,8 +65,7 @@ HistoryEditor::HistoryEditor(NotchViewModelBridge& bridge, const EditorInputs& l
     note_->setWordWrap(true);
     column->addWidget(note_);
 
-    status_ = makeLabel({}, 9, FontWeight::medium, 0.40, this);
-    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_ = makeOneLineLabel({}, 9, FontWeight::medium, 0.40, this);
     column->addWidget(status_);
 
     emptyState_ = new QWidget(this);
@@ -97,7 +97,6 @@ void HistoryEditor::inputsChanged() { layOut(); }
 void HistoryEditor::layOut() {
     const double width = std::max(0.0, inputs().availableWidth);
     setFixedWidth(int(width));
-    syncStatus();
 }
 
 void HistoryEditor::save() { model().saveToLibrary(std::nullopt, true); }
@@ -116,7 +115,7 @@ void HistoryEditor::syncName() {
 
 void HistoryEditor::syncStatus() {
     const QString text = QString::fromStdString(model().recipeStatus());
-    status_->setText(status_->fontMetrics().elidedText(text, Qt::ElideRight, int(std::max(0.0, inputs().availableWidth))));
+    status_->setText(text);
     status_->setToolTip(text);
     status_->setVisible(!text.isEmpty());
 }

@@ -14,6 +14,7 @@ class QVBoxLayout;
 
 namespace glimora {
 
+class FittingLabel;
 class NotchButton;
 class RecipeRow;
 
@@ -41,7 +42,7 @@ private:
     QLineEdit* nameField_;
     NotchButton* saveButton_;
     QLabel* note_;
-    QLabel* status_;
+    FittingLabel* status_;
     QWidget* emptyState_;
     QWidget* list_;
     QVBoxLayout* listLayout_;

@@ -7,11 +7,10 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <limits>
-#include <memory>
 
 #include "controls/panel_style.hpp"
 #include "controls/panel_symbols.hpp"
+#include "controls/picture_thumbnail.hpp"
 
 namespace glimora {
 
@@ -33,24 +32,6 @@ std::optional<double> mainScreenAspect() {
 }
 
 }  // namespace
-
-QImage pictureImage(const PixelImageBuffer& picture) {
-    // Rows of width * 4 bytes. The sizes are checked before anything is
-    // multiplied, so a buffer whose sizes do not fit Qt's ints or whose bytes
-    // fall short of its rows gives no image rather than a wrapped one.
-    constexpr std::int64_t maxWidth = std::numeric_limits<int>::max() / 4;
-    if (!picture.rgba || picture.width <= 0 || picture.height <= 0 || picture.width > maxWidth ||
-        picture.height > std::numeric_limits<int>::max())
-        return {};
-    const std::int64_t stride = picture.width * 4;
-    if (std::int64_t(picture.rgba->size() / std::size_t(stride)) < picture.height) return {};
-    // The image keeps the bytes alive through a copy of the shared pointer.
-    auto* keep = new std::shared_ptr<const std::vector<std::uint8_t>>(picture.rgba);
-    return QImage(picture.rgba->data(), int(picture.width), int(picture.height), qsizetype(stride),
-                  QImage::Format_RGBA8888,
-                  [](void* kept) { delete static_cast<std::shared_ptr<const std::vector<std::uint8_t>>*>(kept); },
-                  keep);
-}
 
 CropFit cropFit(QSizeF frame, QSizeF picture, double zoom) {
     CropFit fit{frame};

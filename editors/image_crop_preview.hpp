@@ -19,9 +19,6 @@
 
 namespace glimora {
 
-// The picture as a QImage sharing its bytes (no copy); null for an empty buffer.
-QImage pictureImage(const PixelImageBuffer& picture);
-
 // How a picture of size `picture` fills a frame of size `frame` at `zoom`:
 // the covering size times the zoom, and how far it overflows the frame on
 // each side. A non-positive size anywhere gives the frame itself, no overflow.

@@ -11,6 +11,7 @@
 
 #include "controls/notch_button.hpp"
 #include "controls/notch_slider.hpp"
+#include "controls/picture_thumbnail.hpp"
 #include "controls/pin_button.hpp"
 #include "controls/side_aware_layout.hpp"
 #include "controls/small_views.hpp"
@@ -217,9 +218,7 @@ ImageEditor::ImageEditor(NotchViewModelBridge& bridge, const EditorInputs& layou
     currentLayout->addWidget(thumbnail_);
     auto* names = new QVBoxLayout;
     names->setSpacing(2);
-    fileName_ = makeLabel({}, 10, FontWeight::medium, 0.68, currentRow_);
-    fileName_->setMinimumWidth(0);
-    fileName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    fileName_ = makeOneLineLabel({}, 10, FontWeight::medium, 0.68, currentRow_);
     countLabel_ = makeLabel({}, 9, FontWeight::medium, 0.38, currentRow_);
     names->addWidget(fileName_);
     names->addWidget(countLabel_);
@@ -373,7 +372,7 @@ void ImageEditor::sync() {
                            asset && asset->preview ? &*asset->preview : nullptr);
     thumbnail_->setVisible(thumbnail_->hasPicture());
     const QString name = asset ? QString::fromStdString(asset->fileName) : QString();
-    fileName_->setText(fileName_->fontMetrics().elidedText(name, Qt::ElideRight, std::max(0, fileName_->width())));
+    fileName_->setText(name);
     fileName_->setToolTip(name);
     countLabel_->setText(QString::fromStdString(m.imageCountLabel()));
     imagePin_->sync();

@@ -18,6 +18,7 @@ class QWidget;
 
 namespace glimora {
 
+class FittingLabel;
 class ImageCropPreview;
 class ImageThumbnail;
 class NotchButton;
@@ -58,7 +59,7 @@ private:
     QLabel* emptyText_;
     QWidget* currentRow_;
     ImageThumbnail* thumbnail_;
-    QLabel* fileName_;
+    FittingLabel* fileName_;
     QLabel* countLabel_;
     PinButton* imagePin_;
     QWidget* resetRow_;

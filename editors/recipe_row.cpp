@@ -1,7 +1,6 @@
 #include "editors/recipe_row.hpp"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -11,6 +10,7 @@
 #include "controls/notch_button.hpp"
 #include "controls/panel_symbols.hpp"
 #include "controls/pixel_mosaics.hpp"
+#include "controls/small_views.hpp"
 #include "editors/editor_controls.hpp"
 #include "state/notch_view_model.hpp"
 
@@ -91,11 +91,10 @@ RecipeRow::RecipeRow(NotchViewModel& model, const RecipeRowContent& content, QWi
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     texts->addStretch(1);
-    title_ = makeLabel({}, 10, FontWeight::medium, 0.78, openButton_);
-    kind_ = makeLabel({}, 9, FontWeight::regular, 0.34, openButton_);
-    for (QLabel* text : {title_, kind_}) {
+    title_ = makeOneLineLabel({}, 10, FontWeight::medium, 0.78, openButton_);
+    kind_ = makeOneLineLabel({}, 9, FontWeight::regular, 0.34, openButton_);
+    for (FittingLabel* text : {title_, kind_}) {
         text->setAttribute(Qt::WA_TransparentForMouseEvents);
-        text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         texts->addWidget(text);
     }
     texts->addStretch(1);

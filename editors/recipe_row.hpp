@@ -15,11 +15,11 @@
 #include "model/design_recipe.hpp"
 #include "model/palette.hpp"
 
-class QLabel;
 class QMenu;
 
 namespace glimora {
 
+class FittingLabel;
 class NotchButton;
 class NotchViewModel;
 class PixelSwatch;
@@ -80,8 +80,8 @@ private:
     NotchButton* openButton_;
     PixelSwatch* swatch_;
     QWidget* photoMark_;
-    QLabel* title_;
-    QLabel* kind_;
+    FittingLabel* title_;
+    FittingLabel* kind_;
     NotchButton* favoriteButton_;
     NotchButton* menuButton_;
     QMenu* menu_;

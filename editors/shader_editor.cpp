@@ -11,6 +11,7 @@
 #include "controls/notch_slider.hpp"
 #include "controls/panel_scroll_area.hpp"
 #include "controls/side_aware_layout.hpp"
+#include "controls/small_views.hpp"
 #include "editors/color_well.hpp"
 #include "editors/editor_controls.hpp"
 #include "editors/editor_layout.hpp"
@@ -169,16 +170,19 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     }
     QScrollArea* scroll = makeChipScroller(strip, 28, this);
     patternRow->addWidget(scroll, 1);
+    auto* playback = new QHBoxLayout;
+    playback->setSpacing(7);
+    patternRow->addLayout(playback);
     auto* reset = new NotchButton(NotchButton::Look::icon, [&m] { m.resetShaderMaterial(); }, this);
     reset->setSymbol(QStringLiteral("arrow.counterclockwise"), 11, FontWeight::semibold);
     reset->setFixedSize(28, 28);
     reset->setToolTip(QStringLiteral("Reset material"));
     reset->setAccessibleName(QStringLiteral("Reset material"));
-    patternRow->addWidget(reset);
+    playback->addWidget(reset);
     playButton_ = new NotchButton(NotchButton::Look::primary, [&m] { m.toggleShaderPlayback(); }, this);
     playButton_->setFixedSize(32, 32);
     playButton_->setToolTip(QStringLiteral("Play shader animation"));
-    patternRow->addWidget(playButton_);
+    playback->addWidget(playButton_);
 
     // 2. Colours.
     QHBoxLayout* colorRow = addEditorRow(column, 6);
@@ -208,7 +212,7 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     // 7. The current photo.
     currentImageButton_ = wideButton(NotchButton::Look::secondary, QStringLiteral("Use current image"),
                                      QStringLiteral("photo"), [&m] { m.useCurrentImageAsShaderSource(); }, this);
-    currentImageButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold);
+    currentImageButton_->setTrailingSymbol(QStringLiteral("chevron.right"), 9, FontWeight::bold, 4);
     currentImageButton_->setContentAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     column->addWidget(currentImageButton_);
 
@@ -217,9 +221,8 @@ ShaderEditor::ShaderEditor(NotchViewModelBridge& bridge, const EditorInputs& lay
     desktopButton_ = wideButton(NotchButton::Look::primary, {}, QStringLiteral("sparkles"),
                                 [&m] { m.activateShaderMaterial(); }, this);
     desktop->addWidget(desktopButton_, 1);
-    sourceName_ = makeLabel({}, 9, FontWeight::medium, 0.30, this);
+    sourceName_ = makeOneLineLabel({}, 9, FontWeight::medium, 0.30, this);
     sourceName_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    sourceName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     desktop->addWidget(sourceName_, 1);
 
     // 9. Back.
@@ -266,8 +269,7 @@ void ShaderEditor::sync() {
     desktopButton_->setAccessibleName(desktopButton_->text());
     const QString source = m.shaderSourceName().empty() ? QString::fromUtf8("No input \u00B7 full desktop")
                                                         : QString::fromStdString(m.shaderSourceName());
-    sourceName_->setText(sourceName_->fontMetrics().elidedText(source, Qt::ElideRight,
-                                                               std::max(0, int(compactPairWidth(inputs().availableWidth)))));
+    sourceName_->setText(source);
     sourceName_->setToolTip(source);
     status_->setText(QString::fromStdString(m.shaderStatus()));
     status_->setVisible(!m.shaderStatus().empty());

@@ -17,6 +17,7 @@ class QLabel;
 namespace glimora {
 
 class ColorWell;
+class FittingLabel;
 class NotchButton;
 class NotchSlider;
 class SideAwareSliderPair;
@@ -85,7 +86,7 @@ private:
     std::array<SideAwareSliderPair*, 3> pairs_{};
     NotchButton* currentImageButton_;
     NotchButton* desktopButton_;
-    QLabel* sourceName_;
+    FittingLabel* sourceName_;
     QLabel* status_;
 };
 

@@ -1,11 +1,13 @@
 #include "panel/compact_capsule.hpp"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 
 #include "controls/notch_button.hpp"
 #include "controls/panel_symbols.hpp"
+#include "controls/picture_thumbnail.hpp"
 #include "controls/pixel_mosaics.hpp"
+#include "controls/small_views.hpp"
 #include "panel/side_identity_glyph.hpp"
 
 namespace glimora {
@@ -34,30 +36,35 @@ CompactCapsule::CompactCapsule(NotchViewModelBridge& bridge, QWidget* parent)
     NotchViewModel& model = bridge_.model();
     const auto toggle = [this] { bridge_.model().setExpanded(!bridge_.model().expanded()); };
 
-    identity_ = new NotchButton(NotchButton::Look::plain, toggle);
+    // The identity button and its label share one cell: the label's widgets
+    // lie over the button, transparent to the mouse, as children of the
+    // capsule, so the thumbnail's outline may reach past the button's edge.
+    identity_ = new NotchButton(NotchButton::Look::plain, toggle, this);
     identity_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    auto* identityRow = new QHBoxLayout(identity_);
-    identityRow->setContentsMargins(0, 0, 0, 0);
-    identityRow->setSpacing(7);
-    thumbnail_ = new QLabel;
-    thumbnail_->setFixedSize(identityEdge, identityEdge);
-    photoSymbol_ = new SymbolView(QStringLiteral("photo"), 11, FontWeight::semibold, whiteOpacity(0.62));
+    thumbnail_ = new PictureThumbnail(identityEdge, 6, 0.18, this);
+    photoSymbol_ = new SymbolView(QStringLiteral("photo"), 11, FontWeight::semibold, whiteOpacity(0.62), this);
     photoSymbol_->setFixedSize(identityEdge, identityEdge);
-    swatch_ = new PixelSwatch([&model] { return model.activePalette().colors; }, identityEdge);
+    swatch_ = new PixelSwatch([&model] { return model.activePalette().colors; }, identityEdge, this);
+    // The thumbnail's square; the swatch centres itself in it.
     swatch_->setFixedSize(identityEdge, identityEdge);
-    name_ = new QLabel;
-    name_->setFont(panelFont(11, FontWeight::medium));
-    QPalette palette = name_->palette();
-    palette.setColor(QPalette::WindowText, whiteOpacity(0.86));
-    name_->setPalette(palette);
-    // Inside a button a label would take the button's text role.
-    name_->setForegroundRole(QPalette::WindowText);
-    name_->setWordWrap(false);
-    name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // one line, cut at the row's end
-    for (QWidget* child : std::initializer_list<QWidget*>{thumbnail_, photoSymbol_, swatch_, name_}) {
+    name_ = new FittingLabel({}, panelFont(11, FontWeight::medium), whiteOpacity(0.86), 1, this);
+    name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    auto* label = new QHBoxLayout;
+    label->setContentsMargins(0, 0, 0, 0);
+    label->setSpacing(7);
+    label->addItem(new OutsetItem(thumbnail_, PictureThumbnail::outset, Qt::AlignVCenter));
+    label->addWidget(photoSymbol_, 0, Qt::AlignVCenter);
+    label->addWidget(swatch_, 0, Qt::AlignVCenter);
+    label->addWidget(name_, 1, Qt::AlignVCenter);
+    // The flexible frame that keeps a lone thumbnail or symbol at the leading end.
+    label->addStretch(0);
+    for (QWidget* child : std::initializer_list<QWidget*>{thumbnail_, photoSymbol_, swatch_, name_})
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
-        identityRow->addWidget(child, child == name_ ? 1 : 0, Qt::AlignVCenter);
-    }
+    auto* identityCell = new QGridLayout;
+    identityCell->setContentsMargins(0, 0, 0, 0);
+    identityCell->setSpacing(0);
+    identityCell->addWidget(identity_, 0, 0);
+    identityCell->addLayout(label, 0, 0);
 
     randomize_ = makeIconButton(QStringLiteral("shuffle"), 12, FontWeight::semibold, QStringLiteral("Randomize"),
                                 QSize(24, 28), [this] { bridge_.model().shuffle(); });
@@ -68,7 +75,7 @@ CompactCapsule::CompactCapsule(NotchViewModelBridge& bridge, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 0, 12, 0);
     row->setSpacing(8);
-    row->addWidget(identity_, 1);
+    row->addLayout(identityCell, 1);
     // The spacer's least length, 2, between two gaps of 8: the box layout
     // adds its spacing on one side of a spacer item only.
     row->addSpacing(2 + 8);
@@ -87,15 +94,13 @@ void CompactCapsule::sync() {
     expand_->setSymbol(expandSymbol(model.notchPlacement()), 10, FontWeight::bold);
     const bool image = model.wallpaperSource() == WallpaperSource::image;
     const ImportedImageAsset* asset = model.currentImageAsset();
-    const PixelImageBuffer* preview = identityPreview(model);
+    thumbnail_->setPicture(identityPreview(model));
+    const bool picture = thumbnail_->hasPicture();
 
-    thumbnail_->setVisible(preview != nullptr);
-    photoSymbol_->setVisible(image && !preview);
+    thumbnail_->setVisible(picture);
+    photoSymbol_->setVisible(image && !picture);
     swatch_->setVisible(!image);
     name_->setVisible(!image);
-    if (preview && preview->rgba != shownPreview_)
-        thumbnail_->setPixmap(roundedThumbnail(*preview, identityEdge, 6, devicePixelRatioF()));
-    shownPreview_ = preview ? preview->rgba : nullptr;
     if (image) {
         identity_->setToolTip(qText(asset ? asset->fileName : std::string()) + QStringLiteral(" · ") +
                               qText(model.imageCountLabel()));

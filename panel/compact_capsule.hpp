@@ -6,16 +6,13 @@
 
 #include <QWidget>
 
-#include <memory>
-#include <vector>
-
 #include "platform/qt/notch_view_model_bridge.hpp"
-
-class QLabel;
 
 namespace glimora {
 
+class FittingLabel;
 class NotchButton;
+class PictureThumbnail;
 class PixelSwatch;
 class SymbolView;
 
@@ -28,9 +25,9 @@ public:
     NotchButton* randomizeButton() const { return randomize_; }
     NotchButton* expandButton() const { return expand_; }
     PixelSwatch* swatch() const { return swatch_; }
-    QLabel* thumbnail() const { return thumbnail_; }
+    PictureThumbnail* thumbnail() const { return thumbnail_; }
     SymbolView* photoSymbol() const { return photoSymbol_; }
-    QLabel* paletteName() const { return name_; }
+    FittingLabel* paletteName() const { return name_; }
 
     // "chevron.down" at the top, "chevron.up" at the bottom, pointing away
     // from the attached edge (and right, left for the sides).
@@ -41,14 +38,12 @@ private:
 
     NotchViewModelBridge& bridge_;
     NotchButton* identity_;
-    QLabel* thumbnail_;
+    PictureThumbnail* thumbnail_;
     SymbolView* photoSymbol_;
     PixelSwatch* swatch_;
-    QLabel* name_;
+    FittingLabel* name_;
     NotchButton* randomize_;
     NotchButton* expand_;
-    // The preview the thumbnail was drawn from.
-    std::shared_ptr<const std::vector<std::uint8_t>> shownPreview_;
 };
 
 }  // namespace glimora

@@ -11,7 +11,7 @@ namespace glimora {
 SideCompactRail::SideCompactRail(NotchViewModelBridge& bridge, double curveSafeInset, QWidget* parent)
     : QWidget(parent), bridge_(bridge) {
     setAttribute(Qt::WA_TranslucentBackground);
-    glyph_ = new SideIdentityGlyph(bridge_, 28);
+    glyph_ = new SideIdentityGlyph(bridge_, 28, this);
 
     randomize_ = makeIconButton(QStringLiteral("shuffle"), 12, FontWeight::semibold, QStringLiteral("Randomize"),
                                 QSize(32, 32), [this] { bridge_.model().shuffle(); });
@@ -24,7 +24,7 @@ SideCompactRail::SideCompactRail(NotchViewModelBridge& bridge, double curveSafeI
     const int inset = int(std::lround(curveSafeInset));
     column->setContentsMargins(0, inset, 0, inset);
     column->setSpacing(10);
-    column->addWidget(glyph_, 0, Qt::AlignHCenter);
+    column->addItem(new OutsetItem(glyph_, SideIdentityGlyph::outset, Qt::AlignHCenter));
     column->addStretch(1);
     column->addWidget(randomize_, 0, Qt::AlignHCenter);
     column->addWidget(expand_, 0, Qt::AlignHCenter);

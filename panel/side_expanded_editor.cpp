@@ -163,7 +163,7 @@ void SideTabList::layoutParts() {
     const int w = width();
     const int h = height();
     int y = listPadding + int(std::lround(topInset_));
-    glyph_->move((w - glyphSize) / 2, y);
+    glyph_->setGeometry(outsetRect(QRect((w - glyphSize) / 2, y, glyphSize, glyphSize), SideIdentityGlyph::outset));
     y += glyphSize;
     const int actions = listPadding + actionEdge + actionSpacing + actionEdge;
     const int scrollerHeight = std::max(0, h - listPadding - actions - y);

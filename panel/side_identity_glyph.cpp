@@ -1,9 +1,5 @@
 #include "panel/side_identity_glyph.hpp"
 
-#include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
-
 #include <cmath>
 
 #include "controls/panel_symbols.hpp"
@@ -14,46 +10,22 @@ namespace glimora {
 const PixelImageBuffer* identityPreview(const NotchViewModel& model) {
     if (model.wallpaperSource() != WallpaperSource::image) return nullptr;
     const ImportedImageAsset* asset = model.currentImageAsset();
-    if (!asset || !asset->preview) return nullptr;
-    const PixelImageBuffer& preview = *asset->preview;
-    // A preview whose bytes do not hold its size is no picture.
-    if (preview.width <= 0 || preview.height <= 0 || preview.width > 65536 ||
-        preview.bytes().size() < std::size_t(preview.width) * std::size_t(preview.height) * 4)
-        return nullptr;
-    return &preview;
-}
-
-QPixmap roundedThumbnail(const PixelImageBuffer& preview, double edge, double radius, qreal scale) {
-    const QImage image(preview.bytes().data(), int(preview.width), int(preview.height), int(preview.width * 4),
-                       QImage::Format_RGBA8888);
-    const int side = std::max(1, int(std::ceil(edge * scale)));
-    const QImage filled = image.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath rounded;
-    rounded.addRoundedRect(QRectF(0, 0, side, side), radius * scale, radius * scale);
-    painter.setClipPath(rounded);
-    painter.drawImage(QPointF((side - filled.width()) / 2.0, (side - filled.height()) / 2.0), filled);
-    painter.setClipping(false);
-    painter.setPen(QPen(whiteOpacity(0.18), scale));
-    painter.drawPath(rounded);
-    painter.end();
-    pixmap.setDevicePixelRatio(scale);
-    return pixmap;
+    return asset && asset->preview ? &*asset->preview : nullptr;
 }
 
 SideIdentityGlyph::SideIdentityGlyph(NotchViewModelBridge& bridge, double size, QWidget* parent)
-    : QWidget(parent), bridge_(bridge), size_(size) {
+    : QWidget(parent), bridge_(bridge) {
     setAttribute(Qt::WA_TranslucentBackground);
     const int edge = int(std::lround(size));
-    setFixedSize(edge, edge);
+    setFixedSize(edge + 2 * outset, edge + 2 * outset);
+    const QRect square(outset, outset, edge, edge);
     NotchViewModel& model = bridge_.model();
-    thumbnail_ = new QLabel(this);
+    thumbnail_ = new PictureThumbnail(size, 0.28 * size, 0.18, this);
+    thumbnail_->setGeometry(outsetRect(square, PictureThumbnail::outset));
     photoSymbol_ = new SymbolView(QStringLiteral("photo"), 0.42 * size, FontWeight::semibold, whiteOpacity(0.62), this);
+    // The swatch is shorter than the square; it centres itself in it.
     swatch_ = new PixelSwatch([&model] { return model.activePalette().colors; }, size, this);
-    for (QWidget* child : std::initializer_list<QWidget*>{thumbnail_, photoSymbol_, swatch_}) child->setGeometry(rect());
+    for (QWidget* child : std::initializer_list<QWidget*>{photoSymbol_, swatch_}) child->setGeometry(square);
     QObject::connect(&bridge_, &NotchViewModelBridge::changed, this, [this] { sync(); });
     sync();
 }
@@ -61,13 +33,10 @@ SideIdentityGlyph::SideIdentityGlyph(NotchViewModelBridge& bridge, double size, 
 void SideIdentityGlyph::sync() {
     const NotchViewModel& model = bridge_.model();
     const bool image = model.wallpaperSource() == WallpaperSource::image;
-    const PixelImageBuffer* preview = identityPreview(model);
-    thumbnail_->setVisible(preview != nullptr);
-    photoSymbol_->setVisible(image && !preview);
+    thumbnail_->setPicture(identityPreview(model));
+    thumbnail_->setVisible(thumbnail_->hasPicture());
+    photoSymbol_->setVisible(image && !thumbnail_->hasPicture());
     swatch_->setVisible(!image);
-    if (preview && preview->rgba != shownPreview_)
-        thumbnail_->setPixmap(roundedThumbnail(*preview, size_, 0.28 * size_, devicePixelRatioF()));
-    shownPreview_ = preview ? preview->rgba : nullptr;
     if (!image) swatch_->sync();
 }
 

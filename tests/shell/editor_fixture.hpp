@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
@@ -17,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "controls/small_views.hpp"
 #include "editors/tab_editor.hpp"
 #include "platform/qt/notch_view_model_bridge.hpp"
 #include "tests/shell/qt_application.hpp"
@@ -136,14 +139,59 @@ inline QWidget* innermostNamed(QWidget* root, const QString& name) {
 }
 
 // The editor's children drawn over the panel's black, as the panel shows
-// them (the editor's own window background left out).
-inline QImage drawnOnBlack(QWidget& editor) {
-    QImage drawn(editor.size(), QImage::Format_ARGB32);
+// them (the editor's own window background left out), at `scale` device
+// pixels to the point.
+inline QImage drawnOnBlack(QWidget& editor, qreal scale = 1) {
+    QImage drawn(editor.size() * scale, QImage::Format_ARGB32);
+    drawn.setDevicePixelRatio(scale);
     drawn.fill(Qt::black);
     QPainter painter(&drawn);
     editor.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
     return drawn;
 }
+
+// The smallest rectangle of `drawn` (in its device pixels) holding every
+// pixel within `area` whose grey is above `threshold`; empty when none.
+inline QRect inkBox(const QImage& drawn, int threshold, QRect area = {}) {
+    if (area.isNull()) area = drawn.rect();
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(drawn.pixel(x, y)) > threshold) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// A one-line text of the panel as it reads and as it is drawn now: a
+// FittingLabel ends what does not fit in "…"; a QLabel draws its whole
+// text and its edge cuts it.
+struct ShownText {
+    QWidget* label;
+    QString text;
+    QString shown;
+    QFont font;  // the font it is drawn in
+
+    double shownWidth() const { return QFontMetricsF(font).horizontalAdvance(shown); }
+};
+
+inline std::vector<ShownText> visibleTexts(QWidget* root) {
+    std::vector<ShownText> texts;
+    for (QWidget* child : visibleChildren<QWidget>(root)) {
+        if (auto* label = qobject_cast<QLabel*>(child))
+            texts.push_back({label, label->text(), label->text(), label->font()});
+        if (auto* label = qobject_cast<FittingLabel*>(child))
+            texts.push_back({label, label->text(), label->shownText(), label->shownFont()});
+    }
+    return texts;
+}
+
+// The visible label holding `text`; null when none does.
+inline const ShownText* findText(const std::vector<ShownText>& texts, const QString& text) {
+    for (const ShownText& shown : texts)
+        if (shown.text == text) return &shown;
+    return nullptr;
+}
+
+inline bool showsText(QWidget* root, const QString& text) { return findText(visibleTexts(root), text) != nullptr; }
 
 // The grey level, drawn on black, just right of `widget`'s right edge at its
 // middle: the gap before its neighbour in a row.

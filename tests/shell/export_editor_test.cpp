@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "controls/notch_button.hpp"
+#include "controls/panel_symbols.hpp"
 #include "controls/toggles.hpp"
 #include "tests/shell/editor_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -96,6 +98,25 @@ TEST_F(ExportEditorTest, TheFolderRowOpensTheFolderPanelAndItsSymbolsSitAtItsEdg
     EXPECT_TRUE(harness.dialogs->openRequests[0].canChooseDirectories);
     harness.dialogs->completeOpen({});
     EXPECT_EQ(model->outputFolderLabel(), "Choose output folder");
+
+    // A folder name longer than the row ends in "…" at least 7 + 4 + 7
+    // before the chevron: the spacing, the spacer's least length, the spacing.
+    test::TempDir temp;
+    const auto longFolder = temp.path() / ("the folder where every wallpaper of the long summer goes, " +
+                                           std::string(120, 'w'));
+    std::filesystem::create_directory(longFolder);
+    test::click(row);
+    ASSERT_EQ(harness.dialogs->openRequests.size(), 2u);
+    harness.dialogs->completeOpen({longFolder});
+    test::settle();
+    auto* button = test::findNamed<NotchButton>(&editor, QString::fromStdString(longFolder.filename().string()));
+    ASSERT_NE(button, nullptr);
+    const FittedText fitted = button->fittedText();
+    EXPECT_TRUE(fitted.text.endsWith(QChar(0x2026))) << fitted.text.toStdString();
+    const double textEnd = symbolExtent(11) + 7 + QFontMetricsF(fitted.font).horizontalAdvance(fitted.text);
+    const double gap = button->width() - symbolExtent(9) - textEnd;
+    EXPECT_GE(gap, 18);
+    EXPECT_LT(gap, 18 + 2 * QFontMetricsF(fitted.font).horizontalAdvance('W'));
 }
 
 }  // namespace

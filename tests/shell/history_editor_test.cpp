@@ -13,6 +13,7 @@
 #include "editors/recipe_row.hpp"
 #include "model/recipe_json.hpp"
 #include "tests/shell/editor_fixture.hpp"
+#include "tests/shell/test_artefacts.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace glimora {
@@ -20,11 +21,7 @@ namespace {
 
 using HistoryEditorTest = test::EditorFixture<HistoryEditor>;
 
-bool showsText(QWidget* root, const QString& text) {
-    for (QLabel* label : test::visibleChildren<QLabel>(root))
-        if (label->text() == text) return true;
-    return false;
-}
+using test::showsText;
 
 void typeInto(QWidget* field, const QString& text) {
     for (const QChar c : text) {
@@ -176,6 +173,26 @@ TEST_F(HistoryEditorTest, KindLinesNameThePaletteAndShapeWithGradientAndCustomFa
     EXPECT_EQ(editor.rows()[1]->swatch()->cellColor(0, 0), QColor(Qt::black));
     EXPECT_FALSE(editor.rows()[2]->swatch()->isVisibleTo(editor.rows()[2]));
     EXPECT_TRUE(showsText(&editor, "Image"));
+}
+
+// The title and the kind line are one line each, ending in "…" where the
+// row's room ends.
+TEST_F(HistoryEditorTest, ALongTitleAndKindLineEachEndInAnEllipsis) {
+    DesignRecipe recipe = gradientRecipe(*model, 3, "kaleidoscope");
+    recipe.name = "Evening light over the harbour with the long grain and the slow bloom";
+    model->setRecipeHistory({recipe});
+    auto& editor = show(test::topInputs(180));
+    ASSERT_EQ(editor.rows().size(), 1u);
+    test::keepScreenshot(test::drawnOnBlack(*editor.rows()[0], 2), "history_editor/long-name-row-at-180");
+    const auto texts = test::visibleTexts(editor.rows()[0]);
+    for (const QString& line : {QString::fromStdString(recipe.name), RecipeRowContent::of(recipe).kindLine}) {
+        const test::ShownText* shown = test::findText(texts, line);
+        ASSERT_NE(shown, nullptr) << line.toStdString();
+        EXPECT_GT(QFontMetricsF(shown->font).horizontalAdvance(line), shown->label->width());
+        EXPECT_TRUE(shown->shown.endsWith(QChar(0x2026))) << shown->shown.toStdString();
+        EXPECT_LE(shown->shownWidth(), shown->label->width());
+        EXPECT_GT(shown->label->width(), 40);
+    }
 }
 
 TEST_F(HistoryEditorTest, OpenAppliesTheRowsRecipe) {

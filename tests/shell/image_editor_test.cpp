@@ -9,10 +9,12 @@
 #include <iostream>
 
 #include "controls/notch_slider.hpp"
+#include "controls/picture_thumbnail.hpp"
 #include "controls/small_views.hpp"
 #include "editors/image_crop_preview.hpp"
 #include "editors/option_chip.hpp"
 #include "tests/shell/editor_fixture.hpp"
+#include "tests/shell/test_artefacts.hpp"
 
 namespace glimora {
 namespace {
@@ -32,16 +34,7 @@ ImportedImageAsset photo(const std::string& name, std::int64_t width, std::int64
     return asset;
 }
 
-std::vector<QString> visibleLabelTexts(QWidget* root) {
-    std::vector<QString> texts;
-    for (QLabel* label : test::visibleChildren<QLabel>(root)) texts.push_back(label->text());
-    return texts;
-}
-
-bool showsText(QWidget* root, const QString& text) {
-    const auto texts = visibleLabelTexts(root);
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
+using test::showsText;
 
 std::vector<QString> visibleChipTitles(QWidget* root) {
     std::vector<QString> titles;
@@ -358,6 +351,35 @@ TEST_F(ImageEditorTest, APhotoAddedOrAShuffledLookUpdatesTheSameWidgets) {
     EXPECT_EQ(editor.cropPreview(), preview);
     EXPECT_TRUE(showsText(&editor, "b.png"));
     EXPECT_TRUE(showsText(&editor, QString::fromStdString(model->imageCountLabel())));
+}
+
+// The panel opens on this tab by building it at width 0 and then laying it
+// out at its width: the file name is cut to the room it has after every
+// layout, not to the room it had when it was made.
+TEST_F(ImageEditorTest, TheFileNameFitsTheRoomItHasAfterEveryRelayout) {
+    const QString name = "a very long holiday photo name from the summer trip to the coast 2026.jpg";
+    model->setImageAssets({photo(name.toStdString(), 400, 300)});
+    model->setCurrentImageIndex(0);
+    auto& editor = show(test::topInputs(0));
+    editor.setInputs(test::topInputs(500));
+    test::settle();
+    auto texts = test::visibleTexts(&editor);
+    const test::ShownText* shown = test::findText(texts, name);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_GT(shown->label->width(), 380);
+    EXPECT_EQ(shown->shown, name);
+    test::keepScreenshot(test::drawnOnBlack(editor, 2).copy(0, 0, 1000, 200), "image_editor/long-name-reopened-at-500");
+
+    // Narrower: one line that ends in "…" and fills the room up to the last
+    // character that fits.
+    editor.setInputs(test::topInputs(200));
+    test::settle();
+    texts = test::visibleTexts(&editor);
+    shown = test::findText(texts, name);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->shown.endsWith(QChar(0x2026))) << shown->shown.toStdString();
+    EXPECT_LE(shown->shownWidth(), shown->label->width());
+    EXPECT_GT(shown->shownWidth(), shown->label->width() - 2 * QFontMetricsF(shown->font).horizontalAdvance('W'));
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 
 #include <QColorDialog>
 #include <QLabel>
+#include <QScrollArea>
 
+#include "controls/notch_button.hpp"
 #include "controls/notch_slider.hpp"
+#include "controls/panel_symbols.hpp"
 #include "editors/color_well.hpp"
 #include "editors/shared_color_dialog.hpp"
 #include "tests/shell/editor_fixture.hpp"
@@ -15,11 +18,7 @@ namespace {
 
 using ShaderEditorTest = test::EditorFixture<ShaderEditor>;
 
-bool showsText(QWidget* root, const QString& text) {
-    for (QLabel* label : test::visibleChildren<QLabel>(root))
-        if (label->text() == text) return true;
-    return false;
-}
+using test::showsText;
 
 TEST_F(ShaderEditorTest, PlayIsDisabledUntilTheMaterialIsOnAndTheDesktopButtonSaysSo) {
     model->setSelectedTab(NotchTab::shader);
@@ -97,6 +96,37 @@ TEST_F(ShaderEditorTest, TheCurrentImageRowFollowsThePhotosAndSidePairsStack) {
     EXPECT_TRUE(showsText(&editor, "sea.png"));
     EXPECT_EQ(test::rowsOf(&editor, {"Tempo", "Field Size"}),
               (std::vector<std::vector<QString>>{{"Tempo"}, {"Field Size"}}));
+}
+
+// Row 1: the pattern strip, 8, then reset and play/pause 7 apart. Row 7:
+// its text, cut to the room, ends 6 + 4 + 6 before the chevron.
+TEST_F(ShaderEditorTest, TheFirstAndSeventhRowsKeepTheirSpacings) {
+    auto& editor = show(test::sideInputs(260));
+    ImportedImageAsset asset;
+    asset.fileName = "sea.png";
+    model->setImageAssets({asset});
+    test::settle();
+    QWidget* reset = test::findNamed(&editor, "Reset material");
+    QWidget* play = test::findNamed(&editor, "Play shader");
+    const auto scrollers = test::visibleChildren<QScrollArea>(&editor);
+    ASSERT_TRUE(reset && play && scrollers.size() == 1u);
+    const QRect strip(scrollers[0]->mapTo(&editor, QPoint()), scrollers[0]->size());
+    const QRect resetBox(reset->mapTo(&editor, QPoint()), reset->size());
+    const QRect playBox(play->mapTo(&editor, QPoint()), play->size());
+    EXPECT_EQ(resetBox.left(), strip.right() + 1 + 8);
+    EXPECT_EQ(playBox.left(), resetBox.right() + 1 + 7);
+    EXPECT_EQ(playBox.right() + 1, 260);
+
+    // The tab is never that narrow: the button alone, as narrow as its text.
+    auto* use = test::findNamed<NotchButton>(&editor, "Use current image");
+    ASSERT_NE(use, nullptr);
+    use->resize(100, use->height());
+    const FittedText fitted = use->fittedText();
+    EXPECT_TRUE(fitted.text.endsWith(QChar(0x2026))) << fitted.text.toStdString();
+    const double gap = use->width() - symbolExtent(9) -
+                       (symbolExtent(10) + 6 + QFontMetricsF(fitted.font).horizontalAdvance(fitted.text));
+    EXPECT_GE(gap, 16);
+    EXPECT_LT(gap, 16 + 2 * QFontMetricsF(fitted.font).horizontalAdvance('W'));
 }
 
 // The material's three colour wells, in their row's order.

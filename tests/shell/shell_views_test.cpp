@@ -25,7 +25,9 @@
 #include "panel/side_identity_glyph.hpp"
 #include "editors/recipe_row.hpp"
 #include "editors/shader_editor.hpp"
+#include "tests/shell/editor_fixture.hpp"
 #include "tests/shell/qt_application.hpp"
+#include "tests/shell/test_artefacts.hpp"
 #include "tests/state/model_harness.hpp"
 
 namespace glimora {
@@ -362,7 +364,6 @@ TEST_F(ShellViewsTest, TheRailShowsTheIdentityAndItsButtons) {
     EXPECT_EQ(rail.expandButton()->symbol(), "chevron.right");
     EXPECT_EQ(rail.expandButton()->toolTip(), "Expand");
     EXPECT_EQ(rail.randomizeButton()->toolTip(), "Randomize");
-    EXPECT_EQ(rail.glyph()->geometry(), QRect((58 - 28) / 2, 30, 28, 28));
     EXPECT_EQ(rail.expandButton()->geometry().bottom(), 300 - 30 - 1);
     EXPECT_EQ(rail.randomizeButton()->geometry().bottom() + 10, rail.expandButton()->y() - 1);
     // A gradient: the palette swatch at the glyph's full size.
@@ -400,7 +401,47 @@ TEST_F(ShellViewsTest, TheGlyphShowsThePictureOrThePhotoSymbol) {
     model->updateImageAssets([&](auto& assets) { assets = {pictured}; });
     ASSERT_TRUE(processEventsUntil([&] { return glyph.thumbnail()->isVisible(); }));
     EXPECT_FALSE(glyph.photoSymbol()->isVisible());
-    EXPECT_FALSE(glyph.thumbnail()->pixmap().isNull());
+}
+
+// The glyph's square sits where the rail and the tab column put it; the
+// swatch, 0.68 of the square high, is centred in it; a picture fills it,
+// its outline stroked on the square's edge, half of it outside.
+TEST_F(ShellViewsTest, TheGlyphSquareHoldsTheSwatchCentredAndThePictureWithItsWholeOutline) {
+    model->setNotchPlacement(NotchPlacement::left);
+    SideCompactRail rail(bridge, 30);
+    rail.resize(58, 300);
+    rail.show();
+    SideTabList column(bridge, 40);
+    column.resize(64, 640);
+    column.show();
+    test::settle();
+    test::keepScreenshot(test::drawnOnBlack(rail, 2), "side_identity_glyph/rail-gradient-at-scale-2");
+    test::keepScreenshot(test::drawnOnBlack(column, 2), "side_identity_glyph/tab-column-gradient-at-scale-2");
+    // A white palette lights every cell of the swatch.
+    model->setCustomPaletteStops({CustomPaletteStop{1, 1, 1}});
+    model->setPaletteIndex(int(builtInPalettes().size()));
+    test::settle();
+    // The rail's square: 28 at (15, 30); its swatch 19.04 high, rows 34.48 to 53.52.
+    const QRect railTop(0, 0, 58, 100);
+    EXPECT_EQ(test::inkBox(test::drawnOnBlack(rail), 200, railTop), QRect(15, 35, 28, 18));
+    // The column's: 24 at (20, 6 + 40), below the top inset; 16.32 high, rows 49.84 to 66.16.
+    EXPECT_EQ(test::inkBox(test::drawnOnBlack(column), 200, QRect(0, 0, 64, 75)), QRect(20, 50, 24, 16));
+
+    ImportedImageAsset pictured;
+    pictured.fileName = "beach.jpg";
+    pictured.preview = test::solidImage(40, 30);
+    model->updateImageAssets([&](auto& assets) { assets = {pictured}; });
+    model->setWallpaperSource(WallpaperSource::image);
+    ASSERT_TRUE(processEventsUntil([&] { return rail.glyph()->thumbnail()->isVisible(); }));
+    EXPECT_EQ(test::inkBox(test::drawnOnBlack(rail), 100, railTop), QRect(15, 30, 28, 28));
+    // At scale 2 the square is (30, 60) to (86, 116): one device pixel of
+    // white 18 % (46 on black) outside each edge, nothing beyond.
+    const QImage two = test::drawnOnBlack(rail, 2);
+    for (const auto& [outline, beyond] : {std::pair{QPoint(29, 88), QPoint(28, 88)}, {QPoint(86, 88), QPoint(87, 88)},
+                                          {QPoint(58, 59), QPoint(58, 58)}, {QPoint(58, 116), QPoint(58, 117)}}) {
+        EXPECT_NEAR(qGray(two.pixel(outline)), 46, 5) << outline.x() << "," << outline.y();
+        EXPECT_LT(qGray(two.pixel(beyond)), 5) << beyond.x() << "," << beyond.y();
+    }
 }
 
 TEST_F(ShellViewsTest, TheRootViewPicksExactlyOneOfTheFourViews) {

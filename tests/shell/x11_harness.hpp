@@ -21,6 +21,7 @@
 #include "render/cell_grid.hpp"
 #include "render/pixel_image_buffer.hpp"
 #include "state/wallpaper_snapshot.hpp"
+#include "tests/shell/test_artefacts.hpp"
 #include "tests/support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,9 @@
 extern char** environ;
 
 namespace glimora::x11test {
+
+using test::artefactPath;
+using test::keepScreenshot;
 
 using Clock = std::chrono::steady_clock;
 
@@ -160,21 +164,6 @@ T* visibleNamed(QWidget* root, const QString& name) {
     for (T* child : root->findChildren<T*>())
         if (child->accessibleName() == name && child->isVisible()) found = child;
     return found;
-}
-
-// Where a test artefact of this name goes, under the build folder (its
-// folder made); `name` may hold a subfolder.
-inline std::filesystem::path artefactPath(const std::string& name) {
-    const std::filesystem::path path = std::filesystem::path(GLIMORA_ARTEFACT_DIR) / name;
-    std::filesystem::create_directories(path.parent_path());
-    return path;
-}
-
-// Keeps a picture of what the test saw as a PNG artefact; the path is printed.
-inline void keepScreenshot(const QImage& picture, const std::string& name) {
-    const std::filesystem::path path = artefactPath(name.ends_with(".png") ? name : name + ".png");
-    if (picture.save(QString::fromStdString(path.string()))) std::printf("screenshot: %s\n", path.c_str());
-    std::fflush(stdout);
 }
 
 // What a window shows now (the root window, the whole screen, by default),
