@@ -138,26 +138,6 @@ TEST(OmbriqSaverProgram, OffscreenRunPrintsEveryChangeAndTouchesNoFileOfTheAppli
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(libraryFile().parent_path()), {}), 1);
 }
 
-TEST(OmbriqSaverProgram, ADamagedSandboxedCopyGivesWayToTheOwnOne) {
-    const auto a = gradientRecipe("Alpha", 20), b = gradientRecipe("Beta", 30);
-    auto damaged = nlohmann::json::parse(*encodeRecipeHistory({a}));
-    auto bad = damaged[0];
-    bad.erase("okLab");
-    damaged.push_back(bad);
-    const auto sandboxed =
-        home("HOME") / ".var/app/com.kestrune.app.murmel.glimora/data/Ombriq/recipes.json";
-    writeFile(sandboxed, damaged.dump());
-    writeFile(libraryFile(), *encodeRecipeHistory({b}));
-    const std::string command = std::string(GLIMORA_SAVER_BINARY) + " --offscreen 8x8";
-    const std::string appliedB = "applied " + b.id.toString() + " Beta\n";
-    EXPECT_EQ(run(command).out, appliedB + appliedB);
-    // Without a sound copy, the damaged one's valid recipes.
-    std::filesystem::remove(libraryFile());
-    const std::string appliedA = "applied " + a.id.toString() + " Alpha\n";
-    EXPECT_EQ(run(command).out, appliedA + appliedA);
-    std::filesystem::remove(sandboxed);
-}
-
 TEST(OmbriqSaverProgram, NoDisplayExitsOneWithOneLine) {
     const ProgramRun saver = run("env -u DISPLAY XSCREENSAVER_WINDOW= " + std::string(GLIMORA_SAVER_BINARY) + " --root");
     EXPECT_EQ(saver.status, 1);
