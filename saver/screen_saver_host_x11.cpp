@@ -78,6 +78,17 @@ bool usableVisual(const Visual* visual, int depth) {
            visual->green_mask == 0xff00 && visual->blue_mask == 0xff;
 }
 
+// How many bits the server keeps a pixel of `depth` in, in the images it
+// takes (ZPixmap); 0 when it has no such depth.
+int bitsPerPixel(Display* display, int depth) {
+    int count = 0, bits = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+    if (formats) XFree(formats);
+    return bits;
+}
+
 // Whether the rectangle at (x, y) of width x height covers the other.
 bool covers(int x, int y, int width, int height, int otherX, int otherY, int otherWidth, int otherHeight) {
     return x <= otherX && y <= otherY && x + width >= otherX + otherWidth && y + height >= otherY + otherHeight;
@@ -167,6 +178,11 @@ std::optional<Target> findTarget(Display* display, const SaverOptions& options) 
     }
     if (!usableVisual(target.attributes.visual, target.attributes.depth)) {
         fail("cannot draw on window " + hex(window) + ": its visual is not 24- or 32-bit TrueColor");
+        return std::nullopt;
+    }
+    // The frame converts to pixels of 24 or 32 bits (convertToServerLayout).
+    if (const int bits = bitsPerPixel(display, target.attributes.depth); bits != 24 && bits != 32) {
+        fail("cannot draw on window " + hex(window) + ": its pixels are kept in " + std::to_string(bits) + " bits");
         return std::nullopt;
     }
     target.preview = options.preview || (given && window != target.attributes.root &&
