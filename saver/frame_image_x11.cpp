@@ -1,5 +1,7 @@
 #include "saver/frame_image_x11.hpp"
 
+#include <sys/socket.h>
+
 #include <bit>
 #include <new>
 
@@ -25,6 +27,13 @@ void convertToServerLayout(const ServerPixelLayout& layout, std::uint8_t* image,
             }
         }
     }
+}
+
+bool isLocalConnection(int connection) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    return ::getsockname(connection, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+           address.ss_family == AF_UNIX;
 }
 
 FrameImage::FrameImage(Display* display, Visual* visual, int depth, bool useShm, ServerFence& fence, int threads)
@@ -59,8 +68,8 @@ bool FrameImage::resize(int width, int height) {
 
 void FrameImage::release() {
     if (attached_) {
-        // Our side is detached by the segment's holder; the segment, marked
-        // for removal, goes with the server's detach.
+        // Our side is detached by the segment's holder; the segment goes
+        // with the server's detach.
         XShmDetach(display_, &shmInfo_);
         XFlush(display_);
         attached_ = false;
@@ -83,17 +92,16 @@ bool FrameImage::makeShared(int width, int height) {
     }
     shmInfo_.shmid = segment_.id();
     shmInfo_.shmaddr = image_->data = segment_.address();
-    shmInfo_.readOnly = False;
-    // A server on another machine refuses the segment: fall back quietly.
+    // The server only reads the frames.
+    shmInfo_.readOnly = True;
     errorTrap.any = false;
     const bool sent = XShmAttach(display_, &shmInfo_);
     fence_.post();
     const bool answered = fence_.wait(ServerFence::timeout);
-    // Marked for removal now, so it goes away with us however we end.
-    segment_.remove();
     if (!sent || !answered || errorTrap.any) {
-        // A server that did not answer in time is left with its marker
-        // pending: the host gives up on it at its first frame.
+        // A server that refused the segment is drawn for without it. One
+        // that did not answer in time is left with its marker pending: the
+        // host gives up on it.
         image_.reset();
         segment_ = SharedSegment();
         return false;

@@ -1,5 +1,6 @@
 // The saver's frame as the X server takes it: an image in shared memory
-// (MIT-SHM) where the server offers it, else in the program's own memory.
+// (MIT-SHM, attached read-only by the server) where the host may use it, else
+// in the program's own memory.
 // Frames are drawn as the desktop window draws them, into pixels holding the
 // previous frame and only where they changed, and only those rectangles go
 // to the server. Where the server's pixel layout is the desktop's own
@@ -39,6 +40,12 @@ struct ServerPixelLayout {
 // out as `layout`, as 0xRRGGBB pixels (0xffRRGGBB in 32 bits).
 void convertToServerLayout(const ServerPixelLayout& layout, std::uint8_t* image, const std::uint8_t* rgba,
                            std::int64_t width, const WallpaperRenderer::PixelRect& rect);
+
+// Whether the X server on the other end of `connection` runs on this
+// machine, so that it can attach our shared memory. A TCP connection may end
+// in this machine's loopback and still lead elsewhere (ssh -X forwards one),
+// so only a Unix socket counts.
+bool isLocalConnection(int connection);
 
 class FrameImage {
 public:

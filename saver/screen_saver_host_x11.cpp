@@ -312,7 +312,8 @@ int hostOnX11(const SaverOptions& options, const std::function<SaverStart()>& lo
     // Asked first whether it is there at all: XShmQueryVersion says so on stderr.
     int shmOpcode = 0, shmEvent = 0, shmError = 0, shmMajor = 0, shmMinor = 0;
     Bool pixmaps = False;
-    const bool shm = XQueryExtension(display.get(), "MIT-SHM", &shmOpcode, &shmEvent, &shmError) &&
+    const bool shm = isLocalConnection(ConnectionNumber(display.get())) &&
+                     XQueryExtension(display.get(), "MIT-SHM", &shmOpcode, &shmEvent, &shmError) &&
                      XShmQueryVersion(display.get(), &shmMajor, &shmMinor, &pixmaps);
     // From the first attach on, the server answers within the limit or the
     // watch ends the program.

@@ -1,6 +1,6 @@
 // ombriq-saver's X11 host: the window to draw into, a frame every 1/30 s
-// pushed through MIT-SHM where the server offers it (plain XPutImage
-// otherwise), and the ways the program ends. Xlib straight: the window is
+// pushed through MIT-SHM where the server offers it on this machine (plain
+// XPutImage otherwise), and the ways the program ends. Xlib straight: the window is
 // usually another program's (XScreenSaver's, or the root), which Qt cannot
 // paint into.
 #pragma once

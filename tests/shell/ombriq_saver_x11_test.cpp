@@ -365,6 +365,21 @@ std::vector<Segment> segmentsMadeBy(pid_t pid) {
     return found;
 }
 
+// How a process maps a System V segment ("r--s"), from its memory map,
+// where the segment's id stands as the inode; empty when it does not.
+std::string mappingOf(pid_t pid, long segment) {
+    std::istringstream maps(textOf("/proc/" + std::to_string(pid) + "/maps"));
+    std::string line;
+    while (std::getline(maps, line)) {
+        std::istringstream fields(line);
+        std::string range, permissions, offset, device, path;
+        long inode = 0;
+        fields >> range >> permissions >> offset >> device >> inode >> path;
+        if (inode == segment && path.starts_with("/SYSV")) return permissions;
+    }
+    return {};
+}
+
 // Whether the root of display `name` is mostly lit.
 bool showsAPicture(const std::string& name) {
     Display* other = XOpenDisplay(name.c_str());
@@ -388,8 +403,8 @@ bool showsAPicture(const std::string& name) {
 // MIT-SHM and without it (as over ssh -X and on many VNC servers, where a
 // frame is written through the socket), the saver still ends within 2 s,
 // status 0, on each end signal: in the middle of its frames and while it
-// connects. Its segment is marked for removal the whole time and gone once
-// the server resumes. Left alone, it
+// connects. Its segment is marked for removal the whole time, mapped
+// read-only by the server, and gone once the server resumes. Left alone, it
 // ends with status 1 and one line when a frame stays unanswered for 5 s.
 // Both servers are tried side by side, to keep the waits short.
 TEST_F(SaverUnderX, ItEndsWhenToldAndLeavesNothingWhileItsServerIsStopped) {
@@ -427,8 +442,10 @@ TEST_F(SaverUnderX, ItEndsWhenToldAndLeavesNothingWhileItsServerIsStopped) {
         for (Case& c : cases) ASSERT_TRUE(startSaver(c)) << c.name << ": no picture";
         const std::vector<Segment> shared = segmentsMadeBy(cases[0].saver.pid);
         ASSERT_FALSE(shared.empty()) << "no shared memory on a local server that offers it";
-        for (const Segment& segment : shared)
+        for (const Segment& segment : shared) {
             EXPECT_TRUE(segment.mode & SHM_DEST) << "segment " << segment.id << " is not marked for removal";
+            EXPECT_EQ(mappingOf(cases[0].server->pid(), segment.id), "r--s") << "segment " << segment.id;
+        }
         EXPECT_TRUE(segmentsMadeBy(cases[1].saver.pid).empty());
         const pid_t sharing = cases[0].saver.pid;
         for (Case& c : cases) c.server->stop();

@@ -1,13 +1,18 @@
 // Pieces of ombriq-saver's X11 host that need no X server: the frame in the
-// server's pixel layout.
+// server's pixel layout, and its shared memory.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/shm.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/file_read.hpp"
 #include "saver/frame_image_x11.hpp"
+#include "saver/x11_handles_x11.hpp"
 
 namespace glimora::x11 {
 namespace {
@@ -60,6 +65,40 @@ TEST(SaverFrameConversion, EachPixelGoesWhereTheServersLayoutPutsItAndNothingEls
                             std::to_string(expected[i]);
             EXPECT_EQ(wrong, 0) << first;
         }
+}
+
+// Marked for removal before the server is even asked to attach it: a
+// connection that breaks then, or a program killed then, leaves nothing.
+TEST(SaverSharedSegment, IsMarkedForRemovalAsSoonAsWeHaveAttachedIt) {
+    const SharedSegment segment(64 * 1024);
+    ASSERT_TRUE(segment);
+    shmid_ds status{};
+    ASSERT_EQ(::shmctl(segment.id(), IPC_STAT, &status), 0);
+    EXPECT_TRUE(status.shm_perm.mode & SHM_DEST);
+    EXPECT_EQ(status.shm_nattch, 1u);
+    segment.address()[64 * 1024 - 1] = 1;  // and it is ours to write
+}
+
+// MIT-SHM only with a server on this machine: over TCP, even to this
+// machine's loopback (where ssh -X forwards to a server elsewhere), never.
+TEST(SaverSharedSegment, IsUsedOnlyOnAUnixSocket) {
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    const FileDescriptor local(pair[0]), other(pair[1]);
+    EXPECT_TRUE(isLocalConnection(local.get()));
+
+    const FileDescriptor listening(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listening.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening.get(), 1), 0);
+    ASSERT_EQ(::getsockname(listening.get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const FileDescriptor tcp(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    ASSERT_EQ(::connect(tcp.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_FALSE(isLocalConnection(tcp.get()));
+    EXPECT_FALSE(isLocalConnection(-1));
 }
 
 }  // namespace
