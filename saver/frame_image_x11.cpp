@@ -1,13 +1,40 @@
 #include "saver/frame_image_x11.hpp"
 
+#include <sys/socket.h>
+
 #include <bit>
-#include <cstring>
 #include <new>
 
 #include "saver/ombriq_screen_saver_view.hpp"
 #include "saver/server_fence_x11.hpp"
 
 namespace glimora::x11 {
+
+void convertToServerLayout(const ServerPixelLayout& layout, std::uint8_t* image, const std::uint8_t* rgba,
+                           std::int64_t width, const WallpaperRenderer::PixelRect& rect) {
+    // Byte by byte, most significant first or last as the server says;
+    // 24 bits leave out the top byte.
+    const std::int64_t bytesPerPixel = layout.bitsPerPixel / 8;
+    for (std::int64_t y = rect.y; y < rect.y + rect.height; ++y) {
+        const std::uint8_t* from = rgba + (y * width + rect.x) * 4;
+        std::uint8_t* to = image + y * layout.bytesPerLine + rect.x * bytesPerPixel;
+        for (std::int64_t x = 0; x < rect.width; ++x, from += 4, to += bytesPerPixel) {
+            const std::uint32_t pixel = 0xff000000u | (std::uint32_t(from[0]) << 16) |
+                                        (std::uint32_t(from[1]) << 8) | std::uint32_t(from[2]);
+            for (std::int64_t byte = 0; byte < bytesPerPixel; ++byte) {
+                const std::int64_t shift = 8 * (layout.msbFirst ? bytesPerPixel - 1 - byte : byte);
+                to[byte] = std::uint8_t(pixel >> shift);
+            }
+        }
+    }
+}
+
+bool isLocalConnection(int connection) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    return ::getsockname(connection, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+           address.ss_family == AF_UNIX;
+}
 
 FrameImage::FrameImage(Display* display, Visual* visual, int depth, bool useShm, ServerFence& fence, int threads)
     : display_(display), visual_(visual), depth_(depth), useShm_(useShm), fence_(fence), threads_(threads) {}
@@ -41,8 +68,8 @@ bool FrameImage::resize(int width, int height) {
 
 void FrameImage::release() {
     if (attached_) {
-        // Our side is detached by the segment's holder; the segment, marked
-        // for removal, goes with the server's detach.
+        // Our side is detached by the segment's holder; the segment goes
+        // with the server's detach.
         XShmDetach(display_, &shmInfo_);
         XFlush(display_);
         attached_ = false;
@@ -65,17 +92,16 @@ bool FrameImage::makeShared(int width, int height) {
     }
     shmInfo_.shmid = segment_.id();
     shmInfo_.shmaddr = image_->data = segment_.address();
-    shmInfo_.readOnly = False;
-    // A server on another machine refuses the segment: fall back quietly.
+    // The server only reads the frames.
+    shmInfo_.readOnly = True;
     errorTrap.any = false;
     const bool sent = XShmAttach(display_, &shmInfo_);
     fence_.post();
     const bool answered = fence_.wait(ServerFence::timeout);
-    // Marked for removal now, so it goes away with us however we end.
-    segment_.remove();
     if (!sent || !answered || errorTrap.any) {
-        // A server that did not answer in time is left with its marker
-        // pending: the host gives up on it at its first frame.
+        // A server that refused the segment is drawn for without it. One
+        // that did not answer in time is left with its marker pending: the
+        // host gives up on it.
         image_.reset();
         segment_ = SharedSegment();
         return false;
@@ -109,22 +135,10 @@ std::span<const WallpaperRenderer::PixelRect> FrameImage::draw(OmbriqScreenSaver
     const WallpaperRenderer::CanvasContext context{{drawn_.data(), width, height, std::int64_t(width) * 4}, 1.0,
                                                    threads_};
     const auto rects = view.drawFrame(context, width, height, frames_);
-    for (const WallpaperRenderer::PixelRect& rect : rects) convert(rect);
+    const ServerPixelLayout layout{image_->bits_per_pixel, image_->bytes_per_line, image_->byte_order == MSBFirst};
+    for (const WallpaperRenderer::PixelRect& rect : rects)
+        convertToServerLayout(layout, reinterpret_cast<std::uint8_t*>(image_->data), drawn_.data(), width, rect);
     return rects;
-}
-
-void FrameImage::convert(const WallpaperRenderer::PixelRect& rect) {
-    const bool swap = (image_->byte_order == LSBFirst) != (std::endian::native == std::endian::little);
-    for (std::int64_t y = rect.y; y < rect.y + rect.height; ++y) {
-        const std::uint8_t* from = drawn_.data() + (y * image_->width + rect.x) * 4;
-        auto* to = reinterpret_cast<std::uint8_t*>(image_->data) + y * image_->bytes_per_line + rect.x * 4;
-        for (std::int64_t x = 0; x < rect.width; ++x, from += 4, to += 4) {
-            const std::uint32_t pixel = 0xff000000u | (std::uint32_t(from[0]) << 16) |
-                                        (std::uint32_t(from[1]) << 8) | std::uint32_t(from[2]);
-            const std::uint32_t out = swap ? __builtin_bswap32(pixel) : pixel;
-            std::memcpy(to, &out, 4);
-        }
-    }
 }
 
 bool FrameImage::put(Window window, GC gc, std::span<const WallpaperRenderer::PixelRect> rects) {

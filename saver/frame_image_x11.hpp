@@ -1,11 +1,13 @@
 // The saver's frame as the X server takes it: an image in shared memory
-// (MIT-SHM) where the server offers it, else in the program's own memory.
+// (MIT-SHM, attached read-only by the server) where the host may use it, else
+// in the program's own memory.
 // Frames are drawn as the desktop window draws them, into pixels holding the
 // previous frame and only where they changed, and only those rectangles go
 // to the server. Where the server's pixel layout is the desktop's own
 // (32-bit 0xffRRGGBB words, least significant byte first, on a little-endian
-// processor) the image is drawn into directly; elsewhere the frame is drawn
-// beside it and its changed rectangles converted.
+// processor) the image is drawn into directly; elsewhere (the other byte
+// order, or 24-bit pixels) the frame is drawn beside it and its changed
+// rectangles converted.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -26,6 +28,24 @@ class OmbriqScreenSaverView;
 namespace glimora::x11 {
 
 class ServerFence;
+
+// How the server keeps the pixels of an image of the window's depth.
+struct ServerPixelLayout {
+    int bitsPerPixel = 32;  // 24 or 32
+    std::int64_t bytesPerLine = 0;
+    bool msbFirst = false;  // the image's byte order
+};
+
+// Writes `rect` of `rgba` (rows of `width` RGBA pixels) into `image`, laid
+// out as `layout`, as 0xRRGGBB pixels (0xffRRGGBB in 32 bits).
+void convertToServerLayout(const ServerPixelLayout& layout, std::uint8_t* image, const std::uint8_t* rgba,
+                           std::int64_t width, const WallpaperRenderer::PixelRect& rect);
+
+// Whether the X server on the other end of `connection` runs on this
+// machine, so that it can attach our shared memory. A TCP connection may end
+// in this machine's loopback and still lead elsewhere (ssh -X forwards one),
+// so only a Unix socket counts.
+bool isLocalConnection(int connection);
 
 class FrameImage {
 public:
@@ -57,8 +77,6 @@ private:
     bool makeShared(int width, int height);
     bool makePlain(int width, int height);
     void release();
-    // The rectangle of the drawn frame into the server's layout.
-    void convert(const WallpaperRenderer::PixelRect& rect);
 
     Display* display_;
     Visual* visual_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/program_output.hpp"
+#include "saver/end_watch.hpp"
 #include "saver/saver_configure_qt.hpp"
 #include "saver/saver_options.hpp"
 #include "saver/saver_program.hpp"
@@ -26,6 +27,8 @@ int main(int argc, char* argv[]) {
     case SaverOptions::Mode::configure: return runConfigure(options, argc, argv, stderr);
     case SaverOptions::Mode::run: break;
     }
-    if (options.offscreen) return runOffscreen(options, loadSaverStart(), stdout, stderr);
-    return runOnX11(options, loadSaverStart);
+    // Before any thread starts: each leaves the end signals to the watch.
+    EndWatch watch;
+    if (options.offscreen) return runOffscreen(options, loadSaverStart(), stdout, stderr, watch);
+    return runOnX11(options, loadSaverStart, watch);
 }

@@ -54,7 +54,12 @@ SaverStart loadSaverStart() {
     return start;
 }
 
-int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, std::FILE* err) {
+int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, std::FILE* err,
+                 const EndWatch& watch) {
+    if (!watch) {
+        std::fprintf(err, "ombriq-saver: cannot watch for signals\n");
+        return 1;
+    }
     const SaverOptions::Offscreen& offscreen = *options.offscreen;
     auto clock = std::make_shared<VirtualClock>(SystemClock().now());
     OmbriqScreenSaverView::Environment environment;
@@ -80,7 +85,7 @@ int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, 
 
     WallpaperRenderer::LiveCanvasFrames frames;
     view.startAnimation();
-    for (int frame = 0; frame < offscreen.frames; ++frame) {
+    for (int frame = 0; frame < offscreen.frames && !watch.ended(); ++frame) {
         if (frame > 0) clock->advance(offscreen.frameStep);
         view.animateOneFrame();
         // Frame after frame into the same pixels, as the window's frames are drawn.
@@ -88,7 +93,7 @@ int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, 
     }
     view.stopAnimation();
 
-    if (!offscreen.output) return 0;
+    if (!offscreen.output || watch.ended()) return 0;
     // The canvas writes every pixel opaque; the file says so whatever happened.
     for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
     const auto png = encodePng(pixels.data(), offscreen.width, offscreen.height, std::int64_t(offscreen.width) * 4);
@@ -97,6 +102,8 @@ int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, 
         return 1;
     }
     const std::string_view bytes(reinterpret_cast<const char*>(png->data()), png->size());
+    const auto held = EndWatch::holdOff();
+    if (watch.ended()) return 0;
     if (const auto failure = AtomicFile::write(*offscreen.output, bytes)) {
         std::fprintf(err, "ombriq-saver: could not write %s: %s\n",
                      replacingInvalidUtf8(offscreen.output->string()).c_str(), failure->description().c_str());

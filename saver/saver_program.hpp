@@ -9,6 +9,7 @@
 
 #include "model/design_recipe.hpp"
 #include "platform/logger.hpp"
+#include "saver/end_watch.hpp"
 #include "saver/saver_options.hpp"
 #include "saver/screen_saver_settings.hpp"
 
@@ -35,7 +36,10 @@ SaverStart loadSaverStart();
 
 // The headless run: `frames` frames on a virtual clock, one line on `out`
 // per applied recipe ("applied N NAME", N its position in the library), the
-// last frame written as PNG. 0 on success; 1 with one line on `err`.
-int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, std::FILE* err);
+// last frame written as PNG. 0 on success; 1 with one line on `err`. An end
+// signal (`watch`) stops it with 0 and no file written; a file being
+// written is finished first.
+int runOffscreen(const SaverOptions& options, SaverStart start, std::FILE* out, std::FILE* err,
+                 const EndWatch& watch);
 
 }  // namespace glimora

@@ -2,10 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,11 +13,13 @@
 
 #include "platform/clock.hpp"
 #include "platform/file_read.hpp"
+#include "saver/end_watch.hpp"
 #include "saver/frame_image_x11.hpp"
 #include "saver/ombriq_screen_saver_view.hpp"
 #include "saver/screen_saver_library.hpp"
 #include "saver/screen_saver_library_loader.hpp"
 #include "saver/server_fence_x11.hpp"
+#include "saver/wake_pipe.hpp"
 #include "saver/x11_handles_x11.hpp"
 
 namespace glimora {
@@ -40,42 +39,20 @@ std::string hex(unsigned long value) {
     return text;
 }
 
-// SIGTERM, SIGINT and SIGHUP, blocked and read from a descriptor, so that a
-// signal sent while the program starts is still seen by its loop. Blocked
-// before any thread starts, so every thread leaves them to the loop.
-FileDescriptor watchEndSignals() {
-    sigset_t endSignals;
-    sigemptyset(&endSignals);
-    sigaddset(&endSignals, SIGTERM);
-    sigaddset(&endSignals, SIGINT);
-    sigaddset(&endSignals, SIGHUP);
-    sigprocmask(SIG_BLOCK, &endSignals, nullptr);
-    return FileDescriptor(::signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK));
-}
-
-// The library's reader wakes the loop through this pipe.
-struct WakePipe {
-    FileDescriptor read, write;
-    static std::optional<WakePipe> make() {
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return std::nullopt;
-        return WakePipe{FileDescriptor(ends[0]), FileDescriptor(ends[1])};
-    }
-    void wake() const {
-        const char byte = 1;
-        // A full pipe already wakes the loop: nothing to do then.
-        [[maybe_unused]] const auto written = ::write(write.get(), &byte, 1);
-    }
-    void drain() const {
-        char drained[64];
-        while (::read(read.get(), drained, sizeof drained) > 0) {
-        }
-    }
-};
-
 bool usableVisual(const Visual* visual, int depth) {
     return visual->c_class == TrueColor && (depth == 24 || depth == 32) && visual->red_mask == 0xff0000 &&
            visual->green_mask == 0xff00 && visual->blue_mask == 0xff;
+}
+
+// How many bits the server keeps a pixel of `depth` in, in the images it
+// takes (ZPixmap); 0 when it has no such depth.
+int bitsPerPixel(Display* display, int depth) {
+    int count = 0, bits = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+    if (formats) XFree(formats);
+    return bits;
 }
 
 // Whether the rectangle at (x, y) of width x height covers the other.
@@ -169,6 +146,11 @@ std::optional<Target> findTarget(Display* display, const SaverOptions& options) 
         fail("cannot draw on window " + hex(window) + ": its visual is not 24- or 32-bit TrueColor");
         return std::nullopt;
     }
+    // The frame converts to pixels of 24 or 32 bits (convertToServerLayout).
+    if (const int bits = bitsPerPixel(display, target.attributes.depth); bits != 24 && bits != 32) {
+        fail("cannot draw on window " + hex(window) + ": its pixels are kept in " + std::to_string(bits) + " bits");
+        return std::nullopt;
+    }
     target.preview = options.preview || (given && window != target.attributes.root &&
                                          !isVirtualRoot(display, window) &&
                                          !coversItsScreen(display, window, target.attributes));
@@ -186,19 +168,22 @@ std::optional<Target> findTarget(Display* display, const SaverOptions& options) 
 // the signals that end it.
 class HostLoop {
 public:
-    enum class End { normal, failed, serverStuck };
+    enum class End { normal, failed };
 
     HostLoop(Display* display, Target& target, GC gc, FrameImage& frame, ServerFence& fence,
-             OmbriqScreenSaverView& view, ScreenSaverLibraryLoader& loader, const WakePipe& wake, int signals)
+             OmbriqScreenSaverView& view, ScreenSaverLibraryLoader& loader, const WakePipe& wake, EndWatch& watch)
         : display_(display), target_(target), gc_(gc), frame_(frame), fence_(fence), view_(view),
-          loader_(loader), wake_(wake), signals_(signals), width_(target.attributes.width),
+          loader_(loader), wake_(wake), watch_(watch), width_(target.attributes.width),
           height_(target.attributes.height) {}
 
     End run() {
         nextFrame_ = steadySeconds();
         for (;;) {
             handleEvents();
-            if (!running_ || errorTrap.windowGone) break;
+            // The server is alive while no frame waits for its answer; an
+            // answer that does not come in time ends the program (the watch).
+            if (!fence_.pending()) watch_.alive();
+            if (!running_ || errorTrap.windowGone || watch_.ended()) break;
             if (view_.libraryLoading()) takeLibrary();
             if (steadySeconds() >= nextFrame_) frameStep();
             if (!running_ || errorTrap.windowGone || !waitForWork()) break;
@@ -250,14 +235,7 @@ private:
         nextFrame_ += OmbriqScreenSaverView::animationTimeInterval;
         if (nextFrame_ < now) nextFrame_ = now + OmbriqScreenSaverView::animationTimeInterval;
         // The server still reads the last frame's pixels: this frame is skipped.
-        if (fence_.pending()) {
-            if (fence_.timedOut(now)) {
-                fail("the X server took no frame for " + std::to_string(int(ServerFence::timeout)) + " s");
-                end_ = End::serverStuck;
-                running_ = false;
-            }
-            return;
-        }
+        if (fence_.pending()) return;
         if (resized_) {
             resized_ = false;
             if (!frame_.resize(width_, height_)) {
@@ -284,7 +262,8 @@ private:
     // the loop should end.
     bool waitForWork() {
         if (XPending(display_) > 0) return true;
-        pollfd waits[3] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_, POLLIN, 0}, {wake_.read.get(), POLLIN, 0}};
+        pollfd waits[3] = {
+            {ConnectionNumber(display_), POLLIN, 0}, {watch_.descriptor(), POLLIN, 0}, {wake_.read.get(), POLLIN, 0}};
         const int timeout = int(std::max(0.0, (nextFrame_ - steadySeconds()) * 1000.0) + 0.999);
         if (::poll(waits, view_.libraryLoading() ? 3 : 2, timeout) > 0 && (waits[1].revents & POLLIN)) return false;
         return !(waits[0].revents & (POLLHUP | POLLERR));
@@ -298,7 +277,7 @@ private:
     OmbriqScreenSaverView& view_;
     ScreenSaverLibraryLoader& loader_;
     const WakePipe& wake_;
-    int signals_;
+    EndWatch& watch_;
     int width_, height_;
     double nextFrame_ = 0;
     bool running_ = true;
@@ -308,12 +287,7 @@ private:
     End end_ = End::normal;
 };
 
-}  // namespace
-
-int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& load) {
-    const FileDescriptor signals = watchEndSignals();
-    if (!signals) return fail("cannot watch for signals");
-
+int hostOnX11(const SaverOptions& options, const std::function<SaverStart()>& load, EndWatch& watch) {
     // The display and the window first: a library of hundreds of megabytes
     // is not read for a window that cannot be drawn into.
     DisplayHandle display(XOpenDisplay(options.display ? options.display->c_str() : nullptr));
@@ -325,7 +299,8 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
     std::optional<Target> target = findTarget(display.get(), options);
     if (!target) return 1;
 
-    // Read from now on, while the rest is set up.
+    // Read from now on, while the rest is set up; the reader wakes the loop
+    // through this pipe.
     const std::optional<WakePipe> wake = WakePipe::make();
     if (!wake) return fail("cannot make a pipe");
     SaverStart start = load();
@@ -334,10 +309,18 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
 
     const GcHandle gc(XCreateGC(display.get(), target->window.get(), 0, nullptr), GcDeleter{display.get()});
     ServerFence fence(display.get(), target->attributes.root);
-    int shmMajor = 0, shmMinor = 0;
+    // Asked first whether it is there at all: XShmQueryVersion says so on stderr.
+    int shmOpcode = 0, shmEvent = 0, shmError = 0, shmMajor = 0, shmMinor = 0;
     Bool pixmaps = False;
-    const bool shm = XShmQueryVersion(display.get(), &shmMajor, &shmMinor, &pixmaps);
-    FrameImage frame(display.get(), target->attributes.visual, target->attributes.depth, shm, fence, WallpaperRenderer::LiveCanvasFrames::threads());
+    const bool shm = isLocalConnection(ConnectionNumber(display.get())) &&
+                     XQueryExtension(display.get(), "MIT-SHM", &shmOpcode, &shmEvent, &shmError) &&
+                     XShmQueryVersion(display.get(), &shmMajor, &shmMinor, &pixmaps);
+    // From the first attach on, the server answers within the limit or the
+    // watch ends the program.
+    watch.watchStalls(ServerFence::timeout,
+                      "the X server took no frame for " + std::to_string(int(ServerFence::timeout)) + " s");
+    FrameImage frame(display.get(), target->attributes.visual, target->attributes.depth, shm, fence,
+                     WallpaperRenderer::LiveCanvasFrames::threads());
     if (!frame.resize(target->attributes.width, target->attributes.height)) return fail("no memory for a frame");
 
     OmbriqScreenSaverView::Environment environment;
@@ -347,14 +330,22 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
     OmbriqScreenSaverView view(environment, target->preview);
     view.startAnimation();
 
-    HostLoop loop(display.get(), *target, gc.get(), frame, fence, view, loader, *wake, signals.get());
+    HostLoop loop(display.get(), *target, gc.get(), frame, fence, view, loader, *wake, watch);
     const HostLoop::End end = loop.run();
     view.stopAnimation();
     // Closing the connection waits for the server: not for one that stopped
     // answering (the system closes the socket when we end).
-    if (end != HostLoop::End::serverStuck) fence.post();
-    if (end == HostLoop::End::serverStuck || !fence.wait(1.0)) display.abandon();
+    fence.post();
+    if (!fence.wait(1.0)) display.abandon();
     return end == HostLoop::End::normal ? 0 : 1;
+}
+
+}  // namespace
+
+int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& load, EndWatch& watch) {
+    if (!watch) return fail("cannot watch for signals");
+    const int status = hostOnX11(options, load, watch);
+    return watch.ended() ? 0 : status;
 }
 
 }  // namespace glimora

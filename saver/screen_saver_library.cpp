@@ -59,22 +59,49 @@ LibraryCandidateReading readLibraryCandidate(const std::filesystem::path& file, 
                                                                    : LibraryCandidateReading::whole;
 }
 
-std::vector<DesignRecipe> loadRecipeHistoryCandidates(const std::vector<std::filesystem::path>& candidates) {
-    const std::atomic<bool> never{false};
+bool chooseLibrary(const std::vector<std::filesystem::path>& candidates, const LibraryCandidateReader& reader,
+                   const LibraryChoiceSink& sink, const std::atomic<bool>& cancelled) {
+    // The first damaged file's valid recipes, given again when no file is whole.
     std::optional<std::vector<DesignRecipe>> fallback;
     for (const auto& candidate : candidates) {
-        std::vector<DesignRecipe> recipes;
+        if (cancelled) return false;
+        bool gaveAny = false;
+        // Whether the file is damaged shows only at its end: keep copies
+        // while no fallback is chosen (cheap, as photos are shared bytes).
+        const bool keep = !fallback;
+        std::vector<DesignRecipe> kept;
+        auto reading = LibraryCandidateReading::unreadable;
         try {
-            const auto reading = readLibraryCandidate(
-                candidate, [&recipes](DesignRecipe&& recipe) { recipes.push_back(std::move(recipe)); }, never);
-            if (reading == LibraryCandidateReading::whole) return recipes;
-            if (reading == LibraryCandidateReading::damaged && !fallback && !recipes.empty())
-                fallback = std::move(recipes);
+            reading = reader(
+                candidate,
+                [&](DesignRecipe&& recipe) {
+                    gaveAny = true;
+                    if (keep) kept.push_back(recipe);
+                    sink.recipe(std::move(recipe));
+                },
+                cancelled);
         } catch (const std::exception&) {
-            // No memory for it: the next one.
+            // No memory for it: as if it did not decode.
+            reading = LibraryCandidateReading::unreadable;
         }
+        if (cancelled) return false;
+        if (reading == LibraryCandidateReading::whole) return true;
+        if (gaveAny) sink.discarded();
+        if (reading == LibraryCandidateReading::damaged && keep && !kept.empty()) fallback = std::move(kept);
     }
-    return fallback ? std::move(*fallback) : std::vector<DesignRecipe>();
+    if (fallback)
+        for (auto& recipe : *fallback) sink.recipe(std::move(recipe));
+    return true;
+}
+
+std::vector<DesignRecipe> loadRecipeHistoryCandidates(const std::vector<std::filesystem::path>& candidates) {
+    const std::atomic<bool> never{false};
+    std::vector<DesignRecipe> recipes;
+    chooseLibrary(candidates, readLibraryCandidate,
+                  {[&recipes](DesignRecipe&& recipe) { recipes.push_back(std::move(recipe)); },
+                   [&recipes] { recipes.clear(); }},
+                  never);
+    return recipes;
 }
 
 std::vector<DesignRecipe> loadScreenSaverRecipes(std::vector<DesignRecipe> all, const Preferences& settings) {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -36,11 +37,32 @@ enum class LibraryCandidateReading {
 LibraryCandidateReading readLibraryCandidate(const std::filesystem::path& file, const RecipeHistorySink& sink,
                                              const std::atomic<bool>& cancelled);
 
-// The first candidate that is whole wins, even when it is empty, so a damaged
-// copy never shadows a sound one behind it. When none is, the valid recipes
-// of the first damaged one that has any: one bad entry does not hide the rest
-// of the user's designs. Else an empty list. At most 36 recipes; nothing is
-// logged, moved or written.
+// Reads one candidate file into a sink (readLibraryCandidate, or a test's
+// stand-in). Should give up soon after `cancelled` becomes true.
+using LibraryCandidateReader = std::function<LibraryCandidateReading(
+    const std::filesystem::path& candidate, const RecipeHistorySink& sink, const std::atomic<bool>& cancelled)>;
+
+// What choosing the library says while the candidates are read.
+struct LibraryChoiceSink {
+    // The next recipe of the file being read.
+    std::function<void(DesignRecipe&&)> recipe;
+    // That file is no library after all: forget the recipes it gave.
+    std::function<void()> discarded;
+};
+
+// The library, chosen while the candidates are read in order: the first
+// candidate that is whole wins, even when it is empty, so a damaged copy
+// never shadows a sound one behind it. When none is, the valid recipes of the
+// first damaged one that has any are given again at the end: one bad entry
+// does not hide the rest of the user's designs. At most 36 recipes of a file
+// are given. What was given and not discarded is the library once this
+// returns true; false when `cancelled` cut it short. Nothing is logged,
+// moved or written.
+bool chooseLibrary(const std::vector<std::filesystem::path>& candidates, const LibraryCandidateReader& reader,
+                   const LibraryChoiceSink& sink, const std::atomic<bool>& cancelled);
+
+// The library chosen (chooseLibrary), read whole; empty when no candidate
+// holds a recipe.
 std::vector<DesignRecipe> loadRecipeHistoryCandidates(const std::vector<std::filesystem::path>& candidates);
 
 // The recipes to cycle: with "favoritesOnly" on, the favourites in their

@@ -27,40 +27,12 @@ void ScreenSaverLibraryLoader::push(ScreenSaverLibraryEvent event) {
 }
 
 void ScreenSaverLibraryLoader::run() {
-    // The first damaged file's valid recipes, shown when no file is whole.
-    std::optional<std::vector<DesignRecipe>> fallback;
-    bool whole = false;
-    for (const auto& candidate : candidates_) {
-        if (cancelled_) return;
-        bool gaveAny = false;
-        // Whether the file is damaged shows only at its end: keep copies
-        // while no fallback is chosen (cheap, as photos are shared bytes).
-        const bool keep = !fallback;
-        std::vector<DesignRecipe> kept;
-        auto reading = LibraryCandidateReading::unreadable;
-        try {
-            reading = reader_(
-                candidate,
-                [&](DesignRecipe&& recipe) {
-                    gaveAny = true;
-                    if (keep) kept.push_back(recipe);
-                    push({ScreenSaverLibraryEvent::Kind::recipe, std::move(recipe)});
-                },
-                cancelled_);
-        } catch (const std::exception&) {
-            // No memory for it: as if it did not decode.
-            reading = LibraryCandidateReading::unreadable;
-        }
-        if (cancelled_) return;
-        if (reading == LibraryCandidateReading::whole) {
-            whole = true;
-            break;
-        }
-        if (gaveAny) push({ScreenSaverLibraryEvent::Kind::discarded, std::nullopt});
-        if (reading == LibraryCandidateReading::damaged && keep && !kept.empty()) fallback = std::move(kept);
-    }
-    if (!whole && fallback)
-        for (auto& recipe : *fallback) push({ScreenSaverLibraryEvent::Kind::recipe, std::move(recipe)});
+    const bool chosen = chooseLibrary(
+        candidates_, reader_,
+        {[this](DesignRecipe&& recipe) { push({ScreenSaverLibraryEvent::Kind::recipe, std::move(recipe)}); },
+         [this] { push({ScreenSaverLibraryEvent::Kind::discarded, std::nullopt}); }},
+        cancelled_);
+    if (!chosen) return;
     finished_ = true;
     push({ScreenSaverLibraryEvent::Kind::finished, std::nullopt});
 }

@@ -30,16 +30,10 @@ struct ScreenSaverLibraryEvent {
     std::optional<DesignRecipe> recipe;
 };
 
-// Reads one candidate file into `sink` (readLibraryCandidate). Should give
-// up soon after `cancelled` becomes true.
-using LibraryCandidateReader = std::function<LibraryCandidateReading(
-    const std::filesystem::path& candidate, const RecipeHistorySink& sink, const std::atomic<bool>& cancelled)>;
-
-// The candidates in order, each read by `reader` until one is whole; the
-// recipes past the first 36 of that file are never handed over. A file found
-// damaged, however late, is discarded like an unreadable one; when no file is
-// whole, the valid recipes of the first damaged one that has any are handed
-// over again before the end (loadRecipeHistoryCandidates's choice).
+// The library chosen by chooseLibrary, its recipes handed over as they are
+// read: a file found damaged, however late, is discarded like an unreadable
+// one, and the recipes of the one chosen in its place come again before the
+// end.
 class ScreenSaverLibraryLoader {
 public:
     // `wake` is called on the loader's thread whenever events are waiting.

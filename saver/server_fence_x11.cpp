@@ -38,7 +38,6 @@ void ServerFence::post() {
     XChangeProperty(display_, window_, atom_, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&mark), 1);
     XFlush(display_);
-    postedAt_ = steadySeconds();
 }
 
 bool ServerFence::take(const XEvent& event) {

@@ -2,8 +2,9 @@
 // handled every request sent before it: a property change on a small window
 // of the saver's own, answered by its PropertyNotify. Unlike XSync it need
 // not block: the host sends the next frame only once the last one's marker
-// came back (the server has then read the shared pixels), keeps serving its
-// signals meanwhile, and gives up when no answer comes in time.
+// came back (the server has then read the shared pixels) and keeps serving
+// its window meanwhile; the end watch gives up on a server whose answer does
+// not come within `timeout`.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -25,11 +26,8 @@ public:
 
     // Sends a marker (and flushes).
     void post();
-    // Whether a marker sent has not been answered yet, and whether that has
-    // lasted longer than `timeout` at `now` (seconds on std::chrono's steady
-    // clock).
+    // Whether a marker sent has not been answered yet.
     bool pending() const { return answered_ != posted_; }
-    bool timedOut(double now) const { return pending() && now - postedAt_ > timeout; }
 
     // True when `event` is an answer to a marker (the caller may drop it).
     bool take(const XEvent& event);
@@ -44,7 +42,6 @@ private:
     Atom atom_;
     std::uint32_t posted_ = 0;
     std::uint32_t answered_ = 0;
-    double postedAt_ = 0;
 };
 
 }  // namespace glimora::x11

@@ -13,6 +13,8 @@
 #include <memory>
 #include <utility>
 
+#include "saver/end_watch.hpp"
+
 namespace glimora::x11 {
 
 // Xlib reports errors through one process-wide handler (installed by the
@@ -98,25 +100,28 @@ struct ImageDeleter {
 };
 using ImageHandle = std::unique_ptr<XImage, ImageDeleter>;
 
-// A System V shared memory segment attached here. It is marked for removal
-// as soon as the server has attached it too, so it goes with the last user
-// however the program ends; this holder detaches our side.
+// A System V shared memory segment attached here, marked for removal as
+// soon as we have attached it: it then goes with its last user however the
+// program ends (Linux still lets the server attach it by its id). This
+// holder detaches our side.
 class SharedSegment {
 public:
     SharedSegment() = default;
     explicit SharedSegment(std::size_t bytes) {
+        // Not cut short between the segment's making and its mark.
+        const auto held = EndWatch::holdOff();
         id_ = ::shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
         if (id_ < 0) return;
         void* address = ::shmat(id_, nullptr, 0);
+        ::shmctl(id_, IPC_RMID, nullptr);
         if (address == reinterpret_cast<void*>(-1)) {
-            remove();
+            id_ = -1;
             return;
         }
         address_ = static_cast<char*>(address);
     }
     ~SharedSegment() {
         if (address_) ::shmdt(address_);
-        remove();
     }
     SharedSegment(SharedSegment&& other) noexcept
         : id_(std::exchange(other.id_, -1)), address_(std::exchange(other.address_, nullptr)) {}
@@ -129,11 +134,6 @@ public:
     explicit operator bool() const { return address_ != nullptr; }
     int id() const { return id_; }
     char* address() const { return address_; }
-    // Marked for removal: it lives on only while attached.
-    void remove() {
-        if (id_ >= 0) ::shmctl(id_, IPC_RMID, nullptr);
-        id_ = -1;
-    }
 
 private:
     int id_ = -1;

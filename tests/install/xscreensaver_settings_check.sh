@@ -4,18 +4,27 @@
 # into a temporary DESTDIR, its description put in place of the system's copy
 # in a private mount namespace (the real /usr is never touched), a
 # ~/.xscreensaver holding the README's line with Ombriq as the one saver, and
-# the program run as an unprivileged user on its own Xvfb. It must draw
-# Ombriq's preview and still run 5 s after its start; it used to crash at once
-# on a description that was not well-formed.
+# the program run as an unprivileged user on its own Xvfb. It must still run
+# 5 s after its start (it used to crash at once on a description that was not
+# well-formed) with Ombriq's preview drawn: the preview window's pixels are
+# read, and some must be lit. Run by a user other than root, the private
+# mount needs unprivileged user namespaces: a machine without them is
+# reported as such, and the check skipped (status 77).
 #   xscreensaver_settings_check.sh BUILD_DIR ARTEFACT_DIR
 set -uo pipefail
 build=$1
 artefacts=$2
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-for program in xscreensaver-settings Xvfb unshare mount; do
+for program in xscreensaver-settings Xvfb unshare mount import; do
   command -v "$program" >/dev/null || fail "$program is not installed"
 done
+if [ "$(id -u)" != 0 ] && ! unshare --user --map-root-user true 2>/dev/null; then
+  echo "SKIP: this machine gives no unprivileged user namespaces (unshare --user fails), so the settings" \
+    "program cannot be shown Ombriq's description without touching /usr; run as root, or allow them" \
+    "(sysctl kernel.unprivileged_userns_clone=1, user.max_user_namespaces > 0)"
+  exit 77
+fi
 
 folder=$(mktemp -d /tmp/ombriq-settings-XXXXXX) || fail "no temporary folder"
 chmod 755 "$folder"
@@ -90,9 +99,26 @@ fi
 $(cat "$folder/settings.log")"
 [ -n "$(previews)" ] || fail "ombriq-saver's preview ended:
 $(cat "$folder/settings.log")"
-if command -v import >/dev/null; then
-  mkdir -p "$artefacts"
-  DISPLAY=":$display" import -window root "$artefacts/xscreensaver_settings_ombriq.png" 2>/dev/null &&
-    echo "screenshot: $artefacts/xscreensaver_settings_ombriq.png"
-fi
-echo "xscreensaver-settings runs with Ombriq selected and its preview running"
+
+# The window it draws into, as the settings program gave it (in
+# XSCREENSAVER_WINDOW, or after -window-id).
+preview=$(previews | head -n 1)
+window=$(tr '\0' '\n' <"/proc/$preview/environ" 2>/dev/null | sed -n 's/^XSCREENSAVER_WINDOW=//p')
+[ -n "$window" ] ||
+  window=$(tr '\0' '\n' <"/proc/$preview/cmdline" 2>/dev/null | sed -n '/^-*window-id$/{n;p;}')
+[ -n "$window" ] || fail "the preview was given no window: $(tr '\0' ' ' <"/proc/$preview/cmdline")"
+# Its pixels, one "x,y: (r,g,b) ..." line each: some are lit once it has
+# drawn. Only its top rows: the settings program's note that no daemon runs
+# stands over the middle of its window, and so of the preview.
+deadline=$(($(date +%s%N) + 5000000000))
+while :; do
+  lit=$(DISPLAY=":$display" import -window "$window" -crop 100000x16+0+0 -depth 8 txt:- 2>/dev/null |
+    grep -v '^#' | grep -cv '#000000')
+  if [ "${lit:-0}" -gt 0 ] || [ "$(date +%s%N)" -ge "$deadline" ]; then break; fi
+  sleep 0.1
+done
+mkdir -p "$artefacts"
+DISPLAY=":$display" import -window root "$artefacts/xscreensaver_settings_ombriq.png" 2>/dev/null &&
+  echo "screenshot: $artefacts/xscreensaver_settings_ombriq.png"
+[ "${lit:-0}" -gt 0 ] || fail "ombriq-saver's preview (window $window) is all black 10 s after the start"
+echo "xscreensaver-settings runs with Ombriq selected and its preview drawn ($lit pixels of its top rows lit)"

@@ -2,10 +2,16 @@
 // clock, compared with glimora-render's export of the same recipe.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
+#include <thread>
 
 #include "model/recipe_json.hpp"
 #include "model/recipe_library.hpp"
@@ -16,6 +22,8 @@
 #include "state/wallpaper_snapshot.hpp"
 #include "tests/saver/saver_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"
+
+extern char** environ;
 
 namespace glimora::test {
 namespace {
@@ -138,24 +146,48 @@ TEST(OmbriqSaverProgram, OffscreenRunPrintsEveryChangeAndTouchesNoFileOfTheAppli
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(libraryFile().parent_path()), {}), 1);
 }
 
-TEST(OmbriqSaverProgram, ADamagedSandboxedCopyGivesWayToTheOwnOne) {
-    const auto a = gradientRecipe("Alpha", 20), b = gradientRecipe("Beta", 30);
-    auto damaged = nlohmann::json::parse(*encodeRecipeHistory({a}));
-    auto bad = damaged[0];
-    bad.erase("okLab");
-    damaged.push_back(bad);
-    const auto sandboxed =
-        home("HOME") / ".var/app/com.kestrune.app.murmel.glimora/data/Ombriq/recipes.json";
-    writeFile(sandboxed, damaged.dump());
-    writeFile(libraryFile(), *encodeRecipeHistory({b}));
-    const std::string command = std::string(GLIMORA_SAVER_BINARY) + " --offscreen 8x8";
-    const std::string appliedB = "applied " + b.id.toString() + " Beta\n";
-    EXPECT_EQ(run(command).out, appliedB + appliedB);
-    // Without a sound copy, the damaged one's valid recipes.
-    std::filesystem::remove(libraryFile());
-    const std::string appliedA = "applied " + a.id.toString() + " Alpha\n";
-    EXPECT_EQ(run(command).out, appliedA + appliedA);
-    std::filesystem::remove(sandboxed);
+// XScreenSaver's way of ending a program, in the middle of a long run: status
+// 0 within 2 s, and the frame to write is absent or whole (no temporary left).
+TEST(OmbriqSaverProgram, SigtermEndsAnOffscreenRunWithStatusZeroAndNoPartFile) {
+    TempDir temp;
+    writeFile(libraryFile(), *encodeRecipeHistory({gradientRecipe("Long", 20)}));
+    const auto output = temp.path() / "run.txt", frames = temp.path() / "frames";
+    std::filesystem::create_directories(frames);
+    const std::string program = GLIMORA_SAVER_BINARY, last = (frames / "last.png").string();
+    const char* argv[] = {program.c_str(), "--offscreen", "1920x1080", "--frames", "1000000", "--output",
+                          last.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t saver = 0;
+    ASSERT_EQ(::posix_spawn(&saver, argv[0], &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto waitFor = [&](double seconds, int& status) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (::waitpid(saver, &status, WNOHANG) != saver) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    };
+    int status = 0;
+    // Running its frames: its first design is announced.
+    for (int i = 0; i < 1000 && readFile(output).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(::kill(saver, SIGTERM), 0);
+    const bool ended = waitFor(2.0, status);
+    if (!ended) {
+        ::kill(saver, SIGKILL);
+        ::waitpid(saver, nullptr, 0);
+    }
+    ASSERT_TRUE(ended) << "still running 2 s after SIGTERM";
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    for (const auto& entry : std::filesystem::directory_iterator(frames)) {
+        EXPECT_EQ(entry.path().filename(), "last.png");
+        EXPECT_EQ(readPng(entry.path()).width, 1920) << entry.path();
+    }
 }
 
 TEST(OmbriqSaverProgram, NoDisplayExitsOneWithOneLine) {

@@ -161,15 +161,6 @@ void deliverOneByOne(OmbriqScreenSaverView& view, std::vector<ScreenSaverLibrary
     }
 }
 
-TEST(SaverLibraryLoader, ACopyFoundDamagedLateGivesWayToASoundOne) {
-    TempDir temp;
-    const auto sandboxed = temp.path() / "sandboxed.json", own = temp.path() / "own.json";
-    writeFile(sandboxed, damagedLate({gradientRecipe("a", 20), gradientRecipe("b", 30)}));
-    writeFile(own, *encodeRecipeHistory({gradientRecipe("c", 40)}));
-    ScreenSaverLibraryLoader loader({sandboxed, own}, readLibraryCandidate, {});
-    EXPECT_EQ(describe(collectUntil(loader, Kind::finished)), "a b <dropped> c <end>");
-}
-
 TEST(SaverLibraryLoader, WithNoSoundCopyTheDamagedOnesRecipesComeBackAndStayOnScreen) {
     TempDir temp;
     const auto sandboxed = temp.path() / "sandboxed.json", own = temp.path() / "own.json";
