@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QColorSpace>
 #include <QImage>
 #include <QImageReader>
 
@@ -48,6 +49,21 @@ std::optional<QtPictureRefusal> refusalOf(std::span<const std::uint8_t> data, QI
     return std::nullopt;
 }
 
+// The colour space Qt reports, converted by the core's Little CMS; nothing
+// for sRGB and for pictures that carry none.
+std::optional<image_decoding::SrgbTransform> toSrgb(const QImage& image, DecodeNotes* notes) {
+    const QColorSpace space = image.colorSpace();
+    if (!space.isValid() || space == QColorSpace(QColorSpace::SRgb)) return std::nullopt;
+    const QByteArray profile = space.iccProfile();
+    image_decoding::SourceColors colors;
+    colors.iccProfile.assign(profile.begin(), profile.end());
+    if (colors.iccProfile.empty()) {
+        if (notes) notes->push_back("its colour space cannot be written as a profile");
+        return std::nullopt;
+    }
+    return image_decoding::srgbTransform(colors, image_decoding::SourcePixels::rgba, notes);
+}
+
 }  // namespace
 
 std::optional<QtPictureRefusal> qtPictureRefusal(std::span<const std::uint8_t> data) {
@@ -55,13 +71,15 @@ std::optional<QtPictureRefusal> qtPictureRefusal(std::span<const std::uint8_t> d
     return refusalOf(data, source.reader);
 }
 
-std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t> data, int maxPixelSize) {
+std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t> data, int maxPixelSize,
+                                                    DecodeNotes* notes) {
     if (data.empty() || data.size() > std::size_t(INT32_MAX)) return std::nullopt;
     BytesReader source(data);
     if (!source.device.isOpen() || refusalOf(data, source.reader)) return std::nullopt;
     QImage image;
     try {
         if (!source.reader.read(&image) || image.isNull() || !withinLimits(image.size())) return std::nullopt;
+        const auto colors = toSrgb(image, notes);
         image.convertTo(QImage::Format_RGBA8888);
         if (image.isNull()) return std::nullopt;
         const image_decoding::Size picture{image.width(), image.height()};
@@ -72,21 +90,25 @@ std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t
             image_decoding::flattenRow(image.constScanLine(y), row.data(), std::size_t(picture.width));
             resampler.pushRow(row.data());
         }
-        return resampler.finish();
+        return resampler.finish(colors);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
 }
 
-std::optional<PixelImageBuffer> decodePictureWithQtFallback(std::span<const std::uint8_t> data, int maxPixelSize) {
+std::optional<PixelImageBuffer> decodePictureWithQtFallback(std::span<const std::uint8_t> data, int maxPixelSize,
+                                                            DecodeNotes* notes) {
     if (PixelImageBuffer::canDecode(data)) {
+        DecodeNotes core;
         try {
-            return PixelImageBuffer::load(data, maxPixelSize);
+            auto picture = PixelImageBuffer::load(data, maxPixelSize, &core);
+            if (notes) notes->insert(notes->end(), core.begin(), core.end());
+            return picture;
         } catch (ImagePixelizer::PixelizerError) {
             // Qt's readers are more forgiving of some damaged files.
         }
     }
-    return decodePictureWithQt(data, maxPixelSize);
+    return decodePictureWithQt(data, maxPixelSize, notes);
 }
 
 }  // namespace glimora

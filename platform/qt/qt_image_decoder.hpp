@@ -12,12 +12,16 @@
 namespace glimora {
 
 // The picture, its longer side at most maxPixelSize, opaque (transparency
-// over white) and upright; nothing when neither decoder reads it. What
-// qtPictureRefusal refuses never reaches Qt's reader. Safe on any thread.
-std::optional<PixelImageBuffer> decodePictureWithQtFallback(std::span<const std::uint8_t> data, int maxPixelSize);
+// over white), upright and in sRGB; nothing when neither decoder reads it.
+// What qtPictureRefusal refuses never reaches Qt's reader. `notes` gets why
+// a picture's colours stay as stored. Safe on any thread.
+std::optional<PixelImageBuffer> decodePictureWithQtFallback(std::span<const std::uint8_t> data, int maxPixelSize,
+                                                            DecodeNotes* notes = nullptr);
 
-// Qt's reader alone, with the limits below and the core's scaling.
-std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t> data, int maxPixelSize);
+// Qt's reader alone, with the limits below, the core's scaling and the
+// colour space Qt reports converted by the core.
+std::optional<PixelImageBuffer> decodePictureWithQt(std::span<const std::uint8_t> data, int maxPixelSize,
+                                                    DecodeNotes* notes = nullptr);
 
 // Qt's readers decode the whole picture at full size (the core scales while
 // decoding), in a time that follows the pixels declared, not the bytes given:

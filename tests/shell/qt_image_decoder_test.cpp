@@ -77,7 +77,7 @@ TEST(QtImageDecoder, TheApplicationsModelDecodesThroughIt) {
     const auto& decode = environment.modelServices.decodeImage;
     ASSERT_TRUE(decode);
     const QImage opaque = pattern(50, 20, false);
-    expectSamePixels(decode(encoded(opaque, "BMP"), 2048), core(encoded(opaque, "PNG"), 2048));
+    expectSamePixels(decode(encoded(opaque, "BMP"), 2048, nullptr), core(encoded(opaque, "PNG"), 2048));
 }
 
 // The PNG with an eXIf chunk (orientation 6: turn a quarter clockwise) after
