@@ -84,24 +84,31 @@ cmsHPROFILE pngProfile(cmsContext context, const SourceColors& colors, std::stri
     return profile;
 }
 
+// A field of an ICC header, read from the bytes: Little CMS hands the class
+// and colour space back as enumerations, which a damaged profile can fill
+// with values no enumerator has.
+std::uint32_t headerWord(const std::vector<std::uint8_t>& profile, std::size_t at) {
+    return std::uint32_t(profile[at]) << 24 | std::uint32_t(profile[at + 1]) << 16 |
+           std::uint32_t(profile[at + 2]) << 8 | std::uint32_t(profile[at + 3]);
+}
+
 cmsHPROFILE iccProfile(cmsContext context, const std::vector<std::uint8_t>& bytes, std::string& problem) {
     if (bytes.size() > maxIccProfileBytes) {
         problem = "its colour profile is too large to be real";
         return nullptr;
     }
-    cmsHPROFILE profile = cmsOpenProfileFromMemTHR(context, bytes.data(), cmsUInt32Number(bytes.size()));
+    // A header and a tag count, or no profile at all.
+    cmsHPROFILE profile = bytes.size() < 132 ? nullptr
+                                             : cmsOpenProfileFromMemTHR(context, bytes.data(), cmsUInt32Number(bytes.size()));
     if (!profile) {
         problem = "its colour profile cannot be read";
         return nullptr;
     }
     // Only the profile of a device or a colour space describes a picture's pixels.
-    switch (cmsGetDeviceClass(profile)) {
-    case cmsSigInputClass:
-    case cmsSigDisplayClass:
-    case cmsSigOutputClass:
-    case cmsSigColorSpaceClass: return profile;
-    default: break;
-    }
+    const std::uint32_t profileClass = headerWord(bytes, 12);
+    for (const std::uint32_t usable : {std::uint32_t(cmsSigInputClass), std::uint32_t(cmsSigDisplayClass),
+                                       std::uint32_t(cmsSigOutputClass), std::uint32_t(cmsSigColorSpaceClass)})
+        if (profileClass == usable) return profile;
     cmsCloseProfile(profile);
     problem = "its colour profile describes no picture's colours";
     return nullptr;
@@ -111,7 +118,7 @@ constexpr cmsUInt32Number grayInRgba = COLORSPACE_SH(PT_GRAY) | EXTRA_SH(3) | CH
 
 // The Little CMS layout of the pixels for a profile of this colour space; 0
 // when the profile does not fit them.
-cmsUInt32Number inputFormat(SourcePixels pixels, cmsColorSpaceSignature space) {
+cmsUInt32Number inputFormat(SourcePixels pixels, std::uint32_t space) {
     switch (pixels) {
     case SourcePixels::rgba: return space == cmsSigRgbData ? TYPE_RGBA_8 : 0;
     case SourcePixels::grayRgba:
@@ -143,7 +150,9 @@ std::optional<SrgbTransform> SrgbTransform::make(const SourceColors& colors, Sou
         withError();
         return std::nullopt;
     }
-    const cmsUInt32Number in = inputFormat(pixels, cmsGetColorSpace(source.handle));
+    // What Little CMS opened is at least a header long.
+    const cmsUInt32Number in =
+        inputFormat(pixels, saysIcc ? headerWord(colors.iccProfile, 16) : std::uint32_t(cmsSigRgbData));
     if (in == 0) {
         problem = "its colour profile is for pixels of another kind";
         return std::nullopt;
