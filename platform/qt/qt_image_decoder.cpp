@@ -7,6 +7,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <string>
@@ -49,6 +50,13 @@ std::int64_t fullSizeBytes(std::int64_t pixels, QImage::Format format) {
     return pixels * (bits > 0 ? bits : 32) / 8;
 }
 
+// Qt paints a GIF's frames on a canvas of its logical screen's size, which
+// may be far larger than the frame size the reader reports.
+QSize gifScreen(std::span<const std::uint8_t> data) {
+    if (data.size() < 10 || std::memcmp(data.data(), "GIF8", 4) != 0) return {};
+    return {data[6] | data[7] << 8, data[8] | data[9] << 8};
+}
+
 std::optional<QtPictureRefusal> judge(std::span<const std::uint8_t> data, QImageReader& reader, DecodeNotes* notes) {
     if (!image_decoding::pngChunksFitTheData(data)) {
         note(notes, "a chunk of it claims more bytes than the file holds");
@@ -60,7 +68,7 @@ std::optional<QtPictureRefusal> judge(std::span<const std::uint8_t> data, QImage
     }
     // The size the header declares. A format that cannot tell it before
     // decoding is held to Qt's allocation limit alone.
-    const QSize declared = reader.size();
+    const QSize declared = reader.size().expandedTo(gifScreen(data));
     if (!declared.isValid()) return std::nullopt;
     const std::int64_t width = declared.width(), height = declared.height();
     if (!image_decoding::declaredSizeFits(width, height, notes)) return QtPictureRefusal::tooManyPixels;

@@ -252,6 +252,10 @@ TEST(QtImageDecoder, CostlyPicturesAreRefusedBeforeDecoding) {
     const std::filesystem::path finds = GLIMORA_TEST_DATA "/../fuzz/corpus/qt_image_decoder";
     refused(test::readFile(finds / "tall-gif-declares-11776x12289"), QtPictureRefusal::pixelsBeyondData,
             "it declares 11776 x 12289 pixels in only 31 bytes");
+    // Qt's reader says 97 x 11777 for the frame but paints it on the logical
+    // screen, of 2096 x 11777.
+    refused(test::readFile(finds / "gif-screen-2096x11777-beyond-its-frame"), QtPictureRefusal::pixelsBeyondData,
+            "it declares 2096 x 11777 pixels in only 27 bytes");
     // A baseline JPEG cut off after 40 bytes of scan: libjpeg would fill all
     // 135 million pixels in grey.
     refused(test::readFile(finds / "jpeg-slow-through-qt"), QtPictureRefusal::pixelsBeyondData,
