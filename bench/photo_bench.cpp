@@ -1,6 +1,8 @@
 // Photo pipeline speed: decoding a camera-sized JPEG against ImageMagick doing
-// the same job in the same run, the decoder's peak memory in a fresh process,
-// and pixelizing plus drawing a photo at the largest export size.
+// the same job in the same run, the same photo as TIFF through Qt's reader,
+// each decoder's peak memory in a fresh process, refusing the tiny hostile
+// files of the fuzz corpus, and pixelizing plus drawing a photo at the
+// largest export size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <jpeglib.h>
@@ -15,11 +17,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include <QImage>
+#include <QImageWriter>
+
+#include "platform/file_read.hpp"
+#include "platform/qt/qt_image_decoder.hpp"
 #include "render/image_pixelizer.hpp"
 #include "render/pixel_image_buffer.hpp"
 
@@ -32,9 +39,9 @@ using namespace glimora;
 constexpr int photoWidth = 6000;
 constexpr int photoHeight = 4000;
 
+// As the import reads a file: whole, into a buffer of its size.
 std::vector<std::uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return readFileLimited(path, std::uintmax_t(1) << 30).value_or(std::vector<std::uint8_t>{});
 }
 
 // A temporary file, removed when the program ends.
@@ -46,12 +53,30 @@ struct TemporaryFile {
     }
 };
 
-// A 24-megapixel "photo": soft gradients with sensor-like grain, written once
-// to a temporary file at camera quality.
+// One row of a 24-megapixel "photo": soft gradients with sensor-like grain.
+void cameraRow(int y, std::uint8_t* rgb, std::uint32_t& noise) {
+    for (int x = 0; x < photoWidth; ++x) {
+        noise ^= noise << 13;
+        noise ^= noise >> 17;
+        noise ^= noise << 5;
+        const double grain = double(noise % 17) - 8;
+        const double sky = std::sin(x * 0.0011 + y * 0.0007);
+        const double hills = std::sin(x * 0.0042 - y * 0.0031) * std::cos(y * 0.0023);
+        rgb[x * 3] = std::uint8_t(std::clamp(120 + 90 * sky + 30 * hills + grain, 0.0, 255.0));
+        rgb[x * 3 + 1] = std::uint8_t(std::clamp(110 + 60 * hills - 40 * sky + grain, 0.0, 255.0));
+        rgb[x * 3 + 2] = std::uint8_t(std::clamp(140 + 80 * std::cos(x * 0.0017) + grain, 0.0, 255.0));
+    }
+}
+
+std::filesystem::path benchFile(const char* extension) {
+    return std::filesystem::temp_directory_path() /
+           ("glimora-photo-bench-" + std::to_string(getpid()) + extension);
+}
+
+// The photo written once to a temporary file at camera quality.
 const std::string& cameraJpeg() {
     static const TemporaryFile file{[] {
-        const auto file = std::filesystem::temp_directory_path() /
-                          ("glimora-photo-bench-" + std::to_string(getpid()) + ".jpg");
+        const auto file = benchFile(".jpg");
         std::FILE* out = std::fopen(file.c_str(), "wb");
         jpeg_compress_struct info{};
         jpeg_error_mgr error{};
@@ -68,25 +93,26 @@ const std::string& cameraJpeg() {
         std::vector<std::uint8_t> row(photoWidth * 3);
         std::uint32_t noise = 2463534242u;
         while (info.next_scanline < info.image_height) {
-            const double y = info.next_scanline;
-            for (int x = 0; x < photoWidth; ++x) {
-                noise ^= noise << 13;
-                noise ^= noise >> 17;
-                noise ^= noise << 5;
-                const double grain = double(noise % 17) - 8;
-                const double sky = std::sin(x * 0.0011 + y * 0.0007);
-                const double hills = std::sin(x * 0.0042 - y * 0.0031) * std::cos(y * 0.0023);
-                row[x * 3] = std::uint8_t(std::clamp(120 + 90 * sky + 30 * hills + grain, 0.0, 255.0));
-                row[x * 3 + 1] = std::uint8_t(std::clamp(110 + 60 * hills - 40 * sky + grain, 0.0, 255.0));
-                row[x * 3 + 2] =
-                    std::uint8_t(std::clamp(140 + 80 * std::cos(x * 0.0017) + grain, 0.0, 255.0));
-            }
+            cameraRow(int(info.next_scanline), row.data(), noise);
             JSAMPROW rows[1] = {row.data()};
             jpeg_write_scanlines(&info, rows, 1);
         }
         jpeg_finish_compress(&info);
         jpeg_destroy_compress(&info);
         std::fclose(out);
+        return file.string();
+    }()};
+    return file.path;
+}
+
+// The same photo as an uncompressed TIFF, as cameras and scanners write it.
+const std::string& cameraTiff() {
+    static const TemporaryFile file{[] {
+        const auto file = benchFile(".tif");
+        QImage image(photoWidth, photoHeight, QImage::Format_RGB888);
+        std::uint32_t noise = 2463534242u;
+        for (int y = 0; y < photoHeight; ++y) cameraRow(y, image.scanLine(y), noise);
+        QImageWriter(QString::fromStdString(file.string()), "tiff").write(image);
         return file.string();
     }()};
     return file.path;
@@ -124,10 +150,10 @@ std::string selfPath() {
 
 // The child reports its own high-water mark from /proc: rusage of a spawned
 // child also counts the parent's pages it shared until exec.
-double childPeakMiB(const std::string& job) {
+double childPeakMiB(const std::string& file, const std::string& job) {
     const auto report = std::filesystem::temp_directory_path() /
                         ("glimora-photo-bench-peak-" + std::to_string(getpid()) + ".txt");
-    if (runQuietly({selfPath(), "--decode-child", cameraJpeg(), job, report.string()}) != 0) return 0;
+    if (runQuietly({selfPath(), "--decode-child", file, job, report.string()}) != 0) return 0;
     double kib = 0;
     std::ifstream(report) >> kib;
     std::filesystem::remove(report);
@@ -142,25 +168,62 @@ long peakKiB() {
     return 0;
 }
 
-void BM_DecodeJpeg24MPTo2048(benchmark::State& state) {
-    const auto data = readBytes(cameraJpeg());
-    for (auto _ : state) {
-        const PixelImageBuffer buffer = PixelImageBuffer::load(data, 2048);
-        benchmark::DoNotOptimize(buffer.rgba->data());
-    }
-    // Peak memory of a fresh process that reads the file and decodes it, and
-    // of one that only reads it (program and file bytes, without decoding).
-    const double decoding = childPeakMiB("decode");
-    const double reading = childPeakMiB("read");
+// Peak memory of a fresh process that reads the file and imports it, and of
+// one that only reads it (program and file bytes, without decoding).
+void peakCounters(benchmark::State& state, const std::string& file, std::size_t bytes) {
+    const double decoding = childPeakMiB(file, "decode");
+    const double reading = childPeakMiB(file, "read");
     if (decoding <= 0 || reading <= 0) {
         state.SkipWithError("decode child failed");
         return;
     }
     state.counters["peak_MiB"] = decoding;
     state.counters["peak_without_decode_MiB"] = reading;
-    state.counters["file_MiB"] = double(data.size()) / (1 << 20);
+    state.counters["file_MiB"] = double(bytes) / (1 << 20);
+}
+
+void BM_DecodeJpeg24MPTo2048(benchmark::State& state) {
+    const auto data = readBytes(cameraJpeg());
+    for (auto _ : state) {
+        const PixelImageBuffer buffer = PixelImageBuffer::load(data, 2048);
+        benchmark::DoNotOptimize(buffer.rgba->data());
+    }
+    peakCounters(state, cameraJpeg(), data.size());
 }
 BENCHMARK(BM_DecodeJpeg24MPTo2048)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+// TIFF goes through Qt's reader, which cannot read it scaled: the whole
+// picture is decoded, then streamed into the core's resampler.
+void BM_ImportTiff24MPTo2048(benchmark::State& state) {
+    const auto data = readBytes(cameraTiff());
+    for (auto _ : state) {
+        const auto buffer = decodePictureWithQtFallback(data, 2048);
+        if (!buffer || buffer->width != 2048) {
+            state.SkipWithError("the TIFF was not imported");
+            return;
+        }
+        benchmark::DoNotOptimize(buffer->rgba->data());
+    }
+    peakCounters(state, cameraTiff(), data.size());
+}
+BENCHMARK(BM_ImportTiff24MPTo2048)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The tiny files that declare far more pixels than they hold, refused from
+// their headers (the target: under 50 ms each).
+void BM_RefuseHostileTinyFiles(benchmark::State& state) {
+    const std::filesystem::path corpus = GLIMORA_SOURCE_DIR "/tests/fuzz/corpus/qt_image_decoder";
+    std::vector<std::vector<std::uint8_t>> files;
+    for (const char* name : {"tall-gif-declares-11776x12289", "jpeg-slow-through-qt",
+                             "crash-png-text-chunk-claims-1.6-gb", "crash-png-exif-chunk-claims-436-mb"})
+        files.push_back(readBytes((corpus / name).string()));
+    for (auto _ : state) {
+        for (const auto& file : files) {
+            if (decodePictureWithQtFallback(file, 2048)) state.SkipWithError("a hostile file was decoded");
+        }
+    }
+    state.counters["files"] = double(files.size());
+}
+BENCHMARK(BM_RefuseHostileTinyFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ImageMagickResize24MPTo2048(benchmark::State& state) {
     const std::string tool = imageMagick();
@@ -297,7 +360,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (!run.error_occurred) milliseconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-            for (const auto& [name, counter] : run.counters) counters_[name] = counter.value;
+            for (const auto& [name, counter] : run.counters)
+                counters_[run.run_name.function_name + "/" + name] = counter.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -311,12 +375,21 @@ public:
                 "(target <= 0.5)\n",
                 ours, peer, ours / peer);
         }
-        if (counters_.count("peak_MiB")) {
-            std::printf(
-                "decode peak memory: %.1f MiB in a fresh process (%.1f MiB without decoding; "
-                "target < 64 MiB)\n",
-                counters_.at("peak_MiB"), counters_.at("peak_without_decode_MiB"));
+        // The JPEG streams through the core; the TIFF is decoded whole by Qt
+        // within a bound a 50-megapixel photo fits (256 MiB).
+        for (const auto& [function, what, target] :
+             {std::tuple{"BM_DecodeJpeg24MPTo2048", "24 MP JPEG", "< 64 MiB"},
+              std::tuple{"BM_ImportTiff24MPTo2048", "24 MP TIFF", "< 256 MiB beside the file"}}) {
+            const std::string key = std::string(function) + "/";
+            if (!counters_.count(key + "peak_MiB")) continue;
+            std::printf("%s import peak memory: %.1f MiB in a fresh process (%.1f MiB without decoding; target %s)\n",
+                        what, counters_.at(key + "peak_MiB"), counters_.at(key + "peak_without_decode_MiB"), target);
         }
+        if (const auto tiff = find("BM_ImportTiff24MPTo2048/iterations:5/real_time"); tiff > 0)
+            std::printf("import 24 MP TIFF to 2048 through Qt: %.1f ms\n", tiff);
+        if (const auto hostile = find("BM_RefuseHostileTinyFiles/real_time"); hostile > 0)
+            std::printf("refusing the corpus's tiny hostile files: %.3f ms for all four (target < 50 ms each)\n",
+                        hostile);
         for (const auto& [name, ms] : milliseconds_) {
             if (name.find("PixelizeAndDraw6K") != std::string::npos) {
                 std::printf("%s: %.1f ms (target < 150 ms)\n", name.c_str(), ms);
@@ -341,11 +414,9 @@ int main(int argc, char** argv) {
         const auto data = readBytes(argv[2]);
         bool ok = !data.empty();
         if (std::string(argv[3]) == "decode") {
-            try {
-                ok = PixelImageBuffer::load(data, 2048).width == 2048;
-            } catch (...) {
-                ok = false;
-            }
+            // The application's decoder: the core for JPEG, Qt's reader for TIFF.
+            const auto buffer = decodePictureWithQtFallback(data, 2048);
+            ok = buffer && buffer->width == 2048;
         }
         std::ofstream(argv[4]) << peakKiB() << "\n";
         return ok ? 0 : 1;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/pixel_image_buffer.hpp"
+#include "render/srgb_transform.hpp"
 
 namespace glimora::image_decoding {
 
@@ -35,8 +36,9 @@ public:
     // Rows arrive top to bottom, each source.width RGB triples.
     void pushRow(const std::uint8_t* rgb);
     bool complete() const { return sourceRow_ == source_.height; }
-    // The upright buffer; width and height are exchanged for turned orientations.
-    PixelImageBuffer finish();
+    // The upright buffer; width and height are exchanged for turned
+    // orientations. Its colours go through `toSrgb` when one is given.
+    PixelImageBuffer finish(const std::optional<SrgbTransform>& toSrgb = std::nullopt);
 
 private:
     struct Tap {
@@ -68,9 +70,21 @@ private:
 // A row of straight-alpha RGBA laid over opaque white as RGB, rounded.
 void flattenRow(const std::uint8_t* rgba, std::uint8_t* rgb, std::size_t width);
 
-// Each throws ImagePixelizer::PixelizerError::invalidImage on bad data.
-PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize);
-PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxPixelSize);
+// Each throws ImagePixelizer::PixelizerError::invalidImage on bad data, and
+// converts the picture's colours to sRGB. `notes`, when given, gets why a
+// picture is refused for its size, or why its colours stay as stored.
+PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize,
+                            DecodeNotes* notes = nullptr);
+PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxPixelSize,
+                           DecodeNotes* notes = nullptr);
+
+// Whether a picture of this size is within the core's limits; when not, the
+// reason goes to `notes`.
+bool declaredSizeFits(std::int64_t width, std::int64_t height, DecodeNotes* notes);
+
+// The conversion of these colours for these pixels, the reason there is none
+// going to `notes` when the file's colour information cannot be used.
+std::optional<SrgbTransform> srgbTransform(const SourceColors& colors, SourcePixels pixels, DecodeNotes* notes);
 
 bool isJpeg(std::span<const std::uint8_t> data);
 bool isPng(std::span<const std::uint8_t> data);

@@ -151,7 +151,8 @@ void ImageResampler::emitRow(const std::uint8_t* rgb) {
     writeOriented(rgb, targetRow_++, target_.width, target_.height, orientation_, out_->data(), outWidth_);
 }
 
-PixelImageBuffer ImageResampler::finish() {
+PixelImageBuffer ImageResampler::finish(const std::optional<SrgbTransform>& toSrgb) {
+    if (toSrgb) toSrgb->apply(out_->data(), out_->data(), std::size_t(outWidth_ * outHeight_));
     return {outWidth_, outHeight_, std::move(out_)};
 }
 

@@ -9,6 +9,8 @@
 #include <jerror.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "render/image_decoding.hpp"
@@ -60,8 +62,16 @@ bool jpegReadHeader(JpegSession* s, const std::uint8_t* data, unsigned long size
     s->info.mem->max_memory_to_use = 1L << 30;
     jpeg_mem_src(&s->info, data, size);
     jpeg_save_markers(&s->info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&s->info, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&s->info, TRUE);
     return true;
+}
+
+// libjpeg-turbo joins the profile's APP2 chunks in their numbered order;
+// false when they are not all there, or are numbered wrongly.
+bool jpegReadProfile(JpegSession* s, JOCTET** profile, unsigned* length) {
+    if (setjmp(s->jump)) return false;
+    return jpeg_read_icc_profile(&s->info, profile, length);
 }
 
 bool jpegStart(JpegSession* s) {
@@ -96,6 +106,30 @@ int orientationOf(const jpeg_decompress_struct& info) {
         }
     }
     return 1;
+}
+
+bool hasProfileChunk(const jpeg_decompress_struct& info) {
+    static constexpr char tag[] = "ICC_PROFILE";  // with its terminating zero
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 2 && marker->data_length >= sizeof tag &&
+            std::memcmp(marker->data, tag, sizeof tag) == 0)
+            return true;
+    }
+    return false;
+}
+
+SourceColors colorsOf(JpegSession& session, DecodeNotes* notes) {
+    SourceColors colors;
+    if (!hasProfileChunk(session.info)) return colors;
+    JOCTET* profile = nullptr;
+    unsigned length = 0;
+    if (jpegReadProfile(&session, &profile, &length) && profile) {
+        colors.iccProfile.assign(profile, profile + length);
+    } else if (notes) {
+        notes->push_back("its colour profile cannot be read (its APP2 chunks are incomplete)");
+    }
+    std::free(profile);
+    return colors;
 }
 
 }  // namespace
@@ -134,7 +168,7 @@ int jpegScanCount(std::span<const std::uint8_t> data, int limit) {
     return scans;
 }
 
-PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize) {
+PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixelSize, DecodeNotes* notes) {
     JpegSession session{};
     session.info.err = jpeg_std_error(&session.error);
     session.error.error_exit = [](j_common_ptr info) { failJpeg(info); };
@@ -148,10 +182,7 @@ PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t max
     if (!jpegReadHeader(&session, data.data(), (unsigned long)data.size())) invalid();
     const std::int64_t width = info.image_width;
     const std::int64_t height = info.image_height;
-    if (width < 1 || height < 1 || width > PixelImageBuffer::maxDeclaredSide ||
-        height > PixelImageBuffer::maxDeclaredSide || width * height > PixelImageBuffer::maxDeclaredPixels) {
-        invalid();
-    }
+    if (!declaredSizeFits(width, height, notes)) invalid();
     const Size target = fittedSize({width, height}, maxPixelSize);
 
     // Let the IDCT do most of the scaling: the smallest M/8 that still leaves
@@ -163,6 +194,13 @@ PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t max
     info.scale_num = scale;
     info.scale_denom = 8;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    // Adobe writes CMYK inverted, which is what nearly every CMYK JPEG in
+    // the wild carries.
+    const bool inverted = info.saw_Adobe_marker;
+    const SourcePixels layout = cmyk ? (inverted ? SourcePixels::invertedCmyk : SourcePixels::cmyk)
+                                : info.jpeg_color_space == JCS_GRAYSCALE ? SourcePixels::grayRgba
+                                                                         : SourcePixels::rgba;
+    const std::optional<SrgbTransform> toSrgb = srgbTransform(colorsOf(session, notes), layout, notes);
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     if (!jpegStart(&session)) invalid();
     const int components = info.output_components;
@@ -185,10 +223,12 @@ PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t max
         if (read == 0) invalid();
         for (JDIMENSION k = 0; k < read; ++k) {
             const std::uint8_t* row = rowPointers[k];
-            if (cmyk) {
-                // Adobe writes CMYK inverted, which is what nearly every
-                // CMYK JPEG in the wild carries.
-                const bool inverted = info.saw_Adobe_marker;
+            if (cmyk && toSrgb) {
+                // The resampler averages light, not ink: CMYK rows become
+                // sRGB before they are scaled.
+                toSrgb->apply(row, rgb.data(), info.output_width);
+                row = rgb.data();
+            } else if (cmyk) {
                 for (std::size_t x = 0; x < info.output_width; ++x) {
                     const std::uint8_t* p = row + x * 4;
                     const int k4 = inverted ? p[3] : 255 - p[3];
@@ -203,7 +243,7 @@ PixelImageBuffer decodeJpeg(std::span<const std::uint8_t> data, std::int64_t max
         }
     }
     if (!resampler.complete()) invalid();
-    return resampler.finish();
+    return resampler.finish(cmyk ? std::nullopt : toSrgb);
 }
 
 }  // namespace glimora::image_decoding

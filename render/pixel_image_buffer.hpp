@@ -5,11 +5,17 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "render/color_math.hpp"
 
 namespace glimora {
+
+// Clauses for the log about one decoded picture, each following the file's
+// name: why it was refused for its size ("it declares 11776 x 12289 pixels in
+// 31 bytes"), or why its colours stay as stored.
+using DecodeNotes = std::vector<std::string>;
 
 struct PixelImageBuffer {
     std::int64_t width = 0;
@@ -21,12 +27,16 @@ struct PixelImageBuffer {
         return rgba ? std::span<const std::uint8_t>(*rgba) : std::span<const std::uint8_t>();
     }
 
-    // Decodes JPEG or PNG bytes into an opaque buffer whose longer side is at
-    // most maxPixelSize: EXIF orientation applied, transparency flattened over
-    // white. Throws ImagePixelizer::PixelizerError::invalidImage for data that
-    // is not a readable image, is corrupt or truncated, or declares more than
-    // maxDeclaredPixels pixels or a side above maxDeclaredSide.
-    static PixelImageBuffer load(std::span<const std::uint8_t> data, int maxPixelSize);
+    // Decodes JPEG or PNG bytes into an opaque sRGB buffer whose longer side
+    // is at most maxPixelSize: EXIF orientation applied, colours converted
+    // from the picture's own (ICC profile, PNG gamma and chromaticities),
+    // transparency flattened over white. Throws
+    // ImagePixelizer::PixelizerError::invalidImage for data that is not a
+    // readable image, is corrupt or truncated, or declares more than
+    // maxDeclaredPixels pixels or a side above maxDeclaredSide. A colour
+    // profile that cannot be used is left out, never a reason to refuse.
+    static PixelImageBuffer load(std::span<const std::uint8_t> data, int maxPixelSize,
+                                 DecodeNotes* notes = nullptr);
 
     // Whether load() understands the format of these bytes (JPEG, PNG). Other
     // formats are for the shell's own image reader, with the same limits.

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <optional>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <vector>
 
@@ -53,6 +55,10 @@ bool pngReadInfo(PngSession* s) {
     if (setjmp(png_jmpbuf(s->png))) return false;
     png_set_read_fn(s->png, &s->input, readPng);
     png_set_user_limits(s->png, PixelImageBuffer::maxDeclaredSide, PixelImageBuffer::maxDeclaredSide);
+    // The profile comes to us as the chunk stands: libpng would drop a
+    // profile it dislikes without a word, and then nothing could tell the log.
+    static constexpr png_byte iccp[] = {'i', 'C', 'C', 'P', 0};
+    png_set_keep_unknown_chunks(s->png, PNG_HANDLE_CHUNK_ALWAYS, iccp, 1);
     png_read_info(s->png, s->info);
     return true;
 }
@@ -80,6 +86,57 @@ bool pngReadRow(PngSession* s, std::uint8_t* row) {
 
 [[noreturn]] void invalid() {
     throw ImagePixelizer::PixelizerError::invalidImage;
+}
+
+// The profile of an iCCP chunk: a name of 1 to 79 bytes, a zero, compression
+// method 0, then the profile compressed by zlib. Nothing when it is damaged.
+std::optional<std::vector<std::uint8_t>> iccpProfile(const png_unknown_chunk& chunk) {
+    const std::uint8_t* data = chunk.data;
+    const std::uint8_t* end = data + chunk.size;
+    const std::uint8_t* zero = std::find(data, std::min(end, data + 80), std::uint8_t(0));
+    if (zero == data || end - zero < 2 || zero[1] != 0) return std::nullopt;
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return std::nullopt;
+    stream.next_in = const_cast<Bytef*>(zero + 2);
+    stream.avail_in = uInt(end - zero - 2);
+    std::vector<std::uint8_t> profile;
+    int status = Z_OK;
+    while (status == Z_OK && profile.size() < maxIccProfileBytes) {
+        std::uint8_t block[16384];
+        stream.next_out = block;
+        stream.avail_out = sizeof block;
+        status = inflate(&stream, Z_NO_FLUSH);
+        profile.insert(profile.end(), block, block + (sizeof block - stream.avail_out));
+    }
+    inflateEnd(&stream);
+    if (status != Z_STREAM_END) return std::nullopt;
+    return profile;
+}
+
+SourceColors colorsOf(png_structp png, png_infop info, DecodeNotes* notes) {
+    SourceColors colors;
+    png_unknown_chunkp chunks = nullptr;
+    const int count = png_get_unknown_chunks(png, info, &chunks);
+    for (int k = 0; k < count; ++k) {
+        if (std::memcmp(chunks[k].name, "iCCP", 4) != 0) continue;
+        auto profile = iccpProfile(chunks[k]);
+        if (!profile) {
+            // The profile overrides the gamma and chromaticities: without
+            // it the picture keeps its stored values rather than half of
+            // what the file says.
+            if (notes) notes->push_back("its colour profile cannot be read (its iCCP chunk is damaged)");
+            return {};
+        }
+        colors.iccProfile = std::move(*profile);
+        break;
+    }
+    colors.srgb = png_get_valid(png, info, PNG_INFO_sRGB) != 0;
+    double gamma = 0;
+    if (png_get_gAMA(png, info, &gamma)) colors.gamma = gamma;
+    Chromaticities c{};
+    if (png_get_cHRM(png, info, &c.whiteX, &c.whiteY, &c.redX, &c.redY, &c.greenX, &c.greenY, &c.blueX, &c.blueY))
+        colors.chromaticities = c;
+    return colors;
 }
 
 }  // namespace
@@ -113,8 +170,17 @@ bool pngChunksFitTheData(std::span<const std::uint8_t> data) {
     return true;
 }
 
-PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxPixelSize) {
+PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxPixelSize, DecodeNotes* notes) {
     if (!pngChunksFitTheData(data)) invalid();
+    // The size its header declares, judged before libpng reads on (and, for
+    // a file without pixel data, stops before it could say so).
+    if (data.size() >= 24 && std::equal(data.begin() + 12, data.begin() + 16, "IHDR")) {
+        const auto word = [&data](std::size_t at) {
+            return std::int64_t(data[at]) << 24 | std::int64_t(data[at + 1]) << 16 | std::int64_t(data[at + 2]) << 8 |
+                   std::int64_t(data[at + 3]);
+        };
+        if (!declaredSizeFits(word(16), word(20), notes)) invalid();
+    }
     PngSession session;
     PngGuard guard{&session};
     session.input = {data.data(), data.size(), 0};
@@ -125,10 +191,10 @@ PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxP
 
     const std::int64_t width = png_get_image_width(session.png, session.info);
     const std::int64_t height = png_get_image_height(session.png, session.info);
-    if (width < 1 || height < 1 || width > PixelImageBuffer::maxDeclaredSide ||
-        height > PixelImageBuffer::maxDeclaredSide || width * height > PixelImageBuffer::maxDeclaredPixels) {
-        invalid();
-    }
+    if (!declaredSizeFits(width, height, nullptr)) invalid();
+    const bool gray = !(png_get_color_type(session.png, session.info) & PNG_COLOR_MASK_COLOR);
+    const std::optional<SrgbTransform> toSrgb = srgbTransform(
+        colorsOf(session.png, session.info, notes), gray ? SourcePixels::grayRgba : SourcePixels::rgba, notes);
     int orientation = 1;
     png_uint_32 exifLength = 0;
     png_bytep exif = nullptr;
@@ -163,7 +229,7 @@ PixelImageBuffer decodePng(std::span<const std::uint8_t> data, std::int64_t maxP
             resampler.pushRow(rgb.data());
         }
     }
-    return resampler.finish();
+    return resampler.finish(toSrgb);
 }
 
 }  // namespace glimora::image_decoding

@@ -21,10 +21,10 @@ NotchViewModel::Services NotchViewModel::withDefaults(Services services) {
     if (!services.paths) services.paths = std::make_shared<XdgPaths>();
     if (!services.logger) services.logger = std::make_shared<SystemLogger>();
     if (!services.decodeImage)
-        services.decodeImage = [](std::span<const std::uint8_t> data,
-                                  int maxPixelSize) -> std::optional<PixelImageBuffer> {
+        services.decodeImage = [](std::span<const std::uint8_t> data, int maxPixelSize,
+                                  DecodeNotes* notes) -> std::optional<PixelImageBuffer> {
             try {
-                return PixelImageBuffer::load(data, maxPixelSize);
+                return PixelImageBuffer::load(data, maxPixelSize, notes);
             } catch (ImagePixelizer::PixelizerError) {
                 return std::nullopt;
             }

@@ -47,11 +47,13 @@ class NotchViewModel {
 public:
     // Reads the recipe library; never fails (empty when there is none).
     using RecipeHistoryLoader = std::function<std::vector<DesignRecipe>()>;
-    // Decodes a picture, its longer side scaled to at most maxPixelSize;
-    // nothing when the bytes are no picture. Called off the main thread, and
-    // on it when applying a recipe restores the recipe's photo.
-    using ImageDecoder =
-        std::function<std::optional<PixelImageBuffer>(std::span<const std::uint8_t> data, int maxPixelSize)>;
+    // Decodes a picture into sRGB, its longer side scaled to at most
+    // maxPixelSize; nothing when the bytes are no picture. When `notes` is
+    // given, it gets why a picture was refused for its size or why its
+    // colours stay as stored (the import logs them). Called off the main
+    // thread, and on it when applying a recipe restores the recipe's photo.
+    using ImageDecoder = std::function<std::optional<PixelImageBuffer>(std::span<const std::uint8_t> data,
+                                                                       int maxPixelSize, DecodeNotes* notes)>;
 
     // What the model asks of the desktop. Each program wires its own: the
     // screen saver and the command-line harness pass in-memory preferences so

@@ -287,7 +287,7 @@ void NotchViewModel::loadShaderSource(const std::filesystem::path& file) {
         const auto bytes = readFileLimited(file, shaderSourceByteLimit);
         if (!bytes || !decoder) return std::nullopt;
         try {
-            return decoder(*bytes, shaderSourceMaxPixelSize);
+            return decoder(*bytes, shaderSourceMaxPixelSize, nullptr);
         } catch (...) {
             return std::nullopt;
         }

@@ -2,6 +2,7 @@
 // framing the current one, the look presets, and removing them all.
 #include <algorithm>
 #include <climits>
+#include <string>
 
 #include "model/utf8.hpp"
 #include "platform/file_read.hpp"
@@ -12,18 +13,39 @@ namespace glimora {
 namespace {
 
 // The picture of one file or library item, or nothing when it cannot be read
-// or decoded. Files above the byte limit are refused before they are read.
-std::optional<PixelImageBuffer> decodePicture(const std::filesystem::path& file,
-                                              const NotchViewModel::ImageDecoder& decoder) {
+// or decoded, with what the decoder had to say about it. Files above the byte
+// limit are refused before they are read.
+struct DecodedPicture {
+    std::optional<PixelImageBuffer> picture;
+    DecodeNotes notes;
+};
+
+DecodedPicture decodePicture(const std::filesystem::path& file, const NotchViewModel::ImageDecoder& decoder) {
+    DecodedPicture result;
     const auto bytes = readFileLimited(file, NotchViewModel::imageFileByteLimit);
-    if (!bytes || !decoder) return std::nullopt;
-    try {
-        auto image = decoder(*bytes, NotchViewModel::importMaxPixelSize);
-        if (image && (image->width < 1 || image->height < 1)) return std::nullopt;
-        return image;
-    } catch (...) {
-        return std::nullopt;
+    if (!bytes) {
+        std::error_code error;
+        if (const auto size = std::filesystem::file_size(file, error); !error && size > NotchViewModel::imageFileByteLimit)
+            result.notes.push_back("the file holds more than " +
+                                   std::to_string(NotchViewModel::imageFileByteLimit >> 20) + " MiB");
+        return result;
     }
+    if (!decoder) return result;
+    try {
+        result.picture = decoder(*bytes, NotchViewModel::importMaxPixelSize, &result.notes);
+        if (result.picture && (result.picture->width < 1 || result.picture->height < 1)) result.picture.reset();
+    } catch (...) {
+        result.picture.reset();
+    }
+    return result;
+}
+
+// One line for each thing the decoder said: why the picture was refused,
+// or why the one imported keeps the colours it stores.
+void logNotes(Logger& logger, const std::filesystem::path& file, const DecodedPicture& decoded) {
+    const std::string lead = decoded.picture ? "Ombriq image import kept the stored colours of "
+                                             : "Ombriq image import skipped ";
+    for (const std::string& note : decoded.notes) logger.log(lead + file.string() + ": " + note);
 }
 
 int clampedCount(std::size_t count) { return int(std::min<std::size_t>(count, INT_MAX)); }
@@ -56,14 +78,15 @@ void NotchViewModel::importImageFiles(const std::vector<std::filesystem::path>& 
     std::vector<ImportedImageAsset> assets;
     int skipped = 0;
     for (const auto& url : urls) {
-        auto buffer = decodePicture(url, services_.decodeImage);
-        if (!buffer) {
+        const DecodedPicture decoded = decodePicture(url, services_.decodeImage);
+        logNotes(*services_.logger, url, decoded);
+        if (!decoded.picture) {
             ++skipped;
             continue;
         }
         // File names are bytes; the list and recipes show and store text.
         std::string name = replacingInvalidUtf8(url.filename().string());
-        assets.push_back({newUuid(), std::move(name), *buffer, *buffer, ImageCrop{}});
+        assets.push_back({newUuid(), std::move(name), *decoded.picture, *decoded.picture, ImageCrop{}});
     }
     addImportedImages(std::move(assets), skipped);
 }
@@ -105,10 +128,12 @@ void NotchViewModel::loadPhotoItems(WeakSelf self, std::shared_ptr<PhotoLoad> lo
             return;
         }
         const std::filesystem::path item = load->items[load->next];
-        const auto keep = [self, load](std::optional<PixelImageBuffer> buffer) {
+        const auto keep = [self, load, item](const DecodedPicture& decoded) {
             NotchViewModel* model = self.get();
             if (!model) return false;
             ++load->next;
+            logNotes(*model->services_.logger, item, decoded);
+            const auto& buffer = decoded.picture;
             if (!buffer) {
                 ++load->skipped;
                 return true;
@@ -125,11 +150,11 @@ void NotchViewModel::loadPhotoItems(WeakSelf self, std::shared_ptr<PhotoLoad> lo
         }
         const std::weak_ptr<Scheduler> weakScheduler = scheduler;
         scheduler->background([weakScheduler, item, keep, self, load, decoder = model->services_.decodeImage] {
-            auto buffer = decodePicture(item, decoder);
+            auto decoded = decodePicture(item, decoder);
             const auto main = weakScheduler.lock();
             if (!main) return;
-            main->post([keep, self, load, buffer = std::move(buffer)]() mutable {
-                if (keep(std::move(buffer))) loadPhotoItems(self, load);
+            main->post([keep, self, load, decoded = std::move(decoded)] {
+                if (keep(decoded)) loadPhotoItems(self, load);
             });
         });
         return;

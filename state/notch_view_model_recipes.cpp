@@ -329,7 +329,7 @@ void NotchViewModel::restoreRecipeImage(const DesignRecipe& recipe) {
     const std::optional<SharedBytes> png = entryPngData(recipe);
     if (png && services_.decodeImage) {
         try {
-            decoded = services_.decodeImage(png->vector(), recipeImageMaxPixelSize);
+            decoded = services_.decodeImage(png->vector(), recipeImageMaxPixelSize, nullptr);
         } catch (...) {
             decoded.reset();
         }

@@ -18,8 +18,12 @@ std::filesystem::path localPath(const QString& file) { return QFile::encodeName(
 
 QString imagePatterns() {
     QStringList patterns;
-    for (const QByteArray& format : QImageReader::supportedImageFormats())
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        // Pictures are recognised by their bytes, not their names, and a TGA
+        // file has no signature to be known by: Qt reads one only when told.
+        if (format.compare("tga", Qt::CaseInsensitive) == 0) continue;
         patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+    }
     // The core decoder reads these whatever Qt's plug-ins offer.
     for (const char* own : {"*.png", "*.jpg", "*.jpeg"})
         if (!patterns.contains(QLatin1String(own))) patterns << QLatin1String(own);

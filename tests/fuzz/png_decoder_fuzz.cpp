@@ -1,6 +1,6 @@
 // PNG pictures come from anywhere and back every photo recipe: the core
-// decoder either returns an opaque, fitted, upright picture or refuses with
-// PixelizerError::invalidImage.
+// decoder (with the iCCP profile, gamma and chromaticities) either returns an
+// opaque, fitted, upright picture or refuses with PixelizerError::invalidImage.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -11,7 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
     constexpr int maxPixelSize = 96;
+    // Profiles and gamma go through Little CMS; what cannot be used is noted.
+    glimora::DecodeNotes notes;
     glimora::fuzz::checkCoreDecoder(
-        [bytes](int size) { return glimora::image_decoding::decodePng(bytes, size); }, maxPixelSize);
+        [bytes, &notes](int size) { return glimora::image_decoding::decodePng(bytes, size, &notes); }, maxPixelSize);
     return 0;
 }

@@ -21,9 +21,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
     constexpr int maxPixelSize = 96;
-    if (const auto picture = glimora::decodePictureWithQt(bytes, maxPixelSize))
+    // The colour space Qt reports goes through Little CMS.
+    glimora::DecodeNotes notes;
+    if (const auto picture = glimora::decodePictureWithQt(bytes, maxPixelSize, &notes))
         glimora::fuzz::checkDecodedPicture(*picture, maxPixelSize);
-    if (const auto picture = glimora::decodePictureWithQtFallback(bytes, maxPixelSize))
+    if (const auto picture = glimora::decodePictureWithQtFallback(bytes, maxPixelSize, &notes))
         glimora::fuzz::checkDecodedPicture(*picture, maxPixelSize);
     return 0;
 }

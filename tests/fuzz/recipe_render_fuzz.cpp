@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     test::ModelHarness harness;
     // The photo decoded small: the drawing, not the decoder, is under test here.
-    harness.decoder = [](std::span<const std::uint8_t> data, int) -> std::optional<PixelImageBuffer> {
+    harness.decoder = [](std::span<const std::uint8_t> data, int, DecodeNotes*) -> std::optional<PixelImageBuffer> {
         return PixelImageBuffer::load(data, 40);
     };
     const auto model = harness.make();

@@ -30,6 +30,8 @@ Bytes encodeJpeg(int width, int height, const PixelFunction& pixel, const JpegOp
     if (!options.app1.empty()) {
         jpeg_write_marker(&info, JPEG_APP0 + 1, options.app1.data(), unsigned(options.app1.size()));
     }
+    if (!options.iccProfile.empty())
+        jpeg_write_icc_profile(&info, options.iccProfile.data(), unsigned(options.iccProfile.size()));
     std::vector<std::uint8_t> row(std::size_t(width) * 4);
     while (info.next_scanline < info.image_height) {
         const int y = int(info.next_scanline);
@@ -129,6 +131,10 @@ Bytes encodePng(int width, int height, const std::vector<Bytes>& rows, const Png
         png_set_eXIf_1(png, info, png_uint_32(options.exif.size()),
                        const_cast<png_bytep>(options.exif.data()));
     }
+    if (!options.iccProfile.empty())
+        png_set_iCCP(png, info, "picture", PNG_COMPRESSION_TYPE_BASE, options.iccProfile.data(),
+                     png_uint_32(options.iccProfile.size()));
+    if (options.gamma) png_set_gAMA(png, info, *options.gamma);
     png_write_info(png, info);
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass) {
@@ -140,7 +146,8 @@ Bytes encodePng(int width, int height, const std::vector<Bytes>& rows, const Png
 }
 
 Bytes encodeRgbaPng(int width, int height,
-                    const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel) {
+                    const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel,
+                    const PngOptions& options) {
     std::vector<Bytes> rows(std::size_t(height), Bytes(std::size_t(width) * 4));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -148,7 +155,10 @@ Bytes encodeRgbaPng(int width, int height,
             std::copy(p.begin(), p.end(), rows[std::size_t(y)].begin() + x * 4);
         }
     }
-    return encodePng(width, height, rows, {});
+    PngOptions rgba = options;
+    rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    rgba.bitDepth = 8;
+    return encodePng(width, height, rows, rgba);
 }
 
 }  // namespace glimora::test

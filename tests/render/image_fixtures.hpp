@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct JpegOptions {
     bool grayscale = false;
     bool cmyk = false;  // Adobe-style inverted CMYK with no black ink
     Bytes app1;  // written as an APP1 segment when not empty
+    Bytes iccProfile;  // written in APP2 segments (as many as it needs) when not empty
 };
 
 Bytes encodeJpeg(int width, int height, const PixelFunction& pixel, const JpegOptions& options = {});
@@ -36,6 +38,8 @@ struct PngOptions {
     std::vector<RGB> palette;
     Bytes transparency;  // tRNS: alpha per palette entry
     Bytes exif;          // eXIf payload (TIFF block) when not empty
+    Bytes iccProfile;    // iCCP when not empty
+    std::optional<double> gamma;  // gAMA, the file gamma
 };
 
 // `rows` holds the packed samples exactly as the colour type and bit depth
@@ -44,6 +48,7 @@ Bytes encodePng(int width, int height, const std::vector<Bytes>& rows, const Png
 
 // An 8-bit RGBA PNG from a function of (x, y) giving colour and alpha.
 Bytes encodeRgbaPng(int width, int height,
-                    const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel);
+                    const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel,
+                    const PngOptions& options = {});
 
 }  // namespace glimora::test

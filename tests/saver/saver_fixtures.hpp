@@ -50,8 +50,8 @@ struct SaverHarness {
         environment.clock = clock;
         environment.random = random;
         environment.settings = settings;
-        environment.decodeImage = [this](std::span<const std::uint8_t> data,
-                                         int maxPixelSize) -> std::optional<PixelImageBuffer> {
+        environment.decodeImage = [this](std::span<const std::uint8_t> data, int maxPixelSize,
+                                         DecodeNotes*) -> std::optional<PixelImageBuffer> {
             ++decodes;
             lastMaxPixelSize = maxPixelSize;
             if (data.empty() || data[0] != 'P') return std::nullopt;  // "P": a photo we can "decode"

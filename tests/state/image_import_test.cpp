@@ -28,9 +28,10 @@ void writeBytes(const std::filesystem::path& file, const test::Bytes& bytes) {
 RGB fixturePixel(int x, int y) { return {std::uint8_t(x * 8), std::uint8_t(y * 12), 90}; }
 
 // The core decoder, as the application's model has it.
-std::optional<PixelImageBuffer> coreDecode(std::span<const std::uint8_t> data, int maxPixelSize) {
+std::optional<PixelImageBuffer> coreDecode(std::span<const std::uint8_t> data, int maxPixelSize,
+                                           DecodeNotes* notes = nullptr) {
     try {
-        return PixelImageBuffer::load(data, maxPixelSize);
+        return PixelImageBuffer::load(data, maxPixelSize, notes);
     } catch (ImagePixelizer::PixelizerError) {
         return std::nullopt;
     }
@@ -58,9 +59,9 @@ struct Fixtures {
 struct ImportHarness : ModelHarness {
     int decodes = 0;
     ImportHarness() {
-        decoder = [this](std::span<const std::uint8_t> data, int maxPixelSize) {
+        decoder = [this](std::span<const std::uint8_t> data, int maxPixelSize, DecodeNotes* notes) {
             ++decodes;
-            return coreDecode(data, maxPixelSize);
+            return coreDecode(data, maxPixelSize, notes);
         };
     }
 };
@@ -188,6 +189,13 @@ TEST(ImageImport, OversizedFilesAndPicturesAreSkippedUndecoded) {
     model->importImageFiles({declared, atLimit, files.png});
     EXPECT_EQ(model->imageStatus(), "Added 1 image \u00B7 2 skipped");
     EXPECT_EQ(fileNames(*model), std::vector<std::string>{"tide.png"});
+    // Each refusal for size says which file and why; a file merely cut short does not.
+    EXPECT_EQ(harness.logger->lines,
+              (std::vector<std::string>{
+                  "Ombriq image import skipped " + huge.string() + ": the file holds more than 256 MiB",
+                  "Ombriq image import skipped " + declared.string() +
+                      ": it declares 16385 x 16384 pixels; a picture may have at most 65535 on a side and "
+                      "268435456 in all"}));
 }
 
 TEST(ImageImport, FileNamesThatAreNotUtf8AreShownAndStoredReplaced) {

@@ -42,8 +42,8 @@ struct ModelHarness {
             ++libraryLoads;
             return library;
         };
-        result.decodeImage = [this](std::span<const std::uint8_t> data, int maxPixelSize) {
-            return decoder ? decoder(data, maxPixelSize) : std::nullopt;
+        result.decodeImage = [this](std::span<const std::uint8_t> data, int maxPixelSize, DecodeNotes* notes) {
+            return decoder ? decoder(data, maxPixelSize, notes) : std::nullopt;
         };
         return result;
     }

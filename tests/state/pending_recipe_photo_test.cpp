@@ -28,7 +28,8 @@ PixelImageBuffer photo(std::int64_t width, std::int64_t height) {
 struct PhotoHarness : ModelHarness {
     int decodes = 0;
     PhotoHarness() {
-        decoder = [this](std::span<const std::uint8_t> data, int maxPixelSize) -> std::optional<PixelImageBuffer> {
+        decoder = [this](std::span<const std::uint8_t> data, int maxPixelSize,
+                         DecodeNotes*) -> std::optional<PixelImageBuffer> {
             ++decodes;
             return PixelImageBuffer::load(data, maxPixelSize);
         };

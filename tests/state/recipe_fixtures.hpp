@@ -87,7 +87,7 @@ inline DesignRecipe variedPhotoRecipe(std::vector<std::uint8_t> png) {
 
 // A picture decoder that returns a 4 x 3 image for any bytes.
 inline void decodeEverythingAsSolidImage(ModelHarness& harness) {
-    harness.decoder = [](std::span<const std::uint8_t>, int) -> std::optional<PixelImageBuffer> {
+    harness.decoder = [](std::span<const std::uint8_t>, int, DecodeNotes*) -> std::optional<PixelImageBuffer> {
         return solidImage(4, 3);
     };
 }

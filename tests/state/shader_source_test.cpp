@@ -15,8 +15,8 @@ using test::TempDir;
 class ShaderSource : public ::testing::Test {
 protected:
     ShaderSource() {
-        harness.decoder = [this](std::span<const std::uint8_t> data,
-                                 int maxPixelSize) -> std::optional<PixelImageBuffer> {
+        harness.decoder = [this](std::span<const std::uint8_t> data, int maxPixelSize,
+                                 DecodeNotes*) -> std::optional<PixelImageBuffer> {
             decodedSizes.push_back(data.size());
             decodedLimits.push_back(maxPixelSize);
             if (data.empty() || data[0] != 'P') return std::nullopt;
@@ -128,7 +128,7 @@ TEST_F(ShaderSource, FilesAboveSixtyFourMebibytesAreNeverDecoded) {
 }
 
 TEST_F(ShaderSource, ADecoderThatThrowsReadsAsUnreadable) {
-    harness.decoder = [](std::span<const std::uint8_t>, int) -> std::optional<PixelImageBuffer> {
+    harness.decoder = [](std::span<const std::uint8_t>, int, DecodeNotes*) -> std::optional<PixelImageBuffer> {
         throw std::runtime_error("corrupt");
     };
     choose(file("bad.png", "P"));

@@ -210,7 +210,8 @@ TEST(Teardown, DialogCompletionAfterTheModelIsGoneDoesNothing) {
     {
         ModelHarness harness;
         int decodes = 0;
-        harness.decoder = [&decodes](std::span<const std::uint8_t> data, int size) -> std::optional<PixelImageBuffer> {
+        harness.decoder = [&decodes](std::span<const std::uint8_t> data, int size,
+                                      DecodeNotes*) -> std::optional<PixelImageBuffer> {
             ++decodes;
             return PixelImageBuffer::load(data, size);
         };
@@ -224,7 +225,7 @@ TEST(Teardown, DialogCompletionAfterTheModelIsGoneDoesNothing) {
     }
 
     ModelHarness harness;
-    harness.decoder = [](std::span<const std::uint8_t>, int) -> std::optional<PixelImageBuffer> {
+    harness.decoder = [](std::span<const std::uint8_t>, int, DecodeNotes*) -> std::optional<PixelImageBuffer> {
         ADD_FAILURE() << "decoded for a model that no longer exists";
         return std::nullopt;
     };
