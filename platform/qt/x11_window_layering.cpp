@@ -1,0 +1,39 @@
+#include "platform/qt/x11_window_layering.hpp"
+
+#include <QWidget>
+
+#include <utility>
+
+#include "platform/qt/x11_click_focus.hpp"
+#include "platform/qt/x11_stack_keeper.hpp"
+#include "platform/qt/x11_window_manager_watch.hpp"
+
+namespace glimora {
+
+X11WindowLayering::X11WindowLayering(QWidget& window, Layer layer, std::function<void()> setHints)
+    : QObject(&window), window_(window), layer_(layer), setHints_(std::move(setHints)),
+      watch_(new WindowManagerWatch(this)) {
+    // Unknown (no window manager yet) is the window manager's footing: the
+    // hints are what the next one reads.
+    setUnmanaged(watch_->supportsDesktopType() == false);
+}
+
+void X11WindowLayering::setUnmanaged(bool unmanaged) {
+    unmanaged_ = unmanaged;
+    delete keeper_;
+    delete clickFocus_;
+    // Qt sets override-redirect on the native window, and activates such a
+    // window by taking the focus itself rather than asking the window manager.
+    window_.setWindowFlag(Qt::X11BypassWindowManagerHint, unmanaged);
+    window_.winId();
+    setHints_();
+    if (!unmanaged) return;
+    keeper_ = new X11StackKeeper(window_, layer_ == Layer::bottom ? X11StackKeeper::Place::bottom
+                                                                  : X11StackKeeper::Place::top);
+    if (layer_ != Layer::top) return;
+    auto* clickFocus = new X11ClickFocus(window_);
+    clickFocus->setOnClickElsewhere([this] { emit clickedElsewhere(); });
+    clickFocus_ = clickFocus;
+}
+
+}  // namespace glimora
