@@ -37,6 +37,8 @@ NotchPanel::NotchPanel()
                           {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
                            "_NET_WM_STATE_SKIP_PAGER"});
     });
+    // A new native window has no input shape of ours yet.
+    QObject::connect(layering_, &X11WindowLayering::switched, this, [this] { updateInputShape(); });
     QObject::connect(compositing_, &CompositingManagerWatch::activeChanged, this, [this] { updateEdgeBlending(); });
     updateEdgeBlending();
 }

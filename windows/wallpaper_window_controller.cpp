@@ -49,10 +49,12 @@ WallpaperWindowController::WallpaperWindowController(std::shared_ptr<NotchViewMo
     // window managers read it only then. Where the window manager has no such
     // type, the window is one it does not manage, kept at the bottom.
     window_->winId();
-    new X11WindowLayering(*window_, X11WindowLayering::Layer::bottom, [this] { prepareDesktopWindow(*window_); });
-    watchDesktopWindowCover(*window_, [this](bool covered) {
-        covered_ = covered;
-        applyCover();
+    auto* layering = new X11WindowLayering(*window_, X11WindowLayering::Layer::bottom,
+                                           [this] { prepareDesktopWindow(*window_); });
+    watchCover();
+    QObject::connect(layering, &X11WindowLayering::switched, window_.get(), [this] {
+        watchCover();
+        fitToPrimaryScreen();
     });
 
     auto* application = qGuiApp;
@@ -79,6 +81,17 @@ void WallpaperWindowController::setContentView(QWidget* content) {
     content_ = content;
     if (content_) window_->layout()->addWidget(content_);
     applyCover();
+}
+
+void WallpaperWindowController::watchCover() {
+    // A new native window starts seen, until its watch says otherwise.
+    delete coverWatch_;
+    covered_ = false;
+    applyCover();
+    coverWatch_ = watchDesktopWindowCover(*window_, [this](bool covered) {
+        covered_ = covered;
+        applyCover();
+    });
 }
 
 void WallpaperWindowController::applyCover() {

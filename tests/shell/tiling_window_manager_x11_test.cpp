@@ -4,7 +4,8 @@
 // the top) and real X input (xdotool). The design stays below the programs
 // and the capsule above them on every workspace; the panel opens on a click,
 // takes typing, keeps its dialogs above it, and closes on a click into the
-// program.
+// program; and the two windows follow openbox replacing i3 and i3 replacing
+// openbox.
 #include "model/recipe_library.hpp"
 #include "tests/shell/open_panel_layout.hpp"
 
@@ -226,6 +227,47 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
         }
     EXPECT_EQ(changed, 0) << "pixels around the program changed";
     EXPECT_GT(colours.size(), 8u) << "no design around the program";
+}
+
+// Runs last: it ends the i3 that the program started, and the next one too.
+TEST_F(UnderI3, FollowsOpenboxReplacingI3AndI3ReplacingOpenbox) {
+    const Window tiled = program({300, 640, 400, 240}, programColor);
+    ASSERT_NE(tiled, 0u);
+    EXPECT_TRUE(x11.isOverrideRedirect(desktop));
+    EXPECT_TRUE(x11.isOverrideRedirect(panel));
+
+    // openbox keeps a desktop-typed window below and the panel above itself.
+    const pid_t openbox = spawn({"openbox", "--replace", "--sm-disable"});
+    ASSERT_GT(openbox, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        const auto desktops = x11.desktopWindows();
+        desktop = desktops.size() == 1 ? desktops.front() : 0;
+        panel = x11.waitForWindowNamed("Glimora Notch", 100ms);
+        return desktop && panel && x11.isViewable(desktop) && x11.stackIndex(desktop) < x11.stackIndex(tiled) &&
+               x11.stackIndex(tiled) < x11.stackIndex(panel);
+    })) << "under openbox the design is at " << x11.stackIndex(desktop) << " of the stack, the panel at "
+        << x11.stackIndex(panel) << ", the program at " << x11.stackIndex(tiled);
+    EXPECT_FALSE(x11.isOverrideRedirect(desktop));
+    EXPECT_FALSE(x11.isOverrideRedirect(panel));
+    EXPECT_TRUE(waitUntil([&] { return x11.frame(panel) == collapsedFrame; })) << x11.frame(panel);
+    x11.screenshot(artefacts + "5-replaced-by-openbox");
+
+    // i3 again: the windows are its unmanaged ones again, and work.
+    std::vector<std::string> command = i3Command();
+    command.push_back("--replace");
+    const pid_t i3 = spawn(command);
+    ASSERT_GT(i3, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        desktop = x11.findNamed("Glimora Desktop");
+        panel = x11.findNamed("Glimora Notch");
+        return x11.isOverrideRedirect(desktop) && x11.isOverrideRedirect(panel) && x11.isViewable(desktop) &&
+               x11.isViewable(panel);
+    })) << "the windows did not come back unmanaged";
+    expectDesignBelowAndCapsuleAbove(tiled, "i3 again");
+    ASSERT_NO_FATAL_FAILURE(openAndCloseByClicks(tiled));
+    x11.screenshot(artefacts + "6-i3-again");
+    stop(i3);
+    stop(openbox);
 }
 
 }  // namespace

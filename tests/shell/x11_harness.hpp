@@ -389,6 +389,11 @@ public:
         return found;
     }
 
+    bool isOverrideRedirect(Window window) const {
+        XWindowAttributes attributes{};
+        return XGetWindowAttributes(display_, window, &attributes) && attributes.override_redirect;
+    }
+
     // The window with the keyboard focus (1: the one under the pointer).
     Window inputFocus() const {
         Window focus = 0;
