@@ -29,10 +29,16 @@ NotchPanel::NotchPanel()
     });
 
     // The window-manager hints go on the native window before its first map.
+    // Where the window manager cannot keep the panel above its windows, at
+    // its edge, at its own size (a tiling one), it does not manage it at all.
     winId();
-    setX11WindowHints(*this, nullptr,
-                      {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
-                       "_NET_WM_STATE_SKIP_PAGER"});
+    layering_ = new X11WindowLayering(*this, X11WindowLayering::Layer::top, [this] {
+        setX11WindowHints(*this, nullptr,
+                          {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
+                           "_NET_WM_STATE_SKIP_PAGER"});
+    });
+    // A new native window has no input shape of ours yet.
+    QObject::connect(layering_, &X11WindowLayering::switched, this, [this] { updateInputShape(); });
     QObject::connect(compositing_, &CompositingManagerWatch::activeChanged, this, [this] { updateEdgeBlending(); });
     updateEdgeBlending();
 }

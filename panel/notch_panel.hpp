@@ -17,6 +17,7 @@
 
 #include "panel/notch_panel_views.hpp"
 #include "platform/qt/x11_compositing.hpp"
+#include "platform/qt/x11_window_layering.hpp"
 
 
 namespace glimora {
@@ -43,6 +44,9 @@ public:
     // The region that takes input, in the panel's coordinates.
     QRegion inputShape() const;
 
+    // How the panel stays above the programs (see X11WindowLayering).
+    X11WindowLayering* layering() const { return layering_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -53,6 +57,7 @@ private:
 
     NotchWindowContentView* content_;
     CompositingManagerWatch* compositing_;
+    X11WindowLayering* layering_ = nullptr;
     // Whether the edge is left to a compositing manager (only the input is
     // shaped) rather than cut by the window's shape.
     bool blendsEdge_ = false;

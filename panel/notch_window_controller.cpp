@@ -52,6 +52,15 @@ NotchWindowController::NotchWindowController(std::shared_ptr<NotchViewModel> mod
                      [this] { handleScreenParametersChange(); });
     for (QScreen* each : QGuiApplication::screens()) observeScreen(each);
     new DialogCloseWatch(panel_.get(), [this](QWidget* dialog) { handleDialogClosed(dialog); });
+    // A new window manager may have moved the panel before it came back.
+    QObject::connect(panel_->layering(), &X11WindowLayering::switched, panel_.get(),
+                     [this] { applyLayout(false, false); });
+    // A window manager that does not manage the panel may keep the focus
+    // when a dialog of the panel's closes: the open panel then closes on the
+    // click into another program that would have taken the focus from it.
+    QObject::connect(panel_->layering(), &X11WindowLayering::clickedElsewhere, panel_.get(), [this] {
+        if (!QGuiApplication::focusWindow()) handleResignKey();
+    });
 }
 
 NotchWindowController::~NotchWindowController() {

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/memory_pages.hpp"
+#include "platform/qt/x11_window_layering.hpp"
 #include "views/wallpaper_canvas_view.hpp"
 #include "windows/desktop_content.hpp"
 #include "windows/desktop_window_x11.hpp"
@@ -45,12 +46,15 @@ WallpaperWindowController::WallpaperWindowController(std::shared_ptr<NotchViewMo
     setContentView(makeDesktopContentView(model_));
 
     // The desktop type must be on the native window before it is first mapped:
-    // window managers read it only then.
+    // window managers read it only then. Where the window manager has no such
+    // type, the window is one it does not manage, kept at the bottom.
     window_->winId();
-    prepareDesktopWindow(*window_);
-    watchDesktopWindowCover(*window_, [this](bool covered) {
-        covered_ = covered;
-        applyCover();
+    auto* layering = new X11WindowLayering(*window_, X11WindowLayering::Layer::bottom,
+                                           [this] { prepareDesktopWindow(*window_); });
+    watchCover();
+    QObject::connect(layering, &X11WindowLayering::switched, window_.get(), [this] {
+        watchCover();
+        fitToPrimaryScreen();
     });
 
     auto* application = qGuiApp;
@@ -77,6 +81,17 @@ void WallpaperWindowController::setContentView(QWidget* content) {
     content_ = content;
     if (content_) window_->layout()->addWidget(content_);
     applyCover();
+}
+
+void WallpaperWindowController::watchCover() {
+    // A new native window starts seen, until its watch says otherwise.
+    delete coverWatch_;
+    covered_ = false;
+    applyCover();
+    coverWatch_ = watchDesktopWindowCover(*window_, [this](bool covered) {
+        covered_ = covered;
+        applyCover();
+    });
 }
 
 void WallpaperWindowController::applyCover() {

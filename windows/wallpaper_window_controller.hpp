@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include <QPointer>
 #include <QRect>
 
 #include "state/notch_view_model.hpp"
@@ -74,11 +75,13 @@ public:
 private:
     void fitToPrimaryScreen();
     void observeScreen(QScreen* screen);
+    void watchCover();
     void applyCover();
 
     std::shared_ptr<NotchViewModel> model_;
     std::unique_ptr<QWidget> window_;
     QWidget* content_ = nullptr;
+    QPointer<QObject> coverWatch_;
     bool covered_ = false;
     bool preparesSurface_ = surfacePreparationProven();
     int surfaceBandsDone_ = 0;

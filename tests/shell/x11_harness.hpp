@@ -1,6 +1,7 @@
 // What the x11 test programs share: processes, waiting, the Qt application
 // and its event loop, real input through xdotool, an Xlib connection with the
-// window-manager properties they read, an openbox of their own, screenshots
+// window-manager properties they read, a window manager of their own
+// (openbox unless they name another), screenshots
 // kept as test artefacts, and the comparison of the desktop with an export of
 // glimora-render. Each *_x11_test.cpp is its own program, so this is
 // header-only.
@@ -282,6 +283,7 @@ public:
         unsigned long color = 0x3366AA;
         bool decorated = true;
         long events = 0;
+        const char* type = nullptr;  // a _NET_WM_WINDOW_TYPE_... name
     };
     Window mapOtherWindow(const OtherWindow& want) const {
         const Window window = XCreateSimpleWindow(display_, root(), want.x, want.y, unsigned(want.width),
@@ -299,6 +301,11 @@ public:
             const long motif[5] = {2, 0, 0, 0, 0};
             XChangeProperty(display_, window, atom("_MOTIF_WM_HINTS"), atom("_MOTIF_WM_HINTS"), 32, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(motif), 5);
+        }
+        if (want.type) {
+            const Atom type = atom(want.type);
+            XChangeProperty(display_, window, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&type), 1);
         }
         XSelectInput(display_, window, want.events | StructureNotifyMask);
         XMapWindow(display_, window);
@@ -323,6 +330,66 @@ public:
         }
         if (children) XFree(children);
         return found;
+    }
+
+    // The root window's children, bottom to top: the window manager's frames
+    // and the windows it does not manage.
+    std::vector<Window> rootChildren() const {
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XSync(display_, False);
+        std::vector<Window> found;
+        if (XQueryTree(display_, root(), &rootReturn, &parent, &children, &count)) found.assign(children, children + count);
+        if (children) XFree(children);
+        return found;
+    }
+
+    // The root's child that holds this window (the window itself when the
+    // window manager does not frame it); 0 when it is gone.
+    Window topLevelOf(Window window) const {
+        while (window) {
+            Window rootReturn = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display_, window, &rootReturn, &parent, &children, &count)) return 0;
+            if (children) XFree(children);
+            if (parent == rootReturn) return window;
+            window = parent;
+        }
+        return 0;
+    }
+
+    // Where the window's top level is in the stack, from the bottom; -1 when gone.
+    int stackIndex(Window window) const {
+        const auto order = rootChildren();
+        const auto it = std::find(order.begin(), order.end(), topLevelOf(window));
+        return it == order.end() ? -1 : int(it - order.begin());
+    }
+
+    // Any window of this title, managed or not, framed or not; 0 when none.
+    Window findNamed(const std::string& title, Window under = 0) const {
+        if (!under) under = root();
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        Window found = 0;
+        if (XQueryTree(display_, under, &rootReturn, &parent, &children, &count))
+            for (unsigned i = count; i-- > 0 && !found;)
+                found = name(children[i]) == title ? children[i] : findNamed(title, children[i]);
+        if (children) XFree(children);
+        return found;
+    }
+
+    bool isOverrideRedirect(Window window) const {
+        XWindowAttributes attributes{};
+        return XGetWindowAttributes(display_, window, &attributes) && attributes.override_redirect;
+    }
+
+    // The window with the keyboard focus (1: the one under the pointer).
+    Window inputFocus() const {
+        Window focus = 0;
+        int revert = 0;
+        XSync(display_, False);
+        XGetInputFocus(display_, &focus, &revert);
+        return focus;
     }
 
     bool isViewable(Window window) const {
@@ -471,21 +538,26 @@ inline CellComparison compareCellCentres(const QImage& shot, const PixelImageBuf
     return result;
 }
 
-// One openbox for the whole program, as a session would have.
+// One window manager for the whole program, as a session would have:
+// openbox, or the command given.
 class WindowManager final : public ::testing::Environment {
 public:
+    explicit WindowManager(std::vector<std::string> command = {"openbox", "--sm-disable"})
+        : command_(std::move(command)) {}
     void SetUp() override {
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under xvfb-run";
         X11 x11;
         ASSERT_NE(x11.display(), nullptr);
-        pid_ = spawn({"openbox", "--sm-disable"});
-        ASSERT_GT(pid_, 0) << "openbox could not be started";
-        ASSERT_TRUE(waitUntil([&] { return x11.hasWindowManager(); })) << "openbox did not come up";
-        ASSERT_TRUE(x11.managesNewWindows()) << "openbox manages no window";
+        const std::string& name = command_.front();
+        pid_ = spawn(command_);
+        ASSERT_GT(pid_, 0) << name << " could not be started";
+        ASSERT_TRUE(waitUntil([&] { return x11.hasWindowManager(); })) << name << " did not come up";
+        ASSERT_TRUE(x11.managesNewWindows()) << name << " manages no window";
     }
     void TearDown() override { stop(pid_); }
 
 private:
+    std::vector<std::string> command_;
     pid_t pid_ = -1;
 };
 
