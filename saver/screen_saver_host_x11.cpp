@@ -16,6 +16,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/file_read.hpp"
+#include "saver/device_pixel_ratio_x11.hpp"
 #include "saver/frame_image_x11.hpp"
 #include "saver/ombriq_screen_saver_view.hpp"
 #include "saver/screen_saver_library.hpp"
@@ -338,6 +339,7 @@ int runOnX11(const SaverOptions& options, const std::function<SaverStart()>& loa
     Bool pixmaps = False;
     const bool shm = XShmQueryVersion(display.get(), &shmMajor, &shmMinor, &pixmaps);
     FrameImage frame(display.get(), target->attributes.visual, target->attributes.depth, shm, fence, WallpaperRenderer::LiveCanvasFrames::threads());
+    frame.setDevicePixelRatio(x11::screenDevicePixelRatio(display.get(), target->attributes.root));
     if (!frame.resize(target->attributes.width, target->attributes.height)) return fail("no memory for a frame");
 
     OmbriqScreenSaverView::Environment environment;
