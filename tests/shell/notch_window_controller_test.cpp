@@ -153,7 +153,7 @@ TEST_F(NotchWindowControllerTest, EveryFrameOfTheSpringIsWholePixelsWithASteadyE
 
 TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
     controller->bringNotchToFront();
-    QRegion shape = panel().mask();
+    QRegion shape = panel().inputShape();
     EXPECT_FALSE(shape.contains(QPoint(1, 27)));
     EXPECT_FALSE(shape.contains(QPoint(318, 27)));
     EXPECT_TRUE(shape.contains(QPoint(5, 5)));
@@ -161,7 +161,7 @@ TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
 
     model->setExpanded(true);
     ASSERT_TRUE(settle());
-    shape = panel().mask();
+    shape = panel().inputShape();
     // The flare narrows the top row to x 7 ... 752.
     EXPECT_EQ(shape.boundingRect(), QRect(QPoint(7, 0), QPoint(752, 299)));
     EXPECT_FALSE(shape.contains(QPoint(5, 3)));
@@ -175,7 +175,7 @@ TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
     model->setNotchPlacement(NotchPlacement::left);
     model->setExpanded(false);
     ASSERT_TRUE(settle());
-    shape = panel().mask();
+    shape = panel().inputShape();
     EXPECT_FALSE(shape.contains(QPoint(1, 2)));
     EXPECT_TRUE(shape.contains(QPoint(34, 110)));
     // The content view answers in its own coordinates, with the same outline.
