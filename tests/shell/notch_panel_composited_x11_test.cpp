@@ -77,25 +77,11 @@ protected:
         XSync(x11->display(), False);
     }
 
-    static std::filesystem::path preferences() {
-        return std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "glimora" / "preferences.json";
-    }
-
     void startGlimora(const std::string& placement) {
-        std::filesystem::create_directories(preferences().parent_path());
-        std::ofstream(preferences()) << "{\"launchAtLogin\": false, \"notchPlacement\": \"" << placement << "\"}";
-        glimora = spawn({GLIMORA_BINARY});
-        ASSERT_GT(glimora, 0);
-        panel = x11->waitForWindowNamed("Glimora Notch");
-        ASSERT_NE(panel, 0u) << "no notch panel appeared";
+        ASSERT_NO_FATAL_FAILURE(glimora.start(*x11, placement));
+        panel = glimora.panel;
     }
-
-    void stopGlimora() {
-        stop(glimora);
-        glimora = -1;
-        waitUntil([&] { return x11->windowsNamed("Glimora Notch").empty(); }, 5s);
-        std::filesystem::remove(preferences());
-    }
+    void stopGlimora() { glimora.stop(*x11); }
 
     bool boundingShaped() const { return glimora::x11test::boundingShaped(x11->display(), panel); }
     QRegion shape(int kind) const { return windowShape(x11->display(), panel, kind); }
@@ -171,7 +157,7 @@ protected:
     static Compositor* compositor;
     Window backdrop = 0;
     Window focusHolder = 0;
-    pid_t glimora = -1;
+    GlimoraProcess glimora;
     Window panel = 0;
 };
 

@@ -2,9 +2,9 @@
 // point (QT_SCALE_FACTOR=2 on a 3840x2160 screen, a 1920x1080 one in
 // points): the panel takes clicks on its whole outline and nowhere else at
 // every edge, with and without a compositing manager (xcompmgr), and the
-// desktop shows the design of the 1920x1080 screen drawn at the device
-// pixels. Run by ctest inside `xvfb-run` at 3840x2160, with an openbox and
-// an xcompmgr of its own.
+// desktop and the saver show the design of the 1920x1080 screen drawn at the
+// device pixels. Run by ctest inside `xvfb-run` at 3840x2160, with an openbox
+// and an xcompmgr of its own.
 #include <QPainter>
 
 #include <chrono>
@@ -28,6 +28,8 @@ using namespace x11test;
 using namespace std::chrono_literals;
 
 constexpr double ratio = 2;
+
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new WindowManager);
 constexpr unsigned long backdropColor = 0x2A7F62;
 
 // Before anything reads it: the glimora started here and this program's own
@@ -131,15 +133,10 @@ protected:
         ASSERT_NE(x11->display(), nullptr) << "this test runs under xvfb-run";
         ASSERT_EQ(DisplayWidth(x11->display(), 0), 3840) << "the screen must be 3840x2160";
         compositor = new Compositor(*x11);
-        windowManager = spawn({"openbox", "--sm-disable"});
-        ASSERT_GT(windowManager, 0) << "openbox could not be started";
-        ASSERT_TRUE(waitUntil([] { return x11->hasWindowManager(); })) << "openbox did not come up";
-        ASSERT_TRUE(x11->managesNewWindows()) << "openbox manages no window";
     }
     static void TearDownTestSuite() {
         delete compositor;
         compositor = nullptr;
-        stop(windowManager);
         delete x11;
         x11 = nullptr;
     }
@@ -155,26 +152,12 @@ protected:
         XSync(x11->display(), False);
     }
 
-    static std::filesystem::path preferences() {
-        return std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "glimora" / "preferences.json";
-    }
-
     void startGlimora(NotchPlacement placement) {
-        std::filesystem::create_directories(preferences().parent_path());
-        std::ofstream(preferences()) << "{\"launchAtLogin\": false, \"notchPlacement\": \"" << rawValue(placement)
-                                     << "\"}";
         ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(focusHolder)}));
-        glimora = spawn({GLIMORA_BINARY});
-        ASSERT_GT(glimora, 0);
-        panel = x11->waitForWindowNamed("Glimora Notch");
-        ASSERT_NE(panel, 0u) << "no notch panel appeared";
+        ASSERT_NO_FATAL_FAILURE(glimora.start(*x11, std::string(rawValue(placement))));
+        panel = glimora.panel;
     }
-    void stopGlimora() {
-        stop(glimora);
-        glimora = -1;
-        waitUntil([&] { return x11->windowsNamed("Glimora Notch").empty(); }, 5s);
-        std::filesystem::remove(preferences());
-    }
+    void stopGlimora() { glimora.stop(*x11); }
 
     bool settlesAt(const Frame& frame) {
         const bool settled = waitUntil([&] { return x11->frame(panel) == frame; });
@@ -223,16 +206,14 @@ protected:
 
     static X11* x11;
     static Compositor* compositor;
-    static pid_t windowManager;
     Window backdrop = 0;
     Window focusHolder = 0;
-    pid_t glimora = -1;
+    GlimoraProcess glimora;
     Window panel = 0;
 };
 
 X11* ScaledPanel::x11 = nullptr;
 Compositor* ScaledPanel::compositor = nullptr;
-pid_t ScaledPanel::windowManager = -1;
 
 TEST_F(ScaledPanel, TakesClicksOnItsWholeOutlineAtEveryEdgeWithAndWithoutACompositor) {
     ASSERT_NO_FATAL_FAILURE(compositor->start());

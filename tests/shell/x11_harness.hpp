@@ -537,6 +537,37 @@ private:
     pid_t pid_ = -1;
 };
 
+#ifdef GLIMORA_BINARY
+// A glimora of the test's own, with its preferences.
+struct GlimoraProcess {
+    pid_t pid = -1;
+    Window panel = 0;  // its notch panel, once mapped
+
+    static std::filesystem::path preferences() {
+        return std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "glimora" / "preferences.json";
+    }
+
+    // Starts it with the panel at `placement` (and launch at login off) and
+    // waits for the panel.
+    void start(const X11& x11, const std::string& placement) {
+        std::filesystem::create_directories(preferences().parent_path());
+        std::ofstream(preferences()) << "{\"launchAtLogin\": false, \"notchPlacement\": \"" << placement << "\"}";
+        pid = spawn({GLIMORA_BINARY});
+        ASSERT_GT(pid, 0);
+        panel = x11.waitForWindowNamed("Glimora Notch");
+        ASSERT_NE(panel, 0u) << "no notch panel appeared";
+    }
+
+    // Ends it (if it runs) and waits for its panel to go.
+    void stop(const X11& x11) {
+        x11test::stop(pid);
+        pid = -1;
+        waitUntil([&] { return x11.windowsNamed("Glimora Notch").empty(); }, std::chrono::seconds(5));
+        std::filesystem::remove(preferences());
+    }
+};
+#endif
+
 // One openbox for the whole program, as a session would have.
 class WindowManager final : public ::testing::Environment {
 public:
