@@ -357,6 +357,8 @@ TEST_F(ScaledDesign, TheDesktopShowsTheDesignOfItsSizeInPointsAtTheDevicePixels)
     expectEdgesSharpToTheDevicePixel(waitForTheDesign("scaled-ratio2-desktop"));
 }
 
+// Scaled as most desktops scale: by the X resource Xft.dpi of 192, which
+// Qt takes for a ratio of 2, rather than by the variable.
 TEST_F(ScaledDesign, TheSaverShowsTheSameDesignAsTheDesktop) {
     const std::filesystem::path data = std::getenv("XDG_DATA_HOME");
     const std::filesystem::path config = std::getenv("XDG_CONFIG_HOME");
@@ -364,10 +366,17 @@ TEST_F(ScaledDesign, TheSaverShowsTheSameDesignAsTheDesktop) {
     const auto settings = config / "ombriq" / "com.kestrune.app.murmel.glimora.screensaver.json";
     test::writeFile(library, *encodeRecipeHistory({model->makeRecipe("Scaled", false)}));
     test::writeFile(settings, R"({"animateArtwork": false})");
+    const std::string resources = "Xft.dpi:\t192\n";
+    XChangeProperty(x11.display(), x11.root(), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
+    XSync(x11.display(), False);
+    unsetenv("QT_SCALE_FACTOR");
     const pid_t saver = spawn({GLIMORA_SAVER_BINARY, "--root"});
+    setenv("QT_SCALE_FACTOR", "2", 1);
     ASSERT_GT(saver, 0);
     expectEdgesSharpToTheDevicePixel(waitForTheDesign("scaled-ratio2-saver"));
     stop(saver);
+    XDeleteProperty(x11.display(), x11.root(), XA_RESOURCE_MANAGER);
     std::filesystem::remove(library);
     std::filesystem::remove(settings);
 }
