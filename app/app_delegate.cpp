@@ -190,7 +190,8 @@ void AppDelegate::showSettingsWindow() {
     // A window of its own, not the panel's: the open panel still closes when
     // another program takes the focus.
     if (!settingsWindow_) settingsWindow_ = makeNotchPlacementSettingsWindow(*bridge_, nullptr);
-    placeSettingsWindow(false);
+    // Placed as it comes up; one already up stays where the user put it.
+    if (!settingsWindow_->isVisible()) placeSettingsWindow(false);
     settingsWindow_->show();
     settingsWindow_->raise();
     settingsWindow_->activateWindow();

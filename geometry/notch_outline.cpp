@@ -117,6 +117,16 @@ NotchOutline notchOutline(NotchPlacement placement, double width, double height,
     return outline;
 }
 
+NotchOutline NotchOutline::scaled(double factor) const {
+    const auto times = [factor](OutlinePoint p) { return OutlinePoint{p.x * factor, p.y * factor}; };
+    NotchOutline result{times(start), segments};
+    for (auto& segment : result.segments) {
+        segment.control = times(segment.control);
+        segment.end = times(segment.end);
+    }
+    return result;
+}
+
 bool NotchOutline::contains(OutlinePoint point) const {
     if (!std::isfinite(point.x) || !std::isfinite(point.y)) return false;
     int winding = 0;

@@ -33,6 +33,9 @@ struct NotchOutline {
     // The pixels whose centres lie inside, as rectangles (rows with the same
     // spans merged into one), within (0, 0, width, height).
     std::vector<PixelRect> pixelRectangles(int width, int height) const;
+    // The same outline with every point multiplied by `factor`: the outline
+    // in device pixels at that device-pixel ratio.
+    NotchOutline scaled(double factor) const;
 };
 
 // The top-edge outline of a panel of this size: flared by a where it meets

@@ -46,7 +46,10 @@ PanelRect panelFrame(const PanelRect& screenFrame, const PanelRect& visibleFrame
     const PanelRect& f = screenFrame;
     const PanelRect& v = visibleFrame;
     switch (placement) {
-    case NotchPlacement::top: return {f.midX() - width / 2, f.minY(), width, height};
+    // Hung from the work area's top: a window manager that keeps windows off
+    // a panel along the top edge (xfwm4) would push one over it down, and
+    // not always by the same amount; every window manager leaves it here.
+    case NotchPlacement::top: return {f.midX() - width / 2, std::max(f.minY(), v.minY()), width, height};
     case NotchPlacement::bottom: return {v.midX() - width / 2, v.maxY() - height, width, height};
     case NotchPlacement::left: {
         const double clearance = v.minX() - f.minX() > 0.5 ? sideDockClearance : 0;

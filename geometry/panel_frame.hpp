@@ -43,9 +43,10 @@ struct PanelLayout {
 PanelLayout panelLayout(const PanelLayoutInputs& inputs);
 
 // The panel's frame of the given size on a screen with this full frame and
-// work area: centred on the top edge of the whole screen, or resting on the
-// work area's bottom, left or right edge and centred along it, kept clear of
-// a panel along a side edge.
+// work area: centred on the whole screen and hanging from the work area's
+// top edge (below a panel along the top), or resting on the work area's
+// bottom, left or right edge and centred along it, kept clear of a panel
+// along a side edge.
 PanelRect panelFrame(const PanelRect& screenFrame, const PanelRect& visibleFrame, NotchPlacement placement,
                      double width, double height);
 

@@ -40,26 +40,66 @@ NotchPanel::NotchPanel()
     // A new native window has no input shape of ours yet.
     QObject::connect(layering_, &X11WindowLayering::switched, this, [this] { updateInputShape(); });
     QObject::connect(compositing_, &CompositingManagerWatch::activeChanged, this, [this] { updateEdgeBlending(); });
+    // Another screen may have another device-pixel ratio at the same size.
+    QObject::connect(windowHandle(), &QWindow::screenChanged, this, [this] { updateInputShape(); });
+    windowHandle()->installEventFilter(this);
     updateEdgeBlending();
 }
 
 void NotchPanel::setContentView(QWidget* view) { content_->hostingClipView()->setHostedView(view); }
+
+void NotchPanel::setFrame(const QRect& frame) {
+    // Qt tells the window manager of a size increment of one point in device
+    // pixels, rounded (2 at a ratio of 1.5), from a base of -1 point: one
+    // that honours it (openbox) cuts an odd width or height by a pixel, and
+    // at the right or bottom edge a line of wallpaper shows. A base size of
+    // the right remainder lets every size through.
+    const qreal ratio = devicePixelRatioF();
+    const int increment = qRound(ratio);
+    const auto base = [&](int points) {
+        const int pixels = qRound(points * ratio);
+        if (increment <= 1) return 0;
+        for (int candidate = 0; candidate <= points; ++candidate)
+            if (qRound(candidate * ratio) % increment == pixels % increment) return candidate;
+        return 0;
+    };
+    setBaseSize(base(frame.width()), base(frame.height()));
+    setGeometry(frame);
+}
 
 void NotchPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     content_->setGeometry(rect());
 }
 
-QRegion NotchPanel::inputShape() const {
-    const auto& outline = content_->surfaceView()->outline();
-    if (!outline) return QRegion(rect());
-    QRegion region;
-    const auto rectangles = outline->pixelRectangles(width(), height());
+namespace {
+
+QRegion regionOf(const std::vector<PixelRect>& rectangles) {
     QList<QRect> rects;
     rects.reserve(qsizetype(rectangles.size()));
     for (const PixelRect& r : rectangles) rects.append(QRect(r.x, r.y, r.width, r.height));
+    QRegion region;
     region.setRects(rects.constData(), int(rects.size()));
     return region;
+}
+
+}  // namespace
+
+QRegion NotchPanel::inputShape() const {
+    const auto& outline = content_->surfaceView()->outline();
+    if (!outline) return QRegion(rect());
+    return regionOf(outline->pixelRectangles(width(), height()));
+}
+
+QRegion NotchPanel::deviceInputShape() const {
+    // Qt makes the native window this size (each length rounded on its own).
+    const qreal ratio = devicePixelRatioF();
+    const int pixelWidth = qRound(width() * ratio), pixelHeight = qRound(height() * ratio);
+    const auto& outline = content_->surfaceView()->outline();
+    if (!outline) return QRegion(0, 0, pixelWidth, pixelHeight);
+    // The outline drawn at the screen's density, not its logical cut scaled
+    // up: the input then follows the antialiased edge the compositor shows.
+    return regionOf(outline->scaled(ratio).pixelRectangles(pixelWidth, pixelHeight));
 }
 
 void NotchPanel::updateEdgeBlending() {
@@ -69,7 +109,7 @@ void NotchPanel::updateEdgeBlending() {
     if (blends == blendsEdge_) return;
     blendsEdge_ = blends;
     if (blendsEdge_) {
-        clearMask();
+        setX11BoundingShape(*this, {});
     } else {
         // The input shape follows the window's shape again.
         setX11InputShape(*this, {});
@@ -78,13 +118,25 @@ void NotchPanel::updateEdgeBlending() {
 }
 
 void NotchPanel::updateInputShape() {
-    const QRegion shape = inputShape();
-    // An empty mask would mean "no mask" and make the whole window take input.
+    const QRegion shape = deviceInputShape();
+    // An empty shape would mean "no shape" and make the whole window take input.
     if (shape.isEmpty()) return;
     if (blendsEdge_)
         setX11InputShape(*this, shape);
     else
-        setMask(shape);
+        setX11BoundingShape(*this, shape);
+}
+
+bool NotchPanel::eventFilter(QObject* watched, QEvent* event) {
+    // A window manager that frames the panel copies its input shape into the
+    // frame when told of a change, not from a shape set before it managed
+    // the window (openbox): once mapped, the panel tells it again.
+    if (watched == windowHandle() && event->type() == QEvent::Expose) {
+        const bool mapped = windowHandle()->isExposed();
+        if (mapped && !mapped_) updateInputShape();
+        mapped_ = mapped;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void NotchPanel::contextMenuEvent(QContextMenuEvent* event) {

@@ -6,7 +6,8 @@
 // (followed as it comes and goes) the window keeps its alpha channel and only
 // its input is shaped, so the outline's antialiased edge and white rim stay
 // smooth; without one the outline is also the window's (bounding) shape,
-// cut to whole pixels, as nothing would blend the edge.
+// cut to whole pixels, as nothing would blend the edge. Either shape is the
+// outline at the screen's device pixels, never a cut in points scaled up.
 #pragma once
 
 #include <functional>
@@ -34,6 +35,9 @@ public:
     void setContentView(QWidget* view);
     QWidget* contentView() const { return content_->hostingClipView()->hostedView(); }
 
+    // Where the panel is, in points; every size reaches the screen whole.
+    void setFrame(const QRect& frame);
+
     // The menu a right click opens; none: no context menu. Not owned.
     void setContextMenu(QMenu* menu) { contextMenu_ = menu; }
     QMenu* contextMenu() const { return contextMenu_; }
@@ -43,6 +47,9 @@ public:
 
     // The region that takes input, in the panel's coordinates.
     QRegion inputShape() const;
+    // The same in the native window's device pixels: the outline at the
+    // window's device-pixel ratio.
+    QRegion deviceInputShape() const;
 
     // How the panel stays above the programs (see X11WindowLayering).
     X11WindowLayering* layering() const { return layering_; }
@@ -50,6 +57,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateInputShape();
@@ -61,6 +69,7 @@ private:
     // Whether the edge is left to a compositing manager (only the input is
     // shaped) rather than cut by the window's shape.
     bool blendsEdge_ = false;
+    bool mapped_ = false;  // the native window exposed, as last told
     QPointer<QMenu> contextMenu_;
     std::function<void()> onSettingsRequest_;
 };

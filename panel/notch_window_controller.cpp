@@ -249,7 +249,7 @@ void NotchWindowController::finishSpring() {
 
 void NotchWindowController::setPanelFrame(const PanelRect& frame) {
     const PixelRect pixels = wholePixels(frame);
-    panel_->setGeometry(pixels.x, pixels.y, pixels.width, pixels.height);
+    panel_->setFrame(QRect(pixels.x, pixels.y, pixels.width, pixels.height));
 }
 
 }  // namespace glimora

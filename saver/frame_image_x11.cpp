@@ -127,14 +127,16 @@ bool FrameImage::makePlain(int width, int height) {
 std::span<const WallpaperRenderer::PixelRect> FrameImage::draw(OmbriqScreenSaverView& view) {
     if (!image_) return {};
     const int width = image_->width, height = image_->height;
+    const double points = 1 / ratio_;
     if (direct_) {
         const WallpaperRenderer::CanvasContext context{
-            {reinterpret_cast<std::uint8_t*>(image_->data), width, height, image_->bytes_per_line}, 1.0, threads_};
-        return view.drawFrame(context, width, height, frames_);
+            {reinterpret_cast<std::uint8_t*>(image_->data), width, height, image_->bytes_per_line}, ratio_,
+            threads_};
+        return view.drawFrame(context, width * points, height * points, frames_);
     }
-    const WallpaperRenderer::CanvasContext context{{drawn_.data(), width, height, std::int64_t(width) * 4}, 1.0,
+    const WallpaperRenderer::CanvasContext context{{drawn_.data(), width, height, std::int64_t(width) * 4}, ratio_,
                                                    threads_};
-    const auto rects = view.drawFrame(context, width, height, frames_);
+    const auto rects = view.drawFrame(context, width * points, height * points, frames_);
     const ServerPixelLayout layout{image_->bits_per_pixel, image_->bytes_per_line, image_->byte_order == MSBFirst};
     for (const WallpaperRenderer::PixelRect& rect : rects)
         convertToServerLayout(layout, reinterpret_cast<std::uint8_t*>(image_->data), drawn_.data(), width, rect);

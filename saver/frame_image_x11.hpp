@@ -60,6 +60,10 @@ public:
     // must be done with the last frame (the fence answered).
     bool resize(int width, int height);
 
+    // Device pixels per point of the screen: the view draws the design of
+    // the window's size in points at that density, as the desktop does.
+    void setDevicePixelRatio(double ratio) { ratio_ = ratio; }
+
     bool empty() const { return !image_; }
     bool usesShm() const { return attached_; }
     int width() const { return image_ ? image_->width : 0; }
@@ -84,6 +88,7 @@ private:
     bool useShm_;
     ServerFence& fence_;
     int threads_;
+    double ratio_ = 1;
     // Drawn straight into the image: the desktop's layout is the server's.
     bool direct_ = false;
 

@@ -14,6 +14,7 @@
 #include "platform/clock.hpp"
 #include "platform/file_read.hpp"
 #include "saver/end_watch.hpp"
+#include "saver/device_pixel_ratio_x11.hpp"
 #include "saver/frame_image_x11.hpp"
 #include "saver/ombriq_screen_saver_view.hpp"
 #include "saver/screen_saver_library.hpp"
@@ -321,6 +322,7 @@ int hostOnX11(const SaverOptions& options, const std::function<SaverStart()>& lo
                       "the X server took no frame for " + std::to_string(int(ServerFence::timeout)) + " s");
     FrameImage frame(display.get(), target->attributes.visual, target->attributes.depth, shm, fence,
                      WallpaperRenderer::LiveCanvasFrames::threads());
+    frame.setDevicePixelRatio(x11::screenDevicePixelRatio(display.get(), target->attributes.root));
     if (!frame.resize(target->attributes.width, target->attributes.height)) return fail("no memory for a frame");
 
     OmbriqScreenSaverView::Environment environment;

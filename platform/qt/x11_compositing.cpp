@@ -65,22 +65,30 @@ bool CompositingManagerWatch::nativeEventFilter(const QByteArray& eventType, voi
     return false;
 }
 
-void setX11InputShape(QWidget& window, const QRegion& region) {
+namespace {
+
+void setX11Shape(QWidget& window, int kind, const QRegion& region) {
     Display* display = x11Display();
     if (!display) return;
     const auto id = static_cast<Window>(window.winId());
     if (region.isEmpty()) {
-        XShapeCombineMask(display, id, ShapeInput, 0, 0, 0, ShapeSet);
+        XShapeCombineMask(display, id, kind, 0, 0, 0, ShapeSet);
     } else {
         std::vector<XRectangle> rectangles;
         rectangles.reserve(std::size_t(region.rectCount()));
         for (const QRect& r : region)
             rectangles.push_back({short(r.x()), short(r.y()), static_cast<unsigned short>(r.width()),
                                   static_cast<unsigned short>(r.height())});
-        XShapeCombineRectangles(display, id, ShapeInput, 0, 0, rectangles.data(), int(rectangles.size()), ShapeSet,
+        XShapeCombineRectangles(display, id, kind, 0, 0, rectangles.data(), int(rectangles.size()), ShapeSet,
                                 Unsorted);
     }
     XFlush(display);
 }
+
+}  // namespace
+
+void setX11InputShape(QWidget& window, const QRegion& region) { setX11Shape(window, ShapeInput, region); }
+
+void setX11BoundingShape(QWidget& window, const QRegion& region) { setX11Shape(window, ShapeBounding, region); }
 
 }  // namespace glimora

@@ -1,6 +1,6 @@
 // Whether a compositing manager runs on the X screen, followed as it comes
-// and goes, and the X Shape call a window with antialiased edges needs under
-// one: its input shape alone.
+// and goes, and the X Shape calls: a window with antialiased edges needs its
+// input shape alone under one, its bounding shape without.
 //
 // A compositing manager owns the selection _NET_WM_CM_S<screen>; XFixes
 // tells every change of its owner, so nothing polls.
@@ -39,9 +39,14 @@ private:
     bool active_ = false;
 };
 
-// Where the window takes pointer input: `region`, in its own coordinates;
+// Where the window takes pointer input: `region`, in its native window's
+// device pixels (X knows nothing of Qt's device-pixel ratio);
 // an empty region resets the input shape to the window's bounding shape.
 // What it shows is left alone. Does nothing off X11.
 void setX11InputShape(QWidget& window, const QRegion& region);
+// What the window shows (and so where it takes input): `region`, in device
+// pixels as above; an empty region shows the whole window again. Qt's own
+// mask would scale a region of points, to whole points.
+void setX11BoundingShape(QWidget& window, const QRegion& region);
 
 }  // namespace glimora

@@ -54,10 +54,11 @@ TEST_F(PanelFrameTest, SidePanelsKeepClearOfAPanelAlongTheirEdge) {
     // Half a pixel is not a panel.
     EXPECT_EQ(frame(NotchPlacement::left, false, {0.5, 0, 1919.5, 1080}).x, 0.5);
     // A bottom panel rests on a bottom strut and centres in the work area;
-    // the top one stays on the top edge of the whole screen over a top strut.
-    const PanelRect bars{0, 30, 1920, 1010};
-    EXPECT_EQ(frame(NotchPlacement::bottom, false, bars), (PanelRect{800, 1012, 320, 28}));
-    EXPECT_EQ(frame(NotchPlacement::top, false, bars), (PanelRect{800, 0, 320, 28}));
+    // the top one hangs from a top strut, centred on the whole screen.
+    const PanelRect bars{0, 30, 1900, 1010};
+    EXPECT_EQ(frame(NotchPlacement::bottom, false, bars), (PanelRect{790, 1012, 320, 28}));
+    EXPECT_EQ(frame(NotchPlacement::top, false, bars), (PanelRect{800, 30, 320, 28}));
+    EXPECT_EQ(frame(NotchPlacement::top, true, bars), (PanelRect{580, 30, 760, 300}));
     EXPECT_EQ(frame(NotchPlacement::left, false, bars).y, 30 + 505 - 110);
 }
 

@@ -41,6 +41,7 @@ protected:
     static void SetUpTestSuite() {
         x11 = new X11;
         ASSERT_NE(x11->display(), nullptr) << "this test runs under xvfb-run";
+        compositor = new Compositor(*x11);
         windowManager = spawn({"openbox", "--sm-disable"});
         ASSERT_GT(windowManager, 0) << "openbox could not be started";
         ASSERT_TRUE(waitUntil([] { return x11->hasWindowManager(); })) << "openbox did not come up";
@@ -48,26 +49,11 @@ protected:
         std::this_thread::sleep_for(1000ms);
     }
     static void TearDownTestSuite() {
-        stopCompositor();
+        delete compositor;
+        compositor = nullptr;
         stop(windowManager);
         delete x11;
         x11 = nullptr;
-    }
-
-    static bool compositorRuns() {
-        return XGetSelectionOwner(x11->display(), x11->atom("_NET_WM_CM_S0")) != 0;
-    }
-    static void startCompositor() {
-        compositor = spawn({"xcompmgr"});
-        ASSERT_GT(compositor, 0) << "xcompmgr could not be started";
-        ASSERT_TRUE(waitUntil(compositorRuns)) << "xcompmgr did not come up";
-        // It announces itself before it paints.
-        std::this_thread::sleep_for(1000ms);
-    }
-    static void stopCompositor() {
-        stop(compositor);
-        compositor = -1;
-        waitUntil([] { return !compositorRuns(); });
     }
 
     Window mapWindow(int x, int y, int width, int height) {
@@ -91,46 +77,14 @@ protected:
         XSync(x11->display(), False);
     }
 
-    static std::filesystem::path preferences() {
-        return std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "glimora" / "preferences.json";
-    }
-
     void startGlimora(const std::string& placement) {
-        std::filesystem::create_directories(preferences().parent_path());
-        std::ofstream(preferences()) << "{\"launchAtLogin\": false, \"notchPlacement\": \"" << placement << "\"}";
-        glimora = spawn({GLIMORA_BINARY});
-        ASSERT_GT(glimora, 0);
-        panel = x11->waitForWindowNamed("Glimora Notch");
-        ASSERT_NE(panel, 0u) << "no notch panel appeared";
+        ASSERT_NO_FATAL_FAILURE(glimora.start(*x11, placement));
+        panel = glimora.panel;
     }
+    void stopGlimora() { glimora.stop(*x11); }
 
-    void stopGlimora() {
-        stop(glimora);
-        glimora = -1;
-        waitUntil([&] { return x11->windowsNamed("Glimora Notch").empty(); }, 5s);
-        std::filesystem::remove(preferences());
-    }
-
-    bool boundingShaped() const {
-        Bool bounding = False, clip = False;
-        int x = 0, y = 0, cx = 0, cy = 0;
-        unsigned w = 0, h = 0, cw = 0, ch = 0;
-        XSync(x11->display(), False);
-        XShapeQueryExtents(x11->display(), panel, &bounding, &x, &y, &w, &h, &clip, &cx, &cy, &cw, &ch);
-        return bounding;
-    }
-
-    // The window's shape of this kind, in its own coordinates.
-    QRegion shape(int kind) const {
-        int count = 0, ordering = 0;
-        XSync(x11->display(), False);
-        XRectangle* rectangles = XShapeGetRectangles(x11->display(), panel, kind, &count, &ordering);
-        QRegion region;
-        for (int i = 0; i < count; ++i)
-            region += QRect(rectangles[i].x, rectangles[i].y, rectangles[i].width, rectangles[i].height);
-        if (rectangles) XFree(rectangles);
-        return region;
-    }
+    bool boundingShaped() const { return glimora::x11test::boundingShaped(x11->display(), panel); }
+    QRegion shape(int kind) const { return windowShape(x11->display(), panel, kind); }
 
     // Pixels just outside the outline (next to where the window's input
     // begins: its input shape within its bounding shape) that the outline
@@ -200,38 +154,38 @@ protected:
 
     static X11* x11;
     static pid_t windowManager;
-    static pid_t compositor;
+    static Compositor* compositor;
     Window backdrop = 0;
     Window focusHolder = 0;
-    pid_t glimora = -1;
+    GlimoraProcess glimora;
     Window panel = 0;
 };
 
 X11* ComposedPanel::x11 = nullptr;
 pid_t ComposedPanel::windowManager = -1;
-pid_t ComposedPanel::compositor = -1;
+Compositor* ComposedPanel::compositor = nullptr;
 
 TEST_F(ComposedPanel, WithACompositorTheEdgeBlendsAtEveryEdgeAndWithoutItIsCut) {
-    ASSERT_NO_FATAL_FAILURE(startCompositor());
+    ASSERT_NO_FATAL_FAILURE(compositor->start());
     lookAtEveryEdge("composited", true);
-    stopCompositor();
+    compositor->stop();
     lookAtEveryEdge("plain", false);
 }
 
 TEST_F(ComposedPanel, FollowsTheCompositorAsItGoesAndComesBack) {
-    if (!compositorRuns()) ASSERT_NO_FATAL_FAILURE(startCompositor());
+    if (!compositor->runs()) ASSERT_NO_FATAL_FAILURE(compositor->start());
     ASSERT_NO_FATAL_FAILURE(startGlimora("top"));
     const Edge& top = edges().front();
     EXPECT_TRUE(waitUntil([&] { return x11->frame(panel) == top.collapsed; }));
     EXPECT_TRUE(waitUntil([&] { return !boundingShaped(); }, 5s));
 
-    stopCompositor();
+    compositor->stop();
     EXPECT_TRUE(waitUntil([&] { return boundingShaped(); }, 5s)) << "the panel kept its unshaped window";
     // The input follows the window's shape again: its own shape is reset to the whole window.
     EXPECT_EQ(shape(ShapeInput), QRegion(0, 0, top.collapsed.width, top.collapsed.height));
     EXPECT_EQ(settleAndLook(top.collapsed, "panel-compositor-gone"), 0);
 
-    ASSERT_NO_FATAL_FAILURE(startCompositor());
+    ASSERT_NO_FATAL_FAILURE(compositor->start());
     EXPECT_TRUE(waitUntil([&] { return !boundingShaped(); }, 5s)) << "the panel stayed cut to its shape";
     EXPECT_GT(settleAndLook(top.collapsed, "panel-compositor-back"), 4);
 

@@ -227,9 +227,17 @@ TEST_F(DelegateWithPanel, TheSettingsWindowIsNotOneOfThePanelsOwn) {
     EXPECT_FALSE(controller->hasOpenDialog());
     controller->handleResignKey();
     EXPECT_FALSE(delegate->model()->expanded());
-    // Shown again, it is the same window.
+    // Asked for again (Ctrl+, or glimora --settings) while it is up, it is
+    // the same window, where the user moved it.
+    window->move(200, 600);
     delegate->showSettingsWindow();
     EXPECT_EQ(delegate->settingsWindow(), window);
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(200, 600));
+    // Closed and asked for again, it comes up clear of the panel once more.
+    window->close();
+    delegate->showSettingsWindow();
+    const QSize outer = window->frameGeometry().size();
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(960 - outer.width() / 2, 540 - outer.height() / 2));
 }
 
 TEST_F(DelegateWithPanel, TheSettingsWindowStepsAsideWhenThePanelMovesUnderIt) {

@@ -88,6 +88,31 @@ TEST_F(NotchWindowControllerTest, ExpandingSpringsToTheExpandedFrameAndStopsTheT
     EXPECT_EQ(panel().geometry(), QRect(800, 0, 320, 28));
 }
 
+// xfce4-panel along the top: a 27-pixel strut, the work area from y 27.
+// Every frame of an open and a close hangs from it, so that no window
+// manager has a frame inside the strut to push down, and the closed
+// capsule ends exactly at its frame, never a pixel lower.
+TEST_F(NotchWindowControllerTest, UnderAPanelAlongTheTopEveryFrameHangsFromItsEdge) {
+    controller->setScreenOverride(ScreenDescription{{0, 0, 1920, 1080}, {0, 27, 1920, 1053}, 0, {}, {}});
+    controller->bringNotchToFront();
+    EXPECT_EQ(panel().geometry(), QRect(800, 27, 320, 28));
+    std::vector<QRect> seen;
+    const auto springs = [&] {
+        return processEventsUntil([&] {
+            seen.push_back(panel().geometry());
+            return !controller->isDisplayLinkRunning();
+        }, 10000);
+    };
+    model->setExpanded(true);
+    ASSERT_TRUE(springs());
+    EXPECT_EQ(panel().geometry(), QRect(580, 27, 760, 300));
+    model->setExpanded(false);
+    ASSERT_TRUE(springs());
+    EXPECT_EQ(panel().geometry(), QRect(800, 27, 320, 28));
+    EXPECT_EQ(controller->springTargetFrame(), (PanelRect{800, 27, 320, 28}));
+    for (const QRect& frame : seen) EXPECT_EQ(frame.y(), 27) << frame.height();
+}
+
 TEST_F(NotchWindowControllerTest, ATabChangeWhileOpenSpringsToTheTabsSize) {
     controller->bringNotchToFront();
     model->setExpanded(true);
@@ -156,7 +181,7 @@ TEST_F(NotchWindowControllerTest, EveryFrameOfTheSpringIsWholePixelsWithASteadyE
 
 TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
     controller->bringNotchToFront();
-    QRegion shape = panel().mask();
+    QRegion shape = panel().inputShape();
     EXPECT_FALSE(shape.contains(QPoint(1, 27)));
     EXPECT_FALSE(shape.contains(QPoint(318, 27)));
     EXPECT_TRUE(shape.contains(QPoint(5, 5)));
@@ -164,7 +189,7 @@ TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
 
     model->setExpanded(true);
     ASSERT_TRUE(settle());
-    shape = panel().mask();
+    shape = panel().inputShape();
     // The flare narrows the top row to x 7 ... 752.
     EXPECT_EQ(shape.boundingRect(), QRect(QPoint(7, 0), QPoint(752, 299)));
     EXPECT_FALSE(shape.contains(QPoint(5, 3)));
@@ -178,7 +203,7 @@ TEST_F(NotchWindowControllerTest, TheInputShapeIsTheOutline) {
     model->setNotchPlacement(NotchPlacement::left);
     model->setExpanded(false);
     ASSERT_TRUE(settle());
-    shape = panel().mask();
+    shape = panel().inputShape();
     EXPECT_FALSE(shape.contains(QPoint(1, 2)));
     EXPECT_TRUE(shape.contains(QPoint(34, 110)));
     // The content view answers in its own coordinates, with the same outline.

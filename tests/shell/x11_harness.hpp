@@ -34,6 +34,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <fcntl.h>
 
 #include <algorithm>
@@ -508,19 +509,22 @@ struct CellComparison {
 
 // The screen's pixel at every cell centre of `grid`, outside `covered`,
 // against the exported image; `tolerance` is the largest difference of a
-// channel taken as equal.
+// channel taken as equal; `covered` is in the export's pixels. On a screen
+// of `scale` device pixels per point the centres lie `scale` times further
+// out on the screen.
 inline CellComparison compareCellCentres(const QImage& shot, const PixelImageBuffer& image,
                                          const WallpaperRenderer::CellGrid& grid, int tolerance = 0,
-                                         const QRect& covered = {}) {
+                                         const QRect& covered = {}, double scale = 1) {
     CellComparison result;
-    const std::int64_t width = std::min<std::int64_t>(shot.width(), image.width);
-    const std::int64_t height = std::min<std::int64_t>(shot.height(), image.height);
+    const std::int64_t width = std::min<std::int64_t>(std::int64_t(shot.width() / scale), image.width);
+    const std::int64_t height = std::min<std::int64_t>(std::int64_t(shot.height() / scale), image.height);
     for (std::int64_t row = 0; row < grid.rows; ++row) {
         for (std::int64_t column = 0; column < grid.columns; ++column) {
             const int x = int((double(column) + 0.5) * grid.cellWidth);
             const int y = int((double(row) + 0.5) * grid.cellHeight);
             if (x >= width || y >= height || covered.contains(x, y)) continue;
-            const QRgb pixel = shot.pixel(x, y);
+            const QRgb pixel = shot.pixel(int((double(column) + 0.5) * grid.cellWidth * scale),
+                                          int((double(row) + 0.5) * grid.cellHeight * scale));
             const std::uint8_t* want = image.bytes().data() + (std::size_t(y) * std::size_t(image.width) + std::size_t(x)) * 4;
             ++result.compared;
             const int difference = std::max({std::abs(qRed(pixel) - want[0]), std::abs(qGreen(pixel) - want[1]),
@@ -537,6 +541,88 @@ inline CellComparison compareCellCentres(const QImage& shot, const PixelImageBuf
     }
     return result;
 }
+
+// The window's shape of this kind (ShapeBounding, ShapeInput), in its own
+// coordinates.
+inline QRegion windowShape(Display* display, Window window, int kind) {
+    int count = 0, ordering = 0;
+    XSync(display, False);
+    XRectangle* rectangles = XShapeGetRectangles(display, window, kind, &count, &ordering);
+    QRegion region;
+    for (int i = 0; i < count; ++i)
+        region += QRect(rectangles[i].x, rectangles[i].y, rectangles[i].width, rectangles[i].height);
+    if (rectangles) XFree(rectangles);
+    return region;
+}
+
+// Whether the window's bounding shape is set (it is cut to a shape).
+inline bool boundingShaped(Display* display, Window window) {
+    Bool bounding = False, clip = False;
+    int x = 0, y = 0, cx = 0, cy = 0;
+    unsigned w = 0, h = 0, cw = 0, ch = 0;
+    XSync(display, False);
+    XShapeQueryExtents(display, window, &bounding, &x, &y, &w, &h, &clip, &cx, &cy, &cw, &ch);
+    return bounding;
+}
+
+// An xcompmgr of the test's own on the default screen.
+class Compositor {
+public:
+    explicit Compositor(const X11& x11) : x11_(x11) {}
+    ~Compositor() { stop(); }
+    Compositor(const Compositor&) = delete;
+    Compositor& operator=(const Compositor&) = delete;
+
+    bool runs() const { return XGetSelectionOwner(x11_.display(), x11_.atom("_NET_WM_CM_S0")) != 0; }
+    void start() {
+        pid_ = spawn({"xcompmgr"});
+        ASSERT_GT(pid_, 0) << "xcompmgr could not be started";
+        ASSERT_TRUE(waitUntil([this] { return runs(); })) << "xcompmgr did not come up";
+        // It announces itself before it paints.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    void stop() {
+        if (pid_ <= 0) return;
+        x11test::stop(pid_);
+        pid_ = -1;
+        waitUntil([this] { return !runs(); });
+    }
+
+private:
+    const X11& x11_;
+    pid_t pid_ = -1;
+};
+
+#ifdef GLIMORA_BINARY
+// A glimora of the test's own, with its preferences.
+struct GlimoraProcess {
+    pid_t pid = -1;
+    Window panel = 0;  // its notch panel, once mapped
+
+    static std::filesystem::path preferences() {
+        return std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "glimora" / "preferences.json";
+    }
+
+    // Starts it with the panel at `placement` (and launch at login off) and
+    // waits for the panel.
+    void start(const X11& x11, const std::string& placement) {
+        std::filesystem::create_directories(preferences().parent_path());
+        std::ofstream(preferences()) << "{\"launchAtLogin\": false, \"notchPlacement\": \"" << placement << "\"}";
+        pid = spawn({GLIMORA_BINARY});
+        ASSERT_GT(pid, 0);
+        panel = x11.waitForWindowNamed("Glimora Notch");
+        ASSERT_NE(panel, 0u) << "no notch panel appeared";
+    }
+
+    // Ends it (if it runs) and waits for its panel to go.
+    void stop(const X11& x11) {
+        x11test::stop(pid);
+        pid = -1;
+        waitUntil([&] { return x11.windowsNamed("Glimora Notch").empty(); }, std::chrono::seconds(5));
+        std::filesystem::remove(preferences());
+    }
+};
+#endif
 
 // One window manager for the whole program, as a session would have:
 // openbox, or the command given.
