@@ -57,7 +57,7 @@ void PictureThumbnail::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF box = square();
     // Filled at the device's own scale, so a 2x screen gets a sharp picture.
-    const double scale = std::max(1.0, painter.deviceTransform().m11());
+    const double scale = devicePixelScale(painter);
     const int side = std::max(1, int(std::ceil(edge_ * scale)));
     if (scaled_.isNull() || std::min(scaled_.width(), scaled_.height()) != side)
         scaled_ = picture_.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
