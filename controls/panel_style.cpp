@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QFontMetricsF>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -89,6 +90,20 @@ FittedText fitText(const QFont& font, const QString& text, double width, double 
         }
     }
     return {scaled, QFontMetricsF(scaled).elidedText(text, Qt::ElideRight, available)};
+}
+
+double devicePixelScale(const QPainter& painter) {
+    const QTransform& transform = painter.deviceTransform();
+    const double scale = std::hypot(transform.m11(), transform.m12());
+    return std::isfinite(scale) && scale > 0 ? scale : 1;
+}
+
+QSize devicePixelSize(QSizeF size, double scale) {
+    // A rounding error is no pixel: 10 x 1.1 is 11.000000000000002, 11 pixels.
+    const auto cover = [scale](double length) {
+        return std::isfinite(length) && length > 0 ? int(std::ceil(length * scale - 1e-9)) : 0;
+    };
+    return {cover(size.width()), cover(size.height())};
 }
 
 }  // namespace glimora

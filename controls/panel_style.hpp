@@ -9,7 +9,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QSize>
 #include <QString>
+
+class QPainter;
 
 namespace glimora {
 
@@ -28,6 +31,15 @@ QColor whiteOpacity(double fraction);
 QColor blackPercent(double percent);
 // The one coloured accent: sRGB (1.0, 0.8, 0.0).
 QColor accentColor();
+
+// Device pixels per point of what `painter` draws on: the screen's ratio for
+// a widget's backing store, the image's for a widget rendered into one (1
+// when the transform gives none). A control that paints through an image of
+// its own makes it at this scale, so a scaled screen gets edges one device
+// pixel sharp instead of a 1x picture blown up.
+double devicePixelScale(const QPainter& painter);
+// The device pixels that cover `size` points at `scale`.
+QSize devicePixelSize(QSizeF size, double scale);
 
 // A font and text that fit `width`: the font's size is lowered down to
 // `minimumScale` of itself, and the text is elided only if it still does

@@ -29,6 +29,39 @@ QImage pictureImage(const PixelImageBuffer& picture) {
                   keep);
 }
 
+void drawPictureFilling(QPainter& painter, const QImage& picture, const QRectF& square, QImage& scaled) {
+    if (picture.isNull()) return;
+    const double scale = devicePixelScale(painter);
+    const QSize side = devicePixelSize(square.size(), scale).expandedTo(QSize(1, 1));
+    const QSize filled = picture.size().scaled(side, Qt::KeepAspectRatioByExpanding);
+    if (scaled.size() != filled) scaled = picture.scaled(filled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QRectF target(QPointF(), QSizeF(scaled.size()) / scale);
+    target.moveCenter(square.center());
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, scaled);
+    painter.restore();
+}
+
+const QImage& pictureScaledTo(const QImage& picture, QSize pixels, std::vector<QImage>& halvings, QImage& scaled) {
+    // Drawn as large as the picture or larger, a smooth draw loses nothing
+    // (and a zoomed-in copy would only cost memory).
+    if (picture.isNull() || pixels.isEmpty() || pixels.width() >= picture.width() ||
+        pixels.height() >= picture.height())
+        return picture;
+    if (scaled.size() == pixels) return scaled;
+    const QImage* source = &picture;
+    for (std::size_t level = 0;; ++level) {
+        const QSize half = source->size() / 2;
+        if (half.width() < pixels.width() || half.height() < pixels.height()) break;
+        if (level == halvings.size())
+            halvings.push_back(source->scaled(half, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        source = &halvings[level];
+    }
+    scaled = source->scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return scaled;
+}
+
 QRect outsetRect(const QRect& square, int outset) { return square.marginsAdded(QMargins(outset, outset, outset, outset)); }
 
 PictureThumbnail::PictureThumbnail(double edge, double radius, double outlineOpacity, QWidget* parent)
@@ -56,17 +89,10 @@ void PictureThumbnail::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF box = square();
-    // Filled at the device's own scale, so a 2x screen gets a sharp picture.
-    const double scale = std::max(1.0, painter.deviceTransform().m11());
-    const int side = std::max(1, int(std::ceil(edge_ * scale)));
-    if (scaled_.isNull() || std::min(scaled_.width(), scaled_.height()) != side)
-        scaled_ = picture_.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    QRectF target(QPointF(), QSizeF(scaled_.width() / scale, scaled_.height() / scale));
-    target.moveCenter(box.center());
     QPainterPath rounded;
     rounded.addRoundedRect(box, radius_, radius_);
     painter.setClipPath(rounded);
-    painter.drawImage(target, scaled_);
+    drawPictureFilling(painter, picture_, box, scaled_);
     painter.setClipping(false);
     painter.setPen(QPen(whiteOpacity(outlineOpacity_), 1));
     painter.setBrush(Qt::NoBrush);

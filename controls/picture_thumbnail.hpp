@@ -22,11 +22,29 @@
 #include "controls/accessibility.hpp"
 #include "render/pixel_image_buffer.hpp"
 
+class QPainter;
+
 namespace glimora {
 
 // The picture as a QImage sharing its bytes (no copy); null for a buffer
 // whose bytes do not hold its size.
 QImage pictureImage(const PixelImageBuffer& picture);
+
+// Draws `picture` filling `square` (keeping its aspect ratio, centred,
+// within the painter's clip) at the painter's device pixels. The picture is
+// first averaged down to those pixels: a photo drawn straight into a few
+// dozen pixels only samples some of its own and sparkles. `scaled` keeps
+// that result and is made again for another size or ratio; clear it when the
+// picture changes.
+void drawPictureFilling(QPainter& painter, const QImage& picture, const QRectF& square, QImage& scaled);
+
+// `picture` smoothly scaled down to exactly `pixels` (the picture itself
+// when that is no smaller), so a draw into that many device pixels shows
+// every pixel of the photo averaged in rather than a sample of them. Made from the smallest of the picture's halvings that
+// still covers `pixels`, which keeps a new size quick where it changes often
+// (the crop preview's zoom). `halvings` and `scaled` keep what was made:
+// clear both when the picture changes.
+const QImage& pictureScaledTo(const QImage& picture, QSize pixels, std::vector<QImage>& halvings, QImage& scaled);
 
 // `square` grown by `outset` on every side: the geometry of a widget that
 // draws that far past the square it stands for.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <numbers>
 
@@ -53,7 +54,10 @@ double roundedRectDistance(QPointF p, const QRectF& rect, double radius) {
     const double r = std::clamp(radius, 0.0, std::min(rect.width(), rect.height()) / 2);
     const double qx = std::abs(p.x() - rect.center().x()) - (rect.width() / 2 - r);
     const double qy = std::abs(p.y() - rect.center().y()) - (rect.height() / 2 - r);
-    return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - r;
+    // sqrt rather than hypot: the lengths are a few hundred pixels, far from
+    // overflow, and this runs for every edge pixel of every tile.
+    const double ox = std::max(qx, 0.0), oy = std::max(qy, 0.0);
+    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0) - r;
 }
 
 double coverageOf(double distance) { return std::clamp(0.5 - distance, 0.0, 1.0); }
@@ -65,17 +69,26 @@ struct Border {
 
 // A grid of cells in `frame`, clipped to a rounded rectangle with an
 // antialiased edge, and optionally a border stroked centred on that edge,
-// as one image of `size`. Each pixel takes the cell under its centre (later
-// cells overlap earlier ones, so the cell to the right or below wins) and
-// its edge coverage from the distance to the outline. Computed here rather
-// than with clip paths and strokes: the raster engine hands antialiased
-// fills of many spans to its thread pool, which costs milliseconds per
-// tile on a busy machine.
-QImage renderMosaic(QSize size, const QRectF& frame, double radius, int rows, int columns,
-                    const std::function<QColor(int, int)>& cellColor, const std::optional<Border>& border) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+// as one image covering `size` points at `scale` device pixels to the point.
+// Each device pixel takes the cell under its centre (later cells overlap
+// earlier ones, so the cell to the right or below wins): cell edges are
+// snapped to whole device pixels at every scale, never blended, and a cell
+// edge at a fractional device position goes to the nearer pixel boundary.
+// Only the outline is antialiased, from each pixel's distance to it.
+// Computed here rather than with clip paths and strokes: the raster engine
+// hands antialiased fills of many spans to its thread pool, which costs
+// milliseconds per tile on a busy machine.
+QImage renderMosaic(QSize size, double scale, QRectF frame, double radius, int rows, int columns,
+                    const std::function<QColor(int, int)>& cellColor, std::optional<Border> border) {
+    QImage image(devicePixelSize(QSizeF(size), scale), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
-    if (size.isEmpty() || !(frame.width() > 0 && frame.height() > 0)) return image;
+    if (image.isNull() || !(frame.width() > 0 && frame.height() > 0)) return image;
+    // From here on every length is in device pixels.
+    frame = QRectF(frame.topLeft() * scale, frame.size() * scale);
+    radius *= scale;
+    if (border) border->width *= scale;
+    size = image.size();
     std::vector<QColor> cells(std::size_t(rows * columns));
     std::vector<QRgb> solid(cells.size());
     for (int r = 0; r < rows; ++r)
@@ -96,6 +109,11 @@ QImage renderMosaic(QSize size, const QRectF& frame, double radius, int rows, in
         columnAt[std::size_t(x)] = std::clamp(int(std::floor((px - frame.left()) / w)), 0, columns - 1);
         sideDistance[std::size_t(x)] = std::min(px - frame.left(), frame.right() - px);
     }
+    // A line clear of the top and bottom edges and of the corners depends
+    // only on its cell row (its side pixels are nearer the side than any
+    // other edge): it repeats the line above in the same row, which saves
+    // most of the work where a cell is many device pixels high.
+    int repeatedRow = -1;
     for (int y = 0; y < size.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         const double py = y + 0.5;
@@ -105,6 +123,20 @@ QImage renderMosaic(QSize size, const QRectF& frame, double radius, int rows, in
         const double dy = std::min(py - frame.top(), frame.bottom() - py);
         const bool innerRow = dy > margin;
         const bool clearOfCorners = dy > radius;
+        if (innerRow && clearOfCorners) {
+            if (row == repeatedRow) {
+                std::memcpy(line, image.constScanLine(y - 1), std::size_t(size.width()) * sizeof(QRgb));
+                continue;
+            }
+            repeatedRow = row;
+        } else {
+            repeatedRow = -1;
+        }
+        // Along a straight top or bottom edge the distance stays the same
+        // across a cell: its pixels repeat the last one worked out.
+        int lastColumn = -1;
+        double lastDistance = 0;
+        QRgb lastPixel = 0;
         for (int x = 0; x < size.width(); ++x) {
             const int column = columnAt[std::size_t(x)];
             const double dx = sideDistance[std::size_t(x)];
@@ -113,6 +145,10 @@ QImage renderMosaic(QSize size, const QRectF& frame, double radius, int rows, in
                 continue;
             }
             const double distance = roundedRectDistance(QPointF(x + 0.5, py), frame, radius);
+            if (column == lastColumn && distance == lastDistance) {
+                line[x] = lastPixel;
+                continue;
+            }
             const double clip = coverageOf(distance);
             QRgb pixel = clip >= 1 ? rowSolid[column] : clip > 0 ? premultiplied(rowCells[column], clip) : 0;
             if (border) {
@@ -125,10 +161,18 @@ QImage renderMosaic(QSize size, const QRectF& frame, double radius, int rows, in
                                   mix(qBlue(over), qBlue(pixel)), mix(qAlpha(over), qAlpha(pixel)));
                 }
             }
-            line[x] = pixel;
+            line[x] = lastPixel = pixel;
+            lastColumn = column;
+            lastDistance = distance;
         }
     }
     return image;
+}
+
+// Whether `image` is the drawing of a widget of `size` at `scale`: a resize
+// or a move to a screen of another ratio draws it again.
+bool drawnFor(const QImage& image, QSize size, double scale) {
+    return !image.isNull() && image.devicePixelRatio() == scale && image.size() == devicePixelSize(QSizeF(size), scale);
 }
 
 }  // namespace
@@ -218,13 +262,15 @@ QColor PixelSwatch::cellColor(int row, int column) const {
 }
 
 void PixelSwatch::paintEvent(QPaintEvent*) {
-    if (image_.size() != size()) {
+    QPainter painter(this);
+    const double scale = devicePixelScale(painter);
+    if (!drawnFor(image_, size(), scale)) {
         const double width = size_, height = size_ * 0.68;
         const QRectF frame((this->width() - width) / 2, (this->height() - height) / 2, width, height);
-        image_ = renderMosaic(size(), frame, 4, 3, 5, [this](int r, int c) { return cellColor(r, c); }, std::nullopt);
+        image_ = renderMosaic(size(), scale, frame, 4, 3, 5, [this](int r, int c) { return cellColor(r, c); },
+                              std::nullopt);
     }
-    QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(QPointF(0, 0), image_);
 }
 
 // PixelThumbnail
@@ -273,13 +319,14 @@ QColor PixelThumbnail::borderColor() const { return selected_ ? whitePercent(90)
 double PixelThumbnail::borderWidth() const { return selected_ ? 1.5 : 1; }
 
 void PixelThumbnail::paintEvent(QPaintEvent*) {
-    if (image_.size() != size()) {
+    QPainter painter(this);
+    const double scale = devicePixelScale(painter);
+    if (!drawnFor(image_, size(), scale)) {
         const QRectF frame(0, (height() - height_) / 2, width(), height_);
-        image_ = renderMosaic(size(), frame, 8, 6, 12, [this](int r, int c) { return cellColor(r, c); },
+        image_ = renderMosaic(size(), scale, frame, 8, 6, 12, [this](int r, int c) { return cellColor(r, c); },
                               Border{borderColor(), borderWidth()});
     }
-    QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(QPointF(0, 0), image_);
 }
 
 }  // namespace glimora

@@ -61,7 +61,7 @@ private:
     ColorsSource source_;
     std::vector<Color> colors_;
     double size_;
-    QImage image_;  // the drawn mosaic, made again after a change or a resize
+    QImage image_;  // the drawn mosaic at the device's pixels, made again after a change, a resize or a new ratio
 };
 
 class PixelThumbnail : public QWidget {
@@ -95,7 +95,7 @@ private:
     std::vector<Color> colors_;
     bool selected_ = false;
     double height_;
-    QImage image_;  // the drawn tile, made again after a change or a resize
+    QImage image_;  // the drawn tile at the device's pixels, made again after a change, a resize or a new ratio
 };
 
 }  // namespace glimora

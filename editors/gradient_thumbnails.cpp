@@ -47,19 +47,22 @@ void boxBlurPass(QImage& image, int radius, bool horizontal) {
     }
 }
 
-// Draws `layer` into its own image, softens it like a Gaussian of about this
-// radius (three box passes each way) and lays it over the painter.
+// Draws `layer` into its own image at the painter's device pixels, softens
+// it like a Gaussian of about this radius in points (three box passes each
+// way) and lays it over the painter.
 template <class Draw>
 void drawBlurred(QPainter& painter, const QSizeF& size, double radius, Draw&& layer) {
-    QImage image(size.toSize(), QImage::Format_ARGB32_Premultiplied);
+    const double scale = devicePixelScale(painter);
+    QImage image(devicePixelSize(size, scale), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return;
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     {
         QPainter inner(&image);
         inner.setRenderHint(QPainter::Antialiasing);
         layer(inner);
     }
-    const int box = std::max(1, int(std::lround(radius / 1.7)));
+    const int box = std::max(1, int(std::lround(radius * scale / 1.7)));
     for (int pass = 0; pass < 3; ++pass) {
         boxBlurPass(image, box, true);
         boxBlurPass(image, box, false);

@@ -87,10 +87,14 @@ void ImageCropPreview::sync() {
     if (!asset || !asset->preview) {
         imageId_.reset();
         image_ = {};
+        halvings_.clear();
+        scaled_ = {};
     } else if (imageId_ != asset->id) {
         // A photo's pixels never change once made: one QImage per photo.
         imageId_ = asset->id;
         image_ = pictureImage(*asset->preview);
+        halvings_.clear();
+        scaled_ = {};
     }
     update();
 }
@@ -112,7 +116,8 @@ void ImageCropPreview::paintEvent(QPaintEvent*) {
         const QPointF center = cropPictureCenter(box.size(), picture, asset->crop);
         QRectF target(QPointF(), fit.scaled);
         target.moveCenter(center);
-        painter.drawImage(target, image_);
+        const QSize pixels = devicePixelSize(target.size(), devicePixelScale(painter));
+        painter.drawImage(target, pictureScaledTo(image_, pixels, halvings_, scaled_));
     } else {
         const double extent = symbolExtent(18);
         drawSymbol(painter, "photo", QRectF(box.center() - QPointF(extent / 2, extent / 2), QSizeF(extent, extent)),

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 #include "controls/accessibility.hpp"
 #include "model/uuid.hpp"
@@ -71,6 +72,8 @@ private:
     double availableWidth_;
     std::optional<Uuid> imageId_;  // the photo whose QImage is kept
     QImage image_;
+    std::vector<QImage> halvings_;  // of image_, made as the drawn size asks
+    QImage scaled_;                 // image_ at the last drawn size
     bool pressed_ = false;
     QPointF pressPosition_;
     struct DragStart {

@@ -96,6 +96,7 @@ public:
         if (id == id_) return;
         id_ = id;
         image_ = picture ? pictureImage(*picture) : QImage();
+        scaled_ = QImage();
         update();
     }
     bool hasPicture() const { return !image_.isNull(); }
@@ -105,15 +106,11 @@ protected:
         if (image_.isNull()) return;
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const QRectF box = QRectF(rect());
         QPainterPath shape;
         shape.addRoundedRect(box, 7, 7);
         painter.setClipPath(shape);
-        const CropFit fit = cropFit(box.size(), QSizeF(image_.width(), image_.height()), 1);
-        QRectF target(QPointF(), fit.scaled);
-        target.moveCenter(box.center());
-        painter.drawImage(target, image_);
+        drawPictureFilling(painter, image_, box, scaled_);
         painter.setClipping(false);
         painter.setPen(QPen(whiteOpacity(0.16), 1));
         painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
@@ -122,6 +119,7 @@ protected:
 private:
     std::optional<Uuid> id_;
     QImage image_;
+    QImage scaled_;  // the photo filled into the square at the last paint's scale
 };
 
 QString ImageEditor::emptyStateText() {

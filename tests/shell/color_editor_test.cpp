@@ -7,6 +7,7 @@
 #include "editors/color_well.hpp"
 #include "editors/shared_color_dialog.hpp"
 #include "tests/shell/editor_fixture.hpp"
+#include "tests/shell/test_artefacts.hpp"
 
 namespace glimora {
 namespace {
@@ -46,6 +47,7 @@ TEST_F(ColorEditorTest, FortyEightTilesNamedAfterTheirPalettesSelectExactlyTheir
         EXPECT_EQ(tiles[i]->toolTip().toStdString(), builtInPalettes()[i].name);
     }
     EXPECT_EQ(selectedTiles(), std::vector<int>{26});
+    test::keepScreenshot(test::drawnOnBlack(editor, 2), "color_editor/palette-tiles-at-scale-2");
     test::click(tiles[9]);
     EXPECT_EQ(model->paletteIndex(), 9);
     test::settle();

@@ -4,6 +4,7 @@
 
 #include "editors/gradient_thumbnails.hpp"
 #include "tests/shell/editor_fixture.hpp"
+#include "tests/shell/test_artefacts.hpp"
 
 namespace glimora {
 namespace {
@@ -30,6 +31,7 @@ TEST_F(GrainGradientEditorTest, FourTilesTwoToARowAndTheSmoothOneSelectsTheSmoot
     EXPECT_EQ(titles, (std::vector<QString>{"Melt", "Fluid", "Radiance", "Strata"}));
     EXPECT_EQ(test::rowsOf(&editor, titles), (Rows{{"Melt", "Fluid"}, {"Radiance", "Strata"}}));
     EXPECT_EQ(selectedTiles(&editor), std::vector<QString>{"Melt"});
+    test::keepScreenshot(test::drawnOnBlack(editor, 2), "grain_gradient_editor/tiles-at-scale-2");
     EXPECT_EQ(test::rowsOf(&editor, sliderNames), (Rows{{"Twist", "Feather"}, {"Anchor X", "Anchor Y"}, {"Offset"}}));
     EXPECT_EQ(test::innermostNamed(&editor, "Offset")->width(), 406);
     EXPECT_EQ(test::innermostNamed(&editor, "Twist")->width(), 200);

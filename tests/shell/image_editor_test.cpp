@@ -353,6 +353,43 @@ TEST_F(ImageEditorTest, APhotoAddedOrAShuffledLookUpdatesTheSameWidgets) {
     EXPECT_TRUE(showsText(&editor, QString::fromStdString(model->imageCountLabel())));
 }
 
+// A camera-sized photo of one-pixel black and white stripes: its 30-point
+// thumbnail and the crop preview average them to grey at 1x and 2x alike,
+// rather than picking a few of its pixels (which made fine detail sparkle
+// and fall into false stripes).
+TEST_F(ImageEditorTest, TheThumbnailAndThePreviewAverageThePhotoDownToTheScreensPixels) {
+    auto& editor = show();
+    ImportedImageAsset stripes = photo("stripes.png", 2000, 1300);
+    std::vector<std::uint8_t> bytes(std::size_t(2000 * 1300 * 4), 255);
+    for (std::size_t i = 0; i < bytes.size(); i += 8) bytes[i] = bytes[i + 1] = bytes[i + 2] = 0;
+    stripes.preview->rgba = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+    model->setImageAssets({stripes});
+    test::settle();
+    // The one plain 30 x 30 widget (the "xmark" button beside it is a button).
+    std::vector<QWidget*> squares;
+    for (QWidget* child : test::visibleChildren<QWidget>(&editor))
+        if (child->size() == QSize(30, 30) && child->metaObject() == &QWidget::staticMetaObject)
+            squares.push_back(child);
+    ASSERT_EQ(squares.size(), 1u);
+    QWidget* thumbnail = squares.front();
+    // Near grey everywhere in `inside` (points), clear of corners, outline and
+    // caption. (Averaging 1.8 stripes into a pixel leaves a faint beat.)
+    const auto expectGrey = [](QWidget& widget, QRect inside, double scale, const char* name) {
+        const QImage drawn = test::drawnOnBlack(widget, scale);
+        if (scale == 2) test::keepScreenshot(drawn, std::string("image_editor/stripes-") + name + "-at-scale-2");
+        int farthest = 0;
+        for (int y = int(inside.top() * scale); y < int((inside.bottom() + 1) * scale); ++y)
+            for (int x = int(inside.left() * scale); x < int((inside.right() + 1) * scale); ++x)
+                farthest = std::max(farthest, std::abs(qGray(drawn.pixel(x, y)) - 128));
+        EXPECT_LE(farthest, 20) << name << " at " << scale << "x";
+    };
+    ImageCropPreview& preview = *editor.cropPreview();
+    for (const double scale : {1.0, 2.0}) {
+        expectGrey(*thumbnail, QRect(6, 6, 18, 18), scale, "thumbnail");
+        expectGrey(preview, QRect(16, 16, preview.width() - 32, preview.height() / 2 - 16), scale, "preview");
+    }
+}
+
 // The panel opens on this tab by building it at width 0 and then laying it
 // out at its width: the file name is cut to the room it has after every
 // layout, not to the room it had when it was made.

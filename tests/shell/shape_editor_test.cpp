@@ -7,6 +7,7 @@
 #include "controls/pixel_mosaics.hpp"
 #include "controls/small_views.hpp"
 #include "tests/shell/editor_fixture.hpp"
+#include "tests/shell/test_artefacts.hpp"
 
 namespace glimora {
 namespace {
@@ -38,6 +39,7 @@ TEST_F(ShapeEditorTest, FifteenTilesInTheShapeTabOrderFiveToARow) {
     EXPECT_EQ(test::rowsOf(&editor, tileTitles).size(), 3u);
     EXPECT_EQ(tiles[0]->tileHeight(), 44);
     EXPECT_EQ(selectedTitles(&editor), std::vector<QString>{"Rayfield"});
+    test::keepScreenshot(test::drawnOnBlack(editor, 2), "shape_editor/tiles-at-scale-2");
 }
 
 TEST_F(ShapeEditorTest, NoTileIsSelectedForTheSmoothGradientAndNoPinShows) {
