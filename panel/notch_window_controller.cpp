@@ -101,13 +101,13 @@ void NotchWindowController::bringNotchToFront() {
         activatePanel();
     } else {
         panel_->show();
-        panel_->raise();
+        panel_->layering()->raise();
     }
 }
 
 void NotchWindowController::activatePanel() {
     panel_->show();
-    panel_->raise();
+    panel_->layering()->raise();
     panel_->activateWindow();
 }
 

@@ -46,6 +46,10 @@ void X11WindowLayering::setUnmanaged(bool unmanaged) {
     clickFocus_->setOnClickElsewhere([this] { emit clickedElsewhere(); });
 }
 
+void X11WindowLayering::raise() {
+    if (!keeper_) window_.raise();
+}
+
 void X11WindowLayering::takeFocusAfterClose(QWidget& closed, std::function<bool()> wanted) {
     if (clickFocus_ && closed.internalWinId()) {
         clickFocus_->takeFocusAfterHandOn(std::uint32_t(closed.internalWinId()), std::move(wanted));
@@ -55,7 +59,7 @@ void X11WindowLayering::takeFocusAfterClose(QWidget& closed, std::function<bool(
         this,
         [this, wanted = std::move(wanted)] {
             if (!wanted() || !window_.isVisible()) return;
-            window_.raise();
+            raise();
             window_.activateWindow();
         },
         Qt::QueuedConnection);

@@ -44,6 +44,12 @@ public:
     // them. The object is a child of the window.
     X11WindowLayering(QWidget& window, Layer layer, std::function<void()> setHints);
 
+    // Raises the window to its end of the stack: the window manager's on its
+    // footing; unmanaged, the stack keeper's place above the programs, never
+    // above the windows no window manager manages (a screen locker, menus),
+    // where a raise of the window itself would put it.
+    void raise();
+
     // Gives the window the focus back after `closed`, a window of ours that
     // the window manager managed, closed (a dialog), if `wanted` says so
     // then: on the unmanaged footing once the window manager has handed the

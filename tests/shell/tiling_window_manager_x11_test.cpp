@@ -165,7 +165,9 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
     EXPECT_EQ(x11.pixel(960, 600), programColor) << "the program does not show";
     x11.screenshot(artefacts + "1-program-open");
 
-    // Typed into the History tab's name field, the name arrives.
+    // Typed into the History tab's name field, the name arrives. Open, the
+    // panel stays below a notification that no window manager manages, as
+    // it would stay below a screen locker or a menu.
     OpenPanelLayout layout;
     const auto clickControl = [&](NotchTab tab, const QString& name) {
         const Frame now = x11.frame(panel);
@@ -175,7 +177,12 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
     };
     const auto library = recipeHistoryURL(std::filesystem::path(std::getenv("XDG_DATA_HOME")));
     ASSERT_TRUE(library);
+    const Window notification =
+        x11.mapOtherWindow({1250, 150, 300, 80, floatingColor, false, 0, nullptr, true});
+    ASSERT_NE(notification, 0u);
+    ownWindows.push_back(notification);
     ASSERT_NO_FATAL_FAILURE(openAndCloseByClicks(tiled, [&] {
+        EXPECT_LT(x11.stackIndex(panel), x11.stackIndex(notification)) << "the open panel is over the notification";
         ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::history, QString::fromStdString(std::string(title(NotchTab::history)))));
         ASSERT_NO_FATAL_FAILURE(settle());
         ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::history, QStringLiteral("Name this design")));
@@ -184,7 +191,10 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
         EXPECT_TRUE(waitUntil([&] { return readFile(*library).find("Dusk Rows") != std::string::npos; }, 5s))
             << "the typed name did not arrive";
         x11.screenshot(artefacts + "2-panel-open");
+        EXPECT_LT(x11.stackIndex(panel), x11.stackIndex(notification)) << "the panel went over the notification";
     }));
+    XDestroyWindow(x11.display(), notification);
+    std::erase(ownWindows, notification);
 
     // A dialog of the panel's shows above it. When it closes, i3 gives the
     // focus to its own window; the panel takes it back, and its keys (Ctrl+,)
