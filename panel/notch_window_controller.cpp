@@ -101,13 +101,13 @@ void NotchWindowController::bringNotchToFront() {
         activatePanel();
     } else {
         panel_->show();
-        panel_->raise();
+        panel_->layering()->raise();
     }
 }
 
 void NotchWindowController::activatePanel() {
     panel_->show();
-    panel_->raise();
+    panel_->layering()->raise();
     panel_->activateWindow();
 }
 
@@ -185,18 +185,17 @@ void NotchWindowController::handleDialogClosed(QWidget* dialog) {
     const QWidget* opener = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
     if (opener && opener != panel_.get() && opener->isVisible()) return;
     // After the toolkit is done with the hidden window, which may still move
-    // its own idea of the active window. The focus stays with another window
-    // of ours that has it (another dialog, the settings window); held by a
-    // hidden one, by a popup (of the closed dialog, which goes with it) or by
-    // none, it would go to whatever the window manager picks.
-    QMetaObject::invokeMethod(
-        panel_.get(),
-        [this] {
-            const QWindow* focus = QGuiApplication::focusWindow();
-            if (focus && focus->isVisible() && focus->type() != Qt::Popup) return;
-            if (model_->expanded() && panel_->isVisible()) activatePanel();
-        },
-        Qt::QueuedConnection);
+    // its own idea of the active window, and after the window manager is
+    // done with it, which may give the focus to another program of its
+    // choosing. The focus stays with another window of ours that has it
+    // (another dialog, the settings window); held by a hidden one, by a
+    // popup (of the closed dialog, which goes with it) or by none, it would
+    // stay with whatever the window manager picked.
+    panel_->layering()->takeFocusAfterClose(*dialog, [this] {
+        const QWindow* focus = QGuiApplication::focusWindow();
+        if (focus && focus->isVisible() && focus->type() != Qt::Popup) return false;
+        return model_->expanded();
+    });
 }
 
 std::optional<PanelRect> NotchWindowController::panelReach(NotchPlacement placement) const {

@@ -9,6 +9,7 @@
 #include <xcb/xinput.h>
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/qt/x11_requests.hpp"
@@ -45,9 +46,15 @@ bool selectMasterEvents(xcb_connection_t* connection, xcb_window_t root, std::ui
     return selected;
 }
 
-xcb_window_t activeWindow(xcb_connection_t* connection, xcb_window_t root) {
-    const std::vector<std::uint32_t> active =
-        propertyItems(connection, root, internAtom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 1);
+xcb_window_t inputFocus(xcb_connection_t* connection) {
+    xcb_get_input_focus_reply_t* reply = xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+    const xcb_window_t focus = reply ? reply->focus : xcb_window_t{XCB_NONE};
+    std::free(reply);
+    return focus;
+}
+
+xcb_window_t activeWindow(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t activeAtom) {
+    const std::vector<std::uint32_t> active = propertyItems(connection, root, activeAtom, XCB_ATOM_WINDOW, 1);
     return active.empty() ? xcb_window_t{XCB_NONE} : active.front();
 }
 
@@ -93,30 +100,41 @@ const std::uint32_t rawPress = XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
 }  // namespace
 
 X11ClickFocus::X11ClickFocus(QWidget& window) : QObject(&window), window_(window) {
+    handOnWait_.setSingleShot(true);
+    handOnWait_.setInterval(250);
+    connect(&handOnWait_, &QTimer::timeout, this, [this] { checkHandOn(true); });
     xcb_connection_t* connection = x11Connection();
     if (!connection) return;
+    root_ = rootWindow(connection);
+    activeAtom_ = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    addEvents(connection, root_, XCB_EVENT_MASK_PROPERTY_CHANGE);
+    QCoreApplication::instance()->installNativeEventFilter(this);
     const xcb_query_extension_reply_t* input = xcb_get_extension_data(connection, &xcb_input_id);
     if (!input || !input->present) return;
-    root_ = rootWindow(connection);
     // Qt has asked for XInput 2 on this connection already; a selection of
     // our own for the master devices joins what the connection takes.
     const std::uint32_t events = selectedMasterEvents(connection, root_);
     if (!selectMasterEvents(connection, root_, events | rawPress)) return;
     selected_ = !(events & rawPress);
     inputOpcode_ = input->major_opcode;
-    QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 X11ClickFocus::~X11ClickFocus() {
-    if (inputOpcode_ < 0) return;
     if (auto* application = QCoreApplication::instance()) application->removeNativeEventFilter(this);
     xcb_connection_t* connection = x11Connection();
-    if (selected_ && connection) selectMasterEvents(connection, root_, selectedMasterEvents(connection, root_) & ~rawPress);
+    if (inputOpcode_ >= 0 && selected_ && connection)
+        selectMasterEvents(connection, root_, selectedMasterEvents(connection, root_) & ~rawPress);
 }
 
 bool X11ClickFocus::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_ge_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        const auto* notice = static_cast<const xcb_property_notify_event_t*>(message);
+        if (handedFrom_ && notice->window == root_ && notice->atom == activeAtom_)
+            QMetaObject::invokeMethod(this, [this] { checkHandOn(false); }, Qt::QueuedConnection);
+        return false;
+    }
     if ((event->response_type & 0x7f) != XCB_GE_GENERIC || event->extension != inputOpcode_ ||
         event->event_type != XCB_INPUT_RAW_BUTTON_PRESS)
         return false;
@@ -130,7 +148,47 @@ bool X11ClickFocus::nativeEventFilter(const QByteArray& eventType, void* message
     return selected_;
 }
 
+void X11ClickFocus::takeFocusAfterHandOn(std::uint32_t closed, std::function<bool()> wanted) {
+    handedFrom_ = closed;
+    wantedAfterHandOn_ = std::move(wanted);
+    handOnWait_.start();
+    // A hand-on done before this call has no notice left to wait for.
+    QMetaObject::invokeMethod(this, [this] { checkHandOn(false); }, Qt::QueuedConnection);
+}
+
+void X11ClickFocus::checkHandOn(bool waited) {
+    xcb_connection_t* connection = x11Connection();
+    if (!handedFrom_ || !connection) return;
+    // Done once the window it names has the focus: i3 hands it to its own
+    // frame first, naming none, then to the program, naming it. One that
+    // names none in the end, or never names another, is done after a while.
+    if (!waited) {
+        const xcb_window_t active = activeWindow(connection, root_, activeAtom_);
+        if (active == handedFrom_ || active == XCB_NONE ||
+            topLevelOf(connection, inputFocus(connection), root_) != topLevelOf(connection, active, root_))
+            return;
+    }
+    handedFrom_ = 0;
+    handOnWait_.stop();
+    const auto wanted = std::exchange(wantedAfterHandOn_, {});
+    // At the server's time: the window manager's focus, given at a time of
+    // its own, is no later.
+    if (wanted && wanted() && window_.isVisible()) takeFocus(XCB_CURRENT_TIME);
+}
+
+// As Qt does for a window the window manager does not manage, at the time of
+// the event that gives the window the focus.
+void X11ClickFocus::takeFocus(std::uint32_t time) {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection) return;
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(window_.winId()), time);
+    xcb_flush(connection);
+}
+
 void X11ClickFocus::followClick(std::uint32_t time) {
+    handedFrom_ = 0;
+    wantedAfterHandOn_ = {};
+    handOnWait_.stop();
     xcb_connection_t* connection = x11Connection();
     const QWindow* own = window_.windowHandle();
     if (!connection || !own || !window_.isVisible()) return;
@@ -143,15 +201,14 @@ void X11ClickFocus::followClick(std::uint32_t time) {
     std::free(pointer);
     const bool focused = QGuiApplication::focusWindow() == own;
     if (clicked == static_cast<xcb_window_t>(window_.winId())) {
-        // Qt takes the focus itself for a window the window manager does not manage.
-        if (!focused) window_.activateWindow();
+        if (!focused) takeFocus(time);
         return;
     }
     if (!focused) {
         if (!QGuiApplication::focusWindow() && onClickElsewhere_) onClickElsewhere_();
         return;
     }
-    const xcb_window_t active = activeWindow(connection, root_);
+    const xcb_window_t active = activeWindow(connection, root_, activeAtom_);
     const xcb_window_t activeTopLevel = topLevelOf(connection, active, root_);
     if (clicked != XCB_NONE && clicked != activeTopLevel && holdsClient(connection, clicked)) return;
     // A window gone meanwhile: the focus follows the pointer.

@@ -24,6 +24,19 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     return atom;
 }
 
+bool addEvents(xcb_connection_t* connection, xcb_window_t window, std::uint32_t events) {
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr);
+    if (!attributes) return false;
+    const std::uint32_t mask = attributes->your_event_mask | events;
+    std::free(attributes);
+    xcb_generic_error_t* error =
+        xcb_request_check(connection, xcb_change_window_attributes_checked(connection, window, XCB_CW_EVENT_MASK, &mask));
+    const bool added = !error;
+    std::free(error);
+    return added;
+}
+
 std::vector<std::uint32_t> propertyItems(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property,
                                          xcb_atom_t type, std::uint32_t limit) {
     xcb_get_property_reply_t* reply = xcb_get_property_reply(

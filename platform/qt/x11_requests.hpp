@@ -18,6 +18,10 @@ xcb_window_t rootWindow(xcb_connection_t* connection);
 // XCB_ATOM_NONE when the server does not answer.
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name);
 
+// Adds to the events this connection (Qt's too) takes from the window; false
+// when the window is gone.
+bool addEvents(xcb_connection_t* connection, xcb_window_t window, std::uint32_t events);
+
 // The 32-bit items (atoms, windows, cardinals) of a property, at most
 // `limit`; none when it is missing, of another format, or the window gone.
 std::vector<std::uint32_t> propertyItems(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property,

@@ -35,12 +35,7 @@ X11StackKeeper::X11StackKeeper(QWidget& window, Place place) : QObject(&window),
 
     // The root's notices first (added to those this connection, Qt's too,
     // already takes), then its children: no change in between is lost.
-    xcb_get_window_attributes_reply_t* rootAttributes =
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root_), nullptr);
-    if (!rootAttributes) return;
-    const std::uint32_t mask = rootAttributes->your_event_mask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    std::free(rootAttributes);
-    xcb_change_window_attributes(connection, root_, XCB_CW_EVENT_MASK, &mask);
+    if (!addEvents(connection, root_, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY)) return;
     xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, root_), nullptr);
     order_ = childrenOf(tree);
     std::free(tree);

@@ -42,9 +42,27 @@ void X11WindowLayering::setUnmanaged(bool unmanaged) {
     keeper_ = new X11StackKeeper(window_, layer_ == Layer::bottom ? X11StackKeeper::Place::bottom
                                                                   : X11StackKeeper::Place::top);
     if (layer_ != Layer::top) return;
-    auto* clickFocus = new X11ClickFocus(window_);
-    clickFocus->setOnClickElsewhere([this] { emit clickedElsewhere(); });
-    clickFocus_ = clickFocus;
+    clickFocus_ = new X11ClickFocus(window_);
+    clickFocus_->setOnClickElsewhere([this] { emit clickedElsewhere(); });
+}
+
+void X11WindowLayering::raise() {
+    if (!keeper_) window_.raise();
+}
+
+void X11WindowLayering::takeFocusAfterClose(QWidget& closed, std::function<bool()> wanted) {
+    if (clickFocus_ && closed.internalWinId()) {
+        clickFocus_->takeFocusAfterHandOn(std::uint32_t(closed.internalWinId()), std::move(wanted));
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, wanted = std::move(wanted)] {
+            if (!wanted() || !window_.isVisible()) return;
+            raise();
+            window_.activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 void X11WindowLayering::switchTo(bool unmanaged) {

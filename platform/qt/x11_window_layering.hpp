@@ -31,6 +31,7 @@ class QWidget;
 namespace glimora {
 
 class WindowManagerWatch;
+class X11ClickFocus;
 
 class X11WindowLayering final : public QObject {
     Q_OBJECT
@@ -42,6 +43,19 @@ public:
     // here and again after every switch, as changing the footing replaces
     // them. The object is a child of the window.
     X11WindowLayering(QWidget& window, Layer layer, std::function<void()> setHints);
+
+    // Raises the window to its end of the stack: the window manager's on its
+    // footing; unmanaged, the stack keeper's place above the programs, never
+    // above the windows no window manager manages (a screen locker, menus),
+    // where a raise of the window itself would put it.
+    void raise();
+
+    // Gives the window the focus back after `closed`, a window of ours that
+    // the window manager managed, closed (a dialog), if `wanted` says so
+    // then: on the unmanaged footing once the window manager has handed the
+    // focus on (X11ClickFocus), which would take a focus given before; else
+    // at the next turn of the event loop, raised as well.
+    void takeFocusAfterClose(QWidget& closed, std::function<bool()> wanted);
 
 signals:
     // After a switch, with the new native window (shown if the old one was):
@@ -62,7 +76,7 @@ private:
     WindowManagerWatch* watch_;
     bool unmanaged_ = false;
     QPointer<QObject> keeper_;
-    QPointer<QObject> clickFocus_;
+    QPointer<X11ClickFocus> clickFocus_;
 };
 
 }  // namespace glimora

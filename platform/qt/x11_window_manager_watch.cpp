@@ -3,31 +3,11 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "platform/qt/x11_requests.hpp"
 
 namespace glimora {
-
-namespace {
-
-// Adds to the events this connection (Qt's too) takes from the window; false
-// when the window is gone.
-bool addEvents(xcb_connection_t* connection, xcb_window_t window, std::uint32_t events) {
-    xcb_get_window_attributes_reply_t* attributes =
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr);
-    if (!attributes) return false;
-    const std::uint32_t mask = attributes->your_event_mask | events;
-    std::free(attributes);
-    xcb_generic_error_t* error =
-        xcb_request_check(connection, xcb_change_window_attributes_checked(connection, window, XCB_CW_EVENT_MASK, &mask));
-    const bool added = !error;
-    std::free(error);
-    return added;
-}
-
-}  // namespace
 
 WindowManagerWatch::WindowManagerWatch(QObject* parent) : QObject(parent) {
     xcb_connection_t* connection = x11Connection();

@@ -3,9 +3,9 @@
 // inside `xvfb-run` at 1920x1080, with an i3 of the test's own (its bar at
 // the top) and real X input (xdotool). The design stays below the programs
 // and the capsule above them on every workspace; the panel opens on a click,
-// takes typing, keeps its dialogs above it, and closes on a click into the
-// program; and the two windows follow openbox replacing i3 and i3 replacing
-// openbox.
+// takes typing, keeps its dialogs above it and the keys after them, and
+// closes on a click into the program; the settings window floats; and the two
+// windows follow openbox replacing i3 and i3 replacing openbox.
 #include "model/recipe_library.hpp"
 #include "tests/shell/open_panel_layout.hpp"
 
@@ -165,7 +165,9 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
     EXPECT_EQ(x11.pixel(960, 600), programColor) << "the program does not show";
     x11.screenshot(artefacts + "1-program-open");
 
-    // Typed into the History tab's name field, the name arrives.
+    // Typed into the History tab's name field, the name arrives. Open, the
+    // panel stays below a notification that no window manager manages, as
+    // it would stay below a screen locker or a menu.
     OpenPanelLayout layout;
     const auto clickControl = [&](NotchTab tab, const QString& name) {
         const Frame now = x11.frame(panel);
@@ -175,7 +177,12 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
     };
     const auto library = recipeHistoryURL(std::filesystem::path(std::getenv("XDG_DATA_HOME")));
     ASSERT_TRUE(library);
+    const Window notification =
+        x11.mapOtherWindow({1250, 150, 300, 80, floatingColor, false, 0, nullptr, true});
+    ASSERT_NE(notification, 0u);
+    ownWindows.push_back(notification);
     ASSERT_NO_FATAL_FAILURE(openAndCloseByClicks(tiled, [&] {
+        EXPECT_LT(x11.stackIndex(panel), x11.stackIndex(notification)) << "the open panel is over the notification";
         ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::history, QString::fromStdString(std::string(title(NotchTab::history)))));
         ASSERT_NO_FATAL_FAILURE(settle());
         ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::history, QStringLiteral("Name this design")));
@@ -184,21 +191,40 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
         EXPECT_TRUE(waitUntil([&] { return readFile(*library).find("Dusk Rows") != std::string::npos; }, 5s))
             << "the typed name did not arrive";
         x11.screenshot(artefacts + "2-panel-open");
+        EXPECT_LT(x11.stackIndex(panel), x11.stackIndex(notification)) << "the panel went over the notification";
     }));
+    XDestroyWindow(x11.display(), notification);
+    std::erase(ownWindows, notification);
 
     // A dialog of the panel's shows above it. When it closes, i3 gives the
-    // focus to its own window: the open panel closes on the click into it.
+    // focus to its own window; the panel takes it back, and its keys (Ctrl+,)
+    // reach it without a click. The settings window they open floats,
+    // centred below the open panel; closed, it gives the panel the keys back.
     ASSERT_NO_FATAL_FAILURE(openAndCloseByClicks(tiled, [&] {
-        ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::export_, QString::fromStdString(std::string(title(NotchTab::export_)))));
-        ASSERT_NO_FATAL_FAILURE(settle());
-        ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::export_, QStringLiteral("Choose output folder")));
-        const Window dialog = waitForShown("Choose where exported wallpapers should be saved.");
-        ASSERT_NE(dialog, 0u) << "no folder dialog";
+        ASSERT_NO_FATAL_FAILURE(clickControl(NotchTab::history, QStringLiteral("Import .ombriq")));
+        const Window dialog = waitForShown("Open a Ombriq recipe to restore its exact design.");
+        ASSERT_NE(dialog, 0u) << "no file dialog";
         EXPECT_TRUE(waitUntil([&] { return x11.stackIndex(dialog) > x11.stackIndex(panel); }, 5s))
             << "the dialog is under the panel";
         x11.screenshot(artefacts + "3-dialog");
         ASSERT_TRUE(xdotool({"key", "Escape"}));
         ASSERT_TRUE(waitUntil([&] { return !x11.isViewable(dialog); }, 5s)) << "the dialog stayed";
+        EXPECT_TRUE(waitUntil([&] { return x11.inputFocus() == panel; }, 5s))
+            << "after the dialog the focus is with " << x11.name(x11.inputFocus());
+        ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
+        const Window settings = waitForShown("Notch Position");
+        ASSERT_NE(settings, 0u) << "Ctrl+, opened no settings window";
+        // Centred at 780, 430 (as openbox shows it), under i3's border and
+        // title, which it adds below and right of the place asked for.
+        EXPECT_TRUE(waitUntil([&] { return x11.frame(settings) == Frame{782, 448, 360, 220}; }, 5s))
+            << "the settings window is at " << x11.frame(settings);
+        const Frame open = x11.frame(panel);
+        EXPECT_GT(x11.frame(x11.topLevelOf(settings)).y, open.y + open.height);
+        x11.screenshot(artefacts + "4-settings");
+        ASSERT_TRUE(run({"i3-msg", "-q", "[title=\"^Notch Position$\"] kill"}));
+        ASSERT_TRUE(waitUntil([&] { return !x11.isViewable(settings); }, 5s)) << "the settings window stayed";
+        EXPECT_TRUE(waitUntil([&] { return x11.inputFocus() == panel; }, 5s))
+            << "after the settings window the focus is with " << x11.name(x11.inputFocus());
     }));
 
     // Workspace 2: a floating program over the capsule's place.
@@ -210,7 +236,7 @@ TEST_F(UnderI3, TheDesignStaysBelowTheProgramsAndThePanelAboveThemOnEveryWorkspa
     ASSERT_NE(floating, 0u);
     expectDesignBelowAndCapsuleAbove(floating, "floating on workspace 2");
     const Frame floatingFrame = x11.frame(x11.topLevelOf(floating));
-    const QImage after = x11.screenshot(artefacts + "4-second-workspace");
+    const QImage after = x11.screenshot(artefacts + "5-second-workspace");
     EXPECT_EQ(after.pixel(floatingFrame.x + floatingFrame.width / 2, floatingFrame.y + floatingFrame.height - 20),
               QRgb(0xFF000000 | floatingColor));
     // Around the program (below the bar, beside the capsule) the design
@@ -250,7 +276,7 @@ TEST_F(UnderI3, FollowsOpenboxReplacingI3AndI3ReplacingOpenbox) {
     EXPECT_FALSE(x11.isOverrideRedirect(desktop));
     EXPECT_FALSE(x11.isOverrideRedirect(panel));
     EXPECT_TRUE(waitUntil([&] { return x11.frame(panel) == collapsedFrame; })) << x11.frame(panel);
-    x11.screenshot(artefacts + "5-replaced-by-openbox");
+    x11.screenshot(artefacts + "6-replaced-by-openbox");
 
     // i3 again: the windows are its unmanaged ones again, and work.
     std::vector<std::string> command = i3Command();
@@ -265,7 +291,7 @@ TEST_F(UnderI3, FollowsOpenboxReplacingI3AndI3ReplacingOpenbox) {
     })) << "the windows did not come back unmanaged";
     expectDesignBelowAndCapsuleAbove(tiled, "i3 again");
     ASSERT_NO_FATAL_FAILURE(openAndCloseByClicks(tiled));
-    x11.screenshot(artefacts + "6-i3-again");
+    x11.screenshot(artefacts + "7-i3-again");
     stop(i3);
     stop(openbox);
 }

@@ -285,6 +285,7 @@ public:
         bool decorated = true;
         long events = 0;
         const char* type = nullptr;  // a _NET_WM_WINDOW_TYPE_... name
+        bool overrideRedirect = false;  // one no window manager manages (a menu, a notification, a locker)
     };
     Window mapOtherWindow(const OtherWindow& want) const {
         const Window window = XCreateSimpleWindow(display_, root(), want.x, want.y, unsigned(want.width),
@@ -309,6 +310,11 @@ public:
                             reinterpret_cast<const unsigned char*>(&type), 1);
         }
         XSelectInput(display_, window, want.events | StructureNotifyMask);
+        if (want.overrideRedirect) {
+            XSetWindowAttributes attributes{};
+            attributes.override_redirect = True;
+            XChangeWindowAttributes(display_, window, CWOverrideRedirect, &attributes);
+        }
         XMapWindow(display_, window);
         XSync(display_, False);
         waitUntil([&] { return isViewable(window); });
