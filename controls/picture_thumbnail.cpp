@@ -87,7 +87,6 @@ void PictureThumbnail::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF box = square();
     QPainterPath rounded;
     rounded.addRoundedRect(box, radius_, radius_);

@@ -40,10 +40,11 @@ void drawPictureFilling(QPainter& painter, const QImage& picture, const QRectF& 
 
 // `picture` smoothly scaled down to exactly `pixels` (the picture itself
 // when that is no smaller), so a draw into that many device pixels shows
-// every pixel of the photo averaged in rather than a sample of them. Made from the smallest of the picture's halvings that
-// still covers `pixels`, which keeps a new size quick where it changes often
-// (the crop preview's zoom). `halvings` and `scaled` keep what was made:
-// clear both when the picture changes.
+// every pixel of the photo averaged in rather than a sample of them. Made
+// from the smallest of the picture's halvings that still covers `pixels`,
+// which keeps a new size quick where it changes often (the crop preview's
+// zoom). `halvings` and `scaled` keep what was made: clear both when the
+// picture changes.
 const QImage& pictureScaledTo(const QImage& picture, QSize pixels, std::vector<QImage>& halvings, QImage& scaled);
 
 // `square` grown by `outset` on every side: the geometry of a widget that
