@@ -430,6 +430,16 @@ public:
         return {x, y, attributes.width, attributes.height};
     }
 
+    // The root's child that takes a click at this point of the screen: the
+    // server skips windows whose input shape leaves the point out.
+    Window topLevelAt(int x, int y) const {
+        XSync(display_, False);
+        int childX = 0, childY = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, root(), root(), x, y, &childX, &childY, &child);
+        return child;
+    }
+
     Window activeWindow() const {
         const auto values = property(root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
         return values.empty() ? 0 : Window(values.front());
